@@ -1,0 +1,102 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "config/Postavke.h"
+
+namespace fm {
+
+class UserInterface;
+
+// The result of the latest helper call on one scratch query: the current row of
+// the result, columns read by name. Numbers read as text are in the general form
+// of realNumeral (12, 1.5, -1); a missing (null) number reads as 0.
+class ScratchQuery {
+public:
+    virtual ~ScratchQuery() = default;
+    virtual const std::string& sql() const = 0;
+    virtual bool hasRow() const = 0;  // false for an empty result (or none yet)
+    virtual bool next() = 0;          // to the following row; false past the last
+    virtual std::string text(const std::string& column) const = 0;
+    virtual long long integer(const std::string& column) const = 0;  // rounded to nearest
+    virtual double real(const std::string& column) const = 0;
+};
+
+// The data module: the connection db_f to the fiscal database, its table views,
+// the scratch queries up..up4 with their helpers, ZadnjaGreska and the polling timer.
+class Tdm_db {
+public:
+    Tdm_db(ProcessState& state, UserInterface& ui);
+    ~Tdm_db();
+    Tdm_db(const Tdm_db&) = delete;
+    Tdm_db& operator=(const Tdm_db&) = delete;
+
+    ProcessState& state() { return state_; }
+    UserInterface& ui() { return ui_; }
+
+    // Connection from the NAME=VALUE lines of database.ini; shows its own messages.
+    bool OtvoriBazuPodataka(const std::string& iniPath);
+    bool isConnected() const;
+    std::string driverName() const;  // trimmed DRIVERNAME (INTRBASE when empty)
+
+    // Scratch-query helpers; false with the database's text in ZadnjaGreska.
+    bool sqlopen(const std::string& sql);
+    bool sqlopen1(const std::string& sql);
+    bool sqlopen2(const std::string& sql);
+    bool sqlopen3(const std::string& sql);
+    bool sqlopen4(const std::string& sql);
+    bool sqlexec(const std::string& sql);
+    bool sqlexec1(const std::string& sql);
+    bool sqlexec2(const std::string& sql);
+    bool sqlexec3(const std::string& sql);
+    ScratchQuery& up();
+    ScratchQuery& up1();
+    ScratchQuery& up2();
+    ScratchQuery& up3();
+    ScratchQuery& up4();
+    const std::string& ZadnjaGreska() const { return ZadnjaGreska_; }
+
+    // Highest value of a column over all registers; 0 when none or on error.
+    int max(const std::string& table, const std::string& column);
+
+    // The receipt-total query, used as a scratch query: replace its text and open it.
+    // False with the database's text in ZadnjaGreska.
+    bool openSumaRacuna(const std::string& sql);
+    ScratchQuery& F_SUMA_RACUNA();
+
+    // The article view f_roba (rows of FID_ROBA). Throws std::runtime_error when
+    // the view cannot be used (not open).
+    bool articleExists(int fidRoba, int sifraRobe);
+    std::optional<int> articleByKnjigSifra(const std::string& knjigSifra);
+    void refreshArticleView();
+
+    // Re-reads the document views after the writers changed their tables.
+    void reopenRacunView();
+    void reopenPlacanjeView();
+    void osvjezitabele();
+
+    // Settings table lookup for CitajPostavku once the database is open.
+    std::optional<std::string> settingFromTable(const std::string& upperKey);
+
+    // Timer1, the polling timer: off until the database opens.
+    void onTimer1(std::function<void()> handler);
+    void setTimer1Enabled(bool enabled);
+    bool timer1Enabled() const;
+    void setTimer1Interval(int milliseconds);
+    int timer1Interval() const;
+
+private:
+    struct Impl;
+    ProcessState& state_;
+    UserInterface& ui_;
+    std::string ZadnjaGreska_;
+    std::unique_ptr<Impl> impl_;
+};
+
+// fsearch: bare name of the first entry matching the pattern when it is a file, else "".
+std::string fsearch(const std::string& pattern);
+
+}  // namespace fm

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// File-system services on single-byte paths (local 8-bit encoding).
+namespace fm::files {
+
+struct DirectoryEntry {
+    std::string name;  // bare name, no directory part
+    bool isDirectory = false;
+    std::uint64_t size = 0;
+    std::int64_t modifiedMs = 0;  // modification time, ms since the epoch
+};
+
+// The directory of the running executable, with a trailing separator.
+std::string executableDirectory();
+
+bool fileExists(const std::string& path);       // an existing entry that is not a directory
+bool directoryExists(const std::string& path);
+
+// Whole file as bytes; nullopt with a message in *error when it cannot be read.
+std::optional<std::string> readWholeFile(const std::string& path, std::string* error);
+
+// Replaces the file with the bytes through a temporary file in the same directory
+// that is flushed to disk and renamed over the old one, so a crash or a full disk
+// never leaves it half-written. False with a message in *error on failure.
+bool writeFileAtomically(const std::string& path, const std::string& bytes, std::string* error);
+
+bool removeFile(const std::string& path, std::string* error);
+
+// Entries matching a pattern of a directory prefix followed by a name mask with
+// '*' and '?' ("C:\RACUNI\*.inp"); the mask is matched without regard to letter case,
+// as the Windows search does. Order as the file system gives it.
+std::vector<DirectoryEntry> findEntries(const std::string& pattern);
+
+// True when c separates path components on this platform ('/' everywhere, '\' on Windows too).
+bool isPathSeparator(char c);
+char pathSeparator();
+
+}  // namespace fm::files
