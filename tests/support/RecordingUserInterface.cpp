@@ -1,0 +1,17 @@
+#include "tests/support/RecordingUserInterface.h"
+
+#include <chrono>
+#include <thread>
+
+namespace fm::test {
+
+void RecordingUserInterface::PrikaziObavijest(const std::string& title, const std::string& text) {
+    notices.push_back({title, text});
+}
+
+void RecordingUserInterface::pause(int milliseconds) {
+    pauses.push_back(milliseconds);
+    if (realPauses) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+}  // namespace fm::test
