@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Single-byte text helpers shared by the settings, command files and SQL text.
+namespace fm::text {
+
+// Removes every leading and trailing character with a code of 32 or less.
+std::string trim(std::string_view s);
+
+// Letters a to z to capitals; every other byte unchanged.
+std::string toUpperAscii(std::string_view s);
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+// Lines ended by CR LF, a lone LF or a lone CR; a break at the very end starts no further line.
+std::vector<std::string> splitLines(std::string_view bytes);
+
+// Every line followed by CR LF.
+std::string joinLinesCrLf(const std::vector<std::string>& lines);
+
+}  // namespace fm::text
