@@ -1,0 +1,196 @@
+#include "platform/FileSystem.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <iterator>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace fm::files {
+
+namespace {
+
+QString decode(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+std::string encode(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+void setError(std::string* error, const std::string& message) {
+    if (error) *error = message;
+}
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// '*' any run of characters, '?' one character, letters compared without case.
+bool matchesMask(const std::string& name, const std::string& mask) {
+    std::size_t n = 0, m = 0;
+    std::size_t starMask = std::string::npos, starName = 0;
+    while (n < name.size()) {
+        if (m < mask.size() && (mask[m] == '?' || lowerAscii(mask[m]) == lowerAscii(name[n]))) {
+            ++n;
+            ++m;
+        } else if (m < mask.size() && mask[m] == '*') {
+            starMask = m++;
+            starName = n;
+        } else if (starMask != std::string::npos) {
+            m = starMask + 1;
+            n = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (m < mask.size() && mask[m] == '*') ++m;
+    return m == mask.size();
+}
+
+#ifndef _WIN32
+// A rename is durable only once the directory that holds the entry is synced.
+bool syncDirectoryOf(const QString& path) {
+    const QByteArray directory = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int fd = ::open(directory.constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+#endif
+
+}  // namespace
+
+std::string executableDirectory() {
+    QString directory;
+    if (QCoreApplication::instance()) {
+        directory = QCoreApplication::applicationDirPath();
+    } else {
+#ifdef _WIN32
+        wchar_t buffer[MAX_PATH * 4];
+        const DWORD length = GetModuleFileNameW(nullptr, buffer, DWORD(std::size(buffer)));
+        directory = QFileInfo(QString::fromWCharArray(buffer, int(length))).absolutePath();
+#else
+        directory = QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).absolutePath();
+#endif
+    }
+    std::string result = encode(QDir::toNativeSeparators(directory));
+    if (result.empty() || !isPathSeparator(result.back())) result += pathSeparator();
+    return result;
+}
+
+bool fileExists(const std::string& path) {
+    const QFileInfo info(decode(path));
+    return info.exists() && !info.isDir();
+}
+
+bool directoryExists(const std::string& path) { return !path.empty() && QFileInfo(decode(path)).isDir(); }
+
+std::optional<std::string> readWholeFile(const std::string& path, std::string* error) {
+    QFile file(decode(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        setError(error, "Ne moze se otvoriti fajl " + path + ": " + file.errorString().toStdString());
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        setError(error, "Ne moze se procitati fajl " + path + ": " + file.errorString().toStdString());
+        return std::nullopt;
+    }
+    return bytes.toStdString();
+}
+
+#ifdef _WIN32
+// QSaveFile renames without write-through; this variant asks the system to put
+// the rename on disk before MoveFileEx returns.
+bool writeFileAtomically(const std::string& path, const std::string& bytes, std::string* error) {
+    const QString target = decode(path);
+    const QString temporary = target + QStringLiteral(".tmp~");
+    {
+        QFile file(temporary);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !file.flush() ||
+            !FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())))) {
+            setError(error, "Ne moze se upisati fajl " + path + ": " + file.errorString().toStdString());
+            file.close();
+            QFile::remove(temporary);
+            return false;
+        }
+    }
+    if (!MoveFileExW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(temporary).utf16()),
+                     reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(target).utf16()),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        setError(error, "Ne moze se zamijeniti fajl " + path + " (greska " + std::to_string(GetLastError()) + ")");
+        QFile::remove(temporary);
+        return false;
+    }
+    return true;
+}
+#else
+bool writeFileAtomically(const std::string& path, const std::string& bytes, std::string* error) {
+    QSaveFile file(decode(path));
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) ||
+        !file.commit()) {
+        setError(error, "Ne moze se upisati fajl " + path + ": " + file.errorString().toStdString());
+        file.cancelWriting();
+        return false;
+    }
+    if (!syncDirectoryOf(file.fileName())) {
+        setError(error, "Ne moze se sinhronizovati direktorij fajla " + path);
+        return false;
+    }
+    return true;
+}
+#endif
+
+bool removeFile(const std::string& path, std::string* error) {
+    QFile file(decode(path));
+    if (file.remove()) return true;
+    setError(error, "Ne moze se obrisati fajl " + path + ": " + file.errorString().toStdString());
+    return false;
+}
+
+std::vector<DirectoryEntry> findEntries(const std::string& pattern) {
+    std::size_t split = pattern.size();
+    while (split > 0 && !isPathSeparator(pattern[split - 1])) --split;
+    const std::string directory = pattern.substr(0, split);
+    const std::string mask = pattern.substr(split);
+
+    std::vector<DirectoryEntry> entries;
+    QDirIterator it(directory.empty() ? QStringLiteral(".") : decode(directory),
+                    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QFileInfo info = it.fileInfo();
+        std::string name = encode(info.fileName());
+        if (!matchesMask(name, mask)) continue;
+        entries.push_back({std::move(name), info.isDir(), std::uint64_t(info.size()),
+                           info.lastModified().toMSecsSinceEpoch()});
+    }
+    return entries;
+}
+
+bool isPathSeparator(char c) {
+#ifdef _WIN32
+    return c == '/' || c == '\\';
+#else
+    return c == '/';
+#endif
+}
+
+char pathSeparator() {
+#ifdef _WIN32
+    return '\\';
+#else
+    return '/';
+#endif
+}
+
+}  // namespace fm::files
