@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// Reading command files: lines, records and their fields.
+namespace fm {
+
+// A command file that cannot be used; the text goes after "Greska:" in the outcome.
+class CommandFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The file's lines, each trimmed of spaces and control characters; a blank line is "".
+// Throws CommandFileError when the file cannot be read.
+std::vector<std::string> readCommandLines(const std::string& path);
+
+// Index of the first record (non-blank line) at or after `from`.
+std::optional<std::size_t> nextRecord(const std::vector<std::string>& lines, std::size_t from);
+
+// Strict numbers of the record fields: decimal digits with an optional sign, the
+// decimal ones with '.' as the point; blanks around the number are allowed.
+// Throws CommandFileError ("'1,5' nije ispravan broj") otherwise.
+int toInteger(const std::string& field);
+double toDecimal(const std::string& field);
+
+// The shared field reader: fields of `record` from `start` (1-based) up to the next
+// Razdvajac; PozicijaPolja is left where the next field starts.
+struct FieldReader {
+    int PozicijaPolja = 3;
+    char Razdvajac = ',';
+
+    std::string UzmiPolje(const std::string& record, int start);
+};
+
+// One record read up to its status: letter, fields 1 to 3 (","), the status (";").
+// The fields after the status are taken in order with the next* calls.
+class CommandRecord {
+public:
+    explicit CommandRecord(std::string record);
+
+    char letter() const { return record_.empty() ? '\0' : record_[0]; }
+    const std::string& status() const { return status_; }  // as written, not trimmed
+    std::size_t statusOffset() const { return std::size_t(statusStart_ - 1); }
+
+    // What follows the ';' that closes the status.
+    std::string restAfterStatus() const;
+
+    std::string nextText();
+    int nextInteger();
+    double nextDecimal();
+    void skipField() { nextText(); }
+
+private:
+    std::string record_;
+    FieldReader reader_;
+    std::string status_;
+    int statusStart_ = 0;  // PozicijaPolja where the status starts
+    int afterStatus_ = 0;  // and right after it
+};
+
+}  // namespace fm

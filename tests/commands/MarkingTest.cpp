@@ -1,0 +1,86 @@
+#include "commands/Marking.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/TempDir.h"
+
+namespace fm {
+namespace {
+
+TEST(OznaciFajlTest, MarksTheWorkedExampleByteForByte) {
+    test::TempDir dir;
+    dir.write("r.inp",
+              "S,P1,_,______,__;Mlijeko 1l;1.20;2;;1;2;;1001\n"
+              "  S,P1,_,______,__;Hljeb;0.90;-1;;1;2;;1002\n"
+              "T,P1,_,______,__;");
+    std::string error;
+    ASSERT_TRUE(OznaciFajl(dir.file("r.inp"), 0, 3, "AB1234", &error)) << error;
+    EXPECT_EQ(dir.read("r.inp"),
+              "S,P1,3,AB1234,OK;Mlijeko 1l;1.20;2;;1;2;;1001\r\n"
+              "S,P1,3,AB1234,OK;Hljeb;0.90;-1;;1;2;;1002\r\n"
+              "T,P1,3,AB1234,OK;\r\n");
+}
+
+TEST(OznaciFajlTest, KeepsBlankLinesAndOtherFieldTextAndLeavesNoTemporaryFile) {
+    test::TempDir dir;
+    dir.write("z.inp", "Z,_P,_x,__,__;\r\n\r\n");
+    ASSERT_TRUE(OznaciFajl(dir.file("z.inp"), -2, 0, "AB1234", nullptr));
+    EXPECT_EQ(dir.read("z.inp"), "Z,_P,_x,__,No;\r\n\r\n");
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) ++entries;
+    EXPECT_EQ(entries, 1);
+}
+
+TEST(MarkedLine, StatusByOutcome) {
+    const std::string line = "O,P1,_,______,__;1001";
+    EXPECT_EQ(markedLine(line, 0, 9, "XY0001"), "O,P1,9,XY0001,OK;1001");
+    EXPECT_EQ(markedLine(line, -2, 9, "XY0001"), "O,P1,9,XY0001,No;1001");
+    for (int outcome : {-1, -3, -4, -5, -255}) EXPECT_EQ(markedLine(line, outcome, 9, "XY0001"), "O,P1,9,XY0001,Er;1001");
+}
+
+// A waiting status the ",__;" pattern misses is still replaced, so that the
+// file is not taken up again and printed twice.
+TEST(MarkedLine, AWaitingStatusWithoutItsSemicolonOrWithBlanksIsMarkedToo) {
+    EXPECT_EQ(markedLine("Z,P1,_,______,__", 0, 1, "AB1234"), "Z,P1,1,AB1234,OK");
+    EXPECT_EQ(markedLine("S,P1,_,______, __ ;Hljeb", -3, 1, "AB1234"), "S,P1,1,AB1234,Er;Hljeb");
+    EXPECT_EQ(markedLine("X,P1,_,______,OK;", -3, 1, "AB1234"), "X,P1,1,AB1234,OK;");
+}
+
+TEST(OznaciFajlTest, AFileWithoutRecordsIsNotRewritten) {
+    test::TempDir dir;
+    dir.write("e.inp", "\n\n");
+    EXPECT_TRUE(OznaciFajl(dir.file("e.inp"), -255, 1, "AB1234", nullptr));
+    EXPECT_EQ(dir.read("e.inp"), "\n\n");
+}
+
+TEST(OznaciFajlTest, AMissingFileIsReported) {
+    test::TempDir dir;
+    std::string error;
+    EXPECT_FALSE(OznaciFajl(dir.file("gone.inp"), 0, 1, "AB1234", &error));
+    EXPECT_NE(error.find("gone.inp"), std::string::npos);
+}
+
+TEST(ErrorFile, WrittenInTheConfiguredDirectoryWithALineBreak) {
+    test::TempDir dir;
+    const std::string setting = "  " + dir.path() + " ";
+    EXPECT_EQ(errorFilePath(setting), dir.file("Tarvo.err"));
+    ASSERT_TRUE(UpisiGresku(setting, "Proces nije izvrsen!\r\nX", nullptr));
+    EXPECT_EQ(dir.read("Tarvo.err"), "Proces nije izvrsen!\r\nX\r\n");
+    ASSERT_TRUE(UpisiGresku(setting, "Drugi", nullptr));
+    EXPECT_EQ(dir.read("Tarvo.err"), "Drugi\r\n");
+}
+
+TEST(ErrorFile, NothingForAnEmptyMessageSettingOrMissingDirectory) {
+    test::TempDir dir;
+    EXPECT_TRUE(UpisiGresku(dir.path(), "", nullptr));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("Tarvo.err")));
+    EXPECT_EQ(errorFilePath(""), "");
+    EXPECT_TRUE(UpisiGresku("", "poruka", nullptr));
+    EXPECT_TRUE(UpisiGresku(dir.file("nema/"), "poruka", nullptr));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("nema")));
+}
+
+}  // namespace
+}  // namespace fm
