@@ -1,0 +1,254 @@
+#include "commands/AnalRacuniKomande.h"
+
+#include <exception>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+#include "commands/CommandFile.h"
+#include "commands/Outcome.h"
+#include "db/DM_db_source.h"
+#include "db/RecordWriters.h"
+#include "db/SqlText.h"
+#include "platform/Text.h"
+#include "platform/UserInterface.h"
+
+namespace fm {
+
+namespace {
+
+enum : int {
+    kReferringReceipt = 1,
+    kPriceChanges = 2,
+    kReportZ = 4,
+    kReportX = 5,
+    kOfficialDeposit = 50,
+    kDeleteArticle = 80,
+};
+
+// A writer or query that failed inside a job.
+[[noreturn]] void fail(const std::string& message) { throw std::runtime_error(message); }
+
+// The rows of one job and its F_SEMAFOR row, built from the file's lines.
+class JobBuilder {
+public:
+    JobBuilder(Tdm_db& dm_db, const std::vector<std::string>& lines, Job& job)
+        : dm_db_(dm_db), p_(dm_db.state().postavke), lines_(lines), job_(job) {}
+
+    void receipt(std::size_t header, std::string memo) {
+        memo_ = std::move(memo);
+        std::size_t body = header;
+        CommandRecord head(lines_[header]);
+        if (head.letter() == 'K') {
+            job_.bookingType = kReferringReceipt;
+            reklBroj_ = head.nextInteger();
+            ++body;
+        }
+        for (std::size_t i = body; i < lines_.size(); ++i) {
+            if (lines_[i].empty()) continue;
+            CommandRecord record(lines_[i]);
+            switch (record.letter()) {
+                case 'V': takeMemo(record); break;
+                case 'S': saleItem(record); break;
+                case 'T': payment(record); break;
+                default: fail("Nekorektan format racuna/komande broj " + integerNumeral(job_.number));
+            }
+        }
+        const int items = BrojStavkiRacuna(dm_db_, job_.number, job_.bookingType);
+        const int payments = BrojPlacanja(dm_db_, job_.number, job_.bookingType);
+        const double printMemo = text::trim(memo_).empty() ? 0 : 1;
+        if (!UpisiSemafor(dm_db_, job_.number, job_.bookingType, 0, reklBroj_, printMemo, 1, memo_)) {
+            fail("Ne moze se izvrsiti upis u tabelu f_semafor,\r\nza racun broj " + integerNumeral(job_.number));
+        }
+        setBudget(items == -1 || payments == -1
+                      ? p_.TARVOREZERVNOVRIJEME + 6000
+                      : (items + payments) * (p_.TARVOBRZINASTAMPANJASTAVKI + 600) +
+                            (p_.TARVOVREMESTAMPANJAZAGLAVLJA + 2000) + (p_.TARVOVREMESTAMPANJAZAVRSETKA + 1500));
+    }
+
+    void priceChanges() {
+        bool anyWritten = false;
+        for (const std::string& line : lines_) {
+            if (line.empty() || line[0] != 'U') continue;
+            CommandRecord record(line);
+            const std::string name = record.nextText();
+            const double price = record.nextDecimal();
+            record.nextDecimal();  // checked, not stored
+            record.skipField();
+            const int group = record.nextInteger();
+            const int tax = record.nextInteger();
+            const int code = record.nextInteger();
+            if (!UpisiNivelaciju(dm_db_, job_.number, code, group, tax, " ", name, price)) {
+                fail("Ne moze se insertovati stavka nivelacije!");
+            }
+            job_.bookingType = kPriceChanges;
+            anyWritten = true;
+        }
+        if (anyWritten) {
+            const std::string sql = "SELECT count(*)  AS broj  FROM F_NIVELACIJA WHERE F_ID_KASE=" +
+                                    number(p_.FID_RACUNA) + " and F_RBR=" + number(job_.number);
+            if (!dm_db_.openSumaRacuna(sql)) fail(dm_db_.ZadnjaGreska());
+            setBudget(int(dm_db_.F_SUMA_RACUNA().integer("broj")) * 500 + p_.TARVOREZERVNOVRIJEME);
+        }
+        if (!UpisiSemafor(dm_db_, job_.number, job_.bookingType, 0, 0, 0, 0, std::string())) {
+            fail("Ne moze se izvrsiti upis u tabelu f_semafor!");
+        }
+    }
+
+    void deleteArticle() {
+        CommandRecord record(lines_.front());
+        const int article = record.nextInteger();
+        job_.bookingType = kDeleteArticle;
+        if (!UpisiSemafor(dm_db_, job_.number, job_.bookingType, 0, 0, article, article, std::string())) {
+            fail("Ne moze se izvrsiti upis u tabelu f_semafor,\r\nkomande za brisanje artikla broj " +
+                 integerNumeral(article));
+        }
+        setBudget(p_.TARVOREZERVNOVRIJEME + 2000);
+    }
+
+    void officialDeposit() {
+        CommandRecord record(lines_.front());
+        const int kind = record.nextInteger();
+        const double amount = record.nextDecimal();
+        job_.bookingType = kOfficialDeposit + kind;
+        if (!UpisiSemafor(dm_db_, job_.number, job_.bookingType, 0, 0, 0, 0, realNumeral(amount))) {
+            fail("Ne moze se izvrsiti upis u tabelu f_semafor,\r\nza sluzbeni unos/iznos broj " +
+                 integerNumeral(job_.number));
+        }
+        setBudget(p_.TARVOREZERVNOVRIJEME + 2000);
+    }
+
+    void dailyReport(int bookingType) {
+        job_.bookingType = bookingType;
+        if (!UpisiSemafor(dm_db_, job_.number, job_.bookingType, 0, 0, 0, 0, std::string())) {
+            fail("Ne moze se izvrsiti Dnevni izvjestaj!");
+        }
+        setBudget(p_.TARVOREZERVNOVRIJEME + 5000);
+    }
+
+private:
+    std::string number(long long value) const { return SqlBroj(integerNumeral(value), p_.K71B3); }
+
+    void setBudget(int milliseconds) {
+        dm_db_.state().VrijemeCekanja = milliseconds + p_.TARVODBDRIVERAUTOMATICTIMER;
+    }
+
+    void takeMemo(CommandRecord& record) {
+        const std::string memo = text::trim(record.nextText());
+        if (!memo.empty() && memo[0] == '+') memo_ = memo;
+    }
+
+    void saleItem(CommandRecord& record) {
+        const std::string name = record.nextText();
+        const double price = record.nextDecimal();
+        const double quantity = record.nextDecimal();
+        record.skipField();
+        const int group = record.nextInteger();
+        const int tax = record.nextInteger();
+        record.skipField();
+        const std::string codeText = record.nextText();
+
+        int code = articleCode(codeText);
+        if (code == -1) {
+            code = dm_db_.max("f_roba", "f_sifra_robe") + 1;
+            if (!UpisiRobu(dm_db_, code, group, tax, std::string(), name, codeText, price)) {
+                fail("Ne moze se dodati stavka robe!");
+            }
+        }
+        const int storno = quantity < 0 ? 1 : 0;
+        if (!UpisiStavkuRacuna(dm_db_, job_.number, job_.bookingType, storno, code, group, tax, std::string(), name,
+                               price, quantity)) {
+            fail("Ne moze se insertovati stavka racuna,\r\nza racun broj " + integerNumeral(job_.number));
+        }
+    }
+
+    // F_SIFRA_ROBE for the code of a sale item, -1 when no article has it.
+    int articleCode(const std::string& codeText) {
+        if (p_.TARVOSLOVNESIFRE) return NadjiSifruPoKnjigSifri(dm_db_, codeText);
+        if (codeText.size() < 6) return toInteger(codeText);
+        return NadjiSifruPoBarKodu(dm_db_, codeText);
+    }
+
+    void payment(CommandRecord& record) {
+        const std::string rest = record.restAfterStatus();
+        if (rest.empty()) {
+            const std::string sql = "SELECT SUM(F_KOLICINA*F_CIJENA_ROBE)  AS F_TOTAL  FROM F_RACUN WHERE F_ID_KASE=" +
+                                    number(p_.FID_RACUNA) + " and F_RBR=" + number(job_.number) +
+                                    " and TIPKNJIZENJA=" + number(rowBookingType(job_.bookingType));
+            if (!dm_db_.openSumaRacuna(sql)) fail(dm_db_.ZadnjaGreska());
+            writePayment(0, dm_db_.F_SUMA_RACUNA().real("F_TOTAL"));
+        } else if (rest.size() >= 3) {
+            const int method = record.nextInteger();
+            writePayment(method, record.nextDecimal());
+        }
+    }
+
+    void writePayment(int method, double amount) {
+        if (!UpisiPlacanje(dm_db_, job_.number, job_.bookingType, method, amount)) {
+            fail("Ne moze se insertovati stavka placanja,\r\nza racun broj " + integerNumeral(job_.number));
+        }
+    }
+
+    Tdm_db& dm_db_;
+    const Postavke& p_;
+    const std::vector<std::string>& lines_;
+    Job& job_;
+    std::string memo_;
+    int reklBroj_ = 0;
+};
+
+std::string memoOf(const std::string& vRecord) {
+    CommandRecord record(vRecord);
+    const std::string memo = text::trim(record.nextText());
+    return !memo.empty() && memo[0] == '+' ? memo : std::string();
+}
+
+}  // namespace
+
+bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
+    ProcessState& state = dm_db_.state();
+    state.VrijemeCekanja = 0;
+    state.BrojacObrade = state.BrojacObrade >= 9 ? 0 : state.BrojacObrade + 1;
+
+    Job job;
+    job.number = state.BrojRacuna;
+    try {
+        const std::vector<std::string> lines = readCommandLines(fileName);
+        std::optional<std::size_t> header = nextRecord(lines, 0);
+        if (!header) throw CommandFileError("fajl ne sadrzi nijedan zapis");
+        if (*header + 1 == lines.size()) return false;
+        if (text::trim(CommandRecord(lines[*header]).status()) != "__") return true;
+
+        JobBuilder builder(dm_db_, lines, job);
+        char letter = lines[*header][0];
+        std::string memo;
+        if (letter == 'V') {
+            memo = memoOf(lines[*header]);
+            header = nextRecord(lines, *header + 1);
+            if (!header) throw CommandFileError("iza memo zapisa nema racuna");
+            if (*header + 1 == lines.size()) return false;
+            letter = lines[*header][0];
+            if (letter != 'K' && letter != 'S') letter = 'V';
+        }
+        switch (letter) {
+            case 'K':
+            case 'S': builder.receipt(*header, memo); break;
+            case 'U': builder.priceChanges(); break;
+            case 'O': builder.deleteArticle(); break;
+            case 'I': builder.officialDeposit(); break;
+            case 'Z': builder.dailyReport(kReportZ); break;
+            case 'X': builder.dailyReport(kReportX); break;
+            default: break;  // no command: nothing to hand over
+        }
+    } catch (const std::exception& e) {
+        job.outcome = kInvalidFile;
+        job.message = "Neispravan fajl " + fileName + "\r\n" + "Greska:" + e.what();
+        Obavijesti(dm_db_.ui(), job.message);
+        ObrisiPlacanja(dm_db_, job.number, job.bookingType);
+        ObrisiStavkeRacuna(dm_db_, job.number, job.bookingType);
+        ObrisiSemafor(dm_db_, job.number, job.bookingType);
+    }
+    return finishJob(dm_db_, settings_, fileName, job);
+}
+
+}  // namespace fm
