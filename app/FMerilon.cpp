@@ -1,0 +1,112 @@
+// FMerilon: bridges the tills' command files and the fiscal printer's driver through
+// the fiscal database, from the notification area. The program entry and the order
+// in which everything comes to life.
+#include <QApplication>
+#include <QIcon>
+
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "app/StopControl.h"
+#include "app/U_Merilon.h"
+#include "commands/DirectoryPolling.h"
+#include "config/Postavke.h"
+#include "config/Settings.h"
+#include "config/StartupSettings.h"
+#include "db/DM_db_source.h"
+#include "db/FirebirdClient.h"
+#include "platform/FileSystem.h"
+#include "platform/desktop/DesktopUserInterface.h"
+#include "platform/desktop/Display.h"
+#include "platform/desktop/Log.h"
+#include "platform/desktop/ProcessFormats.h"
+#include "platform/desktop/SingleInstance.h"
+#include "platform/desktop/StopSignals.h"
+
+namespace {
+
+// An error that no step catches reaches the general error box; the program goes on.
+class FMerilonApplication : public QApplication {
+public:
+    FMerilonApplication(int& argc, char** argv, fm::desktop::DesktopUserInterface& ui)
+        : QApplication(argc, argv), ui_(ui) {}
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            ui_.showError(e.what());
+            return false;
+        }
+    }
+
+private:
+    fm::desktop::DesktopUserInterface& ui_;
+};
+
+// A start-up step in its own guard: its error is shown after the message, and start-up goes on.
+template <class Step>
+void guarded(fm::UserInterface& ui, const std::string& message, Step step) {
+    try {
+        step();
+    } catch (const std::exception& e) {
+        ui.showMessage(message + e.what());
+    }
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    fm::desktop::fallBackToOffscreenWithoutDisplay();
+    fm::desktop::DesktopUserInterface ui;
+    FMerilonApplication application(argc, argv, ui);
+    fm::ProcessState state;
+    fm::Settings settings(fm::files::executableDirectory() + "MerilonSettings.ini");
+    fm::desktop::SingleInstance instance;
+
+    try {
+        if (fm::singleInstanceCheckWanted(settings)) {
+            try {
+                if (!instance.acquire()) return 1;
+            } catch (const std::exception&) {
+                ui.showMessage("Greska u provjeri samo jedne istance programa!");
+            }
+        }
+    } catch (const std::exception& e) {  // the settings file is there but cannot be read
+        ui.showError(e.what());
+        return fm::TF_Merilon::kConfigurationExitCode;
+    }
+
+    fm::StopControl stop;
+    std::unique_ptr<fm::desktop::StopSignals> stopSignals;
+    guarded(ui, "greska incijalizacije\r\n", [&] {
+        application.setQuitOnLastWindowClosed(false);
+        application.setWindowIcon(QIcon(QStringLiteral(":/FMerilon/FMerilon.png")));
+        stopSignals = std::make_unique<fm::desktop::StopSignals>();
+        QObject::connect(stopSignals.get(), &fm::desktop::StopSignals::stopRequested, [&stop] {
+            fm::desktop::logLine("dogadjaj", stop.scanRunning() ? "zaustavljanje po zavrsetku posla u toku"
+                                                                : "zaustavljanje");
+            stop.requestStop(0);
+        });
+    });
+    guarded(ui, "Greska postavljanja regionalnog formata \r\n", [] { fm::desktop::setProcessFormats(); });
+    guarded(ui, "Greska postavljanja application title \r\n",
+            [&ui] { ui.setApplicationTitle("Kappa fiskalni uredjaji - FMerilon"); });
+
+    std::unique_ptr<fm::TF_Merilon> F_Merilon;
+    std::unique_ptr<fm::Tdm_db> dm_db;
+    std::unique_ptr<fm::DirectoryPoller> poller;
+    guarded(ui, "Greska kreiranja formi \r\n", [&] {
+        F_Merilon = std::make_unique<fm::TF_Merilon>(state, settings, ui, instance, stop);
+        fm::prepareFirebirdClient();
+        dm_db = std::make_unique<fm::Tdm_db>(state, ui);
+        poller = std::make_unique<fm::DirectoryPoller>(*dm_db, settings);
+        F_Merilon->attachDataModule(*dm_db, *poller);
+    });
+
+    if (F_Merilon) F_Merilon->show();
+    if (const std::optional<int> code = stop.pendingExit()) return *code;
+    fm::desktop::logLine("dogadjaj", state.BazaOtvorena ? "pokrenut, baza otvorena" : "pokrenut, bez baze");
+    return application.exec();
+}

@@ -1,0 +1,34 @@
+#include "app/Startup.h"
+
+#include "config/ReceiptCounter.h"
+#include "config/Settings.h"
+#include "config/StartupSettings.h"
+#include "db/DM_db_source.h"
+#include "platform/FileSystem.h"
+#include "platform/UserInterface.h"
+
+namespace fm {
+
+bool readSettingsAtCreate(const Settings& settings, ProcessState& state, UserInterface& ui) {
+    if (!readStartupSettings(settings, state.postavke, ui)) return false;
+    if (!CitajBrojRacuna(settings, state, ui)) {
+        Obavijesti(ui, "Ne moze se procitati pocetni knjigovodstveni broj racuna!");
+    }
+    return true;
+}
+
+bool fiscalRegisterNumberValid(const std::string& fBrojKase) { return fBrojKase.size() == 6; }
+
+void openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, ProcessState& state,
+                            const std::string& directory, std::function<void()> onTimer1) {
+    const std::string iniPath = directory + "database.ini";
+    if (!files::fileExists(iniPath)) return;
+    state.BazaOtvorena = dm_db.OtvoriBazuPodataka(iniPath);
+    if (!state.BazaOtvorena) return;
+
+    settings.setTableLookup([&dm_db](const std::string& upperKey) { return dm_db.settingFromTable(upperKey); });
+    dm_db.setTimer1Interval(toWholeNumber(settings.CitajPostavku("TARVODBDRIVERAUTOMATICTIMER", "3000")));
+    dm_db.onTimer1(std::move(onTimer1));
+}
+
+}  // namespace fm

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "config/Postavke.h"
+
+namespace fm {
+
+class Settings;
+class Tdm_db;
+class UserInterface;
+
+// FormCreate's reading: every setting in start-up order, then the receipt counter,
+// with the notice "Ne moze se procitati pocetni knjigovodstveni broj racuna!" when it
+// cannot be loaded. False when an error ended the reading of the settings early: the
+// counter stays unloaded and the rest of FormCreate is skipped.
+bool readSettingsAtCreate(const Settings& settings, ProcessState& state, UserInterface& ui);
+
+// The fiscal register number (IBFK), trimmed when read, has exactly six characters.
+bool fiscalRegisterNumberValid(const std::string& fBrojKase);
+
+// FormShow's database step. With "database.ini" in the directory: OtvoriBazuPodataka,
+// its result into BazaOtvorena; once open, the settings table answers CitajPostavku,
+// TARVODBDRIVERAUTOMATICTIMER is read again as Timer1's interval and onTimer1 becomes
+// Timer1's work. Without the file nothing happens. Throws std::invalid_argument when
+// the interval read again is not a whole number.
+void openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, ProcessState& state,
+                            const std::string& directory, std::function<void()> onTimer1);
+
+}  // namespace fm

@@ -1,0 +1,191 @@
+#include "app/U_Merilon.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPixmap>
+#include <QScreen>
+#include <QSessionManager>
+#include <QSystemTrayIcon>
+
+#include <stdexcept>
+
+#include "app/Startup.h"
+#include "app/StopControl.h"
+#include "commands/DirectoryPolling.h"
+#include "config/Postavke.h"
+#include "platform/FileSystem.h"
+#include "platform/desktop/DesktopUserInterface.h"
+#include "platform/desktop/Display.h"
+#include "platform/desktop/Log.h"
+#include "platform/desktop/SingleInstance.h"
+
+namespace fm {
+
+namespace {
+
+void fillWith(QWidget& widget, const QColor& colour) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, colour);
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
+}
+
+}  // namespace
+
+TF_Merilon::TF_Merilon(ProcessState& state, Settings& settings, desktop::DesktopUserInterface& ui,
+                       desktop::SingleInstance& instance, StopControl& stop)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      state_(state),
+      settings_(settings),
+      ui_(ui),
+      instance_(instance),
+      stop_(stop),
+      Panel1(new QLabel(QStringLiteral("FMERILON"), this)),
+      Image1(new QLabel(this)),
+      CoolTrayIcon1(new QSystemTrayIcon(QIcon(QStringLiteral(":/FMerilon/FMerilon.png")), this)),
+      PopupMenu1(new QMenu(this)) {
+    setObjectName(QStringLiteral("F_Merilon"));
+    setWindowTitle(QStringLiteral("FMERILON"));
+    setFixedSize(500, 366);
+    fillWith(*this, QColor(128, 128, 255));
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    setFocusPolicy(Qt::StrongFocus);
+
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(0, 0, 500, 17);
+    Panel1->setAlignment(Qt::AlignCenter);
+    fillWith(*Panel1, QColor(166, 202, 240));
+
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(0, 17, 500, 349);
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image1->setPixmap(QPixmap(QStringLiteral(":/FMerilon/Image1.jpg")));
+
+    QAction* ZatvaranjeFMerilona1 = PopupMenu1->addAction(QStringLiteral("Zatvaranje FMerilona"));
+    connect(ZatvaranjeFMerilona1, &QAction::triggered, this, &TF_Merilon::ZatvaranjeFMerilona1Click);
+
+    CoolTrayIcon1->setObjectName(QStringLiteral("CoolTrayIcon1"));
+    CoolTrayIcon1->setToolTip(QStringLiteral("FMerilon"));
+    CoolTrayIcon1->setContextMenu(PopupMenu1);
+    connect(CoolTrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::DoubleClick) CoolTrayIcon1DblClick();
+    });
+    CoolTrayIcon1->show();
+    ui_.attachTrayIcon(CoolTrayIcon1);
+
+    mintimer.setInterval(2000);
+    connect(&mintimer, &QTimer::timeout, this, &TF_Merilon::mintimerTimer);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &TF_Merilon::sessionEndQuery);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+    FormCreate();
+}
+
+TF_Merilon::~TF_Merilon() = default;
+
+void TF_Merilon::attachDataModule(Tdm_db& dm_db, DirectoryPoller& poller) {
+    dm_db_ = &dm_db;
+    poller_ = &poller;
+}
+
+void TF_Merilon::FormCreate() {
+    if (!readSettingsAtCreate(settings_, state_, ui_)) return;
+    instance_.installHandOverHook();
+    connect(&instance_, &desktop::SingleInstance::handOverRequested, this, &TF_Merilon::NovaProceduraProzora);
+}
+
+void TF_Merilon::FormShow() {
+    state_.BrojacObrade = 0;
+    if (!fiscalRegisterNumberValid(state_.postavke.F_BROJ_KASE)) {
+        ui_.showMessage("Neispravan IBFK!");
+        stop_.requestStop(kConfigurationExitCode);
+    }
+    if (dm_db_ && poller_) {
+        try {
+            openDatabaseAndPolling(*dm_db_, settings_, state_, files::executableDirectory(),
+                                   [this] { stop_.runScan([this] { poller_->Timer1Timer(); }); });
+        } catch (const std::invalid_argument& e) {
+            ui_.showError(e.what());
+            stop_.requestStop(kConfigurationExitCode);
+        }
+    }
+    mintimer.start();
+}
+
+void TF_Merilon::mintimerTimer() {
+    mintimer.stop();
+    if (desktop::hasSystemTray()) hide();
+    else showMinimized();
+}
+
+void TF_Merilon::CoolTrayIcon1DblClick() {
+    showMaximized();
+    raise();
+    activateWindow();
+}
+
+void TF_Merilon::ZatvaranjeFMerilona1Click() {
+    if (!ui_.askStopQuestion()) return;
+    closeAgreed_ = true;
+    stop_.requestStop(0);
+}
+
+void TF_Merilon::NovaProceduraProzora() {
+    desktop::logLine("dogadjaj", "pokrenuta je druga kopija programa: vracam se u prvi plan");
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void TF_Merilon::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    FormShow();
+}
+
+// FormKeyPress: Enter, Escape, letters... ask to close; keys without a character do not.
+void TF_Merilon::keyPressEvent(QKeyEvent* event) {
+    if (event->text().isEmpty()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    close();
+}
+
+// FormCloseQuery.
+void TF_Merilon::closeEvent(QCloseEvent* event) {
+    if (!closeAgreed_ && !ui_.askStopQuestion()) {
+        event->ignore();
+        return;
+    }
+    closeAgreed_ = true;
+    event->accept();
+    stop_.requestStop(0);
+}
+
+// Minimise to tray: a minimised window leaves only the icon.
+void TF_Merilon::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && desktop::hasSystemTray()) {
+        QTimer::singleShot(0, this, &QWidget::hide);
+    }
+}
+
+// The session is ending: No refuses it.
+void TF_Merilon::sessionEndQuery(QSessionManager& manager) {
+    if (closeAgreed_ || !manager.allowsInteraction()) return;
+    if (ui_.askStopQuestion()) {
+        closeAgreed_ = true;
+        manager.release();
+    } else {
+        manager.cancel();
+    }
+}
+
+}  // namespace fm

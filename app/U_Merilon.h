@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+#include <string>
+
+class QLabel;
+class QMenu;
+class QSessionManager;
+class QSystemTrayIcon;
+
+namespace fm {
+
+struct ProcessState;
+class Settings;
+class StopControl;
+class Tdm_db;
+class DirectoryPoller;
+
+namespace desktop {
+class DesktopUserInterface;
+class SingleInstance;
+}  // namespace desktop
+
+// The main window F_Merilon: a title strip and a picture, shown for two seconds at
+// start and then living as the tray icon. Any key that produces a character, a close
+// request and the session's end ask the stop question.
+class TF_Merilon : public QWidget {
+    Q_OBJECT
+public:
+    TF_Merilon(ProcessState& state, Settings& settings, desktop::DesktopUserInterface& ui,
+               desktop::SingleInstance& instance, StopControl& stop);
+    ~TF_Merilon() override;
+
+    // The data module and its poller, created after the window; FormShow uses them.
+    void attachDataModule(Tdm_db& dm_db, DirectoryPoller& poller);
+
+    // Exit code when start-up finds the configuration unusable (a wrong IBFK).
+    static constexpr int kConfigurationExitCode = 2;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void mintimerTimer();
+    void CoolTrayIcon1DblClick();
+    void ZatvaranjeFMerilona1Click();
+    void NovaProceduraProzora();
+    void sessionEndQuery(QSessionManager& manager);
+
+    ProcessState& state_;
+    Settings& settings_;
+    desktop::DesktopUserInterface& ui_;
+    desktop::SingleInstance& instance_;
+    StopControl& stop_;
+    Tdm_db* dm_db_ = nullptr;
+    DirectoryPoller* poller_ = nullptr;
+
+    QLabel* Panel1;
+    QLabel* Image1;
+    QSystemTrayIcon* CoolTrayIcon1;
+    QMenu* PopupMenu1;
+    QTimer mintimer;
+    bool shown_ = false;
+    bool closeAgreed_ = false;
+};
+
+}  // namespace fm

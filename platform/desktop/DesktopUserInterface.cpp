@@ -1,0 +1,77 @@
+#include "platform/desktop/DesktopUserInterface.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "platform/desktop/Display.h"
+#include "platform/desktop/Log.h"
+
+namespace fm::desktop {
+
+namespace {
+
+QString decode(const std::string& text) { return QString::fromLocal8Bit(text); }
+
+// Boxes break lines at "\n"; the program's texts break them with "\r\n".
+QString boxText(const std::string& text) {
+    QString result = decode(text);
+    result.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return result;
+}
+
+}  // namespace
+
+bool DesktopUserInterface::balloonsShown() const {
+    return trayIcon_ && trayIcon_->isVisible() && hasSystemTray() && QSystemTrayIcon::supportsMessages();
+}
+
+void DesktopUserInterface::PrikaziObavijest(const std::string& title, const std::string& text) {
+    const std::string shownTitle = title.substr(0, kTitleLimit);
+    const std::string shownText = text.substr(0, kTextLimit);
+    logLine("obavijest", shownTitle.empty() ? shownText : shownTitle + ": " + shownText);
+    if (balloonsShown()) {
+        trayIcon_->showMessage(decode(shownTitle), decode(shownText), QSystemTrayIcon::Information,
+                               kNoticeMilliseconds);
+    }
+}
+
+void DesktopUserInterface::processPendingEvents() { QCoreApplication::processEvents(); }
+
+void DesktopUserInterface::showMessage(const std::string& text) {
+    logLine("poruka", text);
+    if (!hasSystemTray()) return;
+    QMessageBox box(QMessageBox::NoIcon, decode(title_), boxText(text), QMessageBox::Ok);
+    box.exec();
+}
+
+void DesktopUserInterface::showError(const std::string& text) {
+    logLine("greska", text);
+    if (!hasSystemTray()) return;
+    QMessageBox box(QMessageBox::Critical, decode(title_), boxText(text), QMessageBox::Ok);
+    box.exec();
+}
+
+void DesktopUserInterface::pause(int milliseconds) {
+    QEventLoop wait;
+    QTimer::singleShot(milliseconds, &wait, &QEventLoop::quit);
+    wait.exec();
+}
+
+bool DesktopUserInterface::askStopQuestion() {
+    static const char* const question = "Da li stvarno zelis da zaustavis FMerilon ";
+    if (!hasDisplay()) {
+        logLine("pitanje", std::string(question) + "- bez ekrana nema odgovora: Ne");
+        return false;
+    }
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), QString::fromLatin1(question),
+                    QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    const bool yes = box.exec() == QMessageBox::Yes;
+    logLine("pitanje", std::string(question) + (yes ? "- Da" : "- Ne"));
+    return yes;
+}
+
+}  // namespace fm::desktop

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string_view>
+
+namespace fm::desktop {
+
+// One line on stderr: time, "[FMerilon <kind>]", the text with its line breaks shown as " | ".
+// Everything the program tells its user is logged this way, shown or not.
+void logLine(std::string_view kind, std::string_view text);
+
+}  // namespace fm::desktop
