@@ -62,6 +62,20 @@ public:
     // Highest value of a column over all registers; 0 when none or on error.
     int max(const std::string& table, const std::string& column);
 
+    // Copies every row of one dataset object into another ("F_LOG_RACUN", "f_roba", ...),
+    // columns by position; shows its message on error and enables Timer1 either way.
+    bool ExportujPodatke(const std::string& sourceObject, const std::string& targetObject);
+
+    // Existence tests of the schema check: 0 when found, else the code of the stage reached.
+    int TestirajPostojanjePravila(const std::string& indexName);
+    int TestirajPostojanjePolja(const std::string& table, const std::string& column);
+
+    // Whether a dataset object ("f_roba", "F_SEMAFOR", ...) is open.
+    bool isDatasetOpen(const std::string& objectName) const;
+
+    // Sees every SQL text that goes to the database.
+    void onStatement(std::function<void(const std::string&)> observer);
+
     // The receipt-total query, used as a scratch query: replace its text and open it.
     // False with the database's text in ZadnjaGreska.
     bool openSumaRacuna(const std::string& sql);
@@ -89,6 +103,10 @@ public:
     int timer1Interval() const;
 
 private:
+    void db_fAfterConnect();
+    bool queryOn(int index, const std::string& sql);
+    bool execOn(int index, const std::string& sql);
+
     struct Impl;
     ProcessState& state_;
     UserInterface& ui_;

@@ -1,0 +1,443 @@
+#include "db/SqlLayer.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlIndex>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "db/SqlText.h"
+#include "platform/Text.h"
+
+namespace fm::sql {
+
+using schema::Dialect;
+
+// ---- parameter list ----
+
+namespace {
+
+bool namesLine(const std::string& line, const std::string& name) {
+    const std::size_t equals = line.find('=');
+    return equals != std::string::npos && text::equalsIgnoringCase(line.substr(0, equals), name);
+}
+
+}  // namespace
+
+std::string ParameterList::value(const std::string& name) const {
+    for (const std::string& line : lines_)
+        if (namesLine(line, name)) return line.substr(line.find('=') + 1);
+    return {};
+}
+
+void ParameterList::set(const std::string& name, const std::string& value) {
+    for (std::string& line : lines_) {
+        if (namesLine(line, name)) {
+            line = name + "=" + value;
+            return;
+        }
+    }
+    lines_.push_back(name + "=" + value);
+}
+
+// ---- results ----
+
+bool ResultSet::next() {
+    if (row_ < rows_.size()) ++row_;
+    return hasRow();
+}
+
+void ResultSet::reset(const std::string& sql) {
+    sql_ = sql;
+    columns_.clear();
+    rows_.clear();
+    row_ = 0;
+}
+
+const ResultSet::Value* ResultSet::value(const std::string& column) const {
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        if (text::equalsIgnoringCase(columns_[i], column)) return hasRow() ? &rows_[row_][i] : nullptr;
+    }
+    throw std::runtime_error("Field '" + column + "' not found");
+}
+
+std::string ResultSet::text(const std::string& column) const {
+    const Value* v = value(column);
+    if (!v) return {};
+    switch (v->kind) {
+    case Value::Kind::Null: return {};
+    case Value::Kind::Real: return realNumeral(v->real);
+    case Value::Kind::Integer: return integerNumeral(v->integer);
+    case Value::Kind::Text: return v->text;
+    }
+    return {};
+}
+
+double ResultSet::real(const std::string& column) const {
+    const Value* v = value(column);
+    if (!v) return 0;
+    switch (v->kind) {
+    case Value::Kind::Null: return 0;
+    case Value::Kind::Real: return v->real;
+    case Value::Kind::Integer: return double(v->integer);
+    case Value::Kind::Text: {
+        const std::string trimmed = text::trim(v->text);
+        char* end = nullptr;
+        const double number = std::strtod(trimmed.c_str(), &end);
+        if (trimmed.empty() || *end != '\0')
+            throw std::runtime_error("'" + v->text + "' is not a valid floating point value");
+        return number;
+    }
+    }
+    return 0;
+}
+
+long long ResultSet::integer(const std::string& column) const {
+    const Value* v = value(column);
+    if (v && v->kind == Value::Kind::Integer) return v->integer;
+    return std::llround(real(column));
+}
+
+// ---- text between single bytes and Qt ----
+
+namespace {
+
+// MariaDB's latin1: Windows-1252, with its five unassigned codes kept as C1 controls.
+constexpr std::array<char16_t, 32> mariaDbHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString toQt(const std::string& bytes, Dialect dialect) {
+    if (dialect != Dialect::MariaDB) return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+    QString result(qsizetype(bytes.size()), Qt::Uninitialized);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        result[qsizetype(i)] = (c >= 0x80 && c < 0xA0) ? QChar(mariaDbHighControls[c - 0x80]) : QChar(c);
+    }
+    return result;
+}
+
+std::string fromQt(const QString& text, Dialect dialect) {
+    if (dialect != Dialect::MariaDB) {
+        const QByteArray bytes = text.toLatin1();
+        return std::string(bytes.constData(), std::size_t(bytes.size()));
+    }
+    std::string result;
+    result.reserve(std::size_t(text.size()));
+    for (QChar ch : text) {
+        const char16_t u = ch.unicode();
+        char byte = '?';
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            byte = char(u);
+        } else {
+            for (std::size_t i = 0; i < mariaDbHighControls.size(); ++i)
+                if (mariaDbHighControls[i] == u) byte = char(0x80 + i);
+        }
+        result += byte;
+    }
+    return result;
+}
+
+ResultSet::Value toValue(const QVariant& v, Dialect dialect) {
+    ResultSet::Value value;
+    if (v.isNull()) return value;
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        value.kind = ResultSet::Value::Kind::Real;
+        value.real = v.toDouble();
+        break;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Bool:
+        value.kind = ResultSet::Value::Kind::Integer;
+        value.integer = v.toLongLong();
+        break;
+    case QMetaType::QByteArray: {  // text blobs come as their stored bytes
+        const QByteArray bytes = v.toByteArray();
+        value.kind = ResultSet::Value::Kind::Text;
+        value.text.assign(bytes.constData(), std::size_t(bytes.size()));
+        break;
+    }
+    case QMetaType::QDateTime:
+        value.kind = ResultSet::Value::Kind::Text;
+        value.text = v.toDateTime().toString(QStringLiteral("dd-MM-yyyy HH:mm:ss")).toStdString();
+        break;
+    case QMetaType::QDate:
+        value.kind = ResultSet::Value::Kind::Text;
+        value.text = v.toDate().toString(QStringLiteral("dd-MM-yyyy")).toStdString();
+        break;
+    default:
+        value.kind = ResultSet::Value::Kind::Text;
+        value.text = fromQt(v.toString(), dialect);
+        break;
+    }
+    return value;
+}
+
+bool isMissingTable(const QSqlError& error, const QString& text, Dialect dialect) {
+    if (dialect == Dialect::Firebird)
+        return error.nativeErrorCode() == QLatin1String("-204") && text.contains(QLatin1String("Table unknown"));
+    static const QRegularExpression mariaDb(QStringLiteral("Table '[^']*' doesn't exist"));
+    return text.contains(mariaDb);
+}
+
+std::string errorText(const QSqlError& error, Dialect dialect) {
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty()) text = error.driverText().trimmed();
+    if (text.isEmpty()) text = error.text();
+    std::string message = fromQt(text, dialect);
+    if (isMissingTable(error, text, dialect)) message = "Table does not exist. " + message;
+    return message;
+}
+
+// Firebird's index statement in the grammar of other engines.
+std::string inDialect(const std::string& sql, Dialect dialect) {
+    if (dialect == Dialect::Firebird) return sql;
+    static const QRegularExpression ascendingIndex(
+        QStringLiteral(R"(^\s*CREATE\s+ASCENDING\s+INDEX\s+(\w+)\s+ON\s+(\w+)\s*\(\s*([^)]*?)\s*\)\s*$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = ascendingIndex.match(QString::fromLatin1(sql.data(), qsizetype(sql.size())));
+    if (!match.hasMatch()) return sql;
+    QStringList columns = match.captured(3).split(QLatin1Char(','));
+    for (QString& column : columns) column = column.trimmed() + QStringLiteral(" ASC");
+    return (QStringLiteral("CREATE INDEX ") + match.captured(1) + QStringLiteral(" ON ") + match.captured(2) +
+            QStringLiteral(" (") + columns.join(QStringLiteral(", ")) + QStringLiteral(")"))
+        .toStdString();
+}
+
+std::string odbcValue(const std::string& value) {
+    return value.find_first_of(";{}") == std::string::npos ? value : "{" + value + "}";
+}
+
+std::string quoted(const std::string& name) { return SqlTekst(name); }
+
+}  // namespace
+
+std::string qtDriverFor(const std::string& driverName) {
+    if (driverName == "INTRBASE") return "QIBASE";
+    if (driverName == "MySQL ODBC 3.51 Driver") return "QODBC";
+    return driverName;
+}
+
+// ---- connection ----
+
+struct Connection::Qt {
+    QSqlDatabase db;
+};
+
+Connection::Connection(std::string name) : name_(std::move(name)), qt_(std::make_unique<Qt>()) {}
+
+Connection::~Connection() { close(); }
+
+bool Connection::open(const std::string& driverName, const ParameterList& parameters, std::string* error) {
+    close();
+    const QString connectionName = QString::fromStdString(name_);
+    const std::string qtDriver = qtDriverFor(driverName);
+    qt_->db = QSqlDatabase::addDatabase(QString::fromLatin1(qtDriver.c_str()), connectionName);
+    QSqlDatabase& db = qt_->db;
+    const std::string database = parameters.value("Database");
+    const std::string server = parameters.value("Server");
+    const std::string port = parameters.value("Port");
+
+    dialect_ = Dialect::Standard;
+    if (qtDriver == "QIBASE") dialect_ = Dialect::Firebird;
+    if (qtDriver == "QMYSQL" || qtDriver == "QMARIADB" || driverName == "MySQL ODBC 3.51 Driver")
+        dialect_ = Dialect::MariaDB;
+
+    if (qtDriver == "QODBC") {
+        std::string connection = "DRIVER={" + driverName + "}";
+        if (!server.empty()) connection += ";SERVER=" + odbcValue(server);
+        if (!port.empty()) connection += ";PORT=" + odbcValue(port);
+        if (!database.empty()) connection += ";DATABASE=" + odbcValue(database);
+        db.setDatabaseName(toQt(connection, dialect_));
+    } else {
+        db.setDatabaseName(QString::fromLocal8Bit(database.c_str()));
+        if (!server.empty()) db.setHostName(toQt(server, dialect_));
+        if (!port.empty()) db.setPort(std::atoi(port.c_str()));
+    }
+    db.setUserName(toQt(parameters.value("USER NAME"), dialect_));
+    db.setPassword(toQt(parameters.value("PASSWORD"), dialect_));
+
+    if (!db.open()) {
+        if (error) *error = errorText(db.lastError(), dialect_);
+        close();
+        return false;
+    }
+    if (db.driver()->dbmsType() == QSqlDriver::MySqlServer) dialect_ = Dialect::MariaDB;
+    // Quote doubling is the only escape in string literals, as in Firebird.
+    if (dialect_ == Dialect::MariaDB &&
+        !execute("SET SESSION sql_mode = CONCAT(@@sql_mode, ',NO_BACKSLASH_ESCAPES')", error)) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+void Connection::close() {
+    if (!qt_->db.isValid()) return;
+    qt_->db.close();
+    qt_->db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QString::fromStdString(name_));
+    inTransaction_ = false;
+}
+
+bool Connection::isOpen() const { return qt_->db.isValid() && qt_->db.isOpen(); }
+
+bool Connection::beginTransaction(std::string* error) {
+    if (!isOpen()) {
+        if (error) *error = "Database is not open";
+        return false;
+    }
+    if (!qt_->db.transaction()) {
+        if (error) *error = errorText(qt_->db.lastError(), dialect_);
+        return false;
+    }
+    inTransaction_ = true;
+    return true;
+}
+
+bool Connection::commit(std::string* error) {
+    const bool committed = isOpen() && qt_->db.commit();
+    if (!committed && error) *error = errorText(qt_->db.lastError(), dialect_);
+    if (committed) inTransaction_ = false;
+    return committed;
+}
+
+void Connection::rollback() {
+    if (inTransaction_ && isOpen()) qt_->db.rollback();
+    inTransaction_ = false;
+}
+
+bool Connection::execute(const std::string& sql, std::string* error) {
+    const std::string statement = inDialect(sql, dialect_);
+    if (observer_) observer_(statement);
+    if (!isOpen()) {
+        if (error) *error = "Database is not open";
+        return false;
+    }
+    QSqlQuery query(qt_->db);
+    if (!query.exec(toQt(statement, dialect_))) {
+        if (error) *error = errorText(query.lastError(), dialect_);
+        return false;
+    }
+    return true;
+}
+
+bool Connection::select(const std::string& sql, ResultSet& result, std::string* error) {
+    result.reset(sql);
+    if (observer_) observer_(sql);
+    if (!isOpen()) {
+        if (error) *error = "Database is not open";
+        return false;
+    }
+    // Read whole and let the query go, so that no read transaction stays open.
+    QSqlQuery query(qt_->db);
+    query.setForwardOnly(true);
+    query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
+    if (!query.exec(toQt(sql, dialect_))) {
+        if (error) *error = errorText(query.lastError(), dialect_);
+        return false;
+    }
+    const QSqlRecord record = query.record();
+    std::vector<std::string> columns;
+    for (int i = 0; i < record.count(); ++i) columns.push_back(fromQt(record.fieldName(i), dialect_));
+    result.setColumns(std::move(columns));
+    while (query.next()) {
+        std::vector<ResultSet::Value> row;
+        for (int i = 0; i < record.count(); ++i) row.push_back(toValue(query.value(i), dialect_));
+        result.addRow(std::move(row));
+    }
+    if (query.lastError().isValid()) {
+        if (error) *error = errorText(query.lastError(), dialect_);
+        result.reset(sql);
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::vector<std::string>> Connection::names(const std::string& sql, std::string* error) {
+    ResultSet result;
+    if (!select(sql, result, error)) return std::nullopt;
+    std::vector<std::string> list;
+    for (; result.hasRow(); result.next()) list.push_back(text::trim(result.text("NAME")));
+    return list;
+}
+
+std::optional<std::vector<std::string>> Connection::userTables(std::string* error) {
+    switch (dialect_) {
+    case Dialect::Firebird:
+        return names("select rdb$relation_name as name from rdb$relations "
+                     "where rdb$system_flag = 0 and rdb$view_blr is null", error);
+    case Dialect::MariaDB:
+        return names("select table_name as name from information_schema.tables "
+                     "where table_schema = database() and table_type = 'BASE TABLE'", error);
+    case Dialect::Standard:
+        break;
+    }
+    if (!isOpen()) {
+        if (error) *error = "Database is not open";
+        return std::nullopt;
+    }
+    std::vector<std::string> list;
+    for (const QString& table : qt_->db.tables(QSql::Tables)) list.push_back(fromQt(table, dialect_));
+    return list;
+}
+
+std::optional<std::vector<std::string>> Connection::columnNames(const std::string& table, std::string* error) {
+    switch (dialect_) {
+    case Dialect::Firebird:
+        return names("select rdb$field_name as name from rdb$relation_fields where rdb$relation_name = " +
+                     quoted(table) + " order by rdb$field_position", error);
+    case Dialect::MariaDB:
+        return names("select column_name as name from information_schema.columns "
+                     "where table_schema = database() and table_name = " + quoted(table) +
+                     " order by ordinal_position", error);
+    case Dialect::Standard:
+        break;
+    }
+    if (!isOpen()) {
+        if (error) *error = "Database is not open";
+        return std::nullopt;
+    }
+    const QSqlRecord record = qt_->db.record(toQt(table, dialect_));
+    std::vector<std::string> list;
+    for (int i = 0; i < record.count(); ++i) list.push_back(fromQt(record.fieldName(i), dialect_));
+    return list;
+}
+
+std::optional<std::vector<std::string>> Connection::indexNames(const std::string& table, std::string* error) {
+    switch (dialect_) {
+    case Dialect::Firebird:
+        return names("select rdb$index_name as name from rdb$indices where rdb$relation_name = " + quoted(table),
+                     error);
+    case Dialect::MariaDB:
+        return names("select distinct index_name as name from information_schema.statistics "
+                     "where table_schema = database() and table_name = " + quoted(table), error);
+    case Dialect::Standard:
+        break;
+    }
+    if (!isOpen()) {
+        if (error) *error = "Database is not open";
+        return std::nullopt;
+    }
+    std::vector<std::string> list;
+    const QString primary = qt_->db.primaryIndex(toQt(table, dialect_)).name();
+    if (!primary.isEmpty()) list.push_back(fromQt(primary, dialect_));
+    return list;
+}
+
+}  // namespace fm::sql
