@@ -23,13 +23,17 @@ protected:
         state.postavke.FID_ROBA = 1;
     }
 
-    // Connects and sets BazaOtvorena as start-up does.
+    // Connects and sets BazaOtvorena as start-up does; the messages and statements of
+    // connecting move to connectMessages and connectStatements.
     void connect() {
         dm = std::make_unique<Tdm_db>(state, ui);
         dm->onStatement([this](const std::string& sql) { statements.push_back(sql); });
         state.BazaOtvorena = dm->OtvoriBazuPodataka(database.iniPath());
         ASSERT_TRUE(state.BazaOtvorena) << (ui.messages.empty() ? "" : ui.messages.back());
+        connectStatements = std::move(statements);
         statements.clear();
+        connectMessages = std::move(ui.messages);
+        ui.messages.clear();
     }
 
     // The named columns of every row of a query as text, joined by "/".
@@ -49,6 +53,8 @@ protected:
     ProcessState state;
     std::unique_ptr<Tdm_db> dm;
     std::vector<std::string> statements;
+    std::vector<std::string> connectMessages;
+    std::vector<std::string> connectStatements;
 };
 
 }  // namespace fm::test
