@@ -61,6 +61,8 @@ int main(int argc, char* argv[]) {
     fm::desktop::fallBackToOffscreenWithoutDisplay();
     fm::desktop::DesktopUserInterface ui;
     FMerilonApplication application(argc, argv, ui);
+    fm::desktop::logLine("dogadjaj", fm::desktop::hasSystemTray() ? "pokretanje, obavijesti u trayu"
+                                                                  : "pokretanje, obavijesti samo u logu");
     fm::ProcessState state;
     fm::Settings settings(fm::files::executableDirectory() + "MerilonSettings.ini");
     fm::desktop::SingleInstance instance;
@@ -106,7 +108,6 @@ int main(int argc, char* argv[]) {
     });
 
     if (F_Merilon) F_Merilon->show();
-    if (const std::optional<int> code = stop.pendingExit()) return *code;
     fm::desktop::logLine("dogadjaj", state.BazaOtvorena ? "pokrenut, baza otvorena" : "pokrenut, bez baze");
     return application.exec();
 }

@@ -1,6 +1,7 @@
 #include "app/StopControl.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 namespace fm {
 
@@ -8,7 +9,7 @@ void StopControl::runScan(const std::function<void()>& scan) {
     struct AfterScan {
         StopControl& control;
         ~AfterScan() {
-            if (--control.scanDepth_ == 0 && control.pendingExit_) control.exitNow();
+            if (--control.scanDepth_ == 0 && control.pendingExit_) control.exitFromEventLoop();
         }
     };
     ++scanDepth_;
@@ -18,9 +19,13 @@ void StopControl::runScan(const std::function<void()>& scan) {
 
 void StopControl::requestStop(int exitCode) {
     if (!pendingExit_) pendingExit_ = exitCode;
-    if (!scanRunning()) exitNow();
+    if (!scanRunning()) exitFromEventLoop();
 }
 
-void StopControl::exitNow() { QCoreApplication::exit(*pendingExit_); }
+void StopControl::exitFromEventLoop() {
+    QTimer::singleShot(0, this, [this] {
+        if (!scanRunning()) QCoreApplication::exit(*pendingExit_);
+    });
+}
 
 }  // namespace fm

@@ -1,0 +1,54 @@
+// Without a display (QT_QPA_PLATFORM=offscreen): everything goes to the log and nothing blocks.
+#include "platform/desktop/DesktopUserInterface.h"
+
+#include <QTimer>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/app/LogCapture.h"
+
+namespace fm::desktop {
+namespace {
+
+TEST(DesktopUserInterface, NoticesAreCutToTheirLimits) {
+    DesktopUserInterface ui;
+    test::LogCapture log;
+    const std::string title = std::string(63, 'T') + "cut";
+    const std::string text = std::string(255, 'x') + "y";
+    ui.PrikaziObavijest(title, text);
+    EXPECT_TRUE(log.contains("[FMerilon obavijest] " + std::string(63, 'T') + ": " + std::string(255, 'x') + "\n"))
+        << log.text();
+    EXPECT_FALSE(log.contains("cut"));
+}
+
+TEST(DesktopUserInterface, ObavijestiLogsTheTextAloneWithItsLineBreaksShown) {
+    DesktopUserInterface ui;
+    test::LogCapture log;
+    Obavijesti(ui, "Neispravan fajl C:\\RACUNI\\1.inp\r\nGreska:tekst");
+    EXPECT_TRUE(log.contains("[FMerilon obavijest] Neispravan fajl C:\\RACUNI\\1.inp | Greska:tekst\n")) << log.text();
+}
+
+TEST(DesktopUserInterface, BoxesAndTheStopQuestionGoToTheLogWithoutBlocking) {
+    DesktopUserInterface ui;
+    ui.setApplicationTitle("Kappa fiskalni uredjaji - FMerilon");
+    test::LogCapture log;
+    ui.showMessage("Neispravan IBFK!");
+    ui.showError("'x' nije ispravan cijeli broj");
+    EXPECT_FALSE(ui.askStopQuestion());
+    EXPECT_TRUE(log.contains("[FMerilon poruka] Neispravan IBFK!\n"));
+    EXPECT_TRUE(log.contains("[FMerilon greska] 'x' nije ispravan cijeli broj\n"));
+    EXPECT_TRUE(log.contains("[FMerilon pitanje] Da li stvarno zelis da zaustavis FMerilon "));
+}
+
+TEST(DesktopUserInterface, APauseKeepsTheEventsGoing) {
+    DesktopUserInterface ui;
+    bool timerFired = false;
+    QTimer::singleShot(5, [&] { timerFired = true; });
+    ui.pause(200);
+    EXPECT_TRUE(timerFired);
+}
+
+}  // namespace
+}  // namespace fm::desktop

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QProcess>
+
+#include <optional>
+#include <string>
+
+#include "tests/support/TempDir.h"
+
+namespace fm::test {
+
+// A copy of build/bin/fmerilon in a directory of its own, with its own
+// "MerilonSettings.ini" beside it (the program reads its files beside the executable
+// it really is, so a symbolic link would not do). Its log is stderr.
+class ProgramCopy {
+public:
+    explicit ProgramCopy(const std::string& settingsText);
+    ~ProgramCopy();
+    ProgramCopy(const ProgramCopy&) = delete;
+    ProgramCopy& operator=(const ProgramCopy&) = delete;
+
+    const TempDir& dir() const { return dir_; }
+
+    // The Firebird client configuration the program takes from beside itself.
+    void addFirebirdConfiguration();
+
+    // Copies meet in meetingDir, their temporary directory: that is where they find each other.
+    void start(const std::string& meetingDir);
+
+    // Waits until the log holds the fragment; false when it does not in time.
+    bool waitForLog(const std::string& fragment, int timeoutMs = 20000);
+    const std::string& log();
+
+    // The exit code; nullopt while it still runs after the time. A crash fails the test.
+    std::optional<int> waitForExit(int timeoutMs = 20000);
+    bool running() const { return process_.state() != QProcess::NotRunning; }
+    qint64 pid() const { return process_.processId(); }
+
+    void sendSignal(int signal);
+    void killLikeACrash();  // SIGKILL: nothing of the program's own clean-up runs
+
+private:
+    void readLog();
+
+    TempDir dir_;
+    QProcess process_;
+    std::string log_;
+};
+
+// Occurrences of the fragment in the text.
+int countOf(const std::string& text, const std::string& fragment);
+
+}  // namespace fm::test

@@ -1,0 +1,161 @@
+// The real program, started without a display: what it logs and how it ends.
+#include <csignal>
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "tests/app/ProgramCopy.h"
+#include "tests/support/TempDir.h"
+
+namespace fm::test {
+namespace {
+
+const char* const kStarted = "[FMerilon dogadjaj] pokrenut";
+const std::string kGood = "F_BROJ_KASE=AB1234\r\n";
+const std::string kNoCheck = kGood + "TARVOPROVJERIISTANCU=NE\r\n";
+
+TEST(SingleInstance, ASecondCopyBringsTheFirstToTheFrontAndEndsWithExitCodeOne) {
+    TempDir meeting;
+    ProgramCopy first(kGood);
+    first.start(meeting.path());
+    ASSERT_TRUE(first.waitForLog(kStarted)) << first.log();
+
+    ProgramCopy second(kGood);
+    second.start(meeting.path());
+    EXPECT_EQ(second.waitForExit(), 1);
+    EXPECT_EQ(countOf(second.log(), kStarted), 0) << second.log();
+
+    EXPECT_TRUE(first.waitForLog("[FMerilon dogadjaj] pokrenuta je druga kopija programa")) << first.log();
+    EXPECT_TRUE(first.running());
+    first.sendSignal(SIGTERM);
+    EXPECT_EQ(first.waitForExit(), 0);
+}
+
+TEST(SingleInstance, WithTheCheckOffBothCopiesRun) {
+    TempDir meeting;
+    ProgramCopy first(kNoCheck);
+    ProgramCopy second(kGood + "TARVOPROVJERIISTANCU=da\r\n");  // only "DA" switches it on
+    first.start(meeting.path());
+    ASSERT_TRUE(first.waitForLog(kStarted)) << first.log();
+    second.start(meeting.path());
+    ASSERT_TRUE(second.waitForLog(kStarted)) << second.log();
+    EXPECT_TRUE(first.running());
+    EXPECT_TRUE(second.running());
+    first.sendSignal(SIGTERM);
+    second.sendSignal(SIGTERM);
+    EXPECT_EQ(first.waitForExit(), 0);
+    EXPECT_EQ(second.waitForExit(), 0);
+}
+
+TEST(SingleInstance, WhatACrashedCopyLeftBehindDoesNotStopTheNextStart) {
+    TempDir meeting;
+    ProgramCopy crashed(kGood);
+    crashed.start(meeting.path());
+    ASSERT_TRUE(crashed.waitForLog(kStarted)) << crashed.log();
+    crashed.killLikeACrash();
+    ASSERT_TRUE(std::filesystem::exists(meeting.file("FMERILON-" + std::to_string(::getuid()))));
+
+    ProgramCopy next(kGood);
+    next.start(meeting.path());
+    ASSERT_TRUE(next.waitForLog(kStarted)) << next.log();
+    EXPECT_EQ(countOf(next.log(), "[FMerilon poruka]"), 0) << next.log();
+    next.sendSignal(SIGTERM);
+    EXPECT_EQ(next.waitForExit(), 0);
+}
+
+TEST(Headless, RunsLogsItsNoticesAndEndsCleanlyOnSigterm) {
+    TempDir meeting;
+    ProgramCopy program(kNoCheck + "RBRR=abc\r\n");
+    program.start(meeting.path());
+    ASSERT_TRUE(program.waitForLog(kStarted)) << program.log();
+    const std::string log = program.log();
+    EXPECT_NE(log.find("[FMerilon dogadjaj] pokretanje, obavijesti samo u logu"), std::string::npos) << log;
+    const auto message = log.find("[FMerilon poruka] Neki od brojeva racuna je neispravan!\n");
+    const auto notice = log.find("[FMerilon obavijest] Ne moze se procitati pocetni knjigovodstveni broj racuna!\n");
+    ASSERT_NE(message, std::string::npos) << log;
+    ASSERT_NE(notice, std::string::npos) << log;
+    EXPECT_LT(message, notice);
+    EXPECT_NE(log.find("pokrenut, bez baze"), std::string::npos) << log;
+
+    program.sendSignal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(), 0);
+}
+
+TEST(Headless, SigintEndsItToo) {
+    TempDir meeting;
+    ProgramCopy program(kNoCheck);
+    program.start(meeting.path());
+    ASSERT_TRUE(program.waitForLog(kStarted)) << program.log();
+    program.sendSignal(SIGINT);
+    EXPECT_EQ(program.waitForExit(), 0);
+}
+
+TEST(BadSettings, ANonNumericRegisterNumberIsReportedOnceAndStartUpGoesOn) {
+    TempDir meeting;
+    ProgramCopy program(kNoCheck + "FID_OBJEKTA=3\r\nFID_ROBA=prva\r\nFID_RACUNA=druga\r\n");
+    program.start(meeting.path());
+    ASSERT_TRUE(program.waitForLog(kStarted)) << program.log();
+    const std::string log = program.log();
+    EXPECT_EQ(countOf(log, "[FMerilon poruka] Greska u podesavanju settings.ini - ik dkase mora biti broj | "), 1)
+        << log;
+    EXPECT_NE(log.find("prva"), std::string::npos) << log;
+    program.sendSignal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(), 0);
+}
+
+TEST(BadSettings, AFiscalRegisterNumberOfFiveCharactersEndsTheProgramAfterTheMessage) {
+    TempDir meeting;
+    ProgramCopy program("F_BROJ_KASE=12345\r\nTARVOPROVJERIISTANCU=NE\r\n");
+    program.start(meeting.path());
+    EXPECT_EQ(program.waitForExit(), 2);
+    EXPECT_EQ(countOf(program.log(), "[FMerilon poruka] Neispravan IBFK!\n"), 1) << program.log();
+}
+
+TEST(BadSettings, AFiscalRegisterNumberWithBlanksAroundSixCharactersPasses) {
+    TempDir meeting;
+    ProgramCopy program("F_BROJ_KASE=  AB1234  \r\nTARVOPROVJERIISTANCU=NE\r\n");
+    program.start(meeting.path());
+    ASSERT_TRUE(program.waitForLog(kStarted)) << program.log();
+    EXPECT_EQ(countOf(program.log(), "Neispravan IBFK!"), 0);
+    program.sendSignal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(), 0);
+}
+
+TEST(BadSettings, NoSettingsFileAtAllStillStartsButTheEmptyIbfkEndsIt) {
+    TempDir meeting;
+    ProgramCopy program("");
+    program.start(meeting.path());
+    EXPECT_EQ(program.waitForExit(), 2);
+    EXPECT_EQ(countOf(program.log(), "Neispravan IBFK!"), 1) << program.log();
+}
+
+TEST(Database, TheLocalTextDriverOpensNoDatabaseSilently) {
+    TempDir meeting;
+    ProgramCopy program(kNoCheck);
+    program.dir().write("database.ini", "DRIVERNAME=KAPPALOCALTXT\r\n");
+    program.start(meeting.path());
+    ASSERT_TRUE(program.waitForLog(kStarted)) << program.log();
+    EXPECT_EQ(countOf(program.log(), "[FMerilon poruka]"), 0) << program.log();
+    EXPECT_NE(program.log().find("pokrenut, bez baze"), std::string::npos);
+    program.sendSignal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(), 0);
+}
+
+TEST(Database, ADatabaseThatCannotBeOpenedIsReportedAndTheProgramStaysWithoutIt) {
+    TempDir meeting;
+    ProgramCopy program(kNoCheck);
+    program.addFirebirdConfiguration();
+    program.dir().write("database.ini", "DRIVERNAME=INTRBASE\r\nDATABASE=" + program.dir().file("missing.fdb") + "\r\n");
+    program.start(meeting.path());
+    ASSERT_TRUE(program.waitForLog(kStarted)) << program.log();
+    EXPECT_EQ(countOf(program.log(), "[FMerilon poruka] GRESKA! NE MOGU OTVORITI  BAZU PODATAKA | "), 1)
+        << program.log();
+    EXPECT_NE(program.log().find("pokrenut, bez baze"), std::string::npos);
+    program.sendSignal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(), 0);
+}
+
+}  // namespace
+}  // namespace fm::test

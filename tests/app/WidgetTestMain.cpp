@@ -1,0 +1,17 @@
+// Test entry for suites that need widgets; the platform comes from QT_QPA_PLATFORM.
+// Listing the tests needs no application object (and no display).
+#include <QApplication>
+
+#include <memory>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    std::unique_ptr<QApplication> application;
+    if (!GTEST_FLAG_GET(list_tests)) {
+        application = std::make_unique<QApplication>(argc, argv);
+        application->setQuitOnLastWindowClosed(false);
+    }
+    return RUN_ALL_TESTS();
+}
