@@ -175,6 +175,8 @@ bool Tdm_db::isConnected() const { return impl_->db_f.isOpen(); }
 
 std::string Tdm_db::driverName() const { return impl_->driverName; }
 
+schema::Dialect Tdm_db::dialect() const { return impl_->db_f.dialect(); }
+
 // ---- schema check on connect ----
 
 void Tdm_db::db_fAfterConnect() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "config/Postavke.h"
+#include "db/Schema.h"
 
 namespace fm {
 
@@ -41,6 +42,7 @@ public:
     bool OtvoriBazuPodataka(const std::string& iniPath);
     bool isConnected() const;
     std::string driverName() const;  // trimmed DRIVERNAME (INTRBASE when empty)
+    schema::Dialect dialect() const;  // SQL grammar of the connected engine
 
     // Scratch-query helpers; false with the database's text in ZadnjaGreska.
     bool sqlopen(const std::string& sql);

@@ -8,7 +8,9 @@
 #include <QSqlIndex>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -166,10 +168,19 @@ ResultSet::Value toValue(const QVariant& v, Dialect dialect) {
         value.kind = ResultSet::Value::Kind::Integer;
         value.integer = v.toLongLong();
         break;
-    case QMetaType::QByteArray: {  // text blobs come as their stored bytes
+    case QMetaType::QByteArray: {
+        // Texts from MariaDB come as their bytes; Firebird hands text blobs over in the
+        // connection's character set, UTF-8.
         const QByteArray bytes = v.toByteArray();
         value.kind = ResultSet::Value::Kind::Text;
         value.text.assign(bytes.constData(), std::size_t(bytes.size()));
+        if (dialect == Dialect::Firebird) {
+            auto decoder = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            const QString decoded = decoder.decode(bytes);
+            const bool singleByte =
+                std::all_of(decoded.begin(), decoded.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+            if (!decoder.hasError() && singleByte) value.text = fromQt(decoded, dialect);
+        }
         break;
     }
     case QMetaType::QDateTime:
@@ -265,9 +276,10 @@ bool Connection::open(const std::string& driverName, const ParameterList& parame
         if (!database.empty()) connection += ";DATABASE=" + odbcValue(database);
         db.setDatabaseName(toQt(connection, dialect_));
     } else {
+        // Firebird takes the server in the location itself: host:path or host/port:path.
         db.setDatabaseName(QString::fromLocal8Bit(database.c_str()));
-        if (!server.empty()) db.setHostName(toQt(server, dialect_));
-        if (!port.empty()) db.setPort(std::atoi(port.c_str()));
+        if (qtDriver != "QIBASE" && !server.empty()) db.setHostName(toQt(server, dialect_));
+        if (qtDriver != "QIBASE" && !port.empty()) db.setPort(std::atoi(port.c_str()));
     }
     db.setUserName(toQt(parameters.value("USER NAME"), dialect_));
     db.setPassword(toQt(parameters.value("PASSWORD"), dialect_));
@@ -278,11 +290,17 @@ bool Connection::open(const std::string& driverName, const ParameterList& parame
         return false;
     }
     if (db.driver()->dbmsType() == QSqlDriver::MySqlServer) dialect_ = Dialect::MariaDB;
-    // Quote doubling is the only escape in string literals, as in Firebird.
-    if (dialect_ == Dialect::MariaDB &&
-        !execute("SET SESSION sql_mode = CONCAT(@@sql_mode, ',NO_BACKSLASH_ESCAPES')", error)) {
-        close();
-        return false;
+    if (dialect_ == Dialect::MariaDB) {
+        // Quote doubling is the only escape in string literals, as in Firebird. Results come
+        // as the stored bytes: the ODBC connector miscounts the wide form of some characters
+        // (U+00D8 to U+00DB) and would cut texts short.
+        for (const char* setting : {"SET SESSION sql_mode = CONCAT(@@sql_mode, ',NO_BACKSLASH_ESCAPES')",
+                                    "SET SESSION character_set_results = binary"}) {
+            if (!execute(setting, error)) {
+                close();
+                return false;
+            }
+        }
     }
     return true;
 }

@@ -8,9 +8,6 @@
 
 namespace fm::test {
 
-namespace {
-
-// Runs a command and returns its exit status, its output in *output.
 int runCommand(const std::string& command, std::string* output) {
     FILE* pipe = popen((command + " 2>&1").c_str(), "r");
     if (!pipe) throw std::runtime_error("cannot run " + command);
@@ -24,8 +21,6 @@ std::string shellQuoted(const std::string& text) {
     for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
-
-}  // namespace
 
 FreshDatabase::FreshDatabase(PartnerTables partnerTables)
     : path_(dir_.file("fiscal.fdb")), iniPath_(dir_.file("database.ini")) {

@@ -7,6 +7,11 @@
 
 namespace fm::test {
 
+// Runs a shell command; its exit status, with stdout and stderr appended to *output.
+int runCommand(const std::string& command, std::string* output);
+// The text in single quotes for a POSIX shell.
+std::string shellQuoted(const std::string& text);
+
 // A new, empty embedded Firebird database in a temporary directory of its own, made by
 // scripts/create-database, with a "database.ini" beside it that opens it. With
 // partner tables, F_RACUN, F_PLACANJE and F_SEMAFOR exist as the fiscal-printer

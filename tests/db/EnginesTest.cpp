@@ -1,0 +1,182 @@
+// The same behaviour on every engine: embedded Firebird, a Firebird server and MariaDB
+// through ODBC (the servers only when the environment names them).
+#include <algorithm>
+
+#include "db/RecordWriters.h"
+#include "tests/db/EngineDatabase.h"
+#include "tests/support/RecordingUserInterface.h"
+
+#include <gtest/gtest.h>
+
+#include "db/DM_db_source.h"
+
+namespace fm::test {
+namespace {
+
+using PartnerTables = FreshDatabase::PartnerTables;
+
+class Engines : public testing::TestWithParam<Engine> {
+protected:
+    void SetUp() override {
+        if (const auto reason = engineUnavailable(GetParam())) GTEST_SKIP() << *reason;
+        ui.realPauses = false;
+        state.postavke.K71B3 = 1;
+        state.postavke.FID_RACUNA = 1;
+        state.postavke.FID_ROBA = 1;
+    }
+
+    void createDatabase(PartnerTables partnerTables) {
+        database = std::make_unique<EngineDatabase>(GetParam(), partnerTables);
+    }
+
+    // A new data module connected to the database; false with the message shown.
+    bool connect() {
+        dm.reset();
+        ui.messages.clear();
+        dm = std::make_unique<Tdm_db>(state, ui);
+        state.BazaOtvorena = dm->OtvoriBazuPodataka(database->iniPath());
+        return state.BazaOtvorena;
+    }
+
+    std::vector<std::string> texts(const std::string& sql, const std::string& column) {
+        std::vector<std::string> values;
+        EXPECT_TRUE(dm->sqlopen4(sql)) << dm->ZadnjaGreska();
+        for (; dm->up4().hasRow(); dm->up4().next()) values.push_back(dm->up4().text(column));
+        return values;
+    }
+
+    std::unique_ptr<EngineDatabase> database;
+    RecordingUserInterface ui;
+    ProcessState state;
+    std::unique_ptr<Tdm_db> dm;
+};
+
+TEST_P(Engines, EmptyDatabaseIsRepairedOverTwoConnects) {
+    createDatabase(PartnerTables::No);
+    ASSERT_TRUE(connect()) << ui.messages.front();
+    EXPECT_EQ(std::vector<std::string>{"Ne mogu dodati index I_ASC_F_KNJIG_SIFRA na tabelu F_ROBA"}, ui.messages);
+    for (const char* table : {"F_KUPCI", "F_DNEV_IZV", "F_NIVELACIJA", "F_POR_STOPE", "F_GRUPE_ROBA", "F_OPERATERI",
+                              "F_ROBA", "F_OBJEKAT", "F_LOG_RACUN", "F_LOG_STAVKE"})
+        EXPECT_EQ(0, dm->TestirajPostojanjePolja(table, "F_ID_KASE")) << table;
+    // The daily reports lose their date-time column under the MySQL driver only.
+    EXPECT_EQ(GetParam() == Engine::MariaDB ? -31 : 0, dm->TestirajPostojanjePolja("F_DNEV_IZV", "F_DATUM"));
+    EXPECT_EQ(0, dm->TestirajPostojanjePolja("f_dnev_izv", "f_datum_izv"));
+    EXPECT_EQ(-21, dm->TestirajPostojanjePolja("F_SEMAFOR", "F_RBR"));
+    EXPECT_EQ(-31, dm->TestirajPostojanjePravila("I_ASC_F_KNJIG_SIFRA"));
+    EXPECT_EQ(0, dm->TestirajPostojanjePravila("I_ASC_F_NAZIV_ROBE"));
+    EXPECT_FALSE(dm->isDatasetOpen("F_SEMAFOR"));
+    EXPECT_TRUE(dm->isDatasetOpen("f_roba"));
+    EXPECT_TRUE(dm->timer1Enabled());
+
+    ASSERT_TRUE(connect()) << ui.messages.front();
+    EXPECT_EQ(std::vector<std::string>{}, ui.messages);
+    EXPECT_EQ(0, dm->TestirajPostojanjePravila("I_ASC_F_KNJIG_SIFRA"));
+    EXPECT_EQ(0, dm->TestirajPostojanjePolja("F_ROBA", "F_KNJIG_SIFRA"));
+}
+
+TEST_P(Engines, JobRowsAreWrittenCountedFoundAndRemoved) {
+    createDatabase(PartnerTables::Yes);
+    ASSERT_TRUE(connect());
+    ASSERT_TRUE(UpisiRobu(*dm, 12, 3, 2, "3871234567890", "KAFA", "A-12", 1.5)) << dm->ZadnjaGreska();
+    EXPECT_EQ(12, NadjiSifruPoBarKodu(*dm, " 3871234567890"));
+    EXPECT_EQ(12, NadjiSifruPoKnjigSifri(*dm, "A-12"));
+    EXPECT_EQ(12, dm->max("f_roba", "f_sifra_robe"));
+    ASSERT_TRUE(UpisiNivelaciju(*dm, 56, 12, 3, 2, " ", "KAFA", 1.6)) << dm->ZadnjaGreska();
+    EXPECT_EQ(std::vector<std::string>{"1.6"}, texts("select F_CIJENA_ROBE from F_ROBA", "F_CIJENA_ROBE"));
+
+    ASSERT_TRUE(UpisiStavkuRacuna(*dm, 57, 0, 0, 12, 3, 2, "", "KAFA", 1.6, 2)) << dm->ZadnjaGreska();
+    state.postavke.K71B3 = 0;  // quoted numbers go into float columns as well
+    ASSERT_TRUE(UpisiStavkuRacuna(*dm, 57, 0, 1, 12, 3, 2, "", "KAFA", 1.6, -0.5)) << dm->ZadnjaGreska();
+    ASSERT_TRUE(UpisiPlacanje(*dm, 57, 0, 0, 2.4)) << dm->ZadnjaGreska();
+    state.postavke.K71B3 = 1;
+    ASSERT_TRUE(UpisiSemafor(*dm, 57, 0, 0, 0, 0, 1, "memo")) << dm->ZadnjaGreska();
+
+    ASSERT_TRUE(dm->openSumaRacuna("SELECT SUM(F_KOLICINA*F_CIJENA_ROBE)  AS F_TOTAL  FROM F_RACUN WHERE F_ID_KASE=1 "
+                                   "and F_RBR=57 and TIPKNJIZENJA=1"))
+        << dm->ZadnjaGreska();
+    EXPECT_EQ("2.4", dm->F_SUMA_RACUNA().text("F_TOTAL"));
+    EXPECT_EQ(2, BrojStavkiRacuna(*dm, 57, 0));
+    EXPECT_EQ(1, BrojPlacanja(*dm, 57, 0));
+    EXPECT_EQ(-2, ProvjeriSemafor(*dm, 57, 0));
+    EXPECT_EQ(std::vector<std::string>{"memo"}, texts("select MEMO from F_SEMAFOR", "MEMO"));
+
+    EXPECT_TRUE(ObrisiPlacanja(*dm, 57, 0));
+    EXPECT_TRUE(ObrisiStavkeRacuna(*dm, 57, 0));
+    EXPECT_TRUE(ObrisiSemafor(*dm, 57, 0));
+    EXPECT_EQ(0, BrojStavkiRacuna(*dm, 57, 0));
+    EXPECT_EQ(0, BrojPlacanja(*dm, 57, 0));
+    EXPECT_EQ(0, ProvjeriSemafor(*dm, 57, 0));
+    EXPECT_TRUE(ui.notices.empty());
+}
+
+TEST_P(Engines, KeyViolationIsRolledBackWithItsMessage) {
+    createDatabase(PartnerTables::No);
+    ASSERT_TRUE(connect());
+    ASSERT_TRUE(UpisiRobu(*dm, 5, 1, 1, "", "FIRST", "K5", 1));
+    EXPECT_FALSE(UpisiRobu(*dm, 5, 1, 1, "", "SECOND", "K6", 2));
+    EXPECT_NE("", dm->ZadnjaGreska());
+    EXPECT_EQ(std::vector<std::string>{"FIRST"}, texts("select F_NAZIV_ROBE from F_ROBA", "F_NAZIV_ROBE"));
+    EXPECT_TRUE(dm->sqlexec("update F_ROBA set F_NAZIV_ROBE='THIRD'"));
+    ASSERT_TRUE(connect());
+    EXPECT_EQ(std::vector<std::string>{"THIRD"}, texts("select F_NAZIV_ROBE from F_ROBA", "F_NAZIV_ROBE"));
+}
+
+TEST_P(Engines, MissingTableReadsTableDoesNotExist) {
+    createDatabase(PartnerTables::No);
+    ASSERT_TRUE(connect());
+    EXPECT_FALSE(dm->sqlopen3("select * from F_NEMA"));
+    EXPECT_EQ(0u, dm->ZadnjaGreska().rfind("Table does not exist", 0)) << dm->ZadnjaGreska();
+    EXPECT_FALSE(dm->sqlexec("delete from F_NEMA"));
+    EXPECT_EQ(0u, dm->ZadnjaGreska().rfind("Table does not exist", 0)) << dm->ZadnjaGreska();
+    EXPECT_FALSE(dm->sqlopen3("select NEMA from F_ROBA"));
+    EXPECT_NE(0u, dm->ZadnjaGreska().rfind("Table does not exist", 0)) << dm->ZadnjaGreska();
+}
+
+TEST_P(Engines, TextsKeepEveryByte) {
+    createDatabase(PartnerTables::Yes);
+    ASSERT_TRUE(connect());
+    const std::vector<std::string> names = {"O'NEIL \\ 'X' \\'", "\xE8\x9A", "KAFA \\n 100%"};
+    for (std::size_t i = 0; i < names.size(); ++i)
+        ASSERT_TRUE(UpisiRobu(*dm, int(i) + 1, 1, 1, "", names[i], names[i], 1)) << dm->ZadnjaGreska();
+    EXPECT_EQ(names, texts("select F_NAZIV_ROBE from F_ROBA order by F_SIFRA_ROBE", "F_NAZIV_ROBE"));
+    EXPECT_EQ(2, NadjiSifruPoKnjigSifri(*dm, "\xE8\x9A"));
+    // One byte per character in the database: what the fiscal-printer driver reads.
+    std::vector<std::string> lengths;
+    for (const std::string& name : names) lengths.push_back(std::to_string(name.size()));
+    EXPECT_EQ(lengths, texts("select octet_length(F_NAZIV_ROBE) as n from F_ROBA order by F_SIFRA_ROBE", "n"));
+
+    // Every byte but zero, 32 to a name (the full width of the column) and all in one memo.
+    std::string all;
+    for (int c = 1; c < 256; ++c) all += char(c);
+    for (std::size_t start = 0; start < all.size(); start += 32)
+        ASSERT_TRUE(UpisiStavkuRacuna(*dm, 57, 0, 0, int(start), 1, 1, "", all.substr(start, 32), 1, 1))
+            << start << ": " << dm->ZadnjaGreska();
+    std::string readBack;
+    for (const std::string& part : texts("select F_NAZIV_ROBE from F_RACUN order by F_SIFRA_ROBE", "F_NAZIV_ROBE"))
+        readBack += part;
+    EXPECT_EQ(all, readBack);
+    ASSERT_TRUE(UpisiSemafor(*dm, 57, 0, 0, 0, 0, 1, all)) << dm->ZadnjaGreska();
+    EXPECT_EQ(std::vector<std::string>{all}, texts("select MEMO from F_SEMAFOR", "MEMO"));
+    EXPECT_EQ(std::vector<std::string>{"255"}, texts("select octet_length(MEMO) as n from F_SEMAFOR", "n"));
+}
+
+TEST_P(Engines, RefusedLoginShowsOneMessageAndLeavesPollingOff) {
+    if (GetParam() == Engine::Embedded) GTEST_SKIP() << "the embedded engine takes any password";
+    createDatabase(PartnerTables::No);
+    TempDir dir;
+    dir.write("database.ini", database->iniText("opkasa", "wrong"));
+    Tdm_db refused(state, ui);
+    EXPECT_FALSE(refused.OtvoriBazuPodataka(dir.file("database.ini")));
+    ASSERT_EQ(1u, ui.messages.size());
+    EXPECT_EQ(0u, ui.messages[0].rfind("GRESKA! NE MOGU OTVORITI  BAZU PODATAKA\r\n", 0));
+    EXPECT_GT(ui.messages[0].size(), 45u);
+    EXPECT_FALSE(refused.isConnected());
+    EXPECT_FALSE(refused.timer1Enabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(AllEngines, Engines,
+                         testing::Values(Engine::Embedded, Engine::FirebirdServer, Engine::MariaDB),
+                         [](const testing::TestParamInfo<Engine>& info) { return engineName(info.param); });
+
+}  // namespace
+}  // namespace fm::test
