@@ -1,0 +1,58 @@
+// Number text of the whole process on a machine whose regional settings write "1,5".
+#include "platform/desktop/ProcessFormats.h"
+
+#include <QLocale>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/TempDir.h"
+
+namespace fm::desktop {
+namespace {
+
+std::string printed(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+class BosnianMachine : public ::testing::Test {
+protected:
+    // What the application object does with LANG=bs_BA.UTF-8: the C locale from the
+    // environment, Qt's default locale from the system.
+    void SetUp() override {
+        const std::string command = "localedef -i bs_BA -f UTF-8 " + locales.path() + "bs_BA.UTF-8 >/dev/null 2>&1";
+        if (std::system(command.c_str()) != 0) GTEST_SKIP() << "localedef cannot build bs_BA.UTF-8 here";
+        ::setenv("LOCPATH", locales.path().c_str(), 1);
+        if (!std::setlocale(LC_ALL, "bs_BA.UTF-8") || printed(1.5) != "1,5") GTEST_SKIP() << "bs_BA not in effect";
+        QLocale::setDefault(QLocale(QLocale::Bosnian, QLocale::BosniaAndHerzegowina));
+    }
+    void TearDown() override {
+        std::setlocale(LC_ALL, "C");
+        ::unsetenv("LOCPATH");
+        QLocale::setDefault(QLocale::c());
+    }
+
+    test::TempDir locales;
+};
+
+TEST_F(BosnianMachine, NumbersAreWrittenAndReadWithADecimalPoint) {
+    setProcessFormats();
+    EXPECT_EQ(printed(1.5), "1.5");
+    EXPECT_EQ(std::strtod("2.25", nullptr), 2.25);
+    std::ostringstream stream;
+    stream << 1234.5;
+    EXPECT_EQ(stream.str(), "1234.5");
+    EXPECT_EQ(QLocale().decimalPoint(), ".");
+    EXPECT_EQ(QLocale().groupSeparator(), ",");
+    EXPECT_EQ(QLocale().toString(1.5, 'f', 1), "1.5");
+}
+
+}  // namespace
+}  // namespace fm::desktop
