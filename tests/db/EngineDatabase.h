@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "tests/support/FreshDatabase.h"
@@ -12,6 +13,7 @@ namespace fm::test {
 enum class Engine { Embedded, FirebirdServer, MariaDB };
 
 std::string engineName(Engine engine);
+inline void PrintTo(Engine engine, std::ostream* out) { *out << engineName(engine); }
 
 // Why the engine cannot be tested here (its server is not named in the environment), or nullopt.
 std::optional<std::string> engineUnavailable(Engine engine);
