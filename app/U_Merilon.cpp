@@ -73,7 +73,7 @@ TF_Merilon::TF_Merilon(ProcessState& state, Settings& settings, desktop::Desktop
     connect(CoolTrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::DoubleClick) CoolTrayIcon1DblClick();
     });
-    CoolTrayIcon1->show();
+    if (desktop::hasDisplay()) CoolTrayIcon1->show();  // there is never a tray without a display
     ui_.attachTrayIcon(CoolTrayIcon1);
 
     mintimer.setInterval(2000);

@@ -8,7 +8,7 @@
 #include <QCoreApplication>
 #include <windows.h>
 #else
-#include <QDir>
+#include <QStandardPaths>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -75,7 +75,11 @@ const QByteArray kRequest = "FMERILON\n";
 const QByteArray kAnswer = "OK\n";
 constexpr int kAnswerWaitMs = 5000;
 
-QString serverName() { return QStringLiteral("FMERILON-%1").arg(::getuid()); }
+// In the user's private runtime directory, so no other user can take or block the name.
+QString serverName() {
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
+           QStringLiteral("/FMERILON-%1").arg(::getuid());
+}
 
 // A running copy has its server up: ask it to come to the front and wait until it has.
 void handOverToRunningCopy(QLocalSocket& socket) {
@@ -94,7 +98,7 @@ struct SingleInstance::Impl {
 
 bool SingleInstance::acquire() {
     // Two copies started at the same moment must not both miss the other's server.
-    QLockFile startLock(QDir::tempPath() + QLatin1Char('/') + serverName() + QStringLiteral(".lock"));
+    QLockFile startLock(serverName() + QStringLiteral(".lock"));
     if (!startLock.tryLock(kAnswerWaitMs)) {
         throw std::runtime_error("lock " + startLock.fileName().toStdString() + " is held");
     }

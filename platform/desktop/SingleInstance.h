@@ -9,7 +9,8 @@ namespace fm::desktop {
 // One running copy per user, and the hand-over "FMERILON" between copies: a copy
 // that starts while another runs asks that one to come to the front and ends.
 // Windows: the named mutex "FMERILON" and a broadcast of the registered window
-// message "FMERILON". Elsewhere: a local server named after "FMERILON" and the user.
+// message "FMERILON". Elsewhere: a local server named after "FMERILON" and the user,
+// in the user's runtime directory.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:

@@ -29,8 +29,9 @@ void ProgramCopy::addFirebirdConfiguration() {
 }
 
 void ProgramCopy::start(const std::string& meetingDir) {
+    fs::permissions(meetingDir, fs::perms::owner_all, fs::perm_options::replace);  // a runtime directory is private
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TMPDIR"), QString::fromStdString(meetingDir));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(meetingDir));
     process_.setProcessEnvironment(environment);
     process_.setWorkingDirectory(QString::fromStdString(dir_.path()));
     process_.start(QString::fromStdString(dir_.file("fmerilon")), QStringList());

@@ -24,7 +24,7 @@ public:
     // The Firebird client configuration the program takes from beside itself.
     void addFirebirdConfiguration();
 
-    // Copies meet in meetingDir, their temporary directory: that is where they find each other.
+    // Copies meet in meetingDir, their runtime directory: that is where they find each other.
     void start(const std::string& meetingDir);
 
     // Waits until the log holds the fragment; false when it does not in time.

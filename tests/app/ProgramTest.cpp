@@ -123,6 +123,16 @@ TEST(BadSettings, AFiscalRegisterNumberWithBlanksAroundSixCharactersPasses) {
     EXPECT_EQ(program.waitForExit(), 0);
 }
 
+TEST(BadSettings, ASettingsFileThatCannotBeReadEndsTheProgramWithItsError) {
+    TempDir meeting;
+    ProgramCopy program("");
+    std::filesystem::create_symlink("/proc/self/mem", program.dir().file("MerilonSettings.ini"));  // read fails: EIO
+    program.start(meeting.path());
+    EXPECT_EQ(program.waitForExit(), 2);
+    EXPECT_EQ(countOf(program.log(), "[FMerilon greska] "), 1) << program.log();
+    EXPECT_EQ(countOf(program.log(), kStarted), 0);
+}
+
 TEST(BadSettings, NoSettingsFileAtAllStillStartsButTheEmptyIbfkEndsIt) {
     TempDir meeting;
     ProgramCopy program("");
