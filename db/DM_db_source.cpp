@@ -92,9 +92,7 @@ struct Tdm_db::Impl {
     }
 
     bool openView(DatasetView& v, std::string* error) {
-        v.open = false;
-        sql::ResultSet check;
-        v.open = db_f.select("select " + v.columns() + " from " + v.table.name + " where 1=0", check, error);
+        v.open = db_f.probe(v.table.name, v.columns(), error);
         return v.open;
     }
 

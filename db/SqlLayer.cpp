@@ -387,6 +387,15 @@ bool Connection::select(const std::string& sql, ResultSet& result, std::string* 
     return true;
 }
 
+bool Connection::probe(const std::string& table, const std::string& columns, std::string* error) {
+    // Engines scan the whole table for "where 1=0"; a row limit of zero reads nothing.
+    std::string sql = "select " + columns + " from " + table + " where 1=0";
+    if (dialect_ == Dialect::Firebird) sql = "select first 0 " + columns + " from " + table;
+    if (dialect_ == Dialect::MariaDB) sql = "select " + columns + " from " + table + " limit 0";
+    ResultSet result;
+    return select(sql, result, error);
+}
+
 std::optional<std::vector<std::string>> Connection::names(const std::string& sql, std::string* error) {
     ResultSet result;
     if (!select(sql, result, error)) return std::nullopt;

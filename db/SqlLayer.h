@@ -92,6 +92,9 @@ public:
     bool execute(const std::string& sql, std::string* error);
     bool select(const std::string& sql, ResultSet& result, std::string* error);
 
+    // Whether the table has those columns ("*" for any), reading no row.
+    bool probe(const std::string& table, const std::string& columns, std::string* error);
+
     // Catalogue: user tables (system tables excluded) and a table's columns and indexes.
     std::optional<std::vector<std::string>> userTables(std::string* error);
     std::optional<std::vector<std::string>> columnNames(const std::string& table, std::string* error);
