@@ -108,6 +108,8 @@ int main(int argc, char* argv[]) {
     });
 
     if (F_Merilon) F_Merilon->show();
-    fm::desktop::logLine("dogadjaj", state.BazaOtvorena ? "pokrenut, baza otvorena" : "pokrenut, bez baze");
-    return application.exec();
+    if (!stop.pendingExit()) {
+        fm::desktop::logLine("dogadjaj", state.BazaOtvorena ? "pokrenut, baza otvorena" : "pokrenut, bez baze");
+    }
+    return stop.exec();
 }

@@ -1,15 +1,23 @@
 #include "app/StopControl.h"
 
 #include <QCoreApplication>
-#include <QTimer>
 
 namespace fm {
+
+int StopControl::exec() {
+    if (pendingExit_) return *pendingExit_;
+    loopRunning_ = true;
+    const int exitCode = QCoreApplication::exec();
+    loopRunning_ = false;
+    return exitCode;
+}
 
 void StopControl::runScan(const std::function<void()>& scan) {
     struct AfterScan {
         StopControl& control;
         ~AfterScan() {
-            if (--control.scanDepth_ == 0 && control.pendingExit_) control.exitFromEventLoop();
+            --control.scanDepth_;
+            control.exitWhenDue();
         }
     };
     ++scanDepth_;
@@ -19,13 +27,13 @@ void StopControl::runScan(const std::function<void()>& scan) {
 
 void StopControl::requestStop(int exitCode) {
     if (!pendingExit_) pendingExit_ = exitCode;
-    if (!scanRunning()) exitFromEventLoop();
+    exitWhenDue();
 }
 
-void StopControl::exitFromEventLoop() {
-    QTimer::singleShot(0, this, [this] {
-        if (!scanRunning()) QCoreApplication::exit(*pendingExit_);
-    });
+// Qt's exit outside the running loop would be lost (the loop resets it when it
+// starts) and would end every box and wait of start-up at once.
+void StopControl::exitWhenDue() {
+    if (pendingExit_ && loopRunning_ && !scanRunning()) QCoreApplication::exit(*pendingExit_);
 }
 
 }  // namespace fm

@@ -1,19 +1,20 @@
 #pragma once
 
-#include <QObject>
-
 #include <functional>
 #include <optional>
 
 namespace fm {
 
-// Ends the event loop, but never in the middle of a scan: a stop asked for while a
-// scan runs (from the tray menu or a signal, handled during its waits) takes effect
-// once the scan, and the job in it, has come to its end. The end always comes from
-// the event loop itself, so a request made before the loop runs waits for it and
-// leaves the boxes and waits of start-up working.
-class StopControl : public QObject {
+// Runs the event loop and ends it, but never in the middle of a scan: a stop asked
+// for while a scan runs (from the tray menu or a signal, handled during its waits)
+// takes effect once the scan, and the job in it, has come to its end. A stop asked
+// for before the loop runs (a wrong IBFK) lets start-up finish, boxes and waits
+// included, and then ends the program instead of running the loop.
+class StopControl {
 public:
+    // The event loop; its exit code.
+    int exec();
+
     // Runs one scan of the polling timer.
     void runScan(const std::function<void()>& scan);
 
@@ -25,8 +26,9 @@ public:
     std::optional<int> pendingExit() const { return pendingExit_; }
 
 private:
-    void exitFromEventLoop();
+    void exitWhenDue();
 
+    bool loopRunning_ = false;
     int scanDepth_ = 0;
     std::optional<int> pendingExit_;
 };

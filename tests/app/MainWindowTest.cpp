@@ -80,12 +80,6 @@ TEST_F(MainWindow, HasItsTitleStripPictureAndTrayIcon) {
     EXPECT_EQ(icon->contextMenu()->actions().at(0)->text(), "Zatvaranje FMerilona");
 }
 
-TEST_F(MainWindow, FormCreateReadsTheSettingsAndTheReceiptCounter) {
-    create(kGoodSettings);
-    EXPECT_EQ(state.postavke.F_BROJ_KASE, "AB1234");
-    EXPECT_EQ(state.BrojRacuna, 41);
-}
-
 TEST_F(MainWindow, KeysWithACharacterAskTheStopQuestionOthersDoNot) {
     create(kGoodSettings);
     window->show();

@@ -1,6 +1,7 @@
 #include "app/StopControl.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QTimer>
 
 #include <stdexcept>
@@ -12,21 +13,21 @@ namespace fm {
 namespace {
 
 // Runs the event loop with the step as its first event; the loop's exit code.
-int runLoop(const std::function<void()>& step) {
+int runLoop(StopControl& stop, const std::function<void()>& step) {
     QTimer::singleShot(0, step);
-    return QCoreApplication::exec();
+    return stop.exec();
 }
 
 TEST(StopControl, AStopOutsideAScanEndsTheLoopAtOnce) {
     StopControl stop;
-    EXPECT_EQ(runLoop([&] { stop.requestStop(0); }), 0);
+    EXPECT_EQ(runLoop(stop, [&] { stop.requestStop(0); }), 0);
     EXPECT_EQ(stop.pendingExit(), 0);
 }
 
 TEST(StopControl, AStopDuringAScanWaitsForItsEnd) {
     StopControl stop;
     std::vector<std::string> order;
-    const int code = runLoop([&] {
+    const int code = runLoop(stop, [&] {
         stop.runScan([&] {
             stop.requestStop(0);
             QCoreApplication::processEvents();
@@ -40,7 +41,7 @@ TEST(StopControl, AStopDuringAScanWaitsForItsEnd) {
 
 TEST(StopControl, AStopAskedForDuringAFailingScanStillTakesEffect) {
     StopControl stop;
-    const int code = runLoop([&] {
+    const int code = runLoop(stop, [&] {
         try {
             stop.runScan([&] {
                 stop.requestStop(3);
@@ -53,11 +54,17 @@ TEST(StopControl, AStopAskedForDuringAFailingScanStillTakesEffect) {
     EXPECT_FALSE(stop.scanRunning());
 }
 
-TEST(StopControl, ARequestBeforeTheLoopRunsEndsItOnceItRuns) {
+TEST(StopControl, ARequestBeforeTheLoopRunsLeavesLaterWaitsAloneAndEndsInsteadOfTheLoop) {
     StopControl stop;
     stop.requestStop(2);
     stop.requestStop(0);
-    EXPECT_EQ(runLoop([] {}), 2);
+    bool waited = false;
+    QTimer::singleShot(50, [&] { waited = true; });
+    QEventLoop wait;  // a box or a pause of start-up
+    QTimer::singleShot(100, &wait, &QEventLoop::quit);
+    wait.exec();
+    EXPECT_TRUE(waited);
+    EXPECT_EQ(stop.exec(), 2);
 }
 
 }  // namespace
