@@ -146,7 +146,7 @@ bool Tdm_db::OtvoriBazuPodataka(const std::string& iniPath) {
         return false;
     }
     impl_->db_f.close();
-    for (DatasetView& v : impl_->views) v.open = false;
+    impl_->views = makeViews();  // closed, unfiltered, with every column
 
     Impl& d = *impl_;
     d.parameters = sql::ParameterList(text::splitLines(*ini));

@@ -14,7 +14,9 @@ class UserInterface;
 
 // The result of the latest helper call on one scratch query: the current row of
 // the result, columns read by name. Numbers read as text are in the general form
-// of realNumeral (12, 1.5, -1); a missing (null) number reads as 0.
+// of realNumeral (12, 1.5, -1); a missing (null) value reads as 0 through integer()
+// and real() and as "" through text(), as does any column of an empty result.
+// An unknown column throws std::runtime_error.
 class ScratchQuery {
 public:
     virtual ~ScratchQuery() = default;

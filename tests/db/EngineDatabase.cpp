@@ -59,7 +59,8 @@ EngineDatabase::EngineDatabase(Engine engine, FreshDatabase::PartnerTables partn
         dir_.write("database.ini", FreshDatabase::iniText(embedded_->path()));
         return;
     }
-    const std::string location = environment(engine == Engine::MariaDB ? mariaDbVariable : firebirdServerVariable);
+    std::string location = environment(engine == Engine::MariaDB ? mariaDbVariable : firebirdServerVariable);
+    if (engine == Engine::MariaDB && location.find(':') == std::string::npos) location = "127.0.0.1:3307";
     const std::size_t colon = location.find(':');
     host_ = location.substr(0, colon);
     if (engine == Engine::FirebirdServer) {
@@ -68,7 +69,7 @@ EngineDatabase::EngineDatabase(Engine engine, FreshDatabase::PartnerTables partn
                                      "' USER 'opkasa' PASSWORD 'lumbrico' PAGE_SIZE 8192 DEFAULT CHARACTER SET NONE;\n");
         run("isql-fb -quiet -input " + shellQuoted(dir_.file("create.sql")));
     } else {
-        port_ = colon == std::string::npos ? "3307" : location.substr(colon + 1);
+        port_ = location.substr(colon + 1);
         serverDatabase_ = "fiscal_test_" + uniqueSuffix();
         run(mariaDbClient(host_, port_) + shellQuoted("CREATE DATABASE " + serverDatabase_ + " CHARACTER SET latin1"));
     }
