@@ -39,25 +39,6 @@ TEST_F(QueryHelpers, ScratchQueriesKeepTheirOwnResults) {
     EXPECT_THROW(dm->up3().text("NO_SUCH_COLUMN"), std::runtime_error);
 }
 
-TEST_F(QueryHelpers, KeyViolationRollsBackAndKeepsTheMessage) {
-    ASSERT_TRUE(dm->sqlexec2(" Insert into F_ROBA(F_ID_KASE,F_SIFRA_ROBE,F_NAZIV_ROBE) Values (1,5,'FIRST')"));
-    EXPECT_FALSE(dm->sqlexec2(" Insert into F_ROBA(F_ID_KASE,F_SIFRA_ROBE,F_NAZIV_ROBE) Values (1,5,'SECOND')"));
-    const std::string message = dm->ZadnjaGreska();
-    EXPECT_NE(std::string::npos, message.find("PK_F_ROBA")) << message;
-    EXPECT_EQ(std::vector<std::string>{"FIRST"}, rows("select * from F_ROBA", {"F_NAZIV_ROBE"}));
-
-    // Nothing of the failed statement is left pending: the next one commits on its own.
-    EXPECT_TRUE(dm->sqlexec3("update F_ROBA set F_NAZIV_ROBE='THIRD'"));
-    EXPECT_EQ("", dm->ZadnjaGreska());
-    EXPECT_TRUE(dm->sqlexec1("update F_ROBA set F_NAZIV_ROBE='X' where F_SIFRA_ROBE=99"));  // no row: fine
-    ProcessState otherState;
-    RecordingUserInterface otherUi;
-    Tdm_db other(otherState, otherUi);
-    ASSERT_TRUE(other.OtvoriBazuPodataka(database.iniPath()));
-    ASSERT_TRUE(other.sqlopen("select F_NAZIV_ROBE from F_ROBA"));
-    EXPECT_EQ("THIRD", other.up().text("F_NAZIV_ROBE"));
-}
-
 TEST_F(QueryHelpers, MaxOverAllRegisters) {
     EXPECT_EQ(0, dm->max("f_roba", "f_sifra_robe"));
     EXPECT_EQ("Select max(f_sifra_robe) as mx from f_roba", dm->up().sql());

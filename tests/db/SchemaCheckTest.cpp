@@ -1,7 +1,6 @@
 #include <algorithm>
 
 #include "db/RecordWriters.h"
-#include "db/Schema.h"
 #include "tests/db/DbFixture.h"
 
 namespace fm::test {
@@ -9,13 +8,6 @@ namespace {
 
 const char* const indexMessage = "Ne mogu dodati index I_ASC_F_KNJIG_SIFRA na tabelu F_ROBA";
 const char* const indexStatement = "CREATE ASCENDING INDEX I_ASC_F_KNJIG_SIFRA ON F_ROBA (F_KNJIG_SIFRA)";
-
-const std::vector<std::string> createdTables = {"F_KUPCI",      "F_DNEV_IZV", "F_NIVELACIJA", "F_POR_STOPE",
-                                                "F_GRUPE_ROBA", "F_OPERATERI", "F_ROBA",      "F_OBJEKAT",
-                                                "F_LOG_RACUN",  "F_LOG_STAVKE"};
-const std::vector<std::string> createdObjects = {"F_KUPCI",     "F_DNEV_IZV", "F_NIVELACIJA", "f_por_stope",
-                                                 "f_grupe_roba", "F_operateri", "f_roba",      "F_objekat",
-                                                 "F_LOG_RACUN", "F_LOG_STAVKE"};
 
 bool sent(const std::vector<std::string>& statements, const std::string& statement) {
     return std::find(statements.begin(), statements.end(), statement) != statements.end();
@@ -30,38 +22,6 @@ class EmptyDatabase : public DbFixture {
 protected:
     EmptyDatabase() : DbFixture(FreshDatabase::PartnerTables::No) {}
 };
-
-TEST_F(EmptyDatabase, FirstConnectCreatesTheTablesSecondAddsTheIndex) {
-    connect();
-    EXPECT_EQ(std::vector<std::string>{indexMessage}, connectMessages);
-    EXPECT_TRUE(sent(connectStatements, indexStatement));
-    EXPECT_EQ(10, createStatements(connectStatements));
-    for (const std::string& table : createdTables)
-        EXPECT_EQ(0, dm->TestirajPostojanjePolja(table, schema::table(table).columns.front().name)) << table;
-    EXPECT_EQ(0, dm->TestirajPostojanjePolja("F_DNEV_IZV", "F_DATUM"));
-    EXPECT_EQ(-21, dm->TestirajPostojanjePolja("F_RACUN", "F_RBR"));
-    EXPECT_EQ(-31, dm->TestirajPostojanjePravila("I_ASC_F_KNJIG_SIFRA"));
-    EXPECT_EQ(0, dm->TestirajPostojanjePravila("I_ASC_F_BAR_CODE"));
-    EXPECT_EQ(0, dm->TestirajPostojanjePravila(" PK_F_LOG_STAVKE "));
-
-    // The tables the fiscal-printer driver makes stay closed; the ones just made are open
-    // for this run, so that articles can be added and found at once.
-    for (const char* object : {"F_SEMAFOR", "F_PLACANJE", "F_RACUN"}) EXPECT_FALSE(dm->isDatasetOpen(object));
-    for (const std::string& object : createdObjects) EXPECT_TRUE(dm->isDatasetOpen(object)) << object;
-    ASSERT_TRUE(UpisiRobu(*dm, 1, 1, 1, "", "KAFA", "K1", 1.5));
-    EXPECT_EQ(1, NadjiSifruPoKnjigSifri(*dm, "K1"));
-    ASSERT_TRUE(UpisiNivelaciju(*dm, 57, 1, 1, 1, " ", "KAFA", 1.6));
-
-    connect();
-    EXPECT_EQ(std::vector<std::string>{}, connectMessages);
-    EXPECT_TRUE(sent(connectStatements, indexStatement));
-    EXPECT_EQ(0, createStatements(connectStatements));
-    EXPECT_EQ(0, dm->TestirajPostojanjePravila("I_ASC_F_KNJIG_SIFRA"));
-
-    connect();
-    EXPECT_FALSE(sent(connectStatements, indexStatement));
-    for (const std::string& object : createdObjects) EXPECT_TRUE(dm->isDatasetOpen(object)) << object;
-}
 
 TEST_F(EmptyDatabase, ArticleTableWithoutTheCodeColumnStaysClosedSilently) {
     database.run({"CREATE TABLE F_ROBA (F_ID_KASE DOUBLE PRECISION NOT NULL, F_SIFRA_ROBE DOUBLE PRECISION NOT NULL)"});
