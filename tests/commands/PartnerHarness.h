@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QProcess>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/Postavke.h"
+#include "config/Settings.h"
+#include "db/DM_db_source.h"
+#include "tests/support/FreshDatabase.h"
+#include "tests/support/RecordingUserInterface.h"
+#include "tests/support/TempDir.h"
+
+namespace fm::test {
+
+// Records like RecordingUserInterface and runs a hook at every pause, where a
+// test changes the world while the program waits for the PARTNER.
+class HookedUserInterface : public RecordingUserInterface {
+public:
+    void pause(int milliseconds) override {
+        if (onPause) onPause(milliseconds);
+        RecordingUserInterface::pause(milliseconds);
+    }
+    std::function<void(int)> onPause;
+};
+
+// One till machine: settings, input and log directories, the fiscal database,
+// the PARTNER emulator as a second process and the data module connected to it.
+class PartnerHarness {
+public:
+    // Starts the emulator with the extra options and connects the data module, to a
+    // fresh embedded database or to the one the database.ini text names.
+    explicit PartnerHarness(const std::vector<std::string>& partnerOptions = {}, const std::string& databaseIni = {});
+    ~PartnerHarness();
+
+    TempDir root;
+    std::string inputDir;  // with a trailing separator
+    std::string logDir;
+    ProcessState state;
+    HookedUserInterface ui;
+    std::unique_ptr<Settings> settings;
+    std::unique_ptr<Tdm_db> dm;
+
+    void drop(const std::string& name, const std::string& bytes) const;
+    std::string read(const std::string& name) const;
+    bool exists(const std::string& name) const;
+    std::string inputFile(const std::string& name) const { return inputDir + name; }
+
+    bool process(const std::string& name);  // AnalRacuniKomande on one input file
+    void scan();                            // one Timer1 tick
+
+    std::string journal() const;
+    std::string rbrr() const;  // the RBRR line of the settings file
+    std::string errorFile() const;  // Tarvo.err, "" when there is none
+
+    // Rows of a query as "v1|v2|..." lines, run on the data module's scratch query up4.
+    std::vector<std::string> rows(const std::string& sql, const std::vector<std::string>& columns);
+    long long count(const std::string& sql);  // "select count(*) as n ..."
+
+    void stopPartner();
+
+private:
+    std::unique_ptr<FreshDatabase> database_;
+    std::string journalPath_;
+    QProcess partner_;
+};
+
+}  // namespace fm::test
