@@ -107,7 +107,8 @@ int main(int argc, char* argv[]) {
         F_Merilon->attachDataModule(*dm_db, *poller);
     });
 
-    if (F_Merilon) F_Merilon->show();
+    if (F_Merilon) F_Merilon->show();  // FormShow: the database is opened now
+    if (stopSignals) stopSignals->takeOver();
     if (!stop.pendingExit()) {
         fm::desktop::logLine("dogadjaj", state.BazaOtvorena ? "pokrenut, baza otvorena" : "pokrenut, bez baze");
     }

@@ -33,6 +33,10 @@ StopSignals::StopSignals() {
         }
         emit stopRequested();
     });
+    takeOver();
+}
+
+void StopSignals::takeOver() {
     struct sigaction action = {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
@@ -54,6 +58,7 @@ StopSignals::~StopSignals() {
 
 StopSignals::StopSignals() = default;
 StopSignals::~StopSignals() = default;
+void StopSignals::takeOver() {}
 
 #endif
 

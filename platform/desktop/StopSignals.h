@@ -15,6 +15,11 @@ public:
     StopSignals();
     ~StopSignals() override;
 
+    // Makes the handler the only one again. Libraries loaded later install their own:
+    // the Firebird client does at its first attach, and its handler shuts the engine
+    // down in a thread of its own, racing the program's orderly end.
+    void takeOver();
+
 signals:
     void stopRequested();
 

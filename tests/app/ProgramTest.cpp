@@ -165,5 +165,20 @@ TEST(Database, ADatabaseThatCannotBeOpenedIsReportedAndTheProgramStaysWithoutIt)
     EXPECT_EQ(program.waitForExit(), 0);
 }
 
+// The Firebird client installs a SIGTERM handler of its own at its first attach; the
+// program's end must not race the engine shutdown that handler starts.
+TEST(Database, SigtermAfterTheFirebirdClientCameIntoPlayEndsCleanlyEveryTime) {
+    for (int run = 0; run < 10; ++run) {
+        TempDir meeting;
+        ProgramCopy program(kNoCheck);
+        program.addFirebirdConfiguration();
+        program.dir().write("database.ini", "Database=" + program.dir().file("missing.fdb") + "\r\n");
+        program.start(meeting.path());
+        ASSERT_TRUE(program.waitForLog(kStarted)) << program.log();
+        program.sendSignal(SIGTERM);
+        ASSERT_EQ(program.waitForExit(), 0) << "run " << run << ":\n" << program.log();
+    }
+}
+
 }  // namespace
 }  // namespace fm::test
