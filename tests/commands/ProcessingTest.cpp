@@ -1,0 +1,138 @@
+// Command files whose jobs need no database: which files are taken up, the job
+// number and processing counter, invalid files found before any row is written.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "commands/AnalRacuniKomande.h"
+#include "config/Settings.h"
+#include "db/DM_db_source.h"
+#include "tests/support/RecordingUserInterface.h"
+#include "tests/support/TempDir.h"
+
+namespace fm {
+namespace {
+
+class Processing : public ::testing::Test {
+protected:
+    Processing() {
+        dir.write("MerilonSettings.ini", "RBRR=7\r\n");
+        std::filesystem::create_directory(dir.file("log"));
+        state.BrojRacuna = 7;
+        state.postavke.F_BROJ_KASE = "AB1234";
+        state.postavke.TARVOLOGGRESKE = dir.file("log/");
+        ui.realPauses = false;
+    }
+
+    bool process(const std::string& bytes) {
+        dir.write("f.inp", bytes);
+        return CommandProcessor(dm, settings).AnalRacuniKomande(dir.file("f.inp"));
+    }
+    std::string file() const { return dir.read("f.inp"); }
+    std::string rbrr() const { return dir.read("MerilonSettings.ini"); }
+    std::string invalid(const std::string& error) const {
+        return "Neispravan fajl " + dir.file("f.inp") + "\r\nGreska:" + error;
+    }
+
+    test::TempDir dir;
+    ProcessState state;
+    test::RecordingUserInterface ui;
+    Tdm_db dm{state, ui};
+    Settings settings{dir.file("MerilonSettings.ini")};
+};
+
+TEST_F(Processing, AFileWhoseHeaderIsItsLastLineWaitsWithoutUsingANumber) {
+    for (const char* bytes : {"Z,P1,_,______,__;", "Z,P1,_,______,__;\r\n", "\r\n\r\nZ,P1,_,______,__;\r\n",
+                              "V,P1,_,______,__;+Hvala\r\n\r\nS,P1,_,______,__;Hljeb;0.90;1;;1;2;;1002"}) {
+        EXPECT_FALSE(process(bytes)) << bytes;
+        EXPECT_EQ(file(), bytes);
+    }
+    EXPECT_EQ(state.BrojRacuna, 7);
+    EXPECT_EQ(rbrr(), "RBRR=7\r\n");
+    EXPECT_EQ(state.BrojacObrade, 4);
+}
+
+TEST_F(Processing, AFileProcessedAlreadyIsSkippedWhateverItsStatus) {
+    for (const char* bytes : {"Z,P1,3,AB1234,OK;\r\n\r\n", "Z,P1,_,______,No;\r\n\r\n", "Z,P1,_,______,_;\r\n\r\n"}) {
+        EXPECT_TRUE(process(bytes)) << bytes;
+        EXPECT_EQ(file(), bytes);
+    }
+    EXPECT_EQ(state.BrojRacuna, 7);
+}
+
+TEST_F(Processing, ProcessingCounterRunsFromOneToNineAndBackToZero) {
+    state.BrojacObrade = 8;
+    process("Z,P1,3,AB1234,OK;\r\n\r\n");
+    EXPECT_EQ(state.BrojacObrade, 9);
+    EXPECT_TRUE(process("Q,P1,_,______, __ ;\r\n\r\n"));
+    EXPECT_EQ(state.BrojacObrade, 0);
+    EXPECT_EQ(file(), "Q,P1,0,AB1234,OK;\r\n\r\n");
+}
+
+TEST_F(Processing, HeadersWithoutACommandCompleteAsSuccessAndUseANumber) {
+    dir.write("log/Tarvo.err", "old\r\n");
+    for (const char* bytes : {"Q,P1,_,______,__;\r\n\r\n", "T,P1,_,______,__;\r\n\r\n", "s,P1,_,______,__;\r\n\r\n",
+                              "V,P1,_,______,__;+Hvala\r\nU,P1,_,______,__;x;1;1;;1;1;1\r\n\r\n"}) {
+        EXPECT_TRUE(process(bytes)) << bytes;
+        EXPECT_EQ(file().find(",__;"), std::string::npos) << file();
+    }
+    EXPECT_TRUE(ui.pauses.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir.file("log/Tarvo.err")));
+    EXPECT_EQ(state.BrojRacuna, 11);
+    EXPECT_EQ(rbrr(), "RBRR=11\r\n");
+}
+
+TEST_F(Processing, InvalidFilesFoundBeforeAnyRowAreReportedMarkedAndNumbered) {
+    const struct {
+        const char* bytes;
+        std::string error;
+    } cases[] = {
+        {"O,P1,_,______,__;12x\r\n\r\n", "'12x' nije ispravan cijeli broj"},
+        {"\r\nO,P1,_,______,__;1001\r\n\r\n", "'' nije ispravan cijeli broj"},  // fields come from line 1
+        {"I,P1,_,______,__;1;50,00\r\n\r\n", "'50,00' nije ispravan broj"},
+        {"K,P1,_,______,__;245\r\nU,P1,_,______,__;x;1;1;;1;1;1\r\n", "Nekorektan format racuna/komande broj 10"},
+        {"K,P1,_,______,__;245\r\nK,P1,_,______,__;246\r\n", "Nekorektan format racuna/komande broj 11"},
+    };
+    int number = 7;
+    for (const auto& c : cases) {
+        ui.notices.clear();
+        EXPECT_FALSE(process(c.bytes)) << c.bytes;
+        ASSERT_EQ(ui.notices.size(), 1u) << c.bytes;
+        EXPECT_EQ(ui.notices[0].text, invalid(c.error));
+        EXPECT_EQ(dir.read("log/Tarvo.err"), invalid(c.error) + "\r\n");
+        EXPECT_NE(file().find(",Er;"), std::string::npos);
+        EXPECT_EQ(state.BrojRacuna, ++number);
+    }
+    EXPECT_TRUE(ui.pauses.empty());
+}
+
+TEST_F(Processing, AFileWithoutRecordsIsInvalidAndLeftAsItIs) {
+    for (const char* bytes : {"", "\r\n  \r\n", "V,P1,_,______,__;+Hvala\r\n\r\n\r\n"}) {
+        ui.notices.clear();
+        EXPECT_FALSE(process(bytes));
+        ASSERT_EQ(ui.notices.size(), 1u);
+        EXPECT_EQ(ui.notices[0].text.rfind(invalid(""), 0), 0u);
+    }
+    EXPECT_EQ(file(), "V,P1,3,AB1234,Er;+Hvala\r\n\r\n\r\n");
+    EXPECT_EQ(state.BrojRacuna, 10);
+}
+
+TEST_F(Processing, AnUnsavedJobNumberIsShownAndKeptInMemory) {
+    dir.write("MerilonSettings.ini", "TARVORACUN=*.INP\r\n");  // no RBRR line
+    EXPECT_TRUE(process("Q,P1,_,______,__;\r\n\r\n"));
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Ne moze se povecati knjigovodstveni broj racuna!"});
+    EXPECT_EQ(state.BrojRacuna, 8);
+}
+
+TEST_F(Processing, FilesAreDeletedOnlyWhenTheSettingIsExactlyDa) {
+    state.postavke.TARVOOBRISI_FAJL = true;
+    EXPECT_TRUE(process("Q,P1,_,______,__;\r\n\r\n"));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("f.inp")));
+    EXPECT_FALSE(process("O,P1,_,______,__;x\r\n\r\n"));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("f.inp")));
+    EXPECT_EQ(state.BrojRacuna, 9);
+}
+
+}  // namespace
+}  // namespace fm
