@@ -36,7 +36,8 @@ public:
     // The data module and its poller, created after the window; FormShow uses them.
     void attachDataModule(Tdm_db& dm_db, DirectoryPoller& poller);
 
-    // Exit code when start-up finds the configuration unusable (a wrong IBFK).
+    // Exit code when start-up finds the configuration unusable: an unreadable settings
+    // file, a wrong IBFK, a polling interval that is not a number.
     static constexpr int kConfigurationExitCode = 2;
 
 protected:
