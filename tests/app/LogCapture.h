@@ -6,6 +6,13 @@
 
 namespace fm::test {
 
+// Occurrences of the fragment in the text.
+inline int countOf(const std::string& text, const std::string& fragment) {
+    int count = 0;
+    for (std::size_t at = text.find(fragment); at != std::string::npos; at = text.find(fragment, at + 1)) ++count;
+    return count;
+}
+
 // What the program logs on stderr while it lives.
 class LogCapture {
 public:

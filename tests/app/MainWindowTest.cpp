@@ -31,15 +31,7 @@ protected:
         window = std::make_unique<TF_Merilon>(state, *settings, ui, instance, stop);
     }
 
-    int stopQuestions() const {
-        const std::string text = log.text();
-        int count = 0;
-        for (std::size_t at = text.find("[FMerilon pitanje]"); at != std::string::npos;
-             at = text.find("[FMerilon pitanje]", at + 1)) {
-            ++count;
-        }
-        return count;
-    }
+    int stopQuestions() const { return test::countOf(log.text(), "[FMerilon pitanje]"); }
 
     test::TempDir dir;
     test::LogCapture log;

@@ -66,15 +66,14 @@ std::optional<int> ProgramCopy::waitForExit(int timeoutMs) {
 
 void ProgramCopy::sendSignal(int signal) { ::kill(static_cast<pid_t>(process_.processId()), signal); }
 
+std::optional<int> ProgramCopy::endWithSigterm() {
+    sendSignal(SIGTERM);
+    return waitForExit();
+}
+
 void ProgramCopy::killLikeACrash() {
     process_.kill();
     process_.waitForFinished(10000);
-}
-
-int countOf(const std::string& text, const std::string& fragment) {
-    int count = 0;
-    for (std::size_t at = text.find(fragment); at != std::string::npos; at = text.find(fragment, at + 1)) ++count;
-    return count;
 }
 
 }  // namespace fm::test

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "tests/app/LogCapture.h"
 #include "tests/support/TempDir.h"
 
 namespace fm::test {
@@ -27,8 +28,12 @@ public:
     // Copies meet in meetingDir, their runtime directory: that is where they find each other.
     void start(const std::string& meetingDir);
 
+    // What the log says once start-up is through and the event loop runs.
+    static constexpr const char* kRunning = "[FMerilon dogadjaj] pokrenut";
+
     // Waits until the log holds the fragment; false when it does not in time.
     bool waitForLog(const std::string& fragment, int timeoutMs = 20000);
+    bool waitUntilRunning() { return waitForLog(kRunning); }
     const std::string& log();
 
     // The exit code; nullopt while it still runs after the time. A crash fails the test.
@@ -37,6 +42,7 @@ public:
     qint64 pid() const { return process_.processId(); }
 
     void sendSignal(int signal);
+    std::optional<int> endWithSigterm();
     void killLikeACrash();  // SIGKILL: nothing of the program's own clean-up runs
 
 private:
@@ -46,8 +52,5 @@ private:
     QProcess process_;
     std::string log_;
 };
-
-// Occurrences of the fragment in the text.
-int countOf(const std::string& text, const std::string& fragment);
 
 }  // namespace fm::test

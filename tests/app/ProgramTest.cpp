@@ -12,7 +12,6 @@
 namespace fm::test {
 namespace {
 
-const char* const kStarted = "[FMerilon dogadjaj] pokrenut";
 const std::string kGood = "F_BROJ_KASE=AB1234\r\n";
 const std::string kNoCheck = kGood + "TARVOPROVJERIISTANCU=NE\r\n";
 
@@ -20,17 +19,16 @@ TEST(SingleInstance, ASecondCopyBringsTheFirstToTheFrontAndEndsWithExitCodeOne) 
     TempDir meeting;
     ProgramCopy first(kGood);
     first.start(meeting.path());
-    ASSERT_TRUE(first.waitForLog(kStarted)) << first.log();
+    ASSERT_TRUE(first.waitUntilRunning()) << first.log();
 
     ProgramCopy second(kGood);
     second.start(meeting.path());
     EXPECT_EQ(second.waitForExit(), 1);
-    EXPECT_EQ(countOf(second.log(), kStarted), 0) << second.log();
+    EXPECT_EQ(countOf(second.log(), ProgramCopy::kRunning), 0) << second.log();
 
     EXPECT_TRUE(first.waitForLog("[FMerilon dogadjaj] pokrenuta je druga kopija programa")) << first.log();
     EXPECT_TRUE(first.running());
-    first.sendSignal(SIGTERM);
-    EXPECT_EQ(first.waitForExit(), 0);
+    EXPECT_EQ(first.endWithSigterm(), 0);
 }
 
 TEST(SingleInstance, WithTheCheckOffBothCopiesRun) {
@@ -38,38 +36,35 @@ TEST(SingleInstance, WithTheCheckOffBothCopiesRun) {
     ProgramCopy first(kNoCheck);
     ProgramCopy second(kGood + "TARVOPROVJERIISTANCU=da\r\n");  // only "DA" switches it on
     first.start(meeting.path());
-    ASSERT_TRUE(first.waitForLog(kStarted)) << first.log();
+    ASSERT_TRUE(first.waitUntilRunning()) << first.log();
     second.start(meeting.path());
-    ASSERT_TRUE(second.waitForLog(kStarted)) << second.log();
+    ASSERT_TRUE(second.waitUntilRunning()) << second.log();
     EXPECT_TRUE(first.running());
     EXPECT_TRUE(second.running());
-    first.sendSignal(SIGTERM);
-    second.sendSignal(SIGTERM);
-    EXPECT_EQ(first.waitForExit(), 0);
-    EXPECT_EQ(second.waitForExit(), 0);
+    EXPECT_EQ(first.endWithSigterm(), 0);
+    EXPECT_EQ(second.endWithSigterm(), 0);
 }
 
 TEST(SingleInstance, WhatACrashedCopyLeftBehindDoesNotStopTheNextStart) {
     TempDir meeting;
     ProgramCopy crashed(kGood);
     crashed.start(meeting.path());
-    ASSERT_TRUE(crashed.waitForLog(kStarted)) << crashed.log();
+    ASSERT_TRUE(crashed.waitUntilRunning()) << crashed.log();
     crashed.killLikeACrash();
     ASSERT_TRUE(std::filesystem::exists(meeting.file("FMERILON-" + std::to_string(::getuid()))));
 
     ProgramCopy next(kGood);
     next.start(meeting.path());
-    ASSERT_TRUE(next.waitForLog(kStarted)) << next.log();
+    ASSERT_TRUE(next.waitUntilRunning()) << next.log();
     EXPECT_EQ(countOf(next.log(), "[FMerilon poruka]"), 0) << next.log();
-    next.sendSignal(SIGTERM);
-    EXPECT_EQ(next.waitForExit(), 0);
+    EXPECT_EQ(next.endWithSigterm(), 0);
 }
 
 TEST(Headless, RunsLogsItsNoticesAndEndsCleanlyOnSigterm) {
     TempDir meeting;
     ProgramCopy program(kNoCheck + "RBRR=abc\r\n");
     program.start(meeting.path());
-    ASSERT_TRUE(program.waitForLog(kStarted)) << program.log();
+    ASSERT_TRUE(program.waitUntilRunning()) << program.log();
     const std::string log = program.log();
     EXPECT_NE(log.find("[FMerilon dogadjaj] pokretanje, obavijesti samo u logu"), std::string::npos) << log;
     const auto message = log.find("[FMerilon poruka] Neki od brojeva racuna je neispravan!\n");
@@ -79,15 +74,14 @@ TEST(Headless, RunsLogsItsNoticesAndEndsCleanlyOnSigterm) {
     EXPECT_LT(message, notice);
     EXPECT_NE(log.find("pokrenut, bez baze"), std::string::npos) << log;
 
-    program.sendSignal(SIGTERM);
-    EXPECT_EQ(program.waitForExit(), 0);
+    EXPECT_EQ(program.endWithSigterm(), 0);
 }
 
 TEST(Headless, SigintEndsItToo) {
     TempDir meeting;
     ProgramCopy program(kNoCheck);
     program.start(meeting.path());
-    ASSERT_TRUE(program.waitForLog(kStarted)) << program.log();
+    ASSERT_TRUE(program.waitUntilRunning()) << program.log();
     program.sendSignal(SIGINT);
     EXPECT_EQ(program.waitForExit(), 0);
 }
@@ -96,13 +90,12 @@ TEST(BadSettings, ANonNumericRegisterNumberIsReportedOnceAndStartUpGoesOn) {
     TempDir meeting;
     ProgramCopy program(kNoCheck + "FID_OBJEKTA=3\r\nFID_ROBA=prva\r\nFID_RACUNA=druga\r\n");
     program.start(meeting.path());
-    ASSERT_TRUE(program.waitForLog(kStarted)) << program.log();
+    ASSERT_TRUE(program.waitUntilRunning()) << program.log();
     const std::string log = program.log();
     EXPECT_EQ(countOf(log, "[FMerilon poruka] Greska u podesavanju settings.ini - ik dkase mora biti broj | "), 1)
         << log;
     EXPECT_NE(log.find("prva"), std::string::npos) << log;
-    program.sendSignal(SIGTERM);
-    EXPECT_EQ(program.waitForExit(), 0);
+    EXPECT_EQ(program.endWithSigterm(), 0);
 }
 
 TEST(BadSettings, AFiscalRegisterNumberOfFiveCharactersEndsTheProgramAfterTheShowStep) {
@@ -118,7 +111,7 @@ TEST(BadSettings, AFiscalRegisterNumberOfFiveCharactersEndsTheProgramAfterTheSho
     ASSERT_NE(ibfk, std::string::npos) << log;
     ASSERT_NE(database, std::string::npos) << log;
     EXPECT_LT(ibfk, database);
-    EXPECT_EQ(countOf(log, kStarted), 0);
+    EXPECT_EQ(countOf(log, ProgramCopy::kRunning), 0);
 }
 
 TEST(BadSettings, ASettingsFileThatCannotBeReadEndsTheProgramWithItsError) {
@@ -128,7 +121,7 @@ TEST(BadSettings, ASettingsFileThatCannotBeReadEndsTheProgramWithItsError) {
     program.start(meeting.path());
     EXPECT_EQ(program.waitForExit(), 2);
     EXPECT_EQ(countOf(program.log(), "[FMerilon greska] "), 1) << program.log();
-    EXPECT_EQ(countOf(program.log(), kStarted), 0);
+    EXPECT_EQ(countOf(program.log(), ProgramCopy::kRunning), 0);
 }
 
 TEST(BadSettings, NoSettingsFileAtAllStillStartsButTheEmptyIbfkEndsIt) {
@@ -144,11 +137,10 @@ TEST(Database, TheLocalTextDriverOpensNoDatabaseSilently) {
     ProgramCopy program(kNoCheck);
     program.dir().write("database.ini", "DRIVERNAME=KAPPALOCALTXT\r\n");
     program.start(meeting.path());
-    ASSERT_TRUE(program.waitForLog(kStarted)) << program.log();
+    ASSERT_TRUE(program.waitUntilRunning()) << program.log();
     EXPECT_EQ(countOf(program.log(), "[FMerilon poruka]"), 0) << program.log();
     EXPECT_NE(program.log().find("pokrenut, bez baze"), std::string::npos);
-    program.sendSignal(SIGTERM);
-    EXPECT_EQ(program.waitForExit(), 0);
+    EXPECT_EQ(program.endWithSigterm(), 0);
 }
 
 TEST(Database, ADatabaseThatCannotBeOpenedIsReportedAndTheProgramStaysWithoutIt) {
@@ -157,12 +149,11 @@ TEST(Database, ADatabaseThatCannotBeOpenedIsReportedAndTheProgramStaysWithoutIt)
     program.addFirebirdConfiguration();
     program.dir().write("database.ini", "DRIVERNAME=INTRBASE\r\nDATABASE=" + program.dir().file("missing.fdb") + "\r\n");
     program.start(meeting.path());
-    ASSERT_TRUE(program.waitForLog(kStarted)) << program.log();
+    ASSERT_TRUE(program.waitUntilRunning()) << program.log();
     EXPECT_EQ(countOf(program.log(), "[FMerilon poruka] GRESKA! NE MOGU OTVORITI  BAZU PODATAKA | "), 1)
         << program.log();
     EXPECT_NE(program.log().find("pokrenut, bez baze"), std::string::npos);
-    program.sendSignal(SIGTERM);
-    EXPECT_EQ(program.waitForExit(), 0);
+    EXPECT_EQ(program.endWithSigterm(), 0);
 }
 
 // The Firebird client installs a SIGTERM handler of its own at its first attach; the
@@ -174,9 +165,8 @@ TEST(Database, SigtermAfterTheFirebirdClientCameIntoPlayEndsCleanlyEveryTime) {
         program.addFirebirdConfiguration();
         program.dir().write("database.ini", "Database=" + program.dir().file("missing.fdb") + "\r\n");
         program.start(meeting.path());
-        ASSERT_TRUE(program.waitForLog(kStarted)) << program.log();
-        program.sendSignal(SIGTERM);
-        ASSERT_EQ(program.waitForExit(), 0) << "run " << run << ":\n" << program.log();
+        ASSERT_TRUE(program.waitUntilRunning()) << program.log();
+        ASSERT_EQ(program.endWithSigterm(), 0) << "run " << run << ":\n" << program.log();
     }
 }
 
