@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTest>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -86,8 +87,33 @@ void pressKey(const std::string& window, const char* key) {
     run("xdotool", {"key", key});
 }
 
-void screenshot(const char* name, const QString& crop) {
+struct Area {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+Area areaOf(const std::string& window) {
+    Area area;
+    const QString shell = QString::fromStdString(run("xdotool", {"getwindowgeometry", "--shell", QString::fromStdString(window)}));
+    for (const QString& line : shell.split('\n')) {
+        const int value = line.section('=', 1).toInt();
+        if (line.startsWith("X=")) area.x = value;
+        if (line.startsWith("Y=")) area.y = value;
+        if (line.startsWith("WIDTH=")) area.width = value;
+        if (line.startsWith("HEIGHT=")) area.height = value;
+    }
+    return area;
+}
+
+// The part of the screen from the area's top left to the screen's top right corner.
+Area upToTheTopRight(const Area& area) {
+    const QStringList screen = QString::fromStdString(run("xdotool", {"getdisplaygeometry"})).split(' ');
+    const int left = std::max(0, area.x - 10);
+    return {left, 0, screen.value(0).toInt() - left, area.y + area.height + 10};
+}
+
+void screenshot(const char* name, const Area& area) {
     std::filesystem::create_directories(FMERILON_SCREENSHOT_DIR);
+    const QString crop = QStringLiteral("%1x%2+%3+%4").arg(area.width).arg(area.height).arg(area.x).arg(area.y);
     run("import", {"-window", "root", "-crop", crop, "+repage",
                    QString::fromStdString(std::string(FMERILON_SCREENSHOT_DIR) + "/" + name)});
 }
@@ -122,9 +148,10 @@ TEST_F(Tray, TheIconAppearsANoticeIsShownAndTheWindowGoesIntoTheTray) {
     EXPECT_FALSE(findTrayIcon(program->pid()).empty());
     const std::string balloon = findWindow(program->pid(), isTooltip);
     EXPECT_FALSE(balloon.empty());
-    ASSERT_FALSE(findWindow(program->pid(), named("FMERILON")).empty());
-    screenshot("tray-notice.png", "440x140+584+0");
-    screenshot("window.png", "500x366+262+201");
+    const std::string window = findWindow(program->pid(), named("FMERILON"));
+    ASSERT_FALSE(window.empty());
+    if (!balloon.empty()) screenshot("tray-notice.png", upToTheTopRight(areaOf(balloon)));
+    screenshot("window.png", areaOf(window));
 
     // About two seconds after showing, only the icon is left.
     EXPECT_TRUE(QTest::qWaitFor([&] { return windowNow(program->pid(), named("FMERILON")).empty(); }, 10000));
