@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "platform/FileSystem.h"
 #include "tests/commands/PartnerHarness.h"
 
 namespace fm::test {
@@ -35,6 +36,15 @@ void shortReceiptBudget(PartnerHarness& h) {
 
 long long jobRows(PartnerHarness& h, const std::string& table, int job) {
     return h.count("select count(*) as n from " + table + " where F_ID_KASE=1 and F_RBR=" + std::to_string(job));
+}
+
+bool directoryBeforeAFile(const std::string& pattern) {
+    bool directorySeen = false;
+    for (const files::DirectoryEntry& entry : files::findEntries(pattern)) {
+        if (entry.isDirectory) directorySeen = true;
+        else if (directorySeen) return true;
+    }
+    return false;
 }
 
 TEST(EndToEnd, WorkedExampleSaleIsPrintedMarkedAndNumbered) {
@@ -245,7 +255,11 @@ TEST(EndToEndPolling, OneScanTakesEveryKindOfFileWithoutLosingAny) {
     h.drop("d.inp", "O,P1,_,______,__;broj\r\n\r\n");         // invalid
     h.drop("f.inp", "O,P1,_,______,__;1002\r\n\r\n");
     h.drop("g.txt", "Z,P1,_,______,__;\r\n\r\n");             // not matching the mask
-    std::filesystem::create_directory(h.inputFile("e.inp"));  // a directory matching the mask
+    // A directory matching the mask, met before at least one of the files.
+    for (int i = 0; !directoryBeforeAFile(h.inputDir + "*.INP"); ++i) {
+        ASSERT_LT(i, 50);
+        std::filesystem::create_directory(h.inputFile("e" + std::to_string(i) + ".inp"));
+    }
 
     h.scan();
 
@@ -259,6 +273,7 @@ TEST(EndToEndPolling, OneScanTakesEveryKindOfFileWithoutLosingAny) {
     EXPECT_EQ(h.state.BrojacObrade, 5);
     EXPECT_TRUE(h.dm->timer1Enabled());
 
+    h.state.postavke.TARVOLOCALDIR = h.inputDir;  // with its separator: the same directory
     h.drop("c.inp", "O,P1,_,______,__;1001\r\n");  // one line still: not yet
     h.scan();
     EXPECT_EQ(h.rbrr(), "RBRR=103");
