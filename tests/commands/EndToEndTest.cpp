@@ -300,5 +300,34 @@ TEST(EndToEndPolling, FailingFileStepsAreShownAndTheScanGoesOn) {
     EXPECT_TRUE(h.dm->timer1Enabled());
 }
 
+TEST(EndToEndPolling, FilesThatVanishDuringAJobAreNotLost) {
+    PartnerHarness h({"--never-finish"});
+    h.drop("x.inp", "U,P1,_,______,__;Hljeb;0.95;0;;1;2;1002\r\n\r\n");
+    h.drop("y.inp", "U,P1,_,______,__;Hljeb;0.95;0;;1;2;1002\r\n\r\n");
+    h.ui.onPause = [&](int) {  // the till takes both away while the first job waits
+        std::filesystem::remove(h.inputFile("x.inp"));
+        std::filesystem::remove(h.inputFile("y.inp"));
+    };
+
+    h.scan();
+
+    ASSERT_EQ(h.ui.notices.size(), 1u);  // the first job's file cannot be marked; the second is not taken up
+    EXPECT_EQ(h.ui.notices[0].text.rfind("Ne moze se oznaciti fajl ", 0), 0u);
+    EXPECT_EQ(h.rbrr(), "RBRR=101");
+}
+
+TEST(EndToEndPolling, AFailedDeletionIsShown) {
+    PartnerHarness h({"--never-finish"});
+    h.state.postavke.TARVOOBRISI_FAJL = true;
+    h.drop("x.inp", "U,P1,_,______,__;Hljeb;0.95;0;;1;2;1002\r\n\r\n");
+    h.ui.onPause = [&](int) { std::filesystem::remove(h.inputFile("x.inp")); };
+
+    EXPECT_FALSE(h.process("x.inp"));
+
+    ASSERT_EQ(h.ui.notices.size(), 1u);
+    EXPECT_EQ(h.ui.notices[0].text.rfind("Ne moze se obrisati fajl " + h.inputFile("x.inp"), 0), 0u);
+    EXPECT_EQ(h.rbrr(), "RBRR=101");
+}
+
 }  // namespace
 }  // namespace fm::test
