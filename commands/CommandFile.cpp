@@ -57,7 +57,11 @@ std::vector<std::string> readCommandLines(const std::string& path) {
     std::string error;
     const std::optional<std::string> bytes = files::readWholeFile(path, &error);
     if (!bytes) throw CommandFileError(error);
-    std::vector<std::string> lines = text::splitLines(*bytes);
+    return parseCommandLines(*bytes);
+}
+
+std::vector<std::string> parseCommandLines(std::string_view bytes) {
+    std::vector<std::string> lines = text::splitLines(bytes);
     for (std::string& line : lines) line = text::trim(line);
     return lines;
 }

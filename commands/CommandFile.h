@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Reading command files: lines, records and their fields.
@@ -18,6 +19,9 @@ public:
 // The file's lines, each trimmed of spaces and control characters; a blank line is "".
 // Throws CommandFileError when the file cannot be read.
 std::vector<std::string> readCommandLines(const std::string& path);
+
+// The same lines from the file's bytes.
+std::vector<std::string> parseCommandLines(std::string_view bytes);
 
 // Index of the first record (non-blank line) at or after `from`.
 std::optional<std::size_t> nextRecord(const std::vector<std::string>& lines, std::size_t from);
