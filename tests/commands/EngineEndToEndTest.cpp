@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/commands/PartnerHarness.h"
-#include "tests/db/EngineDatabase.h"
+#include "tests/support/EngineDatabase.h"
 
 namespace fm::test {
 namespace {

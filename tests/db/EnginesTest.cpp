@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "db/RecordWriters.h"
-#include "tests/db/EngineDatabase.h"
+#include "tests/support/EngineDatabase.h"
 #include "tests/support/RecordingUserInterface.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "tests/db/EngineDatabase.h"
+#include "tests/support/EngineDatabase.h"
 
 #include <cstdlib>
 #include <random>
