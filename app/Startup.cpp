@@ -19,12 +19,18 @@ bool readSettingsAtCreate(const Settings& settings, ProcessState& state, UserInt
 
 bool fiscalRegisterNumberValid(const std::string& fBrojKase) { return fBrojKase.size() == 6; }
 
-void openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, ProcessState& state,
+void openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, ProcessState& state, UserInterface& ui,
                             const std::string& directory, std::function<void()> onTimer1) {
     const std::string iniPath = directory + "database.ini";
     if (!files::fileExists(iniPath)) return;
     state.BazaOtvorena = dm_db.OtvoriBazuPodataka(iniPath);
     if (!state.BazaOtvorena) return;
+    if (!state.BrojRacunaUcitan) {
+        // Numbering from 0 would put new jobs under numbers that earlier jobs used.
+        dm_db.setTimer1Enabled(false);
+        Obavijesti(ui, kNoJobNumberNotice);
+        return;
+    }
 
     settings.setTableLookup([&dm_db](const std::string& upperKey) { return dm_db.settingFromTable(upperKey); });
     dm_db.setTimer1Interval(toWholeNumber(settings.CitajPostavku("TARVODBDRIVERAUTOMATICTIMER", "3000")));

@@ -23,9 +23,13 @@ bool fiscalRegisterNumberValid(const std::string& fBrojKase);
 // FormShow's database step. With "database.ini" in the directory: OtvoriBazuPodataka,
 // its result into BazaOtvorena; once open, the settings table answers CitajPostavku,
 // TARVODBDRIVERAUTOMATICTIMER is read again as Timer1's interval and onTimer1 becomes
-// Timer1's work. Without the file nothing happens. Throws std::invalid_argument when
+// Timer1's work. Without the file nothing happens. Without a loaded job number the
+// database opens but Timer1 stays off, with the notice kNoJobNumberNotice. Throws std::invalid_argument when
 // the interval read again is not a whole number.
-void openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, ProcessState& state,
+inline constexpr const char* kNoJobNumberNotice =
+    "Komandni fajlovi se ne obradjuju: knjigovodstveni broj racuna nije ucitan!";
+
+void openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, ProcessState& state, UserInterface& ui,
                             const std::string& directory, std::function<void()> onTimer1);
 
 }  // namespace fm

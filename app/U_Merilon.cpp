@@ -107,7 +107,7 @@ void TF_Merilon::FormShow() {
     }
     if (dm_db_ && poller_) {
         try {
-            openDatabaseAndPolling(*dm_db_, settings_, state_, files::executableDirectory(),
+            openDatabaseAndPolling(*dm_db_, settings_, state_, ui_, files::executableDirectory(),
                                    [this] { stop_.runScan([this] { poller_->Timer1Timer(); }); });
         } catch (const std::invalid_argument& e) {
             ui_.showError(e.what());

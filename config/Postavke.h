@@ -33,6 +33,7 @@ struct Postavke {
 struct ProcessState {
     Postavke postavke;
     int BrojRacuna = 0;         // job number of the next command file
+    bool BrojRacunaUcitan = false;  // BrojRacuna was loaded; without it no file is taken up
     bool BazaOtvorena = false;  // the fiscal database is open
     int BrojacObrade = 0;       // processing counter, 0 to 9
     int VrijemeCekanja = 0;     // wait budget of the current job, ms

@@ -14,6 +14,7 @@ namespace fm {
 bool CitajBrojRacuna(const Settings& settings, ProcessState& state, UserInterface& ui) {
     try {
         state.BrojRacuna = toWholeNumber(settings.CitajPostavku("RBRR", "1"));
+        state.BrojRacunaUcitan = true;
         return true;
     } catch (const std::exception&) {
         ui.showMessage("Neki od brojeva racuna je neispravan!");

@@ -78,5 +78,19 @@ TEST_F(OnADatabase, ANonNumericPollingIntervalFromTheSettingsTableEndsTheProgram
     EXPECT_NE(program->log().find("uskoro"), std::string::npos) << program->log();
 }
 
+TEST_F(OnADatabase, WithoutAJobNumberNoFileIsTakenUp) {
+    start("TARVODBDRIVERAUTOMATICTIMER=100\r\nRBRR=abc\r\n");
+    meeting.write("in/z.inp", "Z,P1,_,______,__;\r\n\r\n");
+    ASSERT_TRUE(program->waitForLog("pokrenut, baza otvorena")) << program->log();
+    EXPECT_NE(program->log().find("[FMerilon obavijest] Komandni fajlovi se ne obradjuju: knjigovodstveni broj "
+                                  "racuna nije ucitan!"),
+              std::string::npos)
+        << program->log();
+    QTest::qWait(500);
+    EXPECT_EQ(meeting.read("in/z.inp"), "Z,P1,_,______,__;\r\n\r\n");
+    EXPECT_EQ(semaphoreRows(), 0);
+    EXPECT_EQ(program->endWithSigterm(), 0);
+}
+
 }  // namespace
 }  // namespace fm::test
