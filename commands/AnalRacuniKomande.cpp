@@ -208,7 +208,7 @@ std::string memoOf(const std::string& vRecord) {
 bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
     ProcessState& state = dm_db_.state();
     state.VrijemeCekanja = 0;
-    state.BrojacObrade = state.BrojacObrade >= 9 ? 0 : state.BrojacObrade + 1;
+    advanceBrojacObrade(state);
 
     Job job;
     job.number = state.BrojRacuna;

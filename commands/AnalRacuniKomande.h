@@ -2,10 +2,17 @@
 
 #include <string>
 
+#include "config/Postavke.h"
+
 namespace fm {
 
 class Settings;
 class Tdm_db;
+
+// The processing counter's step at every file met: 1, 2, ..., 9, 0, 1, ...
+inline void advanceBrojacObrade(ProcessState& state) {
+    state.BrojacObrade = state.BrojacObrade >= 9 ? 0 : state.BrojacObrade + 1;
+}
 
 // Turns command files into the rows of their jobs, hands each job to the PARTNER
 // and reports its outcome.
