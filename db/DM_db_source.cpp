@@ -4,6 +4,7 @@
 
 #include <array>
 #include <atomic>
+#include <deque>
 #include <stdexcept>
 
 #include "db/FirebirdClient.h"
@@ -84,6 +85,10 @@ struct Tdm_db::Impl {
     bool sumaRacunaReplaced = false;  // holds literal SQL from the command processing
     std::vector<DatasetView> views = makeViews();
     QTimer timer1;
+    bool connectedOnce = false;   // OtvoriBazuPodataka has succeeded: reconnecting makes sense
+    bool quiet = false;           // after-connect steps of a reconnect show nothing
+    bool outageNoticed = false;   // the notice of the current outage has been shown
+    std::deque<std::string> cleanUps;
 
     DatasetView& view(const std::string& name) {
         for (DatasetView& v : views)
@@ -165,11 +170,60 @@ bool Tdm_db::OtvoriBazuPodataka(const std::string& iniPath) {
         return false;
     }
     db_fAfterConnect();
+    d.connectedOnce = true;
     setTimer1Enabled(true);
     return true;
 }
 
 bool Tdm_db::isConnected() const { return impl_->db_f.isOpen(); }
+
+bool Tdm_db::connectionLost() const {
+    return impl_->connectedOnce && (impl_->db_f.lost() || !impl_->db_f.isOpen());
+}
+
+bool Tdm_db::ensureConnected() {
+    Impl& d = *impl_;
+    if (!d.connectedOnce) return d.db_f.isOpen();
+    std::string error;
+    bool usable = !connectionLost() &&
+                  (d.db_f.ping(&error) || d.db_f.lastFailure() != sql::Connection::Failure::ConnectionLost);
+    if (!usable) usable = reconnect(&error);
+    if (usable) usable = runCleanUps(&error);
+    if (!usable) {
+        if (!d.outageNoticed)
+            Obavijesti(ui_, "Nema veze sa bazom podataka! Komande cekaju dok se veza ne uspostavi.\r\n" + error);
+        d.outageNoticed = true;
+        return false;
+    }
+    if (d.outageNoticed) Obavijesti(ui_, "Veza sa bazom podataka je ponovo uspostavljena.");
+    d.outageNoticed = false;
+    return true;
+}
+
+bool Tdm_db::reconnect(std::string* error) {
+    Impl& d = *impl_;
+    d.db_f.close();
+    d.views = makeViews();
+    if (!d.db_f.open(d.driverName, d.parameters, error)) return false;
+    d.quiet = true;
+    db_fAfterConnect();
+    d.quiet = false;
+    return true;
+}
+
+void Tdm_db::cleanUpLater(const std::string& sql) { impl_->cleanUps.push_back(sql); }
+
+// In the order they failed; one refused for a reason other than the connection is dropped.
+bool Tdm_db::runCleanUps(std::string* error) {
+    Impl& d = *impl_;
+    while (!d.cleanUps.empty()) {
+        if (!d.runInTransaction(d.cleanUps.front(), error) &&
+            d.db_f.lastFailure() == sql::Connection::Failure::ConnectionLost)
+            return false;
+        d.cleanUps.pop_front();
+    }
+    return true;
+}
 
 std::string Tdm_db::driverName() const { return impl_->driverName; }
 
@@ -180,7 +234,7 @@ schema::Dialect Tdm_db::dialect() const { return impl_->db_f.dialect(); }
 void Tdm_db::db_fAfterConnect() {
     Impl& d = *impl_;
     if (TestirajPostojanjePravila(schema::knjigSifraIndexName) == -31 && !sqlexec(schema::knjigSifraIndexStatement))
-        ui_.showMessage("Ne mogu dodati index I_ASC_F_KNJIG_SIFRA na tabelu F_ROBA");
+        afterConnectMessage("Ne mogu dodati index I_ASC_F_KNJIG_SIFRA na tabelu F_ROBA");
 
     const Postavke& p = state_.postavke;
     const std::pair<const char*, int> filters[] = {
@@ -214,13 +268,17 @@ void Tdm_db::db_fAfterConnect() {
         if (opened || !createMessage || error.compare(0, 20, "Table does not exist") != 0) continue;
         for (const std::string& statement : schema::createTableStatements(v.table, d.db_f.dialect())) {
             if (!d.runInTransaction(statement, &error)) {
-                ui_.showMessage(createMessage + error);
+                afterConnectMessage(createMessage + error);
                 break;
             }
         }
         // A table just created is opened at once, so that the first run can use it.
         d.openView(v, &error);
     }
+}
+
+void Tdm_db::afterConnectMessage(const std::string& text) {
+    if (!impl_->quiet) ui_.showMessage(text);
 }
 
 int Tdm_db::TestirajPostojanjePravila(const std::string& indexName) {
@@ -284,6 +342,24 @@ bool Tdm_db::execOn(int index, const std::string& sql) {
     }
     ZadnjaGreska_ = error;
     return false;
+}
+
+bool Tdm_db::sqlexecWithNext(const std::string& sql) {
+    ZadnjaGreska_.clear();
+    sql::Connection& db = impl_->db_f;
+    std::string error;
+    try {
+        if ((db.inTransaction() || db.beginTransaction(&error)) && db.execute(sql, &error)) return true;
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    db.rollback();
+    ZadnjaGreska_ = error;
+    return false;
+}
+
+bool Tdm_db::lastErrorIsKeyViolation() const {
+    return !ZadnjaGreska_.empty() && impl_->db_f.lastFailure() == sql::Connection::Failure::KeyViolation;
 }
 
 bool Tdm_db::sqlopen(const std::string& sql) { return queryOn(0, sql); }

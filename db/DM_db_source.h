@@ -43,6 +43,18 @@ public:
     // Connection from the NAME=VALUE lines of database.ini; shows its own messages.
     bool OtvoriBazuPodataka(const std::string& iniPath);
     bool isConnected() const;
+
+    // Before a file is taken up: whether the connection can be used. A connection that a
+    // statement found gone, or that does not answer a ping, is opened again with the same
+    // parameters and its after-connect steps run without messages; then the clean-ups
+    // that failed meanwhile are run. While the database cannot be reached: false, with
+    // one notice per outage (and one when it is back).
+    bool ensureConnected();
+    // A statement found the connection gone and ensureConnected has not restored it.
+    bool connectionLost() const;
+    // A clean-up statement of a failed job that did not go through: ensureConnected
+    // runs it before anything else.
+    void cleanUpLater(const std::string& sql);
     std::string driverName() const;  // trimmed DRIVERNAME (INTRBASE when empty)
     schema::Dialect dialect() const;  // SQL grammar of the connected engine
 
@@ -56,12 +68,18 @@ public:
     bool sqlexec1(const std::string& sql);
     bool sqlexec2(const std::string& sql);
     bool sqlexec3(const std::string& sql);
+    // Runs the statement in a transaction that the next sqlexec call commits together
+    // with its own statement, or rolls back with it. False with the database's text in
+    // ZadnjaGreska, nothing kept.
+    bool sqlexecWithNext(const std::string& sql);
     ScratchQuery& up();
     ScratchQuery& up1();
     ScratchQuery& up2();
     ScratchQuery& up3();
     ScratchQuery& up4();
     const std::string& ZadnjaGreska() const { return ZadnjaGreska_; }
+    // The latest helper call failed on a duplicate key.
+    bool lastErrorIsKeyViolation() const;
 
     // Highest value of a column over all registers; 0 when none or on error.
     int max(const std::string& table, const std::string& column);
@@ -108,6 +126,9 @@ public:
 
 private:
     void db_fAfterConnect();
+    void afterConnectMessage(const std::string& text);
+    bool reconnect(std::string* error);
+    bool runCleanUps(std::string* error);
     bool queryOn(int index, const std::string& sql);
     bool execOn(int index, const std::string& sql);
 
