@@ -27,6 +27,14 @@ std::string jobCondition(Tdm_db& dm_db, const char* andWord, double jobNumber, d
            " TIPKNJIZENJA=" + n.real(bookingType);
 }
 
+// A clean-up delete of a job's rows; when it fails (the connection may be gone), it is
+// run again before the next file is taken up.
+bool deleteJobRows(Tdm_db& dm_db, const std::string& sql) {
+    if (dm_db.sqlexec(sql)) return true;
+    dm_db.cleanUpLater(sql);
+    return false;
+}
+
 }  // namespace
 
 int rowBookingType(double commandBookingType) {
@@ -99,24 +107,26 @@ bool UpisiNivelaciju(Tdm_db& dm_db, int jobNumber, int articleCode, int groupCod
 
 bool ObrisiPlacanja(Tdm_db& dm_db, double jobNumber, double commandBookingType) {
     if (!dm_db.state().BazaOtvorena) return false;
-    const bool deleted = dm_db.sqlexec("DELETE FROM F_PLACANJE WHERE  F_ID_KASE=" +
-                                       jobCondition(dm_db, "AND", jobNumber, rowBookingType(commandBookingType)));
+    const bool deleted =
+        deleteJobRows(dm_db, "DELETE FROM F_PLACANJE WHERE  F_ID_KASE=" +
+                                 jobCondition(dm_db, "AND", jobNumber, rowBookingType(commandBookingType)));
     dm_db.reopenPlacanjeView();
     return deleted;
 }
 
 bool ObrisiStavkeRacuna(Tdm_db& dm_db, double jobNumber, double commandBookingType) {
     if (!dm_db.state().BazaOtvorena) return false;
-    const bool deleted = dm_db.sqlexec("DELETE FROM F_RACUN WHERE  F_ID_KASE=" +
-                                       jobCondition(dm_db, "AND", jobNumber, rowBookingType(commandBookingType)));
+    const bool deleted =
+        deleteJobRows(dm_db, "DELETE FROM F_RACUN WHERE  F_ID_KASE=" +
+                                 jobCondition(dm_db, "AND", jobNumber, rowBookingType(commandBookingType)));
     dm_db.reopenRacunView();
     return deleted;
 }
 
 bool ObrisiSemafor(Tdm_db& dm_db, double jobNumber, double commandBookingType) {
     if (!dm_db.state().BazaOtvorena) return false;
-    if (dm_db.sqlexec("delete from F_SEMAFOR WHERE  F_ID_KASE=" +
-                      jobCondition(dm_db, "and", jobNumber, commandBookingType)))
+    if (deleteJobRows(dm_db, "delete from F_SEMAFOR WHERE  F_ID_KASE=" +
+                                 jobCondition(dm_db, "and", jobNumber, commandBookingType)))
         return true;
     Obavijesti(dm_db.ui(), " Greska SQL upita pri azuriranju semafora! \r\n" + dm_db.ZadnjaGreska());
     dm_db.ui().pause(1000);
@@ -144,6 +154,8 @@ int BrojPlacanja(Tdm_db& dm_db, double jobNumber, double commandBookingType) {
 }
 
 int ProvjeriSemafor(Tdm_db& dm_db, double jobNumber, double commandBookingType) {
+    // The wait goes on across a restart of the database server.
+    if (dm_db.connectionLost()) dm_db.ensureConnected();
     const auto select = [&](double rbr) {
         return dm_db.sqlopen3(" Select * from F_SEMAFOR Where F_ID_KASE=" +
                               jobCondition(dm_db, "and", rbr, commandBookingType));

@@ -210,9 +210,41 @@ std::string errorText(const QSqlError& error, Dialect dialect) {
     QString text = error.databaseText().trimmed();
     if (text.isEmpty()) text = error.driverText().trimmed();
     if (text.isEmpty()) text = error.text();
+    // The ODBC driver fails statements on a dropped connection without a word.
+    if (text.isEmpty()) text = QStringLiteral("Database connection is not open");
     std::string message = fromQt(text, dialect);
     if (isMissingTable(error, text, dialect)) message = "Table does not exist. " + message;
     return message;
+}
+
+// Firebird reports SQLCODE -803 for a duplicate key and -902 for a connection that is
+// gone; MariaDB its error numbers. An error without a code is the ODBC driver's
+// silence on a dropped connection.
+Connection::Failure failureOf(const QSqlError& error, Dialect dialect) {
+    using Failure = Connection::Failure;
+    if (error.type() == QSqlError::NoError) return Failure::ConnectionLost;
+    const QString code = error.nativeErrorCode().section(QLatin1Char(';'), 0, 0).trimmed();
+    if (dialect == Dialect::Firebird) {
+        if (code == QLatin1String("-803")) return Failure::KeyViolation;
+        if (code == QLatin1String("-902")) return Failure::ConnectionLost;
+        return Failure::Other;
+    }
+    if (dialect == Dialect::MariaDB) {
+        switch (code.toInt()) {
+        case 1062:  // duplicate entry
+        case 1586: return Failure::KeyViolation;
+        case 1053:  // server shutdown in progress
+        case 1927:  // connection killed
+        case 2002:  // cannot connect
+        case 2003:
+        case 2006:  // server has gone away
+        case 2013:  // lost connection during query
+        case 2055:
+        case 4031: return Failure::ConnectionLost;  // disconnected for inactivity
+        default: return Failure::Other;
+        }
+    }
+    return error.type() == QSqlError::ConnectionError ? Failure::ConnectionLost : Failure::Other;
 }
 
 // Firebird's index statement in the grammar of other engines.
@@ -248,7 +280,19 @@ std::string qtDriverFor(const std::string& driverName) {
 
 struct Connection::Qt {
     QSqlDatabase db;
+
+    // The engine's error as the call's failure.
+    static bool failed(Connection& connection, const QSqlError& error, std::string* text) {
+        return connection.fail(failureOf(error, connection.dialect_), errorText(error, connection.dialect_), text);
+    }
 };
+
+bool Connection::fail(Failure failure, const std::string& message, std::string* error) {
+    lastFailure_ = failure;
+    if (failure == Failure::ConnectionLost) lost_ = true;
+    if (error) *error = message;
+    return false;
+}
 
 Connection::Connection(std::string name) : name_(std::move(name)), qt_(std::make_unique<Qt>()) {}
 
@@ -284,8 +328,10 @@ bool Connection::open(const std::string& driverName, const ParameterList& parame
     db.setUserName(toQt(parameters.value("USER NAME"), dialect_));
     db.setPassword(toQt(parameters.value("PASSWORD"), dialect_));
 
+    lastFailure_ = Failure::None;
+    lost_ = false;
     if (!db.open()) {
-        if (error) *error = errorText(db.lastError(), dialect_);
+        Qt::failed(*this, db.lastError(), error);
         close();
         return false;
     }
@@ -316,23 +362,19 @@ void Connection::close() {
 bool Connection::isOpen() const { return qt_->db.isValid() && qt_->db.isOpen(); }
 
 bool Connection::beginTransaction(std::string* error) {
-    if (!isOpen()) {
-        if (error) *error = "Database is not open";
-        return false;
-    }
-    if (!qt_->db.transaction()) {
-        if (error) *error = errorText(qt_->db.lastError(), dialect_);
-        return false;
-    }
+    lastFailure_ = Failure::None;
+    if (!isOpen()) return fail(Failure::ConnectionLost, "Database is not open", error);
+    if (!qt_->db.transaction()) return Qt::failed(*this, qt_->db.lastError(), error);
     inTransaction_ = true;
     return true;
 }
 
 bool Connection::commit(std::string* error) {
-    const bool committed = isOpen() && qt_->db.commit();
-    if (!committed && error) *error = errorText(qt_->db.lastError(), dialect_);
-    if (committed) inTransaction_ = false;
-    return committed;
+    lastFailure_ = Failure::None;
+    if (!isOpen()) return fail(Failure::ConnectionLost, "Database is not open", error);
+    if (!qt_->db.commit()) return Qt::failed(*this, qt_->db.lastError(), error);
+    inTransaction_ = false;
+    return true;
 }
 
 void Connection::rollback() {
@@ -343,33 +385,23 @@ void Connection::rollback() {
 bool Connection::execute(const std::string& sql, std::string* error) {
     const std::string statement = inDialect(sql, dialect_);
     if (observer_) observer_(statement);
-    if (!isOpen()) {
-        if (error) *error = "Database is not open";
-        return false;
-    }
+    lastFailure_ = Failure::None;
+    if (!isOpen()) return fail(Failure::ConnectionLost, "Database is not open", error);
     QSqlQuery query(qt_->db);
-    if (!query.exec(toQt(statement, dialect_))) {
-        if (error) *error = errorText(query.lastError(), dialect_);
-        return false;
-    }
+    if (!query.exec(toQt(statement, dialect_))) return Qt::failed(*this, query.lastError(), error);
     return true;
 }
 
 bool Connection::select(const std::string& sql, ResultSet& result, std::string* error) {
     result.reset(sql);
     if (observer_) observer_(sql);
-    if (!isOpen()) {
-        if (error) *error = "Database is not open";
-        return false;
-    }
+    lastFailure_ = Failure::None;
+    if (!isOpen()) return fail(Failure::ConnectionLost, "Database is not open", error);
     // Read whole and let the query go, so that no read transaction stays open.
     QSqlQuery query(qt_->db);
     query.setForwardOnly(true);
     query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
-    if (!query.exec(toQt(sql, dialect_))) {
-        if (error) *error = errorText(query.lastError(), dialect_);
-        return false;
-    }
+    if (!query.exec(toQt(sql, dialect_))) return Qt::failed(*this, query.lastError(), error);
     const QSqlRecord record = query.record();
     std::vector<std::string> columns;
     for (int i = 0; i < record.count(); ++i) columns.push_back(fromQt(record.fieldName(i), dialect_));
@@ -380,10 +412,19 @@ bool Connection::select(const std::string& sql, ResultSet& result, std::string* 
         result.addRow(std::move(row));
     }
     if (query.lastError().isValid()) {
-        if (error) *error = errorText(query.lastError(), dialect_);
         result.reset(sql);
-        return false;
+        return Qt::failed(*this, query.lastError(), error);
     }
+    return true;
+}
+
+bool Connection::ping(std::string* error) {
+    lastFailure_ = Failure::None;
+    if (!isOpen()) return fail(Failure::ConnectionLost, "Database is not open", error);
+    QSqlQuery query(qt_->db);
+    const QString sql =
+        dialect_ == Dialect::Firebird ? QStringLiteral("select 1 from rdb$database") : QStringLiteral("select 1");
+    if (!query.exec(sql)) return Qt::failed(*this, query.lastError(), error);
     return true;
 }
 

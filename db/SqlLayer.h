@@ -83,6 +83,16 @@ public:
     bool isOpen() const;
     schema::Dialect dialect() const { return dialect_; }
 
+    // What the latest failed call met: a duplicate key, a connection that is gone (or a
+    // failure the driver could not word), or anything else. None after a call that worked.
+    enum class Failure { None, KeyViolation, ConnectionLost, Other };
+    Failure lastFailure() const { return lastFailure_; }
+    // Since it was opened, a call has found the connection gone.
+    bool lost() const { return lost_; }
+    // A statement that asks the engine for nothing: false when it does not answer.
+    // The statement observer does not see it.
+    bool ping(std::string* error);
+
     bool inTransaction() const { return inTransaction_; }
     bool beginTransaction(std::string* error);
     bool commit(std::string* error);
@@ -106,10 +116,13 @@ public:
 private:
     struct Qt;
     std::optional<std::vector<std::string>> names(const std::string& sql, std::string* error);
+    bool fail(Failure failure, const std::string& message, std::string* error);
 
     std::string name_;
     schema::Dialect dialect_ = schema::Dialect::Standard;
     bool inTransaction_ = false;
+    Failure lastFailure_ = Failure::None;
+    bool lost_ = false;
     std::function<void(const std::string&)> observer_;
     std::unique_ptr<Qt> qt_;
 };
