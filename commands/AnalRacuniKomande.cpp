@@ -149,12 +149,7 @@ private:
         const std::string codeText = record.nextText();
 
         int code = articleCode(codeText);
-        if (code == -1) {
-            code = dm_db_.max("f_roba", "f_sifra_robe") + 1;
-            if (!UpisiRobu(dm_db_, code, group, tax, std::string(), name, codeText, price)) {
-                fail("Ne moze se dodati stavka robe!");
-            }
-        }
+        if (code == -1) code = addArticle(codeText, group, tax, name, price);
         const int storno = quantity < 0 ? 1 : 0;
         if (!UpisiStavkuRacuna(dm_db_, job_.number, job_.bookingType, storno, code, group, tax, std::string(), name,
                                price, quantity)) {
@@ -167,6 +162,19 @@ private:
         if (p_.TARVOSLOVNESIFRE) return NadjiSifruPoKnjigSifri(dm_db_, codeText);
         if (codeText.size() < 6) return toInteger(codeText);
         return NadjiSifruPoBarKodu(dm_db_, codeText);
+    }
+
+    // A new article under the next free code. A till sharing the article register may
+    // take that code at the same moment: then the code text is looked up again (that
+    // till may have added this very article) before the next free code is tried.
+    int addArticle(const std::string& codeText, int group, int tax, const std::string& name, double price) {
+        constexpr int attempts = 10;
+        for (int attempt = 1;; ++attempt) {
+            const int code = dm_db_.max("f_roba", "f_sifra_robe") + 1;
+            if (UpisiRobu(dm_db_, code, group, tax, std::string(), name, codeText, price)) return code;
+            if (attempt == attempts || !dm_db_.lastErrorIsKeyViolation()) fail("Ne moze se dodati stavka robe!");
+            if (const int added = articleCode(codeText); added != -1) return added;
+        }
     }
 
     void payment(CommandRecord& record) {
@@ -243,6 +251,10 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
     } catch (const std::exception& e) {
         job.outcome = kInvalidFile;
         job.message = "Neispravan fajl " + fileName + "\r\n" + "Greska:" + e.what();
+        // A connection lost on the way: the database's own words tell why.
+        if (dm_db_.connectionLost() && !dm_db_.ZadnjaGreska().empty() &&
+            job.message.find(dm_db_.ZadnjaGreska()) == std::string::npos)
+            job.message += "\r\n" + dm_db_.ZadnjaGreska();
         Obavijesti(dm_db_.ui(), job.message);
         ObrisiPlacanja(dm_db_, job.number, job.bookingType);
         ObrisiStavkeRacuna(dm_db_, job.number, job.bookingType);
