@@ -49,6 +49,7 @@ void DirectoryPoller::PregledajFajloveUDirektoriju(const std::string& directory)
         if (entry.isDirectory) continue;
         const std::string fileName = directory + entry.name;
         if (!files::fileExists(fileName)) continue;  // gone since the search
+        if (!dm_db_.ensureConnected()) return;  // the files wait for the database
         try {
             processor.AnalRacuniKomande(fileName);
         } catch (const std::exception& e) {
