@@ -1,6 +1,7 @@
 #include "commands/AnalRacuniKomande.h"
 
 #include <exception>
+#include <limits>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -110,6 +111,9 @@ public:
         CommandRecord record(lines_.front());
         const int kind = record.nextInteger();
         const double amount = record.nextDecimal();
+        if (kind > std::numeric_limits<int>::max() - kOfficialDeposit) {
+            fail("Vrsta sluzbenog unosa/iznosa " + integerNumeral(kind) + " je izvan opsega");
+        }
         job_.bookingType = kOfficialDeposit + kind;
         if (!UpisiSemafor(dm_db_, job_.number, job_.bookingType, 0, 0, 0, 0, realNumeral(amount))) {
             fail("Ne moze se izvrsiti upis u tabelu f_semafor,\r\nza sluzbeni unos/iznos broj " +
@@ -226,6 +230,7 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
         if (!header) throw CommandFileError("fajl ne sadrzi nijedan zapis");
         if (*header + 1 == lines.size()) return false;
         if (text::trim(CommandRecord(lines[*header]).status()) != "__") return true;
+        rejectNulBytes(lines);
 
         JobBuilder builder(dm_db_, lines, job);
         char letter = lines[*header][0];

@@ -66,6 +66,14 @@ std::vector<std::string> parseCommandLines(std::string_view bytes) {
     return lines;
 }
 
+void rejectNulBytes(const std::vector<std::string>& lines) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].find('\0') != std::string::npos) {
+            throw CommandFileError("linija " + std::to_string(i + 1) + " sadrzi nedozvoljen znak NUL (kod 0)");
+        }
+    }
+}
+
 std::optional<std::size_t> nextRecord(const std::vector<std::string>& lines, std::size_t from) {
     for (std::size_t i = from; i < lines.size(); ++i) {
         if (!lines[i].empty()) return i;

@@ -23,6 +23,10 @@ std::vector<std::string> readCommandLines(const std::string& path);
 // The same lines from the file's bytes.
 std::vector<std::string> parseCommandLines(std::string_view bytes);
 
+// A NUL byte inside a line would end the SQL text at that point in the database
+// drivers: throws CommandFileError naming the line of the first one.
+void rejectNulBytes(const std::vector<std::string>& lines);
+
 // Index of the first record (non-blank line) at or after `from`.
 std::optional<std::size_t> nextRecord(const std::vector<std::string>& lines, std::size_t from);
 
