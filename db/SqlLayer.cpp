@@ -268,6 +268,13 @@ std::string odbcValue(const std::string& value) {
 
 std::string quoted(const std::string& name) { return SqlTekst(name); }
 
+// Both drivers hand the statement over as a C string: a NUL byte would end it there.
+bool refusedNul(const std::string& sql, std::string* error) {
+    if (sql.find('\0') == std::string::npos) return false;
+    if (error) *error = "SQL naredba sadrzi znak NUL (kod 0), na kojem bi je baza prekinula";
+    return true;
+}
+
 }  // namespace
 
 std::string qtDriverFor(const std::string& driverName) {
@@ -337,11 +344,13 @@ bool Connection::open(const std::string& driverName, const ParameterList& parame
     }
     if (db.driver()->dbmsType() == QSqlDriver::MySqlServer) dialect_ = Dialect::MariaDB;
     if (dialect_ == Dialect::MariaDB) {
-        // Quote doubling is the only escape in string literals, as in Firebird. Results come
+        // Quote doubling is the only escape in string literals, as in Firebird, and a text
+        // too long for its column fails the statement instead of being cut. Results come
         // as the stored bytes: the ODBC connector miscounts the wide form of some characters
         // (U+00D8 to U+00DB) and would cut texts short.
-        for (const char* setting : {"SET SESSION sql_mode = CONCAT(@@sql_mode, ',NO_BACKSLASH_ESCAPES')",
-                                    "SET SESSION character_set_results = binary"}) {
+        for (const char* setting :
+             {"SET SESSION sql_mode = CONCAT(@@sql_mode, ',NO_BACKSLASH_ESCAPES,STRICT_ALL_TABLES')",
+              "SET SESSION character_set_results = binary"}) {
             if (!execute(setting, error)) {
                 close();
                 return false;
@@ -387,6 +396,7 @@ bool Connection::execute(const std::string& sql, std::string* error) {
     if (observer_) observer_(statement);
     lastFailure_ = Failure::None;
     if (!isOpen()) return fail(Failure::ConnectionLost, "Database is not open", error);
+    if (refusedNul(statement, error)) return false;
     QSqlQuery query(qt_->db);
     if (!query.exec(toQt(statement, dialect_))) return Qt::failed(*this, query.lastError(), error);
     return true;
@@ -397,6 +407,7 @@ bool Connection::select(const std::string& sql, ResultSet& result, std::string* 
     if (observer_) observer_(sql);
     lastFailure_ = Failure::None;
     if (!isOpen()) return fail(Failure::ConnectionLost, "Database is not open", error);
+    if (refusedNul(sql, error)) return false;
     // Read whole and let the query go, so that no read transaction stays open.
     QSqlQuery query(qt_->db);
     query.setForwardOnly(true);
