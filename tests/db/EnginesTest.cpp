@@ -142,10 +142,13 @@ TEST_P(Engines, KeyViolationIsRolledBackWithItsMessage) {
     ASSERT_TRUE(UpisiRobu(*dm, 5, 1, 1, "", "FIRST", "K5", 1));
     EXPECT_FALSE(UpisiRobu(*dm, 5, 1, 1, "", "SECOND", "K6", 2));
     EXPECT_NE("", dm->ZadnjaGreska());
+    EXPECT_TRUE(dm->lastErrorIsKeyViolation()) << dm->ZadnjaGreska();
+    EXPECT_FALSE(dm->connectionLost());
     EXPECT_EQ(std::vector<std::string>{"FIRST"}, texts("select F_NAZIV_ROBE from F_ROBA", "F_NAZIV_ROBE"));
     // Nothing of the failed statement is pending: the next one commits on its own.
     EXPECT_TRUE(dm->sqlexec3("update F_ROBA set F_NAZIV_ROBE='THIRD'"));
     EXPECT_EQ("", dm->ZadnjaGreska());
+    EXPECT_FALSE(dm->lastErrorIsKeyViolation());
     EXPECT_TRUE(dm->sqlexec1("update F_ROBA set F_NAZIV_ROBE='X' where F_SIFRA_ROBE=99"));  // no row: fine
     ASSERT_TRUE(connect());
     EXPECT_EQ(std::vector<std::string>{"THIRD"}, texts("select F_NAZIV_ROBE from F_ROBA", "F_NAZIV_ROBE"));
@@ -156,6 +159,8 @@ TEST_P(Engines, MissingTableReadsTableDoesNotExist) {
     ASSERT_TRUE(connect());
     EXPECT_FALSE(dm->sqlopen3("select * from F_NEMA"));
     EXPECT_EQ(0u, dm->ZadnjaGreska().rfind("Table does not exist", 0)) << dm->ZadnjaGreska();
+    EXPECT_FALSE(dm->lastErrorIsKeyViolation());
+    EXPECT_FALSE(dm->connectionLost());
     EXPECT_FALSE(dm->sqlexec("delete from F_NEMA"));
     EXPECT_EQ(0u, dm->ZadnjaGreska().rfind("Table does not exist", 0)) << dm->ZadnjaGreska();
     EXPECT_FALSE(dm->sqlopen3("select NEMA from F_ROBA"));
