@@ -85,10 +85,9 @@ Options parseOptions(const QCoreApplication& app) {
 
 // The connection as database.ini describes it, with the program's default
 // driver and credentials.
-void connect(fm::sql::Connection& db, const std::string& iniPath) {
-    std::string error;
-    const std::optional<std::string> bytes = fm::files::readWholeFile(iniPath, &error);
-    if (!bytes) quit(error);
+bool connect(fm::sql::Connection& db, const std::string& iniPath, std::string* error) {
+    const std::optional<std::string> bytes = fm::files::readWholeFile(iniPath, error);
+    if (!bytes) return false;
     fm::sql::ParameterList parameters(fm::text::splitLines(*bytes));
     std::string driver = fm::text::trim(parameters.value("DRIVERNAME"));
     if (driver.empty()) driver = "INTRBASE";
@@ -96,8 +95,33 @@ void connect(fm::sql::Connection& db, const std::string& iniPath) {
         if (parameters.value("USER NAME").empty()) parameters.set("USER NAME", "opkasa");
         if (parameters.value("PASSWORD").empty()) parameters.set("PASSWORD", "lumbrico");
     }
-    if (!db.open(driver, parameters, &error)) quit("ne moze se otvoriti baza: " + error);
+    return db.open(driver, parameters, error);
 }
+
+// After a lost connection: one message per outage, a new connection at every poll.
+class Reconnection {
+public:
+    Reconnection(fm::sql::Connection& db, std::string iniPath) : db_(db), iniPath_(std::move(iniPath)) {}
+
+    // False while the database cannot be reached.
+    bool ready() {
+        if (!db_.lost()) return true;
+        std::string error;
+        if (connect(db_, iniPath_, &error)) {
+            if (reported_) std::fprintf(stderr, "partner-emulator: veza sa bazom ponovo uspostavljena\n");
+            reported_ = false;
+            return true;
+        }
+        if (!reported_) std::fprintf(stderr, "partner-emulator: nema veze sa bazom: %s\n", error.c_str());
+        reported_ = true;
+        return false;
+    }
+
+private:
+    fm::sql::Connection& db_;
+    std::string iniPath_;
+    bool reported_ = false;
+};
 
 }  // namespace
 
@@ -108,7 +132,9 @@ int main(int argc, char* argv[]) {
     fm::prepareFirebirdClient();
 
     fm::sql::Connection db("partner");
-    connect(db, options.ini);
+    std::string error;
+    if (!connect(db, options.ini, &error)) quit("ne moze se otvoriti baza: " + error);
+    Reconnection reconnection(db, options.ini);
     try {
         fm::partner::Journal journal(options.journal);
         fm::partner::Partner partner(db, options.behaviour, journal);
@@ -119,9 +145,9 @@ int main(int argc, char* argv[]) {
         for (int taken = 0; options.jobs == 0 || taken < options.jobs;) {
             bool tookOne = false;
             try {
-                tookOne = partner.takeUpNextJob();
+                tookOne = reconnection.ready() && partner.takeUpNextJob();
             } catch (const std::exception& e) {
-                std::fprintf(stderr, "partner-emulator: greska baze: %s\n", e.what());
+                if (!db.lost()) std::fprintf(stderr, "partner-emulator: greska baze: %s\n", e.what());
             }
             if (tookOne) ++taken;
             if (fm::partner::waitForStop(tookOne ? 0 : options.pollMs)) break;
