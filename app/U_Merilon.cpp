@@ -10,12 +10,14 @@
 #include <QSessionManager>
 #include <QSystemTrayIcon>
 
+#include <functional>
 #include <stdexcept>
 
 #include "app/Startup.h"
 #include "app/StopControl.h"
 #include "commands/DirectoryPolling.h"
 #include "config/Postavke.h"
+#include "db/DM_db_source.h"
 #include "platform/FileSystem.h"
 #include "platform/desktop/DesktopUserInterface.h"
 #include "platform/desktop/Display.h"
@@ -109,6 +111,9 @@ void TF_Merilon::FormShow() {
         try {
             openDatabaseAndPolling(*dm_db_, settings_, state_, ui_, files::executableDirectory(),
                                    [this] { stop_.runScan([this] { poller_->Timer1Timer(); }); });
+            if (dm_db_->timer1Enabled()) {  // polling runs: changes of the directory bring scans too
+                poller_->watchInputDirectory([this](const std::function<void()>& scan) { stop_.runScan(scan); });
+            }
         } catch (const std::invalid_argument& e) {
             ui_.showError(e.what());
             stop_.requestStop(kConfigurationExitCode);

@@ -1,10 +1,14 @@
 #include "commands/DirectoryPolling.h"
 
+#include <algorithm>
+#include <chrono>
 #include <exception>
+#include <string_view>
+#include <unordered_set>
 
 #include "commands/AnalRacuniKomande.h"
 #include "db/DM_db_source.h"
-#include "platform/FileSystem.h"
+#include "platform/DirectoryWatcher.h"
 #include "platform/UserInterface.h"
 
 namespace fm {
@@ -29,33 +33,174 @@ private:
     Tdm_db& dm_db_;
 };
 
+class ScanInProgress {
+public:
+    explicit ScanInProgress(bool& scanning) : scanning_(scanning) { scanning_ = true; }
+    ~ScanInProgress() { scanning_ = false; }
+    ScanInProgress(const ScanInProgress&) = delete;
+    ScanInProgress& operator=(const ScanInProgress&) = delete;
+
+private:
+    bool& scanning_;
+};
+
+std::int64_t nowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+bool unchanged(const files::DirectoryEntry& a, const files::DirectoryEntry& b) {
+    return a.size == b.size && a.modifiedMs == b.modifiedMs;
+}
+
+template <class Map>
+void eraseAllBut(Map& map, const std::vector<files::DirectoryEntry>& listing) {
+    if (map.empty()) return;
+    std::unordered_set<std::string_view> names;
+    names.reserve(listing.size());
+    for (const files::DirectoryEntry& entry : listing) names.insert(entry.name);
+    std::erase_if(map, [&](const auto& item) { return !names.count(item.first); });
+}
+
 }  // namespace
+
+// ---- processed files ----
+
+bool ProcessedFiles::contains(const files::DirectoryEntry& entry) const {
+    const auto found = files_.find(entry.name);
+    return found != files_.end() && found->second.size == entry.size && found->second.modifiedMs == entry.modifiedMs;
+}
+
+void ProcessedFiles::remember(const files::DirectoryEntry& entry) {
+    files_.insert_or_assign(entry.name, Seen{entry.size, entry.modifiedMs});
+}
+
+void ProcessedFiles::keepOnly(const std::vector<files::DirectoryEntry>& listing) { eraseAllBut(files_, listing); }
+
+// ---- settling files ----
+
+bool SettlingFiles::settled(const files::DirectoryEntry& entry, std::int64_t now) {
+    const auto [seen, added] = files_.try_emplace(entry.name, Seen{entry.size, entry.modifiedMs, now});
+    if (!added && (seen->second.size != entry.size || seen->second.modifiedMs != entry.modifiedMs)) {
+        seen->second = Seen{entry.size, entry.modifiedMs, now};
+    }
+    return now - seen->second.sinceMs >= kSettleMs;
+}
+
+std::optional<int> SettlingFiles::nextDue(std::int64_t now) const {
+    std::optional<int> due;
+    for (const auto& [name, seen] : files_) {
+        const std::int64_t left = seen.sinceMs + kSettleMs - now;
+        if (left > 0 && (!due || left < *due)) due = int(left);
+    }
+    return due;
+}
+
+void SettlingFiles::keepOnly(const std::vector<files::DirectoryEntry>& listing) { eraseAllBut(files_, listing); }
+
+// ---- the poller ----
 
 DirectoryPoller::DirectoryPoller(Tdm_db& dm_db, const Settings& settings) : dm_db_(dm_db), settings_(settings) {}
 
+DirectoryPoller::~DirectoryPoller() = default;
+
+std::string DirectoryPoller::inputDirectory() const { return asPrefix(dm_db_.state().postavke.TARVOLOCALDIR); }
+
 void DirectoryPoller::Timer1Timer() {
-    const Timer1Pause pause(dm_db_);
-    try {
-        PregledajFajloveUDirektoriju(asPrefix(dm_db_.state().postavke.TARVOLOCALDIR));
-    } catch (const std::exception& e) {
-        Obavijesti(dm_db_.ui(), std::string("Greska pri pregledu direktorija:\r\n") + e.what());
+    if (scanning_) return;  // Timer1 switched on again by a step inside the scan
+    {
+        const ScanInProgress inProgress(scanning_);
+        const Timer1Pause pause(dm_db_);
+        try {
+            PregledajFajloveUDirektoriju(inputDirectory());
+        } catch (const std::exception& e) {
+            Obavijesti(dm_db_.ui(), std::string("Greska pri pregledu direktorija:\r\n") + e.what());
+        }
+        dm_db_.ui().processPendingEvents();
     }
-    dm_db_.ui().processPendingEvents();
+    if (watcher_ && !watcher_->watching() && watcher_->watch(inputDirectory())) watcher_->recheckAfter(0);
+    endOfScan();
 }
 
-void DirectoryPoller::PregledajFajloveUDirektoriju(const std::string& directory) {
-    CommandProcessor processor(dm_db_, settings_);
-    for (const files::DirectoryEntry& entry : files::findEntries(directory + dm_db_.state().postavke.TARVORACUN)) {
-        if (entry.isDirectory) continue;
-        const std::string fileName = directory + entry.name;
-        if (!files::fileExists(fileName)) continue;  // gone since the search
-        if (!dm_db_.ensureConnected()) return;  // the files wait for the database
-        try {
-            processor.AnalRacuniKomande(fileName);
-        } catch (const std::exception& e) {
-            Obavijesti(dm_db_.ui(), "Greska pri obradi fajla " + fileName + "\r\n" + e.what());
-        }
+void DirectoryPoller::PregledajFajloveUDirektoriju(const std::string& directory) { scan(directory, Trigger::Timer1); }
+
+void DirectoryPoller::watchInputDirectory(ScanRunner runScan) {
+    runScan_ = std::move(runScan);
+    watcher_ = std::make_unique<DirectoryWatcher>();
+    watcher_->onChange([this] { changeScan(); });
+    watcher_->watch(inputDirectory());
+    watcher_->recheckAfter(0);  // for the files that are there already
+}
+
+void DirectoryPoller::changeScan() {
+    if (scanning_) {
+        changeScanWanted_ = true;
+        return;
     }
+    runScan_([this] {
+        {
+            const ScanInProgress inProgress(scanning_);
+            try {
+                scan(inputDirectory(), Trigger::DirectoryChange);
+            } catch (const std::exception& e) {
+                Obavijesti(dm_db_.ui(), std::string("Greska pri pregledu direktorija:\r\n") + e.what());
+            }
+        }
+        if (const std::optional<int> due = settling_.nextDue(nowMs())) watcher_->recheckAfter(*due);
+        endOfScan();
+    });
+}
+
+void DirectoryPoller::endOfScan() {
+    if (!changeScanWanted_ || !watcher_) return;
+    changeScanWanted_ = false;
+    watcher_->recheckAfter(0);
+}
+
+// Files found processed before and unchanged since are counted as met without being
+// read. After a change notification only settled files are taken up, and Timer1 is
+// off from the first of them to the end of the scan, as in its own ticks.
+void DirectoryPoller::scan(const std::string& directory, Trigger trigger) {
+    const std::vector<files::DirectoryEntry> listing =
+        files::findEntries(directory + dm_db_.state().postavke.TARVORACUN);
+    processed_.keepOnly(listing);
+    if (trigger == Trigger::DirectoryChange) settling_.keepOnly(listing);
+
+    std::optional<Timer1Pause> timer1Off;
+    for (const files::DirectoryEntry& listed : listing) {
+        if (listed.isDirectory) continue;
+        if (processed_.contains(listed)) {
+            advanceBrojacObrade(dm_db_.state());
+            continue;
+        }
+        const std::string fileName = directory + listed.name;
+        const std::optional<files::DirectoryEntry> current = files::entryOf(fileName);
+        if (!current || current->isDirectory) continue;  // gone since the search
+        if (trigger == Trigger::DirectoryChange) {
+            if (!settling_.settled(*current, nowMs())) continue;  // a recheck comes for it
+            settling_.forget(listed.name);
+            if (!timer1Off) timer1Off.emplace(dm_db_);
+        }
+        if (!dm_db_.ensureConnected()) return;  // the files wait for the database
+        takeUp(fileName, *current);
+    }
+    if (timer1Off) dm_db_.ui().processPendingEvents();
+}
+
+// A file that AnalRacuniKomande found complete and processed already (true, and no
+// job number used) is remembered as it was, unless it changed meanwhile.
+void DirectoryPoller::takeUp(const std::string& fileName, const files::DirectoryEntry& before) {
+    const int jobNumber = dm_db_.state().BrojRacuna;
+    bool done = false;
+    try {
+        done = CommandProcessor(dm_db_, settings_).AnalRacuniKomande(fileName);
+    } catch (const std::exception& e) {
+        Obavijesti(dm_db_.ui(), "Greska pri obradi fajla " + fileName + "\r\n" + e.what());
+        return;
+    }
+    if (!done || dm_db_.state().BrojRacuna != jobNumber) return;
+    const std::optional<files::DirectoryEntry> after = files::entryOf(fileName);
+    if (after && unchanged(*after, before)) processed_.remember(*after);
 }
 
 }  // namespace fm

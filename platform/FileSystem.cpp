@@ -29,6 +29,11 @@ void setError(std::string* error, const std::string& message) {
     if (error) *error = message;
 }
 
+DirectoryEntry entryFrom(const QFileInfo& info, std::string name) {
+    return {std::move(name), info.isDir(), std::uint64_t(info.size()),
+            info.lastModified().toMSecsSinceEpoch()};
+}
+
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // '*' any run of characters, '?' one character, letters compared without case.
@@ -91,6 +96,12 @@ bool fileExists(const std::string& path) {
 }
 
 bool directoryExists(const std::string& path) { return !path.empty() && QFileInfo(decode(path)).isDir(); }
+
+std::optional<DirectoryEntry> entryOf(const std::string& path) {
+    const QFileInfo info(decode(path));
+    if (!info.exists()) return std::nullopt;
+    return entryFrom(info, encode(info.fileName()));
+}
 
 std::optional<std::string> readWholeFile(const std::string& path, std::string* error) {
     QFile file(decode(path));
@@ -170,9 +181,7 @@ std::vector<DirectoryEntry> findEntries(const std::string& pattern) {
         it.next();
         const QFileInfo info = it.fileInfo();
         std::string name = encode(info.fileName());
-        if (!matchesMask(name, mask)) continue;
-        entries.push_back({std::move(name), info.isDir(), std::uint64_t(info.size()),
-                           info.lastModified().toMSecsSinceEpoch()});
+        if (matchesMask(name, mask)) entries.push_back(entryFrom(info, std::move(name)));
     }
     return entries;
 }

@@ -21,6 +21,9 @@ std::string executableDirectory();
 bool fileExists(const std::string& path);       // an existing entry that is not a directory
 bool directoryExists(const std::string& path);
 
+// The entry of one path as a directory search gives it; nullopt when there is none.
+std::optional<DirectoryEntry> entryOf(const std::string& path);
+
 // Whole file as bytes; nullopt with a message in *error when it cannot be read.
 std::optional<std::string> readWholeFile(const std::string& path, std::string* error);
 

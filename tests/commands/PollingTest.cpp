@@ -1,0 +1,247 @@
+// The scans of the input directory: the memory of processed files, the scans that
+// a change of the directory brings and their guard. The jobs are ones that write no
+// rows (no command, "Q") or fail before (invalid), on an embedded database.
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+
+#include "commands/DirectoryPolling.h"
+#include "config/Settings.h"
+#include "db/DM_db_source.h"
+#include "tests/support/FreshDatabase.h"
+#include "tests/support/RecordingUserInterface.h"
+#include "tests/support/TempDir.h"
+
+namespace fm {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kProcessed = "Z,P1,3,AB1234,OK;\r\n\r\n";
+const std::string kNewJob = "Q,P1,_,______,__;\r\n\r\n";  // as long as kProcessed
+const std::string kNewJobDone = "Q,P1,1,AB1234,OK;\r\n\r\n";
+const std::string kInvalid = "I,P1,_,______,__;1;50,00\r\n\r\n";
+
+// Turns the Qt event loop wherever the program handles pending events.
+class EventLoopUserInterface : public test::RecordingUserInterface {
+public:
+    void processPendingEvents() override {
+        RecordingUserInterface::processPendingEvents();
+        if (onEvents) onEvents();
+        QCoreApplication::processEvents();
+    }
+    std::function<void()> onEvents;
+};
+
+bool spinUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired()) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+std::int64_t modifiedMs(const fs::path& path) {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(fs::last_write_time(path).time_since_epoch()).count();
+}
+
+class Polling : public ::testing::Test {
+protected:
+    Polling() {
+        fs::create_directory(input);
+        dir.write("MerilonSettings.ini", "RBRR=7\r\n");
+        state.BrojRacuna = 7;
+        state.postavke.F_BROJ_KASE = "AB1234";
+        state.postavke.TARVOLOCALDIR = input.string();
+        state.postavke.TARVORACUN = "*.inp";
+        ui.realPauses = false;
+        for (int connect = 0; connect < 2; ++connect) state.BazaOtvorena = dm.OtvoriBazuPodataka(database.iniPath());
+        dm.onTimer1([this] { runScan([this] { poller.Timer1Timer(); }); });
+        dm.setTimer1Interval(3600 * 1000);  // only the scans of the test or of the watcher
+        dm.setTimer1Enabled(true);
+    }
+
+    void drop(const std::string& name, const std::string& bytes) const { dir.write("racuni/" + name, bytes); }
+    std::string read(const std::string& name) const { return dir.read("racuni/" + name); }
+    fs::path path(const std::string& name) const { return input / name; }
+    int jobsDone() const { return state.BrojRacuna - 7; }
+
+    void runScan(const std::function<void()>& scan) {
+        ++scans;
+        ++depth;
+        maxDepth = std::max(maxDepth, depth);
+        scan();
+        --depth;
+    }
+    void watch() {
+        poller.watchInputDirectory([this](const std::function<void()>& scan) { runScan(scan); });
+    }
+
+    test::FreshDatabase database;
+    test::TempDir dir;
+    fs::path input = fs::path(dir.path()) / "racuni";
+    ProcessState state;
+    EventLoopUserInterface ui;
+    Tdm_db dm{state, ui};
+    Settings settings{dir.file("MerilonSettings.ini")};
+    DirectoryPoller poller{dm, settings};
+    int scans = 0;
+    int depth = 0;
+    int maxDepth = 0;
+};
+
+TEST(ScanMemory, AFileSettlesOnceItsSizeAndTimeStayFor200Milliseconds) {
+    SettlingFiles settling;
+    files::DirectoryEntry a{"a.inp", false, 10, 5000};
+    const files::DirectoryEntry b{"b.inp", false, 20, 5000};
+
+    EXPECT_FALSE(settling.settled(a, 1000));
+    EXPECT_FALSE(settling.settled(b, 1050));
+    EXPECT_EQ(settling.nextDue(1100), 100);  // a first
+    EXPECT_FALSE(settling.settled(a, 1199));
+    EXPECT_TRUE(settling.settled(a, 1200));
+
+    a.size = 11;  // written again: it starts anew
+    EXPECT_FALSE(settling.settled(a, 1300));
+    EXPECT_EQ(settling.nextDue(1300), 200);  // b has settled: no recheck for it
+    a.modifiedMs = 5600;
+    EXPECT_FALSE(settling.settled(a, 1450));
+    EXPECT_TRUE(settling.settled(a, 1650));
+    EXPECT_TRUE(settling.settled(b, 1650));
+    EXPECT_EQ(settling.nextDue(1650), std::nullopt);  // settled files ask for no recheck
+
+    settling.keepOnly({b});
+    EXPECT_FALSE(settling.settled(a, 1700));  // forgotten, seen anew
+    settling.forget("b.inp");
+    EXPECT_FALSE(settling.settled(b, 1700));
+}
+
+TEST(ScanMemory, AProcessedFileIsKnownByNameSizeAndModificationTime) {
+    ProcessedFiles processed;
+    const files::DirectoryEntry a{"a.inp", false, 10, 5000};
+    processed.remember(a);
+    EXPECT_TRUE(processed.contains(a));
+    EXPECT_FALSE(processed.contains({"a.inp", false, 11, 5000}));
+    EXPECT_FALSE(processed.contains({"a.inp", false, 10, 5001}));
+    EXPECT_FALSE(processed.contains({"b.inp", false, 10, 5000}));
+    processed.keepOnly({{"b.inp", false, 1, 1}});
+    EXPECT_FALSE(processed.contains(a));
+    EXPECT_EQ(processed.size(), 0u);
+}
+
+TEST_F(Polling, ProcessedFilesAreCountedAtEveryScanWithoutBeingReadAgain) {
+    for (const char* name : {"p1.inp", "p2.inp", "p3.inp"}) drop(name, kProcessed);
+    drop("new.inp", kNewJob);
+
+    poller.Timer1Timer();
+    EXPECT_EQ(read("new.inp").substr(14, 3), "OK;");
+    EXPECT_EQ(jobsDone(), 1);
+    EXPECT_EQ(state.BrojacObrade, 4);
+    EXPECT_EQ(poller.processedFiles().size(), 3u);  // new.inp is read once more, now marked
+
+    poller.Timer1Timer();
+    EXPECT_EQ(state.BrojacObrade, 8);
+    EXPECT_EQ(poller.processedFiles().size(), 4u);
+
+    // A job put in place of a remembered file, same size and time: not read, still counted.
+    const auto time = fs::last_write_time(path("p2.inp"));
+    drop("p2.inp", kNewJob);
+    fs::last_write_time(path("p2.inp"), time);
+    poller.Timer1Timer();
+    EXPECT_EQ(read("p2.inp"), kNewJob);
+    EXPECT_EQ(jobsDone(), 1);
+    EXPECT_EQ(state.BrojacObrade, 2);  // 8 + 4, past 9
+
+    // Its time changes: read again, taken up.
+    fs::last_write_time(path("p2.inp"), time + std::chrono::seconds(1));
+    poller.Timer1Timer();
+    EXPECT_EQ(read("p2.inp").substr(14, 3), "OK;");
+    EXPECT_EQ(jobsDone(), 2);
+
+    fs::remove(path("p1.inp"));
+    poller.Timer1Timer();
+    EXPECT_EQ(poller.processedFiles().size(), 3u);  // p1 forgotten, p2 remembered anew
+    EXPECT_EQ(state.BrojacObrade, 9);  // 6 + 3
+    EXPECT_TRUE(ui.notices.empty());
+}
+
+TEST_F(Polling, AChangeOfTheDirectoryBringsAScanOfTheFilesThatSettled) {
+    drop("before.inp", kNewJob);  // there before watching begins
+    watch();
+    ASSERT_TRUE(spinUntil([&] { return jobsDone() == 1; }));
+    EXPECT_EQ(read("before.inp"), kNewJobDone);
+
+    drop("after.inp", kNewJob);
+    const std::int64_t written = modifiedMs(path("after.inp"));
+    ASSERT_TRUE(spinUntil([&] { return jobsDone() == 2; }));
+    EXPECT_EQ(read("after.inp").substr(14, 3), "OK;");
+    EXPECT_GE(modifiedMs(path("after.inp")) - written, SettlingFiles::kSettleMs);  // marked after settling
+    EXPECT_GT(scans, 0);
+    EXPECT_EQ(maxDepth, 1);
+    EXPECT_TRUE(dm.timer1Enabled());
+    EXPECT_EQ(dm.timer1Interval(), 3600 * 1000);
+}
+
+TEST_F(Polling, AFileStillBeingWrittenIsTakenUpWholeOnceItSettled) {
+    watch();
+    ASSERT_TRUE(spinUntil([&] { return scans > 0; }));  // the first scan, of the empty directory
+    drop("r.inp", "Q,P1,_,______,__;\r\n");
+    std::int64_t lastWrite = 0;
+    QTimer::singleShot(100, [&] {
+        drop("r.inp", "Q,P1,_,______,__;\r\nQ,P1,_,______,__;\r\n");
+        lastWrite = modifiedMs(path("r.inp"));
+    });
+
+    ASSERT_TRUE(spinUntil([&] { return jobsDone() == 1; }));
+    EXPECT_EQ(read("r.inp"), "Q,P1,1,AB1234,OK;\r\nQ,P1,1,AB1234,OK;\r\n");
+    EXPECT_GE(modifiedMs(path("r.inp")) - lastWrite, SettlingFiles::kSettleMs);
+    spinUntil([] { return false; }, 600);  // the scans after its marking
+    EXPECT_EQ(jobsDone(), 1);
+}
+
+TEST_F(Polling, NoScanStartsInsideAScan) {
+    dm.setTimer1Interval(20);
+    drop("bad.inp", kInvalid);
+    bool dropped = false;
+    ui.onEvents = [&] {  // inside the first job: Timer1 is off, then switched on from within
+        if (dropped) return;
+        dropped = true;
+        EXPECT_FALSE(dm.timer1Enabled());
+        drop("late.inp", kNewJob);
+        dm.setTimer1Enabled(true);
+        spinUntil([] { return false; }, 500);  // notices, rechecks and ticks come in here
+        EXPECT_EQ(read("late.inp"), kNewJob);  // not taken up inside
+    };
+    watch();
+
+    ASSERT_TRUE(spinUntil([&] { return jobsDone() == 2; }));
+    EXPECT_TRUE(dropped);
+    EXPECT_EQ(read("late.inp").substr(14, 3), "OK;");
+    EXPECT_EQ(read("bad.inp").substr(0, 17), "I,P1,1,AB1234,Er;");
+    EXPECT_TRUE(dm.timer1Enabled());
+}
+
+TEST_F(Polling, Timer1WatchesAgainADirectoryThatCameBack) {
+    watch();
+    ASSERT_TRUE(spinUntil([&] { return scans > 0; }));
+    fs::remove(input);
+    spinUntil([] { return false; }, 200);
+    fs::create_directory(input);
+    poller.Timer1Timer();  // finds it empty, watches it again
+
+    drop("a.inp", kNewJob);
+    ASSERT_TRUE(spinUntil([&] { return jobsDone() == 1; }));
+    EXPECT_EQ(read("a.inp"), kNewJobDone);
+}
+
+}  // namespace
+}  // namespace fm
