@@ -90,6 +90,12 @@ void PartnerHarness::drop(const std::string& name, const std::string& bytes) con
 
 std::string PartnerHarness::read(const std::string& name) const { return root.read("racuni/" + name); }
 
+std::string PartnerHarness::status(const std::string& name) const {
+    const std::string bytes = read(name);
+    const std::string head = bytes.substr(0, bytes.find(';'));
+    return head.substr(head.rfind(',') + 1);
+}
+
 bool PartnerHarness::exists(const std::string& name) const { return std::filesystem::exists(inputFile(name)); }
 
 bool PartnerHarness::process(const std::string& name) {

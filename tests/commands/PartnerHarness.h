@@ -46,6 +46,7 @@ public:
 
     void drop(const std::string& name, const std::string& bytes) const;
     std::string read(const std::string& name) const;
+    std::string status(const std::string& name) const;  // of the file's first record: "__", "OK", ...
     bool exists(const std::string& name) const;
     std::string inputFile(const std::string& name) const { return inputDir + name; }
 
