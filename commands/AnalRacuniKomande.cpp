@@ -3,14 +3,18 @@
 #include <exception>
 #include <limits>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <vector>
 
 #include "commands/CommandFile.h"
+#include "commands/CrashPoint.h"
+#include "commands/JobTracker.h"
 #include "commands/Outcome.h"
 #include "db/DM_db_source.h"
 #include "db/RecordWriters.h"
 #include "db/SqlText.h"
+#include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "platform/UserInterface.h"
 
@@ -30,11 +34,12 @@ enum : int {
 // A writer or query that failed inside a job.
 [[noreturn]] void fail(const std::string& message) { throw std::runtime_error(message); }
 
-// The rows of one job and its F_SEMAFOR row, built from the file's lines.
+// The rows of one job and its F_SEMAFOR row, built from the file's lines; the row goes
+// to the PARTNER through the job tracker's hand-over.
 class JobBuilder {
 public:
-    JobBuilder(Tdm_db& dm_db, const std::vector<std::string>& lines, Job& job)
-        : dm_db_(dm_db), p_(dm_db.state().postavke), lines_(lines), job_(job) {}
+    JobBuilder(Tdm_db& dm_db, const std::vector<std::string>& lines, Job& job, JobTracker& tracker)
+        : dm_db_(dm_db), p_(dm_db.state().postavke), lines_(lines), job_(job), tracker_(tracker) {}
 
     void receipt(std::size_t header, std::string memo) {
         memo_ = std::move(memo);
@@ -58,13 +63,12 @@ public:
         const int items = BrojStavkiRacuna(dm_db_, job_.number, job_.bookingType);
         const int payments = BrojPlacanja(dm_db_, job_.number, job_.bookingType);
         const double printMemo = text::trim(memo_).empty() ? 0 : 1;
-        if (!UpisiSemafor(dm_db_, job_.number, job_.bookingType, 0, reklBroj_, printMemo, 1, memo_)) {
-            fail("Ne moze se izvrsiti upis u tabelu f_semafor,\r\nza racun broj " + integerNumeral(job_.number));
-        }
         setBudget(items == -1 || payments == -1
                       ? p_.TARVOREZERVNOVRIJEME + 6000
                       : (items + payments) * (p_.TARVOBRZINASTAMPANJASTAVKI + 600) +
                             (p_.TARVOVREMESTAMPANJAZAGLAVLJA + 2000) + (p_.TARVOVREMESTAMPANJAZAVRSETKA + 1500));
+        handOver(reklBroj_, printMemo, 1, memo_,
+                 "Ne moze se izvrsiti upis u tabelu f_semafor,\r\nza racun broj " + integerNumeral(job_.number));
     }
 
     void priceChanges() {
@@ -82,6 +86,7 @@ public:
             if (!UpisiNivelaciju(dm_db_, job_.number, code, group, tax, " ", name, price)) {
                 fail("Ne moze se insertovati stavka nivelacije!");
             }
+            crashPoint("row");
             job_.bookingType = kPriceChanges;
             anyWritten = true;
         }
@@ -91,20 +96,17 @@ public:
             if (!dm_db_.openSumaRacuna(sql)) fail(dm_db_.ZadnjaGreska());
             setBudget(int(dm_db_.F_SUMA_RACUNA().integer("broj")) * 500 + p_.TARVOREZERVNOVRIJEME);
         }
-        if (!UpisiSemafor(dm_db_, job_.number, job_.bookingType, 0, 0, 0, 0, std::string())) {
-            fail("Ne moze se izvrsiti upis u tabelu f_semafor!");
-        }
+        handOver(0, 0, 0, std::string(), "Ne moze se izvrsiti upis u tabelu f_semafor!");
     }
 
     void deleteArticle() {
         CommandRecord record(lines_.front());
         const int article = record.nextInteger();
         job_.bookingType = kDeleteArticle;
-        if (!UpisiSemafor(dm_db_, job_.number, job_.bookingType, 0, 0, article, article, std::string())) {
-            fail("Ne moze se izvrsiti upis u tabelu f_semafor,\r\nkomande za brisanje artikla broj " +
-                 integerNumeral(article));
-        }
         setBudget(p_.TARVOREZERVNOVRIJEME + 2000);
+        handOver(0, article, article, std::string(),
+                 "Ne moze se izvrsiti upis u tabelu f_semafor,\r\nkomande za brisanje artikla broj " +
+                     integerNumeral(article));
     }
 
     void officialDeposit() {
@@ -115,19 +117,16 @@ public:
             fail("Vrsta sluzbenog unosa/iznosa " + integerNumeral(kind) + " je izvan opsega");
         }
         job_.bookingType = kOfficialDeposit + kind;
-        if (!UpisiSemafor(dm_db_, job_.number, job_.bookingType, 0, 0, 0, 0, realNumeral(amount))) {
-            fail("Ne moze se izvrsiti upis u tabelu f_semafor,\r\nza sluzbeni unos/iznos broj " +
-                 integerNumeral(job_.number));
-        }
         setBudget(p_.TARVOREZERVNOVRIJEME + 2000);
+        handOver(0, 0, 0, realNumeral(amount),
+                 "Ne moze se izvrsiti upis u tabelu f_semafor,\r\nza sluzbeni unos/iznos broj " +
+                     integerNumeral(job_.number));
     }
 
     void dailyReport(int bookingType) {
         job_.bookingType = bookingType;
-        if (!UpisiSemafor(dm_db_, job_.number, job_.bookingType, 0, 0, 0, 0, std::string())) {
-            fail("Ne moze se izvrsiti Dnevni izvjestaj!");
-        }
         setBudget(p_.TARVOREZERVNOVRIJEME + 5000);
+        handOver(0, 0, 0, std::string(), "Ne moze se izvrsiti Dnevni izvjestaj!");
     }
 
 private:
@@ -135,6 +134,14 @@ private:
 
     void setBudget(int milliseconds) {
         dm_db_.state().VrijemeCekanja = milliseconds + p_.TARVODBDRIVERAUTOMATICTIMER;
+    }
+
+    void handOver(int reklBroj, double printMemo, double printRacun, const std::string& memo,
+                  const std::string& failure) {
+        const bool written = tracker_.handOver(job_, [&] {
+            return UpisiSemafor(dm_db_, job_.number, job_.bookingType, 0, reklBroj, printMemo, printRacun, memo);
+        });
+        if (!written) fail(failure);
     }
 
     void takeMemo(CommandRecord& record) {
@@ -159,6 +166,7 @@ private:
                                price, quantity)) {
             fail("Ne moze se insertovati stavka racuna,\r\nza racun broj " + integerNumeral(job_.number));
         }
+        crashPoint("row");
     }
 
     // F_SIFRA_ROBE for the code of a sale item, -1 when no article has it.
@@ -199,12 +207,14 @@ private:
         if (!UpisiPlacanje(dm_db_, job_.number, job_.bookingType, method, amount)) {
             fail("Ne moze se insertovati stavka placanja,\r\nza racun broj " + integerNumeral(job_.number));
         }
+        crashPoint("row");
     }
 
     Tdm_db& dm_db_;
     const Postavke& p_;
     const std::vector<std::string>& lines_;
     Job& job_;
+    JobTracker& tracker_;
     std::string memo_;
     int reklBroj_ = 0;
 };
@@ -215,37 +225,96 @@ std::string memoOf(const std::string& vRecord) {
     return !memo.empty() && memo[0] == '+' ? memo : std::string();
 }
 
+// What the first records of a file say about taking it up.
+struct Acceptance {
+    enum Kind { NotYet, ProcessedAlready, TakeUp } kind = TakeUp;
+    std::size_t header = 0;
+    char letter = 0;
+    std::string memo;
+    std::string invalid;  // not empty: taken up only to be reported invalid
+};
+
+Acceptance accept(const std::vector<std::string>& lines) {
+    Acceptance acceptance;
+    std::optional<std::size_t> header = nextRecord(lines, 0);
+    if (!header) {
+        acceptance.invalid = "fajl ne sadrzi nijedan zapis";
+        return acceptance;
+    }
+    if (*header + 1 == lines.size()) acceptance.kind = Acceptance::NotYet;
+    else if (text::trim(CommandRecord(lines[*header]).status()) != "__") acceptance.kind = Acceptance::ProcessedAlready;
+    if (acceptance.kind != Acceptance::TakeUp) return acceptance;
+
+    char letter = lines[*header][0];
+    if (letter == 'V') {
+        acceptance.memo = memoOf(lines[*header]);
+        header = nextRecord(lines, *header + 1);
+        if (!header) {
+            acceptance.invalid = "iza memo zapisa nema racuna";
+            return acceptance;
+        }
+        if (*header + 1 == lines.size()) {
+            acceptance.kind = Acceptance::NotYet;
+            return acceptance;
+        }
+        letter = lines[*header][0];
+        if (letter != 'K' && letter != 'S') letter = 'V';
+    }
+    acceptance.header = *header;
+    acceptance.letter = letter;
+    return acceptance;
+}
+
 }  // namespace
+
+std::optional<std::vector<std::string>> CommandProcessor::readForTakeUp(const std::string& fileName,
+                                                                         FileIdentity& identity) {
+    std::set<std::string>& noticed = dm_db_.state().unreadableFilesNoticed;
+    const auto unreadable = [&](const std::string& message) {
+        if (noticed.insert(fileName).second) Obavijesti(dm_db_.ui(), message);
+        return std::nullopt;
+    };
+    const std::optional<FileIdentity> found = identityOf(fileName);
+    if (!found) return std::nullopt;  // gone since the scan
+    if (!found->regular) return unreadable("Fajl " + fileName + " nije obican fajl i ne moze se procitati");
+    std::string error;
+    const std::optional<std::string> bytes = files::readWholeFile(fileName, &error);
+    if (!bytes) {
+        if (!identityOf(fileName)) return std::nullopt;
+        return unreadable(error);
+    }
+    noticed.erase(fileName);
+    identity = *found;
+    return parseCommandLines(*bytes);
+}
 
 bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
     ProcessState& state = dm_db_.state();
     state.VrijemeCekanja = 0;
     advanceBrojacObrade(state);
 
+    JobTracker tracker(dm_db_, settings_);
+    if (!tracker.finishInterruptedJob()) return false;
+    if (tracker.retryMarking(fileName)) return false;
+
+    FileIdentity identity;
+    const std::optional<std::vector<std::string>> read = readForTakeUp(fileName, identity);
+    if (!read) return false;
+    const std::vector<std::string>& lines = *read;
+    const Acceptance acceptance = accept(lines);
+    if (acceptance.kind == Acceptance::NotYet) return false;
+    if (acceptance.kind == Acceptance::ProcessedAlready) return true;
+
     Job job;
     job.number = state.BrojRacuna;
+    tracker.reserveNumber(fileName, identity, job.number);
     try {
-        const std::vector<std::string> lines = readCommandLines(fileName);
-        std::optional<std::size_t> header = nextRecord(lines, 0);
-        if (!header) throw CommandFileError("fajl ne sadrzi nijedan zapis");
-        if (*header + 1 == lines.size()) return false;
-        if (text::trim(CommandRecord(lines[*header]).status()) != "__") return true;
+        if (!acceptance.invalid.empty()) throw CommandFileError(acceptance.invalid);
         rejectNulBytes(lines);
-
-        JobBuilder builder(dm_db_, lines, job);
-        char letter = lines[*header][0];
-        std::string memo;
-        if (letter == 'V') {
-            memo = memoOf(lines[*header]);
-            header = nextRecord(lines, *header + 1);
-            if (!header) throw CommandFileError("iza memo zapisa nema racuna");
-            if (*header + 1 == lines.size()) return false;
-            letter = lines[*header][0];
-            if (letter != 'K' && letter != 'S') letter = 'V';
-        }
-        switch (letter) {
+        JobBuilder builder(dm_db_, lines, job, tracker);
+        switch (acceptance.letter) {
             case 'K':
-            case 'S': builder.receipt(*header, memo); break;
+            case 'S': builder.receipt(acceptance.header, acceptance.memo); break;
             case 'U': builder.priceChanges(); break;
             case 'O': builder.deleteArticle(); break;
             case 'I': builder.officialDeposit(); break;
@@ -265,7 +334,11 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
         ObrisiStavkeRacuna(dm_db_, job.number, job.bookingType);
         ObrisiSemafor(dm_db_, job.number, job.bookingType);
     }
-    return finishJob(dm_db_, settings_, fileName, job);
+    const bool settled = finishJob(dm_db_, fileName, job);
+    crashPoint("marked");
+    tracker.endJob(fileName, job.outcome, settled);
+    ++state.BrojRacuna;  // saved in the settings file when it was reserved
+    return job.outcome == kDone;
 }
 
 }  // namespace fm

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "config/Postavke.h"
 
@@ -8,6 +10,7 @@ namespace fm {
 
 class Settings;
 class Tdm_db;
+struct FileIdentity;
 
 // The processing counter's step at every file met: 1, 2, ..., 9, 0, 1, ...
 inline void advanceBrojacObrade(ProcessState& state) {
@@ -22,10 +25,15 @@ public:
 
     // One command file from reading to the advanced job number. True when the job
     // succeeded or the file was processed already; false when the file is not
-    // complete yet or its job failed.
+    // complete yet, cannot be read, or its job failed. A job that a crash interrupted
+    // is finished first (JobTracker); while that cannot be done, nothing is taken up.
     bool AnalRacuniKomande(const std::string& fileName);
 
 private:
+    // The file's lines when it can be read; nullopt when it is gone, or (shown once as a
+    // notice) when it is no regular file or cannot be read: not taken up, no number used.
+    std::optional<std::vector<std::string>> readForTakeUp(const std::string& fileName, FileIdentity& identity);
+
     Tdm_db& dm_db_;
     const Settings& settings_;
 };

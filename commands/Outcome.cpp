@@ -2,8 +2,8 @@
 
 #include <exception>
 
+#include "commands/CrashPoint.h"
 #include "commands/Marking.h"
-#include "config/ReceiptCounter.h"
 #include "db/DM_db_source.h"
 #include "db/RecordWriters.h"
 #include "db/SqlText.h"
@@ -24,6 +24,7 @@ int waitForPartner(Tdm_db& dm_db, const Job& job) {
     for (int poll = 0; poll < polls; ++poll) {
         result = ProvjeriSemafor(dm_db, job.number, job.bookingType);
         if (result == kDone) break;
+        crashPoint("waiting");
         dm_db.ui().pause(kPollInterval);
     }
     return result;
@@ -87,19 +88,22 @@ void reportToErrorFile(Tdm_db& dm_db, const Job& job) {
     if (!written) Obavijesti(dm_db.ui(), error);
 }
 
-void markOrDelete(Tdm_db& dm_db, const std::string& fileName, const Job& job) {
+}  // namespace
+
+bool markOrDelete(Tdm_db& dm_db, const std::string& fileName, int outcome, bool showFailures) {
     const ProcessState& state = dm_db.state();
     std::string error;
     if (state.postavke.TARVOOBRISI_FAJL) {
-        if (!files::removeFile(fileName, &error)) Obavijesti(dm_db.ui(), error);
-    } else if (!OznaciFajl(fileName, job.outcome, state.BrojacObrade, state.postavke.F_BROJ_KASE, &error)) {
-        Obavijesti(dm_db.ui(), "Ne moze se oznaciti fajl " + fileName + "\r\n" + error);
+        if (files::removeFile(fileName, &error)) return true;
+        if (showFailures) Obavijesti(dm_db.ui(), error);
+        if (!files::fileExists(fileName)) return true;
     }
+    if (OznaciFajl(fileName, outcome, state.BrojacObrade, state.postavke.F_BROJ_KASE, &error)) return true;
+    if (showFailures) Obavijesti(dm_db.ui(), "Ne moze se oznaciti fajl " + fileName + "\r\n" + error);
+    return !files::fileExists(fileName);
 }
 
-}  // namespace
-
-bool finishJob(Tdm_db& dm_db, const Settings& settings, const std::string& fileName, Job& job) {
+bool finishJob(Tdm_db& dm_db, const std::string& fileName, Job& job) {
     try {
         if (job.outcome != kInvalidFile) {
             job.outcome = waitForPartner(dm_db, job);
@@ -107,18 +111,14 @@ bool finishJob(Tdm_db& dm_db, const Settings& settings, const std::string& fileN
             setFixedMessage(job);
         }
         reportToErrorFile(dm_db, job);
-        markOrDelete(dm_db, fileName, job);
+        crashPoint("reported");
+        return markOrDelete(dm_db, fileName, job.outcome, true);
     } catch (const std::exception& e) {
         Obavijesti(dm_db.ui(), "Greska pri zavrsetku posla broj " + integerNumeral(job.number) + "\r\n" + e.what());
+        // An outcome that could not be made sure of is never marked as a success.
+        if (job.outcome == kDone) job.outcome = kInvalidFile;
+        return markOrDelete(dm_db, fileName, job.outcome, true);
     }
-
-    // Rows may stand under this number now: it is never used again.
-    ProcessState& state = dm_db.state();
-    ++state.BrojRacuna;
-    if (!SnimiBrojRacuna(settings, state.BrojRacuna)) {
-        dm_db.ui().showMessage("Ne moze se povecati knjigovodstveni broj racuna!");
-    }
-    return job.outcome == kDone;
 }
 
 }  // namespace fm

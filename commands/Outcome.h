@@ -4,7 +4,6 @@
 
 namespace fm {
 
-class Settings;
 class Tdm_db;
 
 // Outcome codes of a job.
@@ -26,10 +25,16 @@ struct Job {
     std::string message;  // outcome message of an invalid file
 };
 
-// The end of every job taken up: waits for the PARTNER within VrijemeCekanja
-// (not for an invalid file), diagnoses a receipt's timeout, writes or removes
-// "Tarvo.err", marks or deletes the command file, and advances and saves BrojRacuna.
-// Errors of the file steps are shown as notices and end nothing. True on success.
-bool finishJob(Tdm_db& dm_db, const Settings& settings, const std::string& fileName, Job& job);
+// The end of every job taken up: waits for the PARTNER within VrijemeCekanja (not for
+// an invalid file), diagnoses a receipt's timeout, writes or removes "Tarvo.err" and
+// marks or deletes the command file. Errors of the file steps are shown as notices and
+// end nothing. True when the command file carries the outcome or is gone.
+bool finishJob(Tdm_db& dm_db, const std::string& fileName, Job& job);
+
+// Deletes the command file (TARVOOBRISI_FAJL "DA") or marks it with the outcome. A file
+// that cannot be deleted is marked instead, so that it is never taken up again.
+// Failures are shown as notices when showFailures is set. True when the file carries
+// the outcome or is gone.
+bool markOrDelete(Tdm_db& dm_db, const std::string& fileName, int outcome, bool showFailures);
 
 }  // namespace fm

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <set>
 #include <string>
 
 namespace fm {
@@ -37,6 +38,7 @@ struct ProcessState {
     bool BazaOtvorena = false;  // the fiscal database is open
     int BrojacObrade = 0;       // processing counter, 0 to 9
     int VrijemeCekanja = 0;     // wait budget of the current job, ms
+    std::set<std::string> unreadableFilesNoticed;  // command files whose reading failed, shown once
 };
 
 }  // namespace fm

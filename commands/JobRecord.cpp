@@ -1,0 +1,149 @@
+#include "commands/JobRecord.h"
+
+#include <charconv>
+#include <stdexcept>
+
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+
+namespace fm {
+
+namespace {
+
+const char* const kFileName = "MerilonPosao.ini";
+
+const char* stageName(JobStage stage) {
+    switch (stage) {
+        case JobStage::Rows: return "ZAPIS";
+        case JobStage::HandingOver: return "PREDAJA";
+        case JobStage::HandedOver: return "PREDAN";
+    }
+    return "";
+}
+
+JobStage stageOf(const std::string& name) {
+    for (JobStage stage : {JobStage::Rows, JobStage::HandingOver, JobStage::HandedOver}) {
+        if (name == stageName(stage)) return stage;
+    }
+    throw std::invalid_argument("nepoznata faza posla '" + name + "'");
+}
+
+// A path stays on its line: '%', CR and LF are written as %25, %0D and %0A.
+std::string escaped(const std::string& path) {
+    std::string out;
+    for (char c : path) {
+        if (c == '%') out += "%25";
+        else if (c == '\r') out += "%0D";
+        else if (c == '\n') out += "%0A";
+        else out += c;
+    }
+    return out;
+}
+
+std::string unescaped(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::string code = text.substr(i, 3);
+        if (code == "%25") out += '%';
+        else if (code == "%0D") out += '\r';
+        else if (code == "%0A") out += '\n';
+        else {
+            out += text[i];
+            continue;
+        }
+        i += 2;
+    }
+    return out;
+}
+
+template <class Number>
+Number numberOf(const std::string& text) {
+    Number value{};
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty()) {
+        throw std::invalid_argument("'" + text + "' nije broj");
+    }
+    return value;
+}
+
+// "outcome;size;modified;path"
+UnmarkedFile unmarkedOf(const std::string& value) {
+    std::size_t from = 0;
+    std::string fields[3];
+    for (std::string& field : fields) {
+        const std::size_t end = value.find(';', from);
+        if (end == std::string::npos) throw std::invalid_argument("nepotpun zapis neoznacenog fajla");
+        field = value.substr(from, end - from);
+        from = end + 1;
+    }
+    return {unescaped(value.substr(from)), numberOf<int>(fields[0]), numberOf<std::uint64_t>(fields[1]),
+            numberOf<std::int64_t>(fields[2])};
+}
+
+}  // namespace
+
+std::string JobRecord::besideSettings(const std::string& settingsFilePath) {
+    std::size_t directoryEnd = settingsFilePath.size();
+    while (directoryEnd > 0 && !files::isPathSeparator(settingsFilePath[directoryEnd - 1])) --directoryEnd;
+    return settingsFilePath.substr(0, directoryEnd) + kFileName;
+}
+
+bool JobRecord::load(std::string* error) {
+    job.reset();
+    unmarked.clear();
+    if (!files::fileExists(path_)) return true;
+    const std::optional<std::string> bytes = files::readWholeFile(path_, error);
+    if (!bytes) return false;
+    try {
+        JobInFlight inFlight;
+        bool hasJob = false;
+        for (const std::string& line : text::splitLines(*bytes)) {
+            const std::size_t equals = line.find('=');
+            if (equals == std::string::npos) continue;
+            const std::string key = line.substr(0, equals);
+            const std::string value = line.substr(equals + 1);
+            if (key == "POSAO") {
+                inFlight.stage = stageOf(value);
+                hasJob = true;
+            } else if (key == "FAJL") inFlight.fileName = unescaped(value);
+            else if (key == "VELICINA") inFlight.fileSize = numberOf<std::uint64_t>(value);
+            else if (key == "VRIJEME") inFlight.fileModified = numberOf<std::int64_t>(value);
+            else if (key == "RBR") inFlight.number = numberOf<int>(value);
+            else if (key == "TIPKNJIZENJA") inFlight.bookingType = numberOf<int>(value);
+            else if (key == "CEKANJE") inFlight.budget = numberOf<int>(value);
+            else if (key == "TRAG") inFlight.traced = value == "DA";
+            else if (key == "NEOZNACEN") unmarked.push_back(unmarkedOf(value));
+        }
+        if (hasJob && inFlight.fileName.empty()) throw std::invalid_argument("posao bez fajla");
+        if (hasJob) job = inFlight;
+    } catch (const std::exception& e) {
+        job.reset();
+        unmarked.clear();
+        if (error) *error = "Zapis o poslu u toku " + path_ + " je neispravan: " + e.what();
+        return false;
+    }
+    return true;
+}
+
+bool JobRecord::save(std::string* error) const {
+    if (!job && unmarked.empty()) return !files::fileExists(path_) || files::removeFile(path_, error);
+    std::vector<std::string> lines;
+    if (job) {
+        const JobInFlight& j = *job;
+        lines = {"POSAO=" + std::string(stageName(j.stage)),
+                 "FAJL=" + escaped(j.fileName),
+                 "VELICINA=" + std::to_string(j.fileSize),
+                 "VRIJEME=" + std::to_string(j.fileModified),
+                 "RBR=" + std::to_string(j.number),
+                 "TIPKNJIZENJA=" + std::to_string(j.bookingType),
+                 "CEKANJE=" + std::to_string(j.budget),
+                 std::string("TRAG=") + (j.traced ? "DA" : "NE")};
+    }
+    for (const UnmarkedFile& u : unmarked) {
+        lines.push_back("NEOZNACEN=" + std::to_string(u.outcome) + ";" + std::to_string(u.size) + ";" +
+                        std::to_string(u.modified) + ";" + escaped(u.fileName));
+    }
+    return files::writeFileAtomically(path_, text::joinLinesCrLf(lines), error);
+}
+
+}  // namespace fm

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fm {
+
+// How far the job in flight has come.
+enum class JobStage {
+    Rows,         // its number is reserved; rows may be written, the hand-over has not begun
+    HandingOver,  // its F_SEMAFOR row is being committed: whether it was, the database tells
+    HandedOver,   // its F_SEMAFOR row is committed: the PARTNER has the job
+};
+
+// The one job taken up and not yet finished.
+struct JobInFlight {
+    std::string fileName;
+    // The command file as it was taken up (modification time in ticks of the file
+    // clock), so that a new file of the same name is not taken for it.
+    std::uint64_t fileSize = 0;
+    std::int64_t fileModified = 0;
+    int number = 0;
+    JobStage stage = JobStage::Rows;
+    int bookingType = 0;  // from HandingOver on
+    int budget = 0;       // VrijemeCekanja in ms, from HandingOver on
+    bool traced = false;  // the F_SEMAFOR row is committed together with an F_PREDAJA row
+};
+
+// A file whose job is over but which could be neither marked nor deleted, as it was
+// then: it is never taken up again while it stays so.
+struct UnmarkedFile {
+    std::string fileName;
+    int outcome = 0;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;
+};
+
+// "MerilonPosao.ini" beside the settings file: the job in flight and the unmarked
+// files. Written whole through an atomic replace, removed when it holds nothing.
+class JobRecord {
+public:
+    explicit JobRecord(std::string path) : path_(std::move(path)) {}
+
+    // The record's path for a settings file path.
+    static std::string besideSettings(const std::string& settingsFilePath);
+
+    const std::string& path() const { return path_; }
+
+    // A missing file is an empty record. False with a message in *error when the file
+    // cannot be read or is damaged; the record is then empty.
+    bool load(std::string* error);
+
+    // False with a message in *error when the file cannot be written or removed.
+    bool save(std::string* error) const;
+
+    std::optional<JobInFlight> job;
+    std::vector<UnmarkedFile> unmarked;
+
+private:
+    std::string path_;
+};
+
+}  // namespace fm

@@ -1,0 +1,171 @@
+#include "commands/JobTracker.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "commands/CrashPoint.h"
+#include "commands/HandOver.h"
+#include "commands/Outcome.h"
+#include "config/ReceiptCounter.h"
+#include "config/Settings.h"
+#include "db/DM_db_source.h"
+#include "db/RecordWriters.h"
+#include "db/SqlText.h"
+#include "platform/FileSystem.h"
+#include "platform/UserInterface.h"
+
+namespace fm {
+
+namespace {
+
+bool sameFile(const std::optional<FileIdentity>& now, std::uint64_t size, std::int64_t modified) {
+    return now && now->size == size && now->modified == modified;
+}
+
+}  // namespace
+
+std::optional<FileIdentity> identityOf(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (error || !fs::exists(status) || fs::is_directory(status)) return std::nullopt;
+    FileIdentity identity;
+    identity.regular = fs::is_regular_file(status);
+    if (identity.regular) {
+        const std::uintmax_t size = fs::file_size(path, error);
+        if (!error) identity.size = size;
+    }
+    const fs::file_time_type modified = fs::last_write_time(path, error);
+    if (!error) identity.modified = std::int64_t(modified.time_since_epoch().count());
+    return identity;
+}
+
+JobTracker::JobTracker(Tdm_db& dm_db, const Settings& settings)
+    : dm_db_(dm_db), settings_(settings), record_(JobRecord::besideSettings(settings.filePath())) {
+    std::string error;
+    if (!record_.load(&error)) Obavijesti(dm_db_.ui(), error);
+}
+
+bool JobTracker::finishInterruptedJob() {
+    if (!record_.job) return true;
+    JobInFlight& job = *record_.job;
+    // Rows may stand under its number: it is never used again.
+    if (dm_db_.state().BrojRacuna <= job.number) {
+        dm_db_.state().BrojRacuna = job.number + 1;
+        saveNumber(job.number + 1);
+    }
+
+    if (job.stage == JobStage::HandingOver) {
+        const HandOverState handOver = interruptedHandOver(dm_db_, job);
+        if (handOver == HandOverState::Unknown) return false;
+        job.stage = handOver == HandOverState::Committed ? JobStage::HandedOver : JobStage::Rows;
+        if (job.stage == JobStage::HandedOver && !save()) return false;
+    }
+    if (job.stage == JobStage::Rows) {
+        discardRows(job);
+    } else {
+        if (job.traced) forgetHandOver(dm_db_, job.number);
+        finishHandedOverJob(job);
+    }
+    record_.job.reset();
+    save();
+    return true;
+}
+
+// The job never reached the PARTNER: its item and payment rows go, as after a failure.
+void JobTracker::discardRows(const JobInFlight& job) {
+    ObrisiPlacanja(dm_db_, job.number, job.bookingType);
+    ObrisiStavkeRacuna(dm_db_, job.number, job.bookingType);
+    Obavijesti(dm_db_.ui(), "Posao broj " + integerNumeral(job.number) + " (fajl " + job.fileName +
+                                ") je prekinut prije predaje PARTNERU; njegovi redovi su obrisani.");
+}
+
+// The PARTNER has the job: its handshake is taken up again, and its file, when it is
+// still the one taken up and waiting, is marked or deleted with the outcome.
+void JobTracker::finishHandedOverJob(const JobInFlight& inFlight) {
+    if (!sameFile(identityOf(inFlight.fileName), inFlight.fileSize, inFlight.fileModified)) return;
+    Job job;
+    job.number = inFlight.number;
+    job.bookingType = inFlight.bookingType;
+    dm_db_.state().VrijemeCekanja = inFlight.budget;
+    const bool settled = finishJob(dm_db_, inFlight.fileName, job);
+    crashPoint("marked");
+    if (!settled) rememberUnmarked(inFlight.fileName, job.outcome);
+}
+
+bool JobTracker::retryMarking(const std::string& fileName) {
+    const auto unmarked = std::find_if(record_.unmarked.begin(), record_.unmarked.end(),
+                                       [&](const UnmarkedFile& u) { return u.fileName == fileName; });
+    if (unmarked == record_.unmarked.end()) return false;
+    if (!sameFile(identityOf(fileName), unmarked->size, unmarked->modified)) {  // gone, or a new file
+        record_.unmarked.erase(unmarked);
+        save();
+        return false;
+    }
+    if (markOrDelete(dm_db_, fileName, unmarked->outcome, false)) {
+        record_.unmarked.erase(unmarked);
+        save();
+    }
+    return true;
+}
+
+void JobTracker::reserveNumber(const std::string& fileName, const FileIdentity& file, int number) {
+    crashPoint("counter");
+    saveNumber(number + 1);
+    crashPoint("reserved");
+    JobInFlight job;
+    job.fileName = fileName;
+    job.fileSize = file.size;
+    job.fileModified = file.modified;
+    job.number = number;
+    record_.job = job;
+    save();
+}
+
+bool JobTracker::handOver(const Job& job, const std::function<bool()>& writeSemafor) {
+    JobInFlight& inFlight = *record_.job;
+    inFlight.bookingType = job.bookingType;
+    inFlight.budget = dm_db_.state().VrijemeCekanja;
+    inFlight.traced = beginTracedHandOver(dm_db_, job.number, job.bookingType);
+    inFlight.stage = JobStage::HandingOver;
+    save();
+    crashPoint("handing");
+    if (!writeSemafor()) {
+        inFlight.stage = JobStage::Rows;
+        save();
+        return false;
+    }
+    crashPoint("handed");
+    inFlight.stage = JobStage::HandedOver;
+    if (save() && inFlight.traced) forgetHandOver(dm_db_, job.number);
+    return true;
+}
+
+void JobTracker::endJob(const std::string& fileName, int outcome, bool fileSettled) {
+    if (!fileSettled) rememberUnmarked(fileName, outcome);
+    record_.job.reset();
+    save();
+}
+
+void JobTracker::rememberUnmarked(const std::string& fileName, int outcome) {
+    std::erase_if(record_.unmarked, [&](const UnmarkedFile& u) { return u.fileName == fileName; });
+    const std::optional<FileIdentity> file = identityOf(fileName);
+    if (file) record_.unmarked.push_back({fileName, outcome, file->size, file->modified});
+}
+
+void JobTracker::saveNumber(int nextNumber) {
+    if (!SnimiBrojRacuna(settings_, nextNumber)) {
+        dm_db_.ui().showMessage("Ne moze se povecati knjigovodstveni broj racuna!");
+    }
+}
+
+// Files remembered as unmarked that are gone meanwhile are dropped on the way.
+bool JobTracker::save() {
+    std::erase_if(record_.unmarked, [](const UnmarkedFile& u) { return !identityOf(u.fileName); });
+    std::string error;
+    if (record_.save(&error)) return true;
+    Obavijesti(dm_db_.ui(), "Ne moze se upisati zapis o poslu u toku\r\n" + error);
+    return false;
+}
+
+}  // namespace fm

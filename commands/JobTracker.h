@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "commands/JobRecord.h"
+
+namespace fm {
+
+class Settings;
+class Tdm_db;
+struct Job;
+
+// What tells one command file from another of the same name, and whether it can be read
+// at all: a FIFO, a device or a socket is no command file (opening a FIFO waits for a writer).
+struct FileIdentity {
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;  // ticks of the file clock
+    bool regular = false;
+};
+
+// Symbolic links followed; nullopt when nothing (or a directory) is there.
+std::optional<FileIdentity> identityOf(const std::string& path);
+
+// Follows every job in the job record from the reservation of its number to the mark of
+// its file, so that a job that a crash interrupts is finished by the next start instead
+// of being taken up again, and a file that cannot be marked is never taken up again.
+class JobTracker {
+public:
+    // Loads the record; a damaged one is shown as a notice and taken as empty.
+    JobTracker(Tdm_db& dm_db, const Settings& settings);
+
+    // The interrupted job, if any, is finished: when its F_SEMAFOR row was committed, its
+    // handshake is completed and its file marked (or deleted) with the real outcome;
+    // otherwise its rows are removed and the file, still waiting, is taken up again under
+    // a new number. False while the database cannot tell: then nothing new may start.
+    bool finishInterruptedJob();
+
+    // A file whose job is over but whose mark could not be written: the mark (or the
+    // deletion) is tried again. True when the file is such a one: it is not taken up.
+    bool retryMarking(const std::string& fileName);
+
+    // Before any row of the job: "RBRR" saved as the number after the job's, then the
+    // record of the job.
+    void reserveNumber(const std::string& fileName, const FileIdentity& file, int number);
+
+    // The job's F_SEMAFOR row, written by writeSemafor in one transaction with its
+    // F_PREDAJA row, the record noting the hand-over before and after. False when
+    // writeSemafor fails (nothing of the hand-over committed).
+    bool handOver(const Job& job, const std::function<bool()>& writeSemafor);
+
+    // The job is over: a file left without its mark is remembered, the record cleared.
+    void endJob(const std::string& fileName, int outcome, bool fileSettled);
+
+private:
+    void discardRows(const JobInFlight& job);
+    void finishHandedOverJob(const JobInFlight& job);
+    void rememberUnmarked(const std::string& fileName, int outcome);
+    void saveNumber(int nextNumber);
+    bool save();
+
+    Tdm_db& dm_db_;
+    const Settings& settings_;
+    JobRecord record_;
+};
+
+}  // namespace fm
