@@ -147,8 +147,10 @@ bool writeFileAtomically(const std::string& path, const std::string& bytes, std:
 bool writeFileAtomically(const std::string& path, const std::string& bytes, std::string* error) {
     QSaveFile file(decode(path));
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) ||
-        !file.commit()) {
+    // Unbuffered, so that a full disk fails the write itself: commit() overlooks a failure
+    // of the buffer's last flush and would rename a short temporary file over the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !file.commit()) {
         setError(error, "Ne moze se upisati fajl " + path + ": " + file.errorString().toStdString());
         file.cancelWriting();
         return false;
