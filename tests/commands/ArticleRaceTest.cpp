@@ -36,15 +36,18 @@ protected:
             if (++programInserts > times) return;
             std::string error;
             ASSERT_TRUE(otherTill.execute(
-                "insert into F_ROBA (F_ID_KASE,F_SIFRA_ROBE,F_SIFRA_GRUPA,F_SIFRA_POR_STOPE,F_BAR_CODE,F_NAZIV_ROBE,"
-                "F_CIJENA_ROBE,F_KNJIG_SIFRA) select 1, coalesce(max(F_SIFRA_ROBE), 0) + 1, 1, 2, '', 'DRUGA KASA', 1, '" +
+                "insert into F_ROBA "
+                "(F_ID_KASE,F_SIFRA_ROBE,F_SIFRA_GRUPA,F_SIFRA_POR_STOPE,F_BAR_CODE,F_NAZIV_ROBE,"
+                "F_CIJENA_ROBE,F_KNJIG_SIFRA) select 1, coalesce(max(F_SIFRA_ROBE), 0) + 1, 1, 2, '', 'DRUGA "
+                "KASA', 1, '" +
                     codeText + "' from F_ROBA",
                 &error))
                 << error;
         });
     }
     void countInserts() {
-        h->dm->onStatement([this](const std::string& sql) { programInserts += sql.rfind(articleInsert, 0) == 0; });
+        h->dm->onStatement(
+            [this](const std::string& sql) { programInserts += sql.rfind(articleInsert, 0) == 0; });
     }
 
     std::vector<std::string> articles() {
@@ -86,17 +89,20 @@ TEST_P(ArticleRace, RetriesAreBounded) {
     h->scan();
     EXPECT_EQ("Er", h->status("r1.inp"));
     EXPECT_EQ(10, programInserts);
-    EXPECT_NE(h->errorFile().find("Greska:Ne moze se dodati stavka robe!"), std::string::npos) << h->errorFile();
+    EXPECT_NE(h->errorFile().find("Greska:Ne moze se dodati stavka robe!"), std::string::npos)
+        << h->errorFile();
     EXPECT_EQ("RBRR=101", h->rbrr());
 }
 
 TEST_P(ArticleRace, OtherFailuresAreNotRetried) {
     countInserts();
-    h->drop("r1.inp", "S,P1,_,______,__;KAFA;1.50;2;;1;2;;KOD-DUZI-OD-16-ZNAKOVA\r\n\r\n");  // F_KNJIG_SIFRA holds 16
+    h->drop("r1.inp",
+            "S,P1,_,______,__;KAFA;1.50;2;;1;2;;KOD-DUZI-OD-16-ZNAKOVA\r\n\r\n");  // F_KNJIG_SIFRA holds 16
     h->scan();
     EXPECT_EQ("Er", h->status("r1.inp"));
     EXPECT_EQ(1, programInserts);
-    EXPECT_NE(h->errorFile().find("Greska:Ne moze se dodati stavka robe!"), std::string::npos) << h->errorFile();
+    EXPECT_NE(h->errorFile().find("Greska:Ne moze se dodati stavka robe!"), std::string::npos)
+        << h->errorFile();
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ArticleRace,

@@ -39,7 +39,8 @@ protected:
                                  [&](const auto& notice) { return notice.text.rfind(text, 0) == 0; }));
     }
     long long rowsOfJob(const char* table, int job) {
-        return h->count(std::string("select count(*) as n from ") + table + " where F_RBR=" + std::to_string(job));
+        return h->count(std::string("select count(*) as n from ") + table +
+                        " where F_RBR=" + std::to_string(job));
     }
 
     std::unique_ptr<OwnServer> server;
@@ -79,7 +80,8 @@ TEST_P(DatabaseFault, ServerStoppedInTheMiddleOfAJob) {
     EXPECT_EQ("OK", h->status("r2.inp")) << h->errorFile();
     EXPECT_EQ("RBRR=102", h->rbrr());
     EXPECT_EQ(1, noticesStartingWith(backNotice));
-    for (const char* table : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR"}) EXPECT_EQ(0, rowsOfJob(table, 100)) << table;
+    for (const char* table : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR"})
+        EXPECT_EQ(0, rowsOfJob(table, 100)) << table;
     EXPECT_EQ(std::string::npos, h->journal().find("posao 100")) << h->journal();
     EXPECT_NE(std::string::npos, h->journal().find("---- posao 101 ZAVRSEN ----")) << h->journal();
     EXPECT_EQ("", h->errorFile());

@@ -1,11 +1,11 @@
 // The data module across a stop and a start of its database server: a server of the
 // test's own, so that stopping it disturbs no other test.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <iterator>
 #include <map>
 #include <memory>
-
-#include <gtest/gtest.h>
 
 #include "db/DM_db_source.h"
 #include "db/RecordWriters.h"
@@ -36,7 +36,8 @@ protected:
         dm = std::make_unique<Tdm_db>(state, ui);
         dm->onStatement([this](const std::string& sql) { statements.push_back(sql); });
         // The first connect creates the program's tables, the second opens them.
-        for (int connect = 0; connect < 2; ++connect) state.BazaOtvorena = dm->OtvoriBazuPodataka(dir.file("database.ini"));
+        for (int connect = 0; connect < 2; ++connect)
+            state.BazaOtvorena = dm->OtvoriBazuPodataka(dir.file("database.ini"));
         ASSERT_TRUE(state.BazaOtvorena);
         for (const char* table : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR"})
             for (const std::string& statement : schema::createTableStatements(table, dm->dialect()))
@@ -56,7 +57,9 @@ protected:
     std::vector<std::string> deletes() const {
         std::vector<std::string> found;
         std::copy_if(statements.begin(), statements.end(), std::back_inserter(found),
-                     [](const std::string& sql) { return sql.rfind("DELETE", 0) == 0 || sql.rfind("delete", 0) == 0; });
+                     [](const std::string& sql) {
+                         return sql.rfind("DELETE", 0) == 0 || sql.rfind("delete", 0) == 0;
+                     });
         return found;
     }
     std::vector<std::string> noticeTexts() const {
@@ -111,9 +114,10 @@ TEST_P(Reconnect, RestartWhileIdleIsFoundByAPing) {
     EXPECT_TRUE(ui.notices.empty());  // no outage seen: back at the first try
     EXPECT_TRUE(UpisiPlacanje(*dm, 57, 0, 0, 3)) << dm->ZadnjaGreska();
     // The ping is connection upkeep, not one of the program's statements.
-    EXPECT_EQ(std::vector<std::string>{"insert into F_PLACANJE  (F_ID_KASE,F_RBR,TIPKNJIZENJA,F_NACIN_PLACANJA,"
-                                       "F_UPLACENO) values ( 1,57, 1, 0, 3) "},
-              std::vector<std::string>(statements.end() - 1, statements.end()));
+    EXPECT_EQ(
+        std::vector<std::string>{"insert into F_PLACANJE  (F_ID_KASE,F_RBR,TIPKNJIZENJA,F_NACIN_PLACANJA,"
+                                 "F_UPLACENO) values ( 1,57, 1, 0, 3) "},
+        std::vector<std::string>(statements.end() - 1, statements.end()));
 }
 
 TEST_P(Reconnect, CleanUpsThatFailedRunFirstWhenTheServerIsBack) {
@@ -128,9 +132,10 @@ TEST_P(Reconnect, CleanUpsThatFailedRunFirstWhenTheServerIsBack) {
     server->start();
     statements.clear();
     ASSERT_TRUE(dm->ensureConnected());
-    EXPECT_EQ((std::vector<std::string>{"DELETE FROM F_PLACANJE WHERE  F_ID_KASE=1 AND F_RBR=57 AND TIPKNJIZENJA=1",
-                                        "DELETE FROM F_RACUN WHERE  F_ID_KASE=1 AND F_RBR=57 AND TIPKNJIZENJA=1",
-                                        "delete from F_SEMAFOR WHERE  F_ID_KASE=1 and F_RBR=57 and TIPKNJIZENJA=0"}),
+    EXPECT_EQ((std::vector<std::string>{
+                  "DELETE FROM F_PLACANJE WHERE  F_ID_KASE=1 AND F_RBR=57 AND TIPKNJIZENJA=1",
+                  "DELETE FROM F_RACUN WHERE  F_ID_KASE=1 AND F_RBR=57 AND TIPKNJIZENJA=1",
+                  "delete from F_SEMAFOR WHERE  F_ID_KASE=1 and F_RBR=57 and TIPKNJIZENJA=0"}),
               deletes());
     EXPECT_EQ(0, count("select count(*) as n from F_RACUN where F_RBR=57"));
     EXPECT_EQ(0, count("select count(*) as n from F_PLACANJE where F_RBR=57"));

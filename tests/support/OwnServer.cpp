@@ -53,19 +53,22 @@ OwnServer::OwnServer(Engine engine) : engine_(engine), port_(freePort()) {
 
 OwnServer::~OwnServer() {
     std::string output;
-    runCommand(shellQuoted(std::string(FMERILON_SCRIPTS_DIR) + "/own-server") + " remove " + kindOf(engine_) + " " +
-                   shellQuoted(dir_.file("server")),
+    runCommand(shellQuoted(std::string(FMERILON_SCRIPTS_DIR) + "/own-server") + " remove " + kindOf(engine_) +
+                   " " + shellQuoted(dir_.file("server")),
                &output);
 }
 
 std::string OwnServer::run(const std::string& arguments) const {
-    const std::string command = shellQuoted(std::string(FMERILON_SCRIPTS_DIR) + "/own-server") + " " + arguments;
+    const std::string command =
+        shellQuoted(std::string(FMERILON_SCRIPTS_DIR) + "/own-server") + " " + arguments;
     std::string output;
     if (runCommand(command, &output) != 0) throw std::runtime_error(command + " failed: " + output);
     return output;
 }
 
-void OwnServer::stop() { run(std::string("stop ") + kindOf(engine_) + " " + shellQuoted(dir_.file("server"))); }
+void OwnServer::stop() {
+    run(std::string("stop ") + kindOf(engine_) + " " + shellQuoted(dir_.file("server")));
+}
 
 void OwnServer::start() {
     run(std::string("start ") + kindOf(engine_) + " " + shellQuoted(dir_.file("server")) + " " +
@@ -73,10 +76,12 @@ void OwnServer::start() {
 }
 
 std::string OwnServer::createDatabase() {
-    const std::string output = run(std::string("create-database ") + kindOf(engine_) + " " +
-                                   shellQuoted(dir_.file("server")) + " fiscal_" + std::to_string(++databases_));
+    const std::string output =
+        run(std::string("create-database ") + kindOf(engine_) + " " + shellQuoted(dir_.file("server")) +
+            " fiscal_" + std::to_string(++databases_));
     const std::size_t ini = output.find("DRIVERNAME=");
-    if (ini == std::string::npos) throw std::runtime_error("create-database printed no database.ini: " + output);
+    if (ini == std::string::npos)
+        throw std::runtime_error("create-database printed no database.ini: " + output);
     return output.substr(ini);
 }
 
