@@ -73,11 +73,15 @@ bool JobTracker::finishInterruptedJob() {
 }
 
 // The job never reached the PARTNER: its item and payment rows go, as after a failure.
+// Its file, when still waiting, is taken up again by the scan (an invalid one may have
+// been marked already).
 void JobTracker::discardRows(const JobInFlight& job) {
     ObrisiPlacanja(dm_db_, job.number, job.bookingType);
     ObrisiStavkeRacuna(dm_db_, job.number, job.bookingType);
-    Obavijesti(dm_db_.ui(), "Posao broj " + integerNumeral(job.number) + " (fajl " + job.fileName +
-                                ") je prekinut prije predaje PARTNERU; njegovi redovi su obrisani.");
+    if (sameFile(identityOf(job.fileName), job.fileSize, job.fileModified)) {
+        Obavijesti(dm_db_.ui(), "Posao broj " + integerNumeral(job.number) + " (fajl " + job.fileName +
+                                    ") je prekinut prije predaje PARTNERU; njegovi redovi su obrisani.");
+    }
 }
 
 // The PARTNER has the job: its handshake is taken up again, and its file, when it is

@@ -1,0 +1,177 @@
+// File-system faults around command files: files that cannot be read or vanish, an
+// input directory that turns read-only, a full disk while marking, a file that can be
+// neither deleted nor marked. Whatever happens, a clear notice, no file truncated, no
+// job printed twice, the number advanced once rows were written, the polling going on.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "tests/commands/PartnerHarness.h"
+
+namespace fm::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kSale = "S,P1,_,______,__;Hljeb;0.90;1;;1;2;;1002\r\nT,P1,_,______,__;\r\n";
+
+// A small tmpfs over a directory for the test's lifetime; unavailable (with the reason)
+// where mounting is not permitted.
+class SmallFileSystem {
+public:
+    explicit SmallFileSystem(std::string dir) : dir_(std::move(dir)) {
+        std::string output;
+        mounted_ = runCommand("mount -t tmpfs -o size=64k tmpfs " + shellQuoted(dir_), &output) == 0;
+        if (!mounted_) why_ = "mounting a tmpfs is not permitted here: " + output;
+    }
+    ~SmallFileSystem() {
+        std::string output;
+        if (mounted_) runCommand("umount " + shellQuoted(dir_), &output);
+    }
+    const std::optional<std::string>& unavailable() const {
+        static const std::optional<std::string> none;
+        return mounted_ ? none : why_;
+    }
+    void readOnly(bool on) {
+        std::string output;
+        ASSERT_EQ(runCommand(std::string("mount -o remount,") + (on ? "ro " : "rw ") + shellQuoted(dir_), &output), 0)
+            << output;
+    }
+    // Fills the free space up to the last byte.
+    void fill() {
+        std::string output;
+        runCommand("dd if=/dev/zero of=" + shellQuoted(dir_ + "/filler") + " bs=1k", &output);
+        runCommand("dd if=/dev/zero of=" + shellQuoted(dir_ + "/filler2") + " bs=1", &output);
+    }
+    void unfill() {
+        fs::remove(dir_ + "/filler");
+        fs::remove(dir_ + "/filler2");
+    }
+
+private:
+    std::string dir_;
+    bool mounted_ = false;
+    std::optional<std::string> why_;
+};
+
+int jobsPrinted(const PartnerHarness& h) {
+    int n = 0;
+    const std::string journal = h.journal();
+    for (std::size_t at = journal.find("==== posao"); at != std::string::npos; at = journal.find("==== posao", at + 1)) ++n;
+    return n;
+}
+
+int noticesStartingWith(const PartnerHarness& h, const std::string& text) {
+    int n = 0;
+    for (const auto& notice : h.ui.notices) n += notice.text.rfind(text, 0) == 0;
+    return n;
+}
+
+TEST(FileFaults, FilesThatCannotBeReadAreShownOnceAndUseNoNumber) {
+    PartnerHarness h;
+    ASSERT_EQ(::mkfifo(h.inputFile("a-fifo.inp").c_str(), 0666), 0);  // opening it would wait for a writer
+    fs::create_symlink("/proc/self/mem", h.inputFile("b-mem.inp"));   // reading it fails, also for root
+    fs::create_symlink(h.inputFile("nowhere"), h.inputFile("c-dangling.inp"));
+    h.drop("d.inp", "Z,P1,_,______,__;\r\n\r\n");
+    if (::geteuid() != 0) {
+        h.drop("e-locked.inp", kSale);
+        fs::permissions(h.inputFile("e-locked.inp"), fs::perms::none);
+    }
+
+    h.scan();
+    h.scan();
+
+    EXPECT_EQ(h.status("d.inp"), "OK");
+    EXPECT_EQ(h.rbrr(), "RBRR=101");
+    EXPECT_EQ(jobsPrinted(h), 1);
+    EXPECT_EQ(noticesStartingWith(h, "Fajl " + h.inputFile("a-fifo.inp") + " nije obican fajl"), 1);
+    EXPECT_EQ(noticesStartingWith(h, "Ne moze se procitati fajl " + h.inputFile("b-mem.inp")), 1);
+    const int expectedNotices = ::geteuid() != 0 ? 3 : 2;
+    if (::geteuid() != 0) {
+        EXPECT_EQ(noticesStartingWith(h, "Ne moze se otvoriti fajl " + h.inputFile("e-locked.inp")), 1);
+    }
+    EXPECT_EQ(int(h.ui.notices.size()), expectedNotices);
+    EXPECT_TRUE(h.dm->timer1Enabled());
+
+    // A file that vanished between the scan and the read is no job.
+    EXPECT_FALSE(h.process("gone.inp"));
+    EXPECT_EQ(int(h.ui.notices.size()), expectedNotices);
+    EXPECT_EQ(h.rbrr(), "RBRR=101");
+}
+
+class MarkingFault : public testing::Test {
+protected:
+    void SetUp() override {
+        if (disk.unavailable()) GTEST_SKIP() << *disk.unavailable();
+    }
+    // The job is printed, its file cannot be marked: shown, never truncated, numbered,
+    // remembered so that no later scan prints it again; marked once it can be.
+    void expectPrintedOnceAndMarkedWhenPossible(const std::string& name, const std::string& bytes,
+                                                const std::function<void()>& repair) {
+        EXPECT_EQ(jobsPrinted(h), 1);
+        EXPECT_EQ(h.read(name), bytes);
+        EXPECT_EQ(h.rbrr(), "RBRR=101");
+        const std::size_t notices = h.ui.notices.size();
+        EXPECT_GE(notices, 1u);
+        EXPECT_TRUE(h.dm->timer1Enabled());
+
+        h.scan();
+        h.scan();
+        EXPECT_EQ(jobsPrinted(h), 1);
+        EXPECT_EQ(h.read(name), bytes);
+        EXPECT_EQ(h.ui.notices.size(), notices);
+        EXPECT_EQ(h.rbrr(), "RBRR=101");
+        EXPECT_NE(h.root.read("MerilonPosao.ini").find("NEOZNACEN=0;"), std::string::npos);
+
+        repair();
+        h.scan();
+        EXPECT_EQ(jobsPrinted(h), 1);
+        EXPECT_FALSE(fs::exists(h.root.file("MerilonPosao.ini")));
+    }
+
+    PartnerHarness h;
+    SmallFileSystem disk{h.inputDir};
+};
+
+TEST_F(MarkingFault, AReadOnlyInputDirectory) {
+    h.drop("r.inp", kSale);
+    disk.readOnly(true);
+
+    h.scan();
+
+    EXPECT_EQ(noticesStartingWith(h, "Ne moze se oznaciti fajl " + h.inputFile("r.inp")), 1);
+    expectPrintedOnceAndMarkedWhenPossible("r.inp", kSale, [&] { disk.readOnly(false); });
+    EXPECT_EQ(h.status("r.inp"), "OK");
+}
+
+TEST_F(MarkingFault, AFullDisk) {
+    h.drop("r.inp", kSale);
+    disk.fill();
+
+    h.scan();
+
+    EXPECT_EQ(noticesStartingWith(h, "Ne moze se oznaciti fajl " + h.inputFile("r.inp")), 1);
+    expectPrintedOnceAndMarkedWhenPossible("r.inp", kSale, [&] { disk.unfill(); });
+    EXPECT_EQ(h.status("r.inp"), "OK");
+}
+
+TEST_F(MarkingFault, AFileThatCanBeNeitherDeletedNorMarked) {
+    h.state.postavke.TARVOOBRISI_FAJL = true;
+    h.drop("r.inp", kSale);
+    disk.readOnly(true);
+
+    h.scan();
+
+    EXPECT_EQ(noticesStartingWith(h, "Ne moze se obrisati fajl " + h.inputFile("r.inp")), 1);
+    EXPECT_EQ(noticesStartingWith(h, "Ne moze se oznaciti fajl " + h.inputFile("r.inp")), 1);
+    expectPrintedOnceAndMarkedWhenPossible("r.inp", kSale, [&] { disk.readOnly(false); });
+    EXPECT_FALSE(h.exists("r.inp"));
+}
+
+}  // namespace
+}  // namespace fm::test

@@ -1,0 +1,210 @@
+// A job that a crash interrupted, as the next start finds it in the job record: done
+// again under a new number when its hand-over never committed, finished (handshake,
+// mark) when the PARTNER has it. The crashes are set up by hand here; the crash test
+// (CrashTest.cpp) kills the real program.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "commands/HandOver.h"
+#include "commands/JobRecord.h"
+#include "commands/JobTracker.h"
+#include "commands/Outcome.h"
+#include "commands/AnalRacuniKomande.h"
+#include "config/Settings.h"
+#include "db/DM_db_source.h"
+#include "db/RecordWriters.h"
+#include "tests/commands/PartnerHarness.h"
+#include "tests/support/RecordingUserInterface.h"
+#include "tests/support/TempDir.h"
+
+namespace fm::test {
+namespace {
+
+const std::string kSale =
+    "V,P1,_,______,__;+Hvala\r\n"
+    "S,P1,_,______,__;Mlijeko 1l;1.20;2;;1;2;;1001\r\n"
+    "S,P1,_,______,__;Hljeb;0.90;1;;1;2;;1002\r\n"
+    "T,P1,_,______,__;\r\n";
+
+class Recovery : public testing::Test {
+protected:
+    Recovery() : record(JobRecord::besideSettings(h.settings->filePath())) {}
+
+    // The state a crash leaves: "RBRR" saved past the job, its record at the stage, and
+    // the program started again with the counter read from the file.
+    void crashedAt(JobStage stage, const std::string& name, int number, bool traced = true) {
+        const std::optional<FileIdentity> file = identityOf(h.inputFile(name));
+        ASSERT_TRUE(file);
+        JobInFlight job;
+        job.fileName = h.inputFile(name);
+        job.fileSize = file->size;
+        job.fileModified = file->modified;
+        job.number = number;
+        job.stage = stage;
+        job.budget = 10000;
+        job.traced = traced;
+        record.job = job;
+        ASSERT_TRUE(record.save(nullptr));
+        h.root.write("MerilonSettings.ini", "F_BROJ_KASE=AB1234\r\nRBRR=" + std::to_string(number + 1) + "\r\n");
+        h.state.BrojRacuna = number + 1;
+    }
+
+    // The rows of the sale under the number, as far as the crash let them be written.
+    void saleRowsWritten(int number, bool withPayment) {
+        ASSERT_TRUE(UpisiStavkuRacuna(*h.dm, number, 0, 0, 1001, 1, 2, "", "Mlijeko 1l", 1.2, 2));
+        ASSERT_TRUE(UpisiStavkuRacuna(*h.dm, number, 0, 0, 1002, 1, 2, "", "Hljeb", 0.9, 1));
+        if (withPayment) {
+            ASSERT_TRUE(UpisiPlacanje(*h.dm, number, 0, 0, 3.3));
+        }
+    }
+
+    // The job's F_SEMAFOR row committed, with or without its F_PREDAJA row.
+    void handedOver(int number, bool traced) {
+        if (traced) {
+            ASSERT_TRUE(beginTracedHandOver(*h.dm, number, 0));
+        }
+        ASSERT_TRUE(UpisiSemafor(*h.dm, number, 0, 0, 0, 1, 1, "+Hvala"));
+    }
+
+    long long rowsOf(const char* table, int number) {
+        return h.count(std::string("select count(*) as n from ") + table + " where F_RBR=" + std::to_string(number));
+    }
+    int jobsPrinted() const {
+        int n = 0;
+        for (std::size_t at = h.journal().find("==== posao"); at != std::string::npos;
+             at = h.journal().find("==== posao", at + 1))
+            ++n;
+        return n;
+    }
+    bool recordLeft() const { return std::filesystem::exists(record.path()); }
+
+    PartnerHarness h;
+    JobRecord record;
+};
+
+TEST_F(Recovery, ANormalJobLeavesNoRecordAndNoHandOverRow) {
+    h.drop("r.inp", kSale);
+    EXPECT_TRUE(h.process("r.inp"));
+    EXPECT_EQ(h.status("r.inp"), "OK");
+    EXPECT_EQ(h.rbrr(), "RBRR=101");
+    EXPECT_FALSE(recordLeft());
+    EXPECT_EQ(h.count("select count(*) as n from F_PREDAJA"), 0);
+    EXPECT_TRUE(h.ui.notices.empty());
+}
+
+TEST_F(Recovery, AJobCutOffBeforeItsHandOverCommittedIsDoneAgainUnderANewNumber) {
+    const struct {
+        JobStage stage;
+        bool traced;
+        bool payment;
+    } crashes[] = {{JobStage::Rows, false, false},          // while writing its rows
+                   {JobStage::HandingOver, true, true},     // before the commit of its F_SEMAFOR row
+                   {JobStage::HandingOver, false, true}};   // the same, without the F_PREDAJA table
+    int number = 100;
+    for (const auto& crash : crashes) {
+        SCOPED_TRACE(number);
+        const std::string name = "r" + std::to_string(number) + ".inp";
+        h.drop(name, kSale);
+        saleRowsWritten(number, crash.payment);
+        crashedAt(crash.stage, name, number, crash.traced);
+        h.ui.notices.clear();
+
+        h.scan();
+
+        // Printed once, under the next number, with its own rows only.
+        EXPECT_EQ(h.journal().find("==== posao " + std::to_string(number) + ","), std::string::npos);
+        EXPECT_NE(h.journal().find("==== posao " + std::to_string(number + 1) + ","), std::string::npos);
+        EXPECT_EQ(h.status(name), "OK");
+        for (const char* table : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR"}) EXPECT_EQ(rowsOf(table, number), 0) << table;
+        EXPECT_EQ(h.rbrr(), "RBRR=" + std::to_string(number + 2));
+        ASSERT_EQ(h.ui.notices.size(), 1u);
+        EXPECT_EQ(h.ui.notices[0].text, "Posao broj " + std::to_string(number) + " (fajl " + h.inputFile(name) +
+                                            ") je prekinut prije predaje PARTNERU; njegovi redovi su obrisani.");
+        EXPECT_FALSE(recordLeft());
+        number += 2;
+    }
+    EXPECT_EQ(jobsPrinted(), 3);
+    EXPECT_NE(h.journal().find("Mlijeko 1l  2 x 1.2 = 2.4  (sifra 1001, grupa 1, por. stopa 2)\n"
+                               "Hljeb  1 x 0.9 = 0.9  (sifra 1002, grupa 1, por. stopa 2)\nUKUPNO 3.3\n"
+                               "PLACANJE nacin 0: 3.3\n"),
+              std::string::npos);
+}
+
+TEST_F(Recovery, AJobThePartnerGotIsFinishedNotTakenUpAgain) {
+    const struct {
+        JobStage stage;
+        bool traced;
+    } crashes[] = {{JobStage::HandingOver, true},    // right after the commit of its F_SEMAFOR row
+                   {JobStage::HandingOver, false},   // the same, without the F_PREDAJA table
+                   {JobStage::HandedOver, false}};   // while waiting for the PARTNER
+    int number = 100;
+    for (const auto& crash : crashes) {
+        SCOPED_TRACE(number);
+        const std::string name = "r" + std::to_string(number) + ".inp";
+        h.drop(name, kSale);
+        saleRowsWritten(number, true);
+        handedOver(number, crash.traced);
+        crashedAt(crash.stage, name, number, crash.traced);
+        h.root.write("log/Tarvo.err", "earlier\r\n");
+
+        h.scan();
+
+        EXPECT_EQ(h.status(name), "OK");
+        EXPECT_EQ(h.errorFile(), "");
+        EXPECT_EQ(h.rbrr(), "RBRR=" + std::to_string(number + 1));
+        EXPECT_EQ(h.state.BrojRacuna, number + 1);
+        EXPECT_FALSE(recordLeft());
+        ++number;
+    }
+    EXPECT_EQ(jobsPrinted(), 3);
+    EXPECT_EQ(h.journal().find("posao 103"), std::string::npos);
+    EXPECT_EQ(h.count("select count(*) as n from F_PREDAJA"), 0);
+    EXPECT_TRUE(h.ui.notices.empty()) << h.ui.notices[0].text;
+}
+
+TEST_F(Recovery, ANewFileOfTheSameNameIsNotTakenForTheInterruptedJob) {
+    h.drop("r.inp", kSale);
+    saleRowsWritten(100, true);
+    handedOver(100, true);
+    crashedAt(JobStage::HandedOver, "r.inp", 100);
+    h.drop("r.inp", "Z,P1,_,______,__;\r\n\r\n");  // the till's next file under the same name
+
+    h.scan();
+
+    EXPECT_NE(h.journal().find("==== posao 101, kasa 1 (F_SEMAFOR: TIPKNJIZENJA=4"), std::string::npos);
+    EXPECT_EQ(h.read("r.inp"), "Z,P1,1,AB1234,OK;\r\n\r\n");
+    EXPECT_EQ(h.rbrr(), "RBRR=102");
+}
+
+TEST(RecoveryWithoutDatabase, NothingIsTakenUpWhileTheDatabaseCannotTell) {
+    TempDir dir;
+    dir.write("MerilonSettings.ini", "RBRR=8\r\n");
+    dir.write("a.inp", "Z,P1,_,______,__;\r\n\r\n");
+    dir.write("b.inp", "Z,P1,_,______,__;\r\n\r\n");
+    JobRecord record(dir.file("MerilonPosao.ini"));
+    JobInFlight job;
+    job.fileName = dir.file("a.inp");
+    job.number = 7;
+    job.stage = JobStage::HandingOver;
+    job.traced = true;
+    record.job = job;
+    ASSERT_TRUE(record.save(nullptr));
+    ProcessState state;
+    state.BrojRacuna = 8;
+    RecordingUserInterface ui;
+    Tdm_db dm(state, ui);  // not connected: whether job 7 reached the PARTNER is not known
+    const Settings settings(dir.file("MerilonSettings.ini"));
+
+    EXPECT_FALSE(CommandProcessor(dm, settings).AnalRacuniKomande(dir.file("b.inp")));
+
+    EXPECT_EQ(dir.read("b.inp"), "Z,P1,_,______,__;\r\n\r\n");
+    EXPECT_EQ(dir.read("a.inp"), "Z,P1,_,______,__;\r\n\r\n");
+    EXPECT_EQ(dir.read("MerilonSettings.ini"), "RBRR=8\r\n");
+    ASSERT_TRUE(record.load(nullptr));
+    EXPECT_TRUE(record.job);
+}
+
+}  // namespace
+}  // namespace fm::test
