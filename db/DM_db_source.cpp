@@ -2,6 +2,7 @@
 
 #include <QTimer>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <deque>
@@ -30,6 +31,7 @@ struct DatasetView {
     schema::Table table;
     bool query = false;  // a query object: all columns of its table
     std::string filter;
+    int filterRegister = 0;  // the F_ID_KASE of the filter
     bool filtered = false;
     bool open = false;
 
@@ -241,8 +243,10 @@ void Tdm_db::db_fAfterConnect() {
         {"F_KUPCI", p.FID_KUPACA},       {"F_objekat", p.FID_OBJEKTA},    {"f_por_stope", p.FID_POR_STOPA},
         {"F_operateri", p.FID_OPERATERA}, {"f_roba", p.FID_ROBA},          {"f_grupe_roba", p.FID_GRUPA_ROBA},
         {"F_NIVELACIJA", p.FID_RACUNA},  {"F_SEMAFOR", p.FID_RACUNA}};
-    for (const auto& [object, registerNumber] : filters)
+    for (const auto& [object, registerNumber] : filters) {
         d.view(object).filter = "F_ID_KASE='" + integerNumeral(registerNumber) + "'";
+        d.view(object).filterRegister = registerNumber;
+    }
     for (const auto& [object, registerNumber] : filters) d.view(object).filtered = true;
 
     // Objects without a message are opened when they can be and left closed otherwise.
@@ -275,6 +279,18 @@ void Tdm_db::db_fAfterConnect() {
         // A table just created is opened at once, so that the first run can use it.
         d.openView(v, &error);
     }
+    addArticleCodeIndex();
+}
+
+// Without it, max of the article codes, the code of every new article, reads the whole
+// table. Added silently: the index only makes it quicker.
+void Tdm_db::addArticleCodeIndex() {
+    Impl& d = *impl_;
+    if (!d.view("f_roba").open) return;
+    const auto indexes = d.db_f.indexNames("F_ROBA", nullptr);
+    if (!indexes || std::find(indexes->begin(), indexes->end(), schema::articleCodeIndexName) != indexes->end()) return;
+    std::string error;
+    d.runInTransaction(schema::articleCodeIndexStatement(d.db_f.dialect()), &error);
 }
 
 void Tdm_db::afterConnectMessage(const std::string& text) {
@@ -443,12 +459,18 @@ bool Tdm_db::articleExists(int fidRoba, int sifraRobe) {
     return impl_->selectOrThrow("select F_SIFRA_ROBE from F_ROBA" + v.where(key)).hasRow();
 }
 
+// The register is compared here, not in the statement: beside the code's index Firebird
+// would also walk the primary key over every article of the register (index statistics
+// date from the empty table), a cost that grows with the table.
 std::optional<int> Tdm_db::articleByKnjigSifra(const std::string& knjigSifra) {
     const DatasetView& v = impl_->articleView();
-    const sql::ResultSet found =
-        impl_->selectOrThrow("select F_SIFRA_ROBE from F_ROBA" + v.where("F_KNJIG_SIFRA=" + SqlTekst(knjigSifra)));
-    if (!found.hasRow()) return std::nullopt;
-    return int(found.integer("F_SIFRA_ROBE"));
+    sql::ResultSet found =
+        impl_->selectOrThrow("select F_ID_KASE,F_SIFRA_ROBE from F_ROBA where F_KNJIG_SIFRA=" + SqlTekst(knjigSifra));
+    const bool anyRegister = !v.filtered || v.filter.empty();
+    for (; found.hasRow(); found.next()) {
+        if (anyRegister || found.real("F_ID_KASE") == v.filterRegister) return int(found.integer("F_SIFRA_ROBE"));
+    }
+    return std::nullopt;
 }
 
 void Tdm_db::refreshArticleView() { impl_->openView(impl_->view("f_roba"), nullptr); }

@@ -126,6 +126,7 @@ public:
 
 private:
     void db_fAfterConnect();
+    void addArticleCodeIndex();
     void afterConnectMessage(const std::string& text);
     bool reconnect(std::string* error);
     bool runCleanUps(std::string* error);

@@ -171,4 +171,9 @@ std::vector<std::string> createTableStatements(std::string_view tableName, Diale
     return createTableStatements(table(tableName), dialect);
 }
 
+std::string articleCodeIndexStatement(Dialect dialect) {
+    return dialect == Dialect::Firebird ? "CREATE DESCENDING INDEX I_DESC_F_SIFRA_ROBE ON F_ROBA (F_SIFRA_ROBE)"
+                                        : "CREATE INDEX I_DESC_F_SIFRA_ROBE ON F_ROBA (F_SIFRA_ROBE DESC)";
+}
+
 }  // namespace fm::schema

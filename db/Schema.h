@@ -51,4 +51,9 @@ inline constexpr const char* knjigSifraIndexName = "I_ASC_F_KNJIG_SIFRA";
 inline constexpr const char* knjigSifraIndexStatement =
     "CREATE ASCENDING INDEX I_ASC_F_KNJIG_SIFRA ON F_ROBA (F_KNJIG_SIFRA)";
 
+// The descending index of the article codes, from which the highest code is read at
+// once (Firebird reads an ascending index only for the lowest); added at connect.
+inline constexpr const char* articleCodeIndexName = "I_DESC_F_SIFRA_ROBE";
+std::string articleCodeIndexStatement(Dialect dialect);
+
 }  // namespace fm::schema

@@ -80,6 +80,7 @@ TEST_P(Engines, EmptyDatabaseIsRepairedOverTwoConnects) {
     EXPECT_EQ(-21, dm->TestirajPostojanjePolja("F_SEMAFOR", "F_RBR"));
     EXPECT_EQ(-31, dm->TestirajPostojanjePravila("I_ASC_F_KNJIG_SIFRA"));
     EXPECT_EQ(0, dm->TestirajPostojanjePravila(" I_ASC_F_NAZIV_ROBE "));
+    EXPECT_EQ(0, dm->TestirajPostojanjePravila("I_DESC_F_SIFRA_ROBE"));
     EXPECT_TRUE(dm->timer1Enabled());
 
     // The tables of the fiscal-printer driver stay closed; the ones just made are open for

@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "db/RecordWriters.h"
+#include "db/Schema.h"
 #include "tests/db/DbFixture.h"
 
 namespace fm::test {
@@ -55,6 +56,19 @@ TEST_F(EmptyDatabase, ViewsShowTheirConfiguredRegisters) {
     EXPECT_EQ(-1, NadjiSifruPoKnjigSifri(*dm, "K1"));
     EXPECT_TRUE(dm->articleExists(12, 5));
     EXPECT_FALSE(dm->articleExists(12, 6));
+}
+
+TEST_F(EmptyDatabase, TheArticleCodesGetADescendingIndexForTheHighestCode) {
+    // An article table of an earlier install, without the index.
+    database.run(schema::createTableStatements("F_ROBA", schema::Dialect::Firebird));
+    for (int run = 0; run < 2; ++run) {
+        connect();
+        EXPECT_EQ(run == 0, sent(connectStatements, "CREATE DESCENDING INDEX I_DESC_F_SIFRA_ROBE ON F_ROBA (F_SIFRA_ROBE)"));
+        EXPECT_EQ(0, dm->TestirajPostojanjePravila("I_DESC_F_SIFRA_ROBE"));
+    }
+    EXPECT_EQ(std::vector<std::string>{}, connectMessages);
+    for (int code : {7, 3}) ASSERT_TRUE(UpisiRobu(*dm, code, 1, 1, "", "KAFA", "K" + std::to_string(code), 1.5));
+    EXPECT_EQ(7, dm->max("f_roba", "f_sifra_robe"));
 }
 
 TEST(ExistenceTests, WithoutAConnectionTheCatalogueCannotBeRead) {
