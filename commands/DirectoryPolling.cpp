@@ -167,6 +167,7 @@ void DirectoryPoller::scan(const std::string& directory, Trigger trigger) {
     if (trigger == Trigger::DirectoryChange) settling_.keepOnly(listing);
 
     std::optional<Timer1Pause> timer1Off;
+    bool connectionChecked = false;  // since the last job; a file found processed needs no database
     for (const files::DirectoryEntry& listed : listing) {
         if (listed.isDirectory) continue;
         if (processed_.contains(listed)) {
@@ -181,26 +182,29 @@ void DirectoryPoller::scan(const std::string& directory, Trigger trigger) {
             settling_.forget(listed.name);
             if (!timer1Off) timer1Off.emplace(dm_db_);
         }
-        if (!dm_db_.ensureConnected()) return;  // the files wait for the database
-        takeUp(fileName, *current);
+        if (!connectionChecked && !dm_db_.ensureConnected()) return;  // the files wait for the database
+        connectionChecked = !takeUp(fileName, *current);
     }
     if (timer1Off) dm_db_.ui().processPendingEvents();
 }
 
 // A file that AnalRacuniKomande found complete and processed already (true, and no
-// job number used) is remembered as it was, unless it changed meanwhile.
-void DirectoryPoller::takeUp(const std::string& fileName, const files::DirectoryEntry& before) {
+// job number used) is remembered as it was, unless it changed meanwhile. True when a
+// job ran, or may have.
+bool DirectoryPoller::takeUp(const std::string& fileName, const files::DirectoryEntry& before) {
     const int jobNumber = dm_db_.state().BrojRacuna;
     bool done = false;
     try {
         done = CommandProcessor(dm_db_, settings_).AnalRacuniKomande(fileName);
     } catch (const std::exception& e) {
         Obavijesti(dm_db_.ui(), "Greska pri obradi fajla " + fileName + "\r\n" + e.what());
-        return;
+        return true;
     }
-    if (!done || dm_db_.state().BrojRacuna != jobNumber) return;
+    if (dm_db_.state().BrojRacuna != jobNumber) return true;
+    if (!done) return false;
     const std::optional<files::DirectoryEntry> after = files::entryOf(fileName);
     if (after && unchanged(*after, before)) processed_.remember(*after);
+    return false;
 }
 
 }  // namespace fm

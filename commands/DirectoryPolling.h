@@ -85,7 +85,7 @@ private:
 
     void changeScan();
     void scan(const std::string& directory, Trigger trigger);
-    void takeUp(const std::string& fileName, const files::DirectoryEntry& before);
+    bool takeUp(const std::string& fileName, const files::DirectoryEntry& before);
     void endOfScan();
     std::string inputDirectory() const;
 

@@ -14,7 +14,9 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -29,10 +31,22 @@ void setError(std::string* error, const std::string& message) {
     if (error) *error = message;
 }
 
+#ifdef _WIN32
 DirectoryEntry entryFrom(const QFileInfo& info, std::string name) {
     return {std::move(name), info.isDir(), std::uint64_t(info.size()),
             info.lastModified().toMSecsSinceEpoch()};
 }
+#else
+// A directory's entry by the status its name leads to (links followed); nullopt when
+// it is gone. Straight from the system: QFileInfo's local times cost more than the
+// listing itself.
+std::optional<DirectoryEntry> entryAt(int directory, const char* path, std::string name) {
+    struct stat status;
+    if (::fstatat(directory, path, &status, 0) != 0) return std::nullopt;
+    return DirectoryEntry{std::move(name), S_ISDIR(status.st_mode), std::uint64_t(status.st_size),
+                          std::int64_t(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1000000};
+}
+#endif
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -98,9 +112,13 @@ bool fileExists(const std::string& path) {
 bool directoryExists(const std::string& path) { return !path.empty() && QFileInfo(decode(path)).isDir(); }
 
 std::optional<DirectoryEntry> entryOf(const std::string& path) {
+#ifdef _WIN32
     const QFileInfo info(decode(path));
     if (!info.exists()) return std::nullopt;
     return entryFrom(info, encode(info.fileName()));
+#else
+    return entryAt(AT_FDCWD, path.c_str(), path.substr(path.find_last_of('/') + 1));
+#endif
 }
 
 std::optional<std::string> readWholeFile(const std::string& path, std::string* error) {
@@ -177,6 +195,7 @@ std::vector<DirectoryEntry> findEntries(const std::string& pattern) {
     const std::string mask = pattern.substr(split);
 
     std::vector<DirectoryEntry> entries;
+#ifdef _WIN32
     QDirIterator it(directory.empty() ? QStringLiteral(".") : decode(directory),
                     QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
@@ -185,6 +204,18 @@ std::vector<DirectoryEntry> findEntries(const std::string& pattern) {
         std::string name = encode(info.fileName());
         if (matchesMask(name, mask)) entries.push_back(entryFrom(info, std::move(name)));
     }
+#else
+    DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
+    if (!dir) return entries;
+    while (const dirent* entry = ::readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name == "." || name == ".." || !matchesMask(name, mask)) continue;
+        if (std::optional<DirectoryEntry> found = entryAt(::dirfd(dir), entry->d_name, std::move(name))) {
+            entries.push_back(std::move(*found));
+        }
+    }
+    ::closedir(dir);
+#endif
     return entries;
 }
 

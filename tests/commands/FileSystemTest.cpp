@@ -1,6 +1,7 @@
 #include "platform/FileSystem.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -29,6 +30,29 @@ TEST(FindEntries, MatchesTheMaskWithoutLetterCaseAndFlagsDirectories) {
               (std::vector<std::string>{".hidden.inp", "B.INP", "a.inp", "sub.inp/"}));
     EXPECT_EQ(names(files::findEntries(dir.path() + "?.inp")), (std::vector<std::string>{"B.INP", "a.inp"}));
     EXPECT_TRUE(files::findEntries(dir.file("missing/") + "*.inp").empty());
+}
+
+TEST(FindEntries, GiveSizeAndModificationTimeAsTheEntryOfOnePathDoes) {
+    test::TempDir dir;
+    dir.write("a.inp", "12345");
+    using namespace std::chrono;
+    const auto time = floor<milliseconds>(system_clock::now() - hours(30)) + microseconds(700);
+    std::filesystem::last_write_time(dir.file("a.inp"), file_clock::from_sys(time));
+    std::filesystem::create_symlink(dir.file("a.inp"), dir.file("link.inp"));
+    std::filesystem::create_symlink(dir.file("none"), dir.file("dangling.inp"));
+
+    const std::vector<files::DirectoryEntry> entries = files::findEntries(dir.path() + "*.inp");
+    ASSERT_EQ(names(entries), (std::vector<std::string>{"a.inp", "link.inp"}));
+    for (const files::DirectoryEntry& entry : entries) {
+        const std::optional<files::DirectoryEntry> one = files::entryOf(dir.file(entry.name));
+        ASSERT_TRUE(one);
+        EXPECT_EQ(one->name, entry.name);
+        EXPECT_EQ(entry.size, 5u);
+        EXPECT_EQ(one->modifiedMs, entry.modifiedMs);
+        EXPECT_EQ(milliseconds(entry.modifiedMs), floor<milliseconds>(time).time_since_epoch());
+    }
+    EXPECT_FALSE(files::entryOf(dir.file("dangling.inp")));
+    EXPECT_TRUE(files::entryOf(dir.path())->isDirectory);
 }
 
 TEST(WriteFileAtomically, ReplacesTheWholeFileAndLeavesNothingElse) {
