@@ -275,7 +275,10 @@ std::optional<std::vector<std::string>> CommandProcessor::readForTakeUp(const st
         return std::nullopt;
     };
     const std::optional<FileIdentity> found = identityOf(fileName);
-    if (!found) return std::nullopt;  // gone since the scan
+    if (!found) {  // gone since the scan
+        noticed.erase(fileName);
+        return std::nullopt;
+    }
     if (!found->regular) return unreadable("Fajl " + fileName + " nije obican fajl i ne moze se procitati");
     std::string error;
     const std::optional<std::string> bytes = files::readWholeFile(fileName, &error);
