@@ -68,14 +68,17 @@ void eraseAllBut(Map& map, const std::vector<files::DirectoryEntry>& listing) {
 
 bool ProcessedFiles::contains(const files::DirectoryEntry& entry) const {
     const auto found = files_.find(entry.name);
-    return found != files_.end() && found->second.size == entry.size && found->second.modifiedMs == entry.modifiedMs;
+    return found != files_.end() && found->second.size == entry.size &&
+           found->second.modifiedMs == entry.modifiedMs;
 }
 
 void ProcessedFiles::remember(const files::DirectoryEntry& entry) {
     files_.insert_or_assign(entry.name, Seen{entry.size, entry.modifiedMs});
 }
 
-void ProcessedFiles::keepOnly(const std::vector<files::DirectoryEntry>& listing) { eraseAllBut(files_, listing); }
+void ProcessedFiles::keepOnly(const std::vector<files::DirectoryEntry>& listing) {
+    eraseAllBut(files_, listing);
+}
 
 // ---- settling files ----
 
@@ -96,15 +99,20 @@ std::optional<int> SettlingFiles::nextDue(std::int64_t now) const {
     return due;
 }
 
-void SettlingFiles::keepOnly(const std::vector<files::DirectoryEntry>& listing) { eraseAllBut(files_, listing); }
+void SettlingFiles::keepOnly(const std::vector<files::DirectoryEntry>& listing) {
+    eraseAllBut(files_, listing);
+}
 
 // ---- the poller ----
 
-DirectoryPoller::DirectoryPoller(Tdm_db& dm_db, const Settings& settings) : dm_db_(dm_db), settings_(settings) {}
+DirectoryPoller::DirectoryPoller(Tdm_db& dm_db, const Settings& settings)
+    : dm_db_(dm_db), settings_(settings) {}
 
 DirectoryPoller::~DirectoryPoller() = default;
 
-std::string DirectoryPoller::inputDirectory() const { return asPrefix(dm_db_.state().postavke.TARVOLOCALDIR); }
+std::string DirectoryPoller::inputDirectory() const {
+    return asPrefix(dm_db_.state().postavke.TARVOLOCALDIR);
+}
 
 void DirectoryPoller::Timer1Timer() {
     if (scanning_) return;  // Timer1 switched on again by a step inside the scan
@@ -122,7 +130,9 @@ void DirectoryPoller::Timer1Timer() {
     endOfScan();
 }
 
-void DirectoryPoller::PregledajFajloveUDirektoriju(const std::string& directory) { scan(directory, Trigger::Timer1); }
+void DirectoryPoller::PregledajFajloveUDirektoriju(const std::string& directory) {
+    scan(directory, Trigger::Timer1);
+}
 
 void DirectoryPoller::watchInputDirectory(ScanRunner runScan) {
     runScan_ = std::move(runScan);
