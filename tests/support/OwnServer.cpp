@@ -6,27 +6,35 @@
 #include <unistd.h>
 #endif
 
+#include <cstdint>
+#include <random>
 #include <stdexcept>
 
 namespace fm::test {
 
 namespace {
 
-// A port that nothing listens on just now.
+// A port that nothing listens on just now, below the ephemeral ports: while the server
+// is stopped, a client trying to reach it could otherwise be given that very port as its
+// own end and connect to itself, and the server could not listen there again.
 int freePort() {
 #ifdef _WIN32
     throw std::runtime_error("scripts/own-server runs on Linux only");
 #else
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (s < 0 || bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        throw std::runtime_error("no free port");
-    close(s);
-    return ntohs(address.sin_port);
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const int port = 20000 + int(random() % 12000);
+        const int s = socket(AF_INET, SOCK_STREAM, 0);
+        if (s < 0) break;
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(std::uint16_t(port));
+        const bool free = bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        close(s);
+        if (free) return port;
+    }
+    throw std::runtime_error("no free port");
 #endif
 }
 
