@@ -56,10 +56,17 @@ std::optional<std::string> OwnServer::unavailable(Engine engine) {
 
 OwnServer::OwnServer(Engine engine) : engine_(engine), port_(freePort()) {
     if (engine == Engine::Embedded) throw std::invalid_argument("an embedded database has no server");
-    start();
+    try {
+        start();
+    } catch (...) {
+        remove();  // a server that began but did not get ready
+        throw;
+    }
 }
 
-OwnServer::~OwnServer() {
+OwnServer::~OwnServer() { remove(); }
+
+void OwnServer::remove() {
     std::string output;
     runCommand(shellQuoted(std::string(FMERILON_SCRIPTS_DIR) + "/own-server") + " remove " + kindOf(engine_) +
                    " " + shellQuoted(dir_.file("server")),

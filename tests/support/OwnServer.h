@@ -31,6 +31,7 @@ public:
 
 private:
     std::string run(const std::string& arguments) const;
+    void remove();
 
     Engine engine_;
     TempDir dir_;
