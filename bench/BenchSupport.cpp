@@ -255,6 +255,12 @@ ProgramProcess::ProgramProcess(const std::string& settingsLines) : impl_(std::ma
     fs::copy_file(binaries + "fmerilon", root_.file("app/fmerilon"));
     fs::copy(binaries + "firebird", root_.file("app/firebird"), fs::copy_options::recursive);
     writeFile(root_.file("app/database.ini"), test::FreshDatabase::iniText(database_.path()));
+    // The tables as after the first start, whose index step finds no article table yet
+    // and says so in a box that would wait for a click on a display.
+    ProcessState state;
+    test::RecordingUserInterface ui;
+    Tdm_db dm(state, ui);
+    for (int connect = 0; connect < 2; ++connect) dm.OtvoriBazuPodataka(root_.file("app/database.ini"));
     writeFile(root_.file("app/MerilonSettings.ini"),
               "TARVOPROVJERIISTANCU=NE\r\nF_BROJ_KASE=AB1234\r\nTARVOLOCALDIR=" + inputDir_ + "\r\n" +
                   settingsLines + "RBRR=1\r\n");

@@ -27,8 +27,8 @@ constexpr int kFiles = 1000;
 
 std::string name(int i) { return "r" + std::to_string(10000 + i) + ".inp"; }
 
-bool allMarked(const ProgramProcess& program) {
-    for (int i = kFiles - 1; i >= 0; --i) {
+bool allMarked(const ProgramProcess& program, int files) {
+    for (int i = files - 1; i >= 0; --i) {
         if (program.read(name(i)).substr(14, 3) == "__;") return false;
     }
     return true;
@@ -81,19 +81,26 @@ int main(int argc, char** argv) {
     const double idle = program.residentMiB();
     const double idleOwn = program.anonymousMiB();
 
-    for (int i = 0; i < kFiles; ++i) program.drop(name(i), receiptFile(1));
-    const Clock::time_point dropped = Clock::now();
-    while (!allMarked(program) && msBetween(dropped, Clock::now()) < 300000) QThread::msleep(200);
-    QThread::msleep(3000);
-    const double after = program.residentMiB();
-    const double growth = after - idle;
+    // The first ten files bring the code of a job into memory; the rest show what stays per file.
+    const auto process = [&](int from, int to) {
+        for (int i = from; i < to; ++i) program.drop(name(i), receiptFile(1));
+        const Clock::time_point dropped = Clock::now();
+        while (!allMarked(program, to) && msBetween(dropped, Clock::now()) < 300000) QThread::msleep(200);
+        QThread::msleep(3000);
+    };
+    process(0, 10);
+    const double afterTen = program.residentMiB();
+    process(10, kFiles);
+    const double growth = program.residentMiB() - idle;
+    const double ownGrowth = program.anonymousMiB() - idleOwn;
 
     const char* mode = qEnvironmentVariableIsSet("DISPLAY") ? "tray" : "headless";
     report(std::string("5 footprint (") + mode +
                "): idle | growth after 1,000 files | start-up to the first scan",
            decimal(idle, 1) + " MiB (" + decimal(idleOwn, 1) +
-               " MiB its own, the rest pages of libraries) | " + decimal(growth, 2) + " MiB | " +
-               decimal(startup, 2) + " s",
-           "< 40 MiB | <= 2 MiB | < 1 s", idle < 40 && growth <= 2 && startup < 1 && allMarked(program));
+               " MiB its own, the rest pages of libraries) | " + decimal(growth, 2) + " MiB (" +
+               decimal(afterTen - idle, 2) + " with the first 10 files; its own memory " +
+               decimal(ownGrowth, 2) + ") | " + decimal(startup, 2) + " s",
+           "< 40 MiB | <= 2 MiB | < 1 s", idle < 40 && growth <= 2 && startup < 1 && allMarked(program, kFiles));
     return 0;
 }
