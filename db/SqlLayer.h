@@ -16,7 +16,7 @@ namespace fm::sql {
 // A NAME=VALUE parameter list ("database.ini"): a value is looked up by the text
 // before the first "=" of a line, letter case ignored, without trimming.
 class ParameterList {
-public:
+  public:
     ParameterList() = default;
     explicit ParameterList(std::vector<std::string> lines) : lines_(std::move(lines)) {}
 
@@ -24,13 +24,13 @@ public:
     void set(const std::string& name, const std::string& value);
     const std::vector<std::string>& lines() const { return lines_; }
 
-private:
+  private:
     std::vector<std::string> lines_;
 };
 
 // The rows of one statement, read whole; columns by name, letter case ignored.
 class ResultSet : public ScratchQuery {
-public:
+  public:
     struct Value {
         enum class Kind { Null, Real, Integer, Text } kind = Kind::Null;
         double real = 0;
@@ -54,7 +54,7 @@ public:
     void setColumns(std::vector<std::string> columns) { columns_ = std::move(columns); }
     void addRow(std::vector<Value> values) { rows_.push_back(std::move(values)); }
 
-private:
+  private:
     // Null when there is no current row; throws std::runtime_error for an unknown column.
     const Value* value(const std::string& column) const;
 
@@ -68,8 +68,12 @@ private:
 // is QODBC with that ODBC driver; any other name goes to Qt SQL unchanged.
 std::string qtDriverFor(const std::string& driverName);
 
+// How texts cross over to the driver, one character a byte: as Latin-1, or as KOI8-R for
+// MariaDB through its ODBC connector.
+enum class TextCoding { Latin1, Koi8r };
+
 class Connection {
-public:
+  public:
     explicit Connection(std::string name);
     ~Connection();
     Connection(const Connection&) = delete;
@@ -111,15 +115,18 @@ public:
     std::optional<std::vector<std::string>> indexNames(const std::string& table, std::string* error);
 
     // Sees every SQL text before it goes to the engine.
-    void setStatementObserver(std::function<void(const std::string&)> observer) { observer_ = std::move(observer); }
+    void setStatementObserver(std::function<void(const std::string&)> observer) {
+        observer_ = std::move(observer);
+    }
 
-private:
+  private:
     struct Qt;
     std::optional<std::vector<std::string>> names(const std::string& sql, std::string* error);
     bool fail(Failure failure, const std::string& message, std::string* error);
 
     std::string name_;
     schema::Dialect dialect_ = schema::Dialect::Standard;
+    TextCoding coding_ = TextCoding::Latin1;
     bool inTransaction_ = false;
     Failure lastFailure_ = Failure::None;
     bool lost_ = false;

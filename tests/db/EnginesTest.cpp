@@ -1,14 +1,13 @@
 // The same behaviour on every engine: embedded Firebird, a Firebird server and MariaDB
 // through ODBC (the servers only when the environment names them).
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
+#include "db/DM_db_source.h"
 #include "db/RecordWriters.h"
 #include "tests/support/EngineDatabase.h"
 #include "tests/support/RecordingUserInterface.h"
-
-#include <gtest/gtest.h>
-
-#include "db/DM_db_source.h"
 
 namespace fm::test {
 namespace {
@@ -16,7 +15,7 @@ namespace {
 using PartnerTables = FreshDatabase::PartnerTables;
 
 class Engines : public testing::TestWithParam<Engine> {
-protected:
+  protected:
     void SetUp() override {
         if (const auto reason = engineUnavailable(GetParam())) GTEST_SKIP() << *reason;
         ui.realPauses = false;
@@ -66,13 +65,14 @@ TEST_P(Engines, EmptyDatabaseIsRepairedOverTwoConnects) {
     const std::string indexStatement = "CREATE ASCENDING INDEX I_ASC_F_KNJIG_SIFRA ON F_ROBA (F_KNJIG_SIFRA)";
     createDatabase(PartnerTables::No);
     ASSERT_TRUE(connect()) << ui.messages.front();
-    EXPECT_EQ(std::vector<std::string>{"Ne mogu dodati index I_ASC_F_KNJIG_SIFRA na tabelu F_ROBA"}, ui.messages);
+    EXPECT_EQ(std::vector<std::string>{"Ne mogu dodati index I_ASC_F_KNJIG_SIFRA na tabelu F_ROBA"},
+              ui.messages);
     EXPECT_TRUE(sent(GetParam() == Engine::MariaDB
                          ? "CREATE INDEX I_ASC_F_KNJIG_SIFRA ON F_ROBA (F_KNJIG_SIFRA ASC)"
                          : indexStatement));
     EXPECT_EQ(10, createTableStatements());
-    for (const char* table : {"F_KUPCI", "F_DNEV_IZV", "F_NIVELACIJA", "F_POR_STOPE", "F_GRUPE_ROBA", "F_OPERATERI",
-                              "F_ROBA", "F_OBJEKAT", "F_LOG_RACUN", "F_LOG_STAVKE"})
+    for (const char* table : {"F_KUPCI", "F_DNEV_IZV", "F_NIVELACIJA", "F_POR_STOPE", "F_GRUPE_ROBA",
+                              "F_OPERATERI", "F_ROBA", "F_OBJEKAT", "F_LOG_RACUN", "F_LOG_STAVKE"})
         EXPECT_EQ(0, dm->TestirajPostojanjePolja(table, "F_ID_KASE")) << table;
     // The daily reports lose their date-time column under the MySQL driver only.
     EXPECT_EQ(GetParam() == Engine::MariaDB ? -31 : 0, dm->TestirajPostojanjePolja("F_DNEV_IZV", "F_DATUM"));
@@ -86,8 +86,8 @@ TEST_P(Engines, EmptyDatabaseIsRepairedOverTwoConnects) {
     // The tables of the fiscal-printer driver stay closed; the ones just made are open for
     // this run, so that articles can be added, found and changed at once.
     for (const char* object : {"F_SEMAFOR", "F_PLACANJE", "F_RACUN"}) EXPECT_FALSE(dm->isDatasetOpen(object));
-    for (const char* object : {"F_KUPCI", "F_DNEV_IZV", "F_NIVELACIJA", "f_por_stope", "f_grupe_roba", "F_operateri",
-                               "f_roba", "F_objekat", "F_LOG_RACUN", "F_LOG_STAVKE"})
+    for (const char* object : {"F_KUPCI", "F_DNEV_IZV", "F_NIVELACIJA", "f_por_stope", "f_grupe_roba",
+                               "F_operateri", "f_roba", "F_objekat", "F_LOG_RACUN", "F_LOG_STAVKE"})
         EXPECT_TRUE(dm->isDatasetOpen(object)) << object;
     ASSERT_TRUE(UpisiRobu(*dm, 1, 1, 1, "", "KAFA", "K1", 1.5)) << dm->ZadnjaGreska();
     EXPECT_EQ(1, NadjiSifruPoKnjigSifri(*dm, "K1"));
@@ -119,8 +119,9 @@ TEST_P(Engines, JobRowsAreWrittenCountedFoundAndRemoved) {
     state.postavke.K71B3 = 1;
     ASSERT_TRUE(UpisiSemafor(*dm, 57, 0, 0, 0, 0, 1, "memo")) << dm->ZadnjaGreska();
 
-    ASSERT_TRUE(dm->openSumaRacuna("SELECT SUM(F_KOLICINA*F_CIJENA_ROBE)  AS F_TOTAL  FROM F_RACUN WHERE F_ID_KASE=1 "
-                                   "and F_RBR=57 and TIPKNJIZENJA=1"))
+    ASSERT_TRUE(
+        dm->openSumaRacuna("SELECT SUM(F_KOLICINA*F_CIJENA_ROBE)  AS F_TOTAL  FROM F_RACUN WHERE F_ID_KASE=1 "
+                           "and F_RBR=57 and TIPKNJIZENJA=1"))
         << dm->ZadnjaGreska();
     EXPECT_EQ("2.4", dm->F_SUMA_RACUNA().text("F_TOTAL"));
     EXPECT_EQ(2, BrojStavkiRacuna(*dm, 57, 0));
@@ -179,7 +180,8 @@ TEST_P(Engines, TextsKeepEveryByte) {
     // One byte per character in the database: what the fiscal-printer driver reads.
     std::vector<std::string> lengths;
     for (const std::string& name : names) lengths.push_back(std::to_string(name.size()));
-    EXPECT_EQ(lengths, texts("select octet_length(F_NAZIV_ROBE) as n from F_ROBA order by F_SIFRA_ROBE", "n"));
+    EXPECT_EQ(lengths,
+              texts("select octet_length(F_NAZIV_ROBE) as n from F_ROBA order by F_SIFRA_ROBE", "n"));
 
     // Every byte but zero, 32 to a name (the full width of the column) and all in one memo.
     std::string all;
@@ -188,12 +190,31 @@ TEST_P(Engines, TextsKeepEveryByte) {
         ASSERT_TRUE(UpisiStavkuRacuna(*dm, 57, 0, 0, int(start), 1, 1, "", all.substr(start, 32), 1, 1))
             << start << ": " << dm->ZadnjaGreska();
     std::string readBack;
-    for (const std::string& part : texts("select F_NAZIV_ROBE from F_RACUN order by F_SIFRA_ROBE", "F_NAZIV_ROBE"))
+    for (const std::string& part :
+         texts("select F_NAZIV_ROBE from F_RACUN order by F_SIFRA_ROBE", "F_NAZIV_ROBE"))
         readBack += part;
     EXPECT_EQ(all, readBack);
     ASSERT_TRUE(UpisiSemafor(*dm, 57, 0, 0, 0, 0, 1, all)) << dm->ZadnjaGreska();
     EXPECT_EQ(std::vector<std::string>{all}, texts("select MEMO from F_SEMAFOR", "MEMO"));
     EXPECT_EQ(std::vector<std::string>{"255"}, texts("select octet_length(MEMO) as n from F_SEMAFOR", "n"));
+}
+
+// Bytes 0xD8 to 0xDB (latin1 Ø Ù Ú Û, windows-1250 Ř Ů Ú Ű) once made statements come out
+// longer than they were, with whatever lay behind them in memory.
+TEST_P(Engines, StatementsFullOfTheBytesD8ToDBArriveWhole) {
+    createDatabase(PartnerTables::Yes);
+    ASSERT_TRUE(connect());
+    std::string memo;
+    for (int i = 0; i < 255; ++i) memo += char(0xD8 + i % 4);
+    for (int job = 1; job <= 20; ++job) {
+        ASSERT_TRUE(UpisiSemafor(*dm, job, 0, 0, 0, 0, 1, memo.substr(0, std::size_t(200 + job))))
+            << dm->ZadnjaGreska();
+        EXPECT_EQ(
+            std::vector<std::string>{std::to_string(200 + job)},
+            texts("select octet_length(MEMO) as n from F_SEMAFOR where F_RBR = " + std::to_string(job), "n"));
+    }
+    EXPECT_EQ(std::vector<std::string>{memo.substr(0, 220)},
+              texts("select MEMO from F_SEMAFOR where F_RBR = 20", "MEMO"));
 }
 
 TEST_P(Engines, RefusedLoginShowsOneMessageAndLeavesPollingOff) {
