@@ -3,7 +3,6 @@
 // in which everything comes to life.
 #include <QApplication>
 #include <QIcon>
-
 #include <exception>
 #include <memory>
 #include <string>
@@ -28,7 +27,7 @@ namespace {
 
 // An error that no step catches reaches the general error box; the program goes on.
 class FMerilonApplication : public QApplication {
-public:
+  public:
     FMerilonApplication(int& argc, char** argv, fm::desktop::DesktopUserInterface& ui)
         : QApplication(argc, argv), ui_(ui) {}
 
@@ -41,7 +40,7 @@ public:
         }
     }
 
-private:
+  private:
     fm::desktop::DesktopUserInterface& ui_;
 };
 
@@ -87,8 +86,8 @@ int main(int argc, char* argv[]) {
         application.setWindowIcon(QIcon(QStringLiteral(":/FMerilon/FMerilon.png")));
         stopSignals = std::make_unique<fm::desktop::StopSignals>();
         QObject::connect(stopSignals.get(), &fm::desktop::StopSignals::stopRequested, [&stop] {
-            fm::desktop::logLine("dogadjaj", stop.scanRunning() ? "zaustavljanje po zavrsetku posla u toku"
-                                                                : "zaustavljanje");
+            fm::desktop::logLine(
+                "dogadjaj", stop.scanRunning() ? "zaustavljanje po zavrsetku posla u toku" : "zaustavljanje");
             stop.requestStop(0);
         });
     });
@@ -110,7 +109,8 @@ int main(int argc, char* argv[]) {
     if (F_Merilon) F_Merilon->show();  // FormShow: the database is opened now
     if (stopSignals) stopSignals->takeOver();
     if (!stop.pendingExit()) {
-        fm::desktop::logLine("dogadjaj", state.BazaOtvorena ? "pokrenut, baza otvorena" : "pokrenut, bez baze");
+        fm::desktop::logLine("dogadjaj",
+                             state.BazaOtvorena ? "pokrenut, baza otvorena" : "pokrenut, bez baze");
     }
     return stop.exec();
 }

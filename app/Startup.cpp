@@ -32,7 +32,8 @@ void openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, ProcessState& sta
         return;
     }
 
-    settings.setTableLookup([&dm_db](const std::string& upperKey) { return dm_db.settingFromTable(upperKey); });
+    settings.setTableLookup(
+        [&dm_db](const std::string& upperKey) { return dm_db.settingFromTable(upperKey); });
     dm_db.setTimer1Interval(toWholeNumber(settings.CitajPostavku("TARVODBDRIVERAUTOMATICTIMER", "3000")));
     dm_db.onTimer1(std::move(onTimer1));
 }

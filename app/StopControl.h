@@ -11,7 +11,7 @@ namespace fm {
 // for before the loop runs (a wrong IBFK) lets start-up finish, boxes and waits
 // included, and then ends the program instead of running the loop.
 class StopControl {
-public:
+  public:
     // The event loop; its exit code.
     int exec();
 
@@ -25,7 +25,7 @@ public:
     bool scanRunning() const { return scanDepth_ > 0; }
     std::optional<int> pendingExit() const { return pendingExit_; }
 
-private:
+  private:
     void exitWhenDue();
 
     bool loopRunning_ = false;

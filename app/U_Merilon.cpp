@@ -9,7 +9,6 @@
 #include <QScreen>
 #include <QSessionManager>
 #include <QSystemTrayIcon>
-
 #include <functional>
 #include <stdexcept>
 
@@ -72,9 +71,10 @@ TF_Merilon::TF_Merilon(ProcessState& state, Settings& settings, desktop::Desktop
     CoolTrayIcon1->setObjectName(QStringLiteral("CoolTrayIcon1"));
     CoolTrayIcon1->setToolTip(QStringLiteral("FMerilon"));
     CoolTrayIcon1->setContextMenu(PopupMenu1);
-    connect(CoolTrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::DoubleClick) CoolTrayIcon1DblClick();
-    });
+    connect(CoolTrayIcon1, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::DoubleClick) CoolTrayIcon1DblClick();
+            });
     if (desktop::hasDisplay()) CoolTrayIcon1->show();  // there is never a tray without a display
     ui_.attachTrayIcon(CoolTrayIcon1);
 
@@ -112,7 +112,8 @@ void TF_Merilon::FormShow() {
             openDatabaseAndPolling(*dm_db_, settings_, state_, ui_, files::executableDirectory(),
                                    [this] { stop_.runScan([this] { poller_->Timer1Timer(); }); });
             if (dm_db_->timer1Enabled()) {  // polling runs: changes of the directory bring scans too
-                poller_->watchInputDirectory([this](const std::function<void()>& scan) { stop_.runScan(scan); });
+                poller_->watchInputDirectory(
+                    [this](const std::function<void()>& scan) { stop_.runScan(scan); });
             }
         } catch (const std::invalid_argument& e) {
             ui_.showError(e.what());
@@ -124,8 +125,10 @@ void TF_Merilon::FormShow() {
 
 void TF_Merilon::mintimerTimer() {
     mintimer.stop();
-    if (desktop::hasSystemTray()) hide();
-    else showMinimized();
+    if (desktop::hasSystemTray())
+        hide();
+    else
+        showMinimized();
 }
 
 void TF_Merilon::CoolTrayIcon1DblClick() {

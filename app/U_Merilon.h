@@ -2,7 +2,6 @@
 
 #include <QTimer>
 #include <QWidget>
-
 #include <string>
 
 class QLabel;
@@ -28,7 +27,7 @@ class SingleInstance;
 // request and the session's end ask the stop question.
 class TF_Merilon : public QWidget {
     Q_OBJECT
-public:
+  public:
     TF_Merilon(ProcessState& state, Settings& settings, desktop::DesktopUserInterface& ui,
                desktop::SingleInstance& instance, StopControl& stop);
     ~TF_Merilon() override;
@@ -40,13 +39,13 @@ public:
     // file, a wrong IBFK, a polling interval that is not a number.
     static constexpr int kConfigurationExitCode = 2;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
-private:
+  private:
     void FormCreate();
     void FormShow();
     void mintimerTimer();

@@ -4,7 +4,6 @@
 // whole (rows, F_SEMAFOR row, marking, job number) without a wait for the PARTNER.
 
 #include <QCoreApplication>
-
 #include <string>
 #include <vector>
 
@@ -37,7 +36,7 @@ std::string letterCodeSale(const std::vector<std::string>& codes) {
 
 // The program on a database of its own with that many articles.
 class Shop {
-public:
+  public:
     explicit Shop(int articles) : articles_(articles) {
         Postavke& p = program_.state.postavke;
         withoutPartnerWait(p);
@@ -65,7 +64,7 @@ public:
         return job(letterCodeSale(codes));
     }
 
-private:
+  private:
     double job(const std::string& bytes) {
         const std::string path = program_.drop("j.inp", bytes);
         const Clock::time_point start = Clock::now();

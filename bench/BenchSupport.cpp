@@ -7,7 +7,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-
 #include <algorithm>
 #include <atomic>
 #include <cstdio>

@@ -28,14 +28,14 @@ void report(const std::string& name, const std::string& value, const std::string
 // Files written in a directory (each durable replacement writes one, then puts it in
 // place); always 0 where inotify is not there.
 class ReplacementCounter {
-public:
+  public:
     explicit ReplacementCounter(const std::string& directory);
     ~ReplacementCounter();
     ReplacementCounter(const ReplacementCounter&) = delete;
     ReplacementCounter& operator=(const ReplacementCounter&) = delete;
     int take();  // the files written since the last call
 
-private:
+  private:
     int fd_ = -1;
 };
 
@@ -54,7 +54,7 @@ std::string withoutPartnerWaitSettings();
 // input directory and the data module, connected twice as on every start after the
 // first (the first connect creates the tables).
 class InProcessProgram {
-public:
+  public:
     InProcessProgram();
 
     test::FreshDatabase database;
@@ -74,7 +74,7 @@ public:
 // or on the data module's own connection (so that no page has to move between two
 // connections' caches).
 class DirectConnection {
-public:
+  public:
     explicit DirectConnection(const std::string& databasePath);
     static DirectConnection ofDataModule();
     DirectConnection(DirectConnection&&) noexcept;
@@ -84,7 +84,7 @@ public:
     // statement committed on its own. Throws std::runtime_error on an error.
     int run(const std::string& sql);
 
-private:
+  private:
     DirectConnection() = default;
     struct Impl;
     std::unique_ptr<Impl> impl_;
@@ -94,7 +94,7 @@ private:
 // database.ini in a directory, an input directory, a fresh embedded database and,
 // when wanted, the PARTNER emulator. Headless unless DISPLAY is set.
 class ProgramProcess {
-public:
+  public:
     explicit ProgramProcess(const std::string& settingsLines);
     ~ProgramProcess();
 
@@ -115,7 +115,7 @@ public:
     const std::string& inputDir() const { return inputDir_; }
     const test::FreshDatabase& database() const { return database_; }
 
-private:
+  private:
     double statusMiB(const std::string& field) const;
 
     struct Impl;

@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QThread>
-
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -36,7 +35,7 @@ bool allMarked(const ProgramProcess& program, int files) {
 
 // The moment the directory is first opened, as it is for a listing.
 class FirstOpening {
-public:
+  public:
     explicit FirstOpening(const std::string& directory) {
 #ifdef __linux__
         fd_ = inotify_init1(IN_CLOEXEC);
@@ -60,7 +59,7 @@ public:
         return std::nullopt;
     }
 
-private:
+  private:
     int fd_ = -1;
 };
 
@@ -101,6 +100,7 @@ int main(int argc, char** argv) {
                " MiB its own, the rest pages of libraries) | " + decimal(growth, 2) + " MiB (" +
                decimal(afterTen - idle, 2) + " with the first 10 files; its own memory " +
                decimal(ownGrowth, 2) + ") | " + decimal(startup, 2) + " s",
-           "< 40 MiB | <= 2 MiB | < 1 s", idle < 40 && growth <= 2 && startup < 1 && allMarked(program, kFiles));
+           "< 40 MiB | <= 2 MiB | < 1 s",
+           idle < 40 && growth <= 2 && startup < 1 && allMarked(program, kFiles));
     return 0;
 }

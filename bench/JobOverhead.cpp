@@ -7,7 +7,6 @@
 // PARTNER runs; the wait's pause is not slept.
 
 #include <QCoreApplication>
-
 #include <string>
 #include <vector>
 

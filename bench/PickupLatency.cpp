@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QThread>
-
 #include <algorithm>
 #include <random>
 #include <string>

@@ -4,7 +4,6 @@
 // (rows, F_SEMAFOR row, marking, job number) without a wait for the PARTNER.
 
 #include <QCoreApplication>
-
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>

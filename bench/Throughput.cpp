@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QThread>
-
 #include <cstdio>
 #include <string>
 

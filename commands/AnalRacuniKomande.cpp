@@ -37,7 +37,7 @@ enum : int {
 // The rows of one job and its F_SEMAFOR row, built from the file's lines; the row goes
 // to the PARTNER through the job tracker's hand-over.
 class JobBuilder {
-public:
+  public:
     JobBuilder(Tdm_db& dm_db, const std::vector<std::string>& lines, Job& job, JobTracker& tracker)
         : dm_db_(dm_db), p_(dm_db.state().postavke), lines_(lines), job_(job), tracker_(tracker) {}
 
@@ -54,21 +54,29 @@ public:
             if (lines_[i].empty()) continue;
             CommandRecord record(lines_[i]);
             switch (record.letter()) {
-                case 'V': takeMemo(record); break;
-                case 'S': saleItem(record); break;
-                case 'T': payment(record); break;
-                default: fail("Nekorektan format racuna/komande broj " + integerNumeral(job_.number));
+                case 'V':
+                    takeMemo(record);
+                    break;
+                case 'S':
+                    saleItem(record);
+                    break;
+                case 'T':
+                    payment(record);
+                    break;
+                default:
+                    fail("Nekorektan format racuna/komande broj " + integerNumeral(job_.number));
             }
         }
         const int items = BrojStavkiRacuna(dm_db_, job_.number, job_.bookingType);
         const int payments = BrojPlacanja(dm_db_, job_.number, job_.bookingType);
         const double printMemo = text::trim(memo_).empty() ? 0 : 1;
-        setBudget(items == -1 || payments == -1
-                      ? p_.TARVOREZERVNOVRIJEME + 6000
-                      : (items + payments) * (p_.TARVOBRZINASTAMPANJASTAVKI + 600) +
-                            (p_.TARVOVREMESTAMPANJAZAGLAVLJA + 2000) + (p_.TARVOVREMESTAMPANJAZAVRSETKA + 1500));
-        handOver(reklBroj_, printMemo, 1, memo_,
-                 "Ne moze se izvrsiti upis u tabelu f_semafor,\r\nza racun broj " + integerNumeral(job_.number));
+        setBudget(items == -1 || payments == -1 ? p_.TARVOREZERVNOVRIJEME + 6000
+                                                : (items + payments) * (p_.TARVOBRZINASTAMPANJASTAVKI + 600) +
+                                                      (p_.TARVOVREMESTAMPANJAZAGLAVLJA + 2000) +
+                                                      (p_.TARVOVREMESTAMPANJAZAVRSETKA + 1500));
+        handOver(
+            reklBroj_, printMemo, 1, memo_,
+            "Ne moze se izvrsiti upis u tabelu f_semafor,\r\nza racun broj " + integerNumeral(job_.number));
     }
 
     void priceChanges() {
@@ -91,8 +99,9 @@ public:
             anyWritten = true;
         }
         if (anyWritten) {
-            const std::string sql = "SELECT count(*)  AS broj  FROM F_NIVELACIJA WHERE F_ID_KASE=" +
-                                    number(p_.FID_RACUNA) + " and F_RBR=" + number(job_.number);
+            const std::string sql =
+                "SELECT count(*)  AS broj  FROM F_NIVELACIJA WHERE F_ID_KASE=" + number(p_.FID_RACUNA) +
+                " and F_RBR=" + number(job_.number);
             if (!dm_db_.openSumaRacuna(sql)) fail(dm_db_.ZadnjaGreska());
             setBudget(int(dm_db_.F_SUMA_RACUNA().integer("broj")) * 500 + p_.TARVOREZERVNOVRIJEME);
         }
@@ -129,7 +138,7 @@ public:
         handOver(0, 0, 0, std::string(), "Ne moze se izvrsiti Dnevni izvjestaj!");
     }
 
-private:
+  private:
     std::string number(long long value) const { return SqlBroj(integerNumeral(value), p_.K71B3); }
 
     void setBudget(int milliseconds) {
@@ -139,7 +148,8 @@ private:
     void handOver(int reklBroj, double printMemo, double printRacun, const std::string& memo,
                   const std::string& failure) {
         const bool written = tracker_.handOver(job_, [&] {
-            return UpisiSemafor(dm_db_, job_.number, job_.bookingType, 0, reklBroj, printMemo, printRacun, memo);
+            return UpisiSemafor(dm_db_, job_.number, job_.bookingType, 0, reklBroj, printMemo, printRacun,
+                                memo);
         });
         if (!written) fail(failure);
     }
@@ -162,8 +172,8 @@ private:
         int code = articleCode(codeText);
         if (code == -1) code = addArticle(codeText, group, tax, name, price);
         const int storno = quantity < 0 ? 1 : 0;
-        if (!UpisiStavkuRacuna(dm_db_, job_.number, job_.bookingType, storno, code, group, tax, std::string(), name,
-                               price, quantity)) {
+        if (!UpisiStavkuRacuna(dm_db_, job_.number, job_.bookingType, storno, code, group, tax, std::string(),
+                               name, price, quantity)) {
             fail("Ne moze se insertovati stavka racuna,\r\nza racun broj " + integerNumeral(job_.number));
         }
         crashPoint("row");
@@ -184,7 +194,8 @@ private:
         for (int attempt = 1;; ++attempt) {
             const int code = dm_db_.max("f_roba", "f_sifra_robe") + 1;
             if (UpisiRobu(dm_db_, code, group, tax, std::string(), name, codeText, price)) return code;
-            if (attempt == attempts || !dm_db_.lastErrorIsKeyViolation()) fail("Ne moze se dodati stavka robe!");
+            if (attempt == attempts || !dm_db_.lastErrorIsKeyViolation())
+                fail("Ne moze se dodati stavka robe!");
             if (const int added = articleCode(codeText); added != -1) return added;
         }
     }
@@ -192,9 +203,10 @@ private:
     void payment(CommandRecord& record) {
         const std::string rest = record.restAfterStatus();
         if (rest.empty()) {
-            const std::string sql = "SELECT SUM(F_KOLICINA*F_CIJENA_ROBE)  AS F_TOTAL  FROM F_RACUN WHERE F_ID_KASE=" +
-                                    number(p_.FID_RACUNA) + " and F_RBR=" + number(job_.number) +
-                                    " and TIPKNJIZENJA=" + number(rowBookingType(job_.bookingType));
+            const std::string sql =
+                "SELECT SUM(F_KOLICINA*F_CIJENA_ROBE)  AS F_TOTAL  FROM F_RACUN WHERE F_ID_KASE=" +
+                number(p_.FID_RACUNA) + " and F_RBR=" + number(job_.number) +
+                " and TIPKNJIZENJA=" + number(rowBookingType(job_.bookingType));
             if (!dm_db_.openSumaRacuna(sql)) fail(dm_db_.ZadnjaGreska());
             writePayment(0, dm_db_.F_SUMA_RACUNA().real("F_TOTAL"));
         } else if (rest.size() >= 3) {
@@ -241,8 +253,10 @@ Acceptance accept(const std::vector<std::string>& lines) {
         acceptance.invalid = "fajl ne sadrzi nijedan zapis";
         return acceptance;
     }
-    if (*header + 1 == lines.size()) acceptance.kind = Acceptance::NotYet;
-    else if (text::trim(CommandRecord(lines[*header]).status()) != "__") acceptance.kind = Acceptance::ProcessedAlready;
+    if (*header + 1 == lines.size())
+        acceptance.kind = Acceptance::NotYet;
+    else if (text::trim(CommandRecord(lines[*header]).status()) != "__")
+        acceptance.kind = Acceptance::ProcessedAlready;
     if (acceptance.kind != Acceptance::TakeUp) return acceptance;
 
     char letter = lines[*header][0];
@@ -268,7 +282,7 @@ Acceptance accept(const std::vector<std::string>& lines) {
 }  // namespace
 
 std::optional<std::vector<std::string>> CommandProcessor::readForTakeUp(const std::string& fileName,
-                                                                         FileIdentity& identity) {
+                                                                        FileIdentity& identity) {
     std::set<std::string>& noticed = dm_db_.state().unreadableFilesNoticed;
     const auto unreadable = [&](const std::string& message) {
         if (noticed.insert(fileName).second) Obavijesti(dm_db_.ui(), message);
@@ -317,13 +331,26 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
         JobBuilder builder(dm_db_, lines, job, tracker);
         switch (acceptance.letter) {
             case 'K':
-            case 'S': builder.receipt(acceptance.header, acceptance.memo); break;
-            case 'U': builder.priceChanges(); break;
-            case 'O': builder.deleteArticle(); break;
-            case 'I': builder.officialDeposit(); break;
-            case 'Z': builder.dailyReport(kReportZ); break;
-            case 'X': builder.dailyReport(kReportX); break;
-            default: break;  // no command: nothing to hand over
+            case 'S':
+                builder.receipt(acceptance.header, acceptance.memo);
+                break;
+            case 'U':
+                builder.priceChanges();
+                break;
+            case 'O':
+                builder.deleteArticle();
+                break;
+            case 'I':
+                builder.officialDeposit();
+                break;
+            case 'Z':
+                builder.dailyReport(kReportZ);
+                break;
+            case 'X':
+                builder.dailyReport(kReportX);
+                break;
+            default:
+                break;  // no command: nothing to hand over
         }
     } catch (const std::exception& e) {
         job.outcome = kInvalidFile;

@@ -20,7 +20,7 @@ inline void advanceBrojacObrade(ProcessState& state) {
 // Turns command files into the rows of their jobs, hands each job to the PARTNER
 // and reports its outcome.
 class CommandProcessor {
-public:
+  public:
     CommandProcessor(Tdm_db& dm_db, const Settings& settings) : dm_db_(dm_db), settings_(settings) {}
 
     // One command file from reading to the advanced job number. True when the job
@@ -29,10 +29,11 @@ public:
     // is finished first (JobTracker); while that cannot be done, nothing is taken up.
     bool AnalRacuniKomande(const std::string& fileName);
 
-private:
+  private:
     // The file's lines when it can be read; nullopt when it is gone, or (shown once as a
     // notice) when it is no regular file or cannot be read: not taken up, no number used.
-    std::optional<std::vector<std::string>> readForTakeUp(const std::string& fileName, FileIdentity& identity);
+    std::optional<std::vector<std::string>> readForTakeUp(const std::string& fileName,
+                                                          FileIdentity& identity);
 
     Tdm_db& dm_db_;
     const Settings& settings_;

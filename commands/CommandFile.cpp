@@ -69,7 +69,8 @@ std::vector<std::string> parseCommandLines(std::string_view bytes) {
 void rejectNulBytes(const std::vector<std::string>& lines) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].find('\0') != std::string::npos) {
-            throw CommandFileError("linija " + std::to_string(i + 1) + " sadrzi nedozvoljen znak NUL (kod 0)");
+            throw CommandFileError("linija " + std::to_string(i + 1) +
+                                   " sadrzi nedozvoljen znak NUL (kod 0)");
         }
     }
 }

@@ -12,7 +12,7 @@ namespace fm {
 
 // A command file that cannot be used; the text goes after "Greska:" in the outcome.
 class CommandFileError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -48,7 +48,7 @@ struct FieldReader {
 // One record read up to its status: letter, fields 1 to 3 (","), the status (";").
 // The fields after the status are taken in order with the next* calls.
 class CommandRecord {
-public:
+  public:
     explicit CommandRecord(std::string record);
 
     char letter() const { return record_.empty() ? '\0' : record_[0]; }
@@ -63,7 +63,7 @@ public:
     double nextDecimal();
     void skipField() { nextText(); }
 
-private:
+  private:
     std::string record_;
     FieldReader reader_;
     std::string status_;

@@ -23,24 +23,24 @@ std::string asPrefix(std::string directory) {
 
 // Switches Timer1 on again however the scan ends.
 class Timer1Pause {
-public:
+  public:
     explicit Timer1Pause(Tdm_db& dm_db) : dm_db_(dm_db) { dm_db_.setTimer1Enabled(false); }
     ~Timer1Pause() { dm_db_.setTimer1Enabled(true); }
     Timer1Pause(const Timer1Pause&) = delete;
     Timer1Pause& operator=(const Timer1Pause&) = delete;
 
-private:
+  private:
     Tdm_db& dm_db_;
 };
 
 class ScanInProgress {
-public:
+  public:
     explicit ScanInProgress(bool& scanning) : scanning_(scanning) { scanning_ = true; }
     ~ScanInProgress() { scanning_ = false; }
     ScanInProgress(const ScanInProgress&) = delete;
     ScanInProgress& operator=(const ScanInProgress&) = delete;
 
-private:
+  private:
     bool& scanning_;
 };
 

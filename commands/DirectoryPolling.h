@@ -19,14 +19,14 @@ class DirectoryWatcher;
 // Command files that a scan found processed already, with the size and modification
 // time they had then. Met again unchanged, such a file is counted without being read.
 class ProcessedFiles {
-public:
+  public:
     bool contains(const files::DirectoryEntry& entry) const;
     void remember(const files::DirectoryEntry& entry);
     // Forgets the names that the listing of the directory no longer holds.
     void keepOnly(const std::vector<files::DirectoryEntry>& listing);
     std::size_t size() const { return files_.size(); }
 
-private:
+  private:
     struct Seen {
         std::uint64_t size;
         std::int64_t modifiedMs;
@@ -38,7 +38,7 @@ private:
 // which it has kept its size and modification time: it is taken up once they have
 // stayed so for kSettleMs, so that a file still being written is left alone.
 class SettlingFiles {
-public:
+  public:
     static constexpr int kSettleMs = 200;
 
     // Notes the entry as seen at nowMs; true when it has not changed for kSettleMs.
@@ -48,7 +48,7 @@ public:
     void forget(const std::string& name) { files_.erase(name); }
     void keepOnly(const std::vector<files::DirectoryEntry>& listing);
 
-private:
+  private:
     struct Seen {
         std::uint64_t size;
         std::int64_t modifiedMs;
@@ -61,7 +61,7 @@ private:
 // of the directory brings about. Each matching file is processed to its end before
 // the next one; no scan starts inside another.
 class DirectoryPoller {
-public:
+  public:
     // Runs one scan, for the caller to wrap (a stop waits for the scan's end).
     using ScanRunner = std::function<void(const std::function<void()>&)>;
 
@@ -80,7 +80,7 @@ public:
 
     const ProcessedFiles& processedFiles() const { return processed_; }
 
-private:
+  private:
     enum class Trigger { Timer1, DirectoryChange };
 
     void changeScan();

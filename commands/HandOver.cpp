@@ -10,7 +10,9 @@ namespace fm {
 
 namespace {
 
-std::string number(Tdm_db& dm_db, long long value) { return SqlBroj(integerNumeral(value), dm_db.state().postavke.K71B3); }
+std::string number(Tdm_db& dm_db, long long value) {
+    return SqlBroj(integerNumeral(value), dm_db.state().postavke.K71B3);
+}
 
 std::string jobRow(Tdm_db& dm_db, int jobNumber) {
     return " where F_ID_KASE=" + number(dm_db, dm_db.state().postavke.FID_RACUNA) +
@@ -18,8 +20,11 @@ std::string jobRow(Tdm_db& dm_db, int jobNumber) {
 }
 
 bool createTable(Tdm_db& dm_db) {
-    const auto column = [](const char* name) { return schema::Column{name, schema::ColumnType::Float, 0, false}; };
-    const schema::Table table{"F_PREDAJA", {column("F_ID_KASE"), column("F_RBR"), column("TIPKNJIZENJA")}, {}};
+    const auto column = [](const char* name) {
+        return schema::Column{name, schema::ColumnType::Float, 0, false};
+    };
+    const schema::Table table{
+        "F_PREDAJA", {column("F_ID_KASE"), column("F_RBR"), column("TIPKNJIZENJA")}, {}};
     for (const std::string& statement : schema::createTableStatements(table, dm_db.dialect())) {
         if (!dm_db.sqlexec(statement)) return false;
     }
@@ -32,8 +37,8 @@ bool receipt(int bookingType) { return bookingType < 2; }
 
 bool beginTracedHandOver(Tdm_db& dm_db, int jobNumber, int bookingType) {
     const std::string insert = "insert into F_PREDAJA (F_ID_KASE,F_RBR,TIPKNJIZENJA) values (" +
-                               number(dm_db, dm_db.state().postavke.FID_RACUNA) + "," + number(dm_db, jobNumber) +
-                               "," + number(dm_db, bookingType) + ")";
+                               number(dm_db, dm_db.state().postavke.FID_RACUNA) + "," +
+                               number(dm_db, jobNumber) + "," + number(dm_db, bookingType) + ")";
     if (dm_db.sqlexecWithNext(insert)) return true;
     // Missing on the first hand-over into this database (or made by another till meanwhile).
     createTable(dm_db);
@@ -59,6 +64,8 @@ HandOverState interruptedHandOver(Tdm_db& dm_db, const JobInFlight& job) {
     return HandOverState::Committed;
 }
 
-void forgetHandOver(Tdm_db& dm_db, int jobNumber) { dm_db.sqlexec("delete from F_PREDAJA" + jobRow(dm_db, jobNumber)); }
+void forgetHandOver(Tdm_db& dm_db, int jobNumber) {
+    dm_db.sqlexec("delete from F_PREDAJA" + jobRow(dm_db, jobNumber));
+}
 
 }  // namespace fm

@@ -14,9 +14,12 @@ const char* const kFileName = "MerilonPosao.ini";
 
 const char* stageName(JobStage stage) {
     switch (stage) {
-        case JobStage::Rows: return "ZAPIS";
-        case JobStage::HandingOver: return "PREDAJA";
-        case JobStage::HandedOver: return "PREDAN";
+        case JobStage::Rows:
+            return "ZAPIS";
+        case JobStage::HandingOver:
+            return "PREDAJA";
+        case JobStage::HandedOver:
+            return "PREDAN";
     }
     return "";
 }
@@ -32,10 +35,14 @@ JobStage stageOf(const std::string& name) {
 std::string escaped(const std::string& path) {
     std::string out;
     for (char c : path) {
-        if (c == '%') out += "%25";
-        else if (c == '\r') out += "%0D";
-        else if (c == '\n') out += "%0A";
-        else out += c;
+        if (c == '%')
+            out += "%25";
+        else if (c == '\r')
+            out += "%0D";
+        else if (c == '\n')
+            out += "%0A";
+        else
+            out += c;
     }
     return out;
 }
@@ -44,9 +51,12 @@ std::string unescaped(const std::string& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const std::string code = text.substr(i, 3);
-        if (code == "%25") out += '%';
-        else if (code == "%0D") out += '\r';
-        else if (code == "%0A") out += '\n';
+        if (code == "%25")
+            out += '%';
+        else if (code == "%0D")
+            out += '\r';
+        else if (code == "%0A")
+            out += '\n';
         else {
             out += text[i];
             continue;
@@ -105,14 +115,22 @@ bool JobRecord::load(std::string* error) {
             if (key == "POSAO") {
                 inFlight.stage = stageOf(value);
                 hasJob = true;
-            } else if (key == "FAJL") inFlight.fileName = unescaped(value);
-            else if (key == "VELICINA") inFlight.fileSize = numberOf<std::uint64_t>(value);
-            else if (key == "VRIJEME") inFlight.fileModified = numberOf<std::int64_t>(value);
-            else if (key == "RBR") inFlight.number = numberOf<int>(value);
-            else if (key == "TIPKNJIZENJA") inFlight.bookingType = numberOf<int>(value);
-            else if (key == "CEKANJE") inFlight.budget = numberOf<int>(value);
-            else if (key == "TRAG") inFlight.traced = value == "DA";
-            else if (key == "NEOZNACEN") unmarked.push_back(unmarkedOf(value));
+            } else if (key == "FAJL")
+                inFlight.fileName = unescaped(value);
+            else if (key == "VELICINA")
+                inFlight.fileSize = numberOf<std::uint64_t>(value);
+            else if (key == "VRIJEME")
+                inFlight.fileModified = numberOf<std::int64_t>(value);
+            else if (key == "RBR")
+                inFlight.number = numberOf<int>(value);
+            else if (key == "TIPKNJIZENJA")
+                inFlight.bookingType = numberOf<int>(value);
+            else if (key == "CEKANJE")
+                inFlight.budget = numberOf<int>(value);
+            else if (key == "TRAG")
+                inFlight.traced = value == "DA";
+            else if (key == "NEOZNACEN")
+                unmarked.push_back(unmarkedOf(value));
         }
         if (hasJob && inFlight.fileName.empty()) throw std::invalid_argument("posao bez fajla");
         if (hasJob) job = inFlight;
@@ -130,14 +148,10 @@ bool JobRecord::save(std::string* error) const {
     std::vector<std::string> lines;
     if (job) {
         const JobInFlight& j = *job;
-        lines = {"POSAO=" + std::string(stageName(j.stage)),
-                 "FAJL=" + escaped(j.fileName),
-                 "VELICINA=" + std::to_string(j.fileSize),
-                 "VRIJEME=" + std::to_string(j.fileModified),
-                 "RBR=" + std::to_string(j.number),
-                 "TIPKNJIZENJA=" + std::to_string(j.bookingType),
-                 "CEKANJE=" + std::to_string(j.budget),
-                 std::string("TRAG=") + (j.traced ? "DA" : "NE")};
+        lines = {"POSAO=" + std::string(stageName(j.stage)), "FAJL=" + escaped(j.fileName),
+                 "VELICINA=" + std::to_string(j.fileSize),   "VRIJEME=" + std::to_string(j.fileModified),
+                 "RBR=" + std::to_string(j.number),          "TIPKNJIZENJA=" + std::to_string(j.bookingType),
+                 "CEKANJE=" + std::to_string(j.budget),      std::string("TRAG=") + (j.traced ? "DA" : "NE")};
     }
     for (const UnmarkedFile& u : unmarked) {
         lines.push_back("NEOZNACEN=" + std::to_string(u.outcome) + ";" + std::to_string(u.size) + ";" +

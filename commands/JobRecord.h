@@ -40,7 +40,7 @@ struct UnmarkedFile {
 // "MerilonPosao.ini" beside the settings file: the job in flight and the unmarked
 // files. Written whole through an atomic replace, removed when it holds nothing.
 class JobRecord {
-public:
+  public:
     explicit JobRecord(std::string path) : path_(std::move(path)) {}
 
     // The record's path for a settings file path.
@@ -58,7 +58,7 @@ public:
     std::optional<JobInFlight> job;
     std::vector<UnmarkedFile> unmarked;
 
-private:
+  private:
     std::string path_;
 };
 

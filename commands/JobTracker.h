@@ -28,7 +28,7 @@ std::optional<FileIdentity> identityOf(const std::string& path);
 // its file, so that a job that a crash interrupts is finished by the next start instead
 // of being taken up again, and a file that cannot be marked is never taken up again.
 class JobTracker {
-public:
+  public:
     // Loads the record; a damaged one is shown as a notice and taken as empty.
     JobTracker(Tdm_db& dm_db, const Settings& settings);
 
@@ -54,7 +54,7 @@ public:
     // The job is over: a file left without its mark is remembered, the record cleared.
     void endJob(const std::string& fileName, int outcome, bool fileSettled);
 
-private:
+  private:
     void discardRows(const JobInFlight& job);
     void finishHandedOverJob(const JobInFlight& job);
     void rememberUnmarked(const std::string& fileName, int outcome);

@@ -35,7 +35,8 @@ int waitForPartner(Tdm_db& dm_db, const Job& job) {
 void diagnoseReceiptTimeout(Tdm_db& dm_db, Job& job) {
     const Postavke& p = dm_db.state().postavke;
     const auto number = [&](long long value) { return SqlBroj(integerNumeral(value), p.K71B3); };
-    const std::string jobRows = " Where F_ID_KASE=" + number(p.FID_RACUNA) + " AND F_RBR=" + number(job.number) +
+    const std::string jobRows = " Where F_ID_KASE=" + number(p.FID_RACUNA) +
+                                " AND F_RBR=" + number(job.number) +
                                 " AND TIPKNJIZENJA=" + number(rowBookingType(job.bookingType));
 
     if (BrojStavkiRacuna(dm_db, job.number, job.bookingType) == 0) {
@@ -46,31 +47,39 @@ void diagnoseReceiptTimeout(Tdm_db& dm_db, Job& job) {
                dm_db.up3().hasRow()) {
         const ScratchQuery& item = dm_db.up3();
         job.outcome = kItemsLeft;
-        job.message = "Proces nije izvrsen!\r\nProblem pri prodaji artikla sifra=" + item.text("F_SIFRA_ROBE") +
-                      "\r\n" + "Storno stavka=" + item.text("F_STORNO_STAVKA") + "," +
-                      "Kolicina=" + item.text("F_KOLICINA");
+        job.message =
+            "Proces nije izvrsen!\r\nProblem pri prodaji artikla sifra=" + item.text("F_SIFRA_ROBE") +
+            "\r\n" + "Storno stavka=" + item.text("F_STORNO_STAVKA") + "," +
+            "Kolicina=" + item.text("F_KOLICINA");
     }
     if (job.outcome != kNotFinished) return;
 
     if (BrojStavkiRacuna(dm_db, job.number, job.bookingType) == 0 &&
         BrojPlacanja(dm_db, job.number, job.bookingType) > 0 &&
-        dm_db.sqlopen3("Select F_NACIN_PLACANJA,F_UPLACENO From F_PLACANJE" + jobRows + " Order By TIPKNJIZENJA") &&
+        dm_db.sqlopen3("Select F_NACIN_PLACANJA,F_UPLACENO From F_PLACANJE" + jobRows +
+                       " Order By TIPKNJIZENJA") &&
         dm_db.up3().hasRow()) {
         const ScratchQuery& payment = dm_db.up3();
         job.outcome = kPaymentsLeft;
-        job.message = "Proces nije izvrsen!\r\nProblem pri placanju tip =" + payment.text("F_NACIN_PLACANJA") + "," +
-                      "Uplaceno=" + payment.text("F_UPLACENO");
+        job.message =
+            "Proces nije izvrsen!\r\nProblem pri placanju tip =" + payment.text("F_NACIN_PLACANJA") + "," +
+            "Uplaceno=" + payment.text("F_UPLACENO");
     }
 }
 
 void setFixedMessage(Job& job) {
     switch (job.outcome) {
-        case kSemaforUnreadable: job.message = "Proces nije izvrsen!\r\nNe moze se otvoriti tabela F_SEMAFOR!"; break;
+        case kSemaforUnreadable:
+            job.message = "Proces nije izvrsen!\r\nNe moze se otvoriti tabela F_SEMAFOR!";
+            break;
         case kNotFinished:
             job.message = "Proces nije izvrsen!\r\nPARTNER nije zavrsio proces u predvidjenom vremenu!";
             break;
-        case kPartnerError: job.message = "Proces nije izvrsen!\r\nDetektovana greska pri obradi procesa!"; break;
-        default: break;  // success has none; the others carry theirs
+        case kPartnerError:
+            job.message = "Proces nije izvrsen!\r\nDetektovana greska pri obradi procesa!";
+            break;
+        default:
+            break;  // success has none; the others carry theirs
     }
 }
 
@@ -114,7 +123,8 @@ bool finishJob(Tdm_db& dm_db, const std::string& fileName, Job& job) {
         crashPoint("reported");
         return markOrDelete(dm_db, fileName, job.outcome, true);
     } catch (const std::exception& e) {
-        Obavijesti(dm_db.ui(), "Greska pri zavrsetku posla broj " + integerNumeral(job.number) + "\r\n" + e.what());
+        Obavijesti(dm_db.ui(),
+                   "Greska pri zavrsetku posla broj " + integerNumeral(job.number) + "\r\n" + e.what());
         // An outcome that could not be made sure of is never marked as a success.
         if (job.outcome == kDone) job.outcome = kInvalidFile;
         return markOrDelete(dm_db, fileName, job.outcome, true);

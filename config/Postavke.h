@@ -33,11 +33,11 @@ struct Postavke {
 // Process-wide values shared by the parts of the program for the whole run.
 struct ProcessState {
     Postavke postavke;
-    int BrojRacuna = 0;         // job number of the next command file
-    bool BrojRacunaUcitan = false;  // BrojRacuna was loaded; without it no file is taken up
-    bool BazaOtvorena = false;  // the fiscal database is open
-    int BrojacObrade = 0;       // processing counter, 0 to 9
-    int VrijemeCekanja = 0;     // wait budget of the current job, ms
+    int BrojRacuna = 0;                            // job number of the next command file
+    bool BrojRacunaUcitan = false;                 // BrojRacuna was loaded; without it no file is taken up
+    bool BazaOtvorena = false;                     // the fiscal database is open
+    int BrojacObrade = 0;                          // processing counter, 0 to 9
+    int VrijemeCekanja = 0;                        // wait budget of the current job, ms
     std::set<std::string> unreadableFilesNoticed;  // command files whose reading failed, shown once
 };
 

@@ -32,7 +32,8 @@ bool SnimiBrojRacuna(const Settings& settings, int brojRacuna) {
     std::vector<std::string> lines = text::splitLines(*bytes);
     for (std::string& line : lines) {
         const std::size_t equals = line.find('=');
-        if (equals == std::string::npos || !text::equalsIgnoringCase(line.substr(0, equals), "RBRR")) continue;
+        if (equals == std::string::npos || !text::equalsIgnoringCase(line.substr(0, equals), "RBRR"))
+            continue;
         line = "RBRR=" + std::to_string(brojRacuna);
         return files::writeFileAtomically(path, text::joinLinesCrLf(lines), &error);
     }

@@ -16,7 +16,7 @@ using SettingsTableLookup = std::function<std::optional<std::string>(const std::
 
 // "MerilonSettings.ini" beside the executable, then the settings table, then the default.
 class Settings {
-public:
+  public:
     explicit Settings(std::string settingsFilePath);
 
     const std::string& filePath() const { return path_; }
@@ -27,7 +27,7 @@ public:
     // Throws std::runtime_error when the settings file exists but cannot be read.
     std::string CitajPostavku(const std::string& key, const std::string& defaultValue) const;
 
-private:
+  private:
     std::string path_;
     SettingsTableLookup tableLookup_;
 };

@@ -16,7 +16,7 @@ bool yes(const std::string& value) { return value == "DA"; }
 void readRegisterNumbers(const Settings& settings, Postavke& p, UserInterface& ui) {
     struct Key {
         const char* name;
-        int Postavke::* field;
+        int Postavke::*field;
     };
     static constexpr Key keys[] = {
         {"FID_OBJEKTA", &Postavke::FID_OBJEKTA},       {"FID_POR_STOPA", &Postavke::FID_POR_STOPA},
@@ -27,7 +27,8 @@ void readRegisterNumbers(const Settings& settings, Postavke& p, UserInterface& u
     try {
         for (const Key& key : keys) p.*key.field = toWholeNumber(settings.CitajPostavku(key.name, "1"));
     } catch (const std::exception& e) {
-        ui.showMessage(std::string("Greska u podesavanju settings.ini - ik dkase mora biti broj\r\n") + e.what());
+        ui.showMessage(std::string("Greska u podesavanju settings.ini - ik dkase mora biti broj\r\n") +
+                       e.what());
     }
 }
 

@@ -1,7 +1,6 @@
 #include "db/DM_db_source.h"
 
 #include <QTimer>
-
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -87,9 +86,9 @@ struct Tdm_db::Impl {
     bool sumaRacunaReplaced = false;  // holds literal SQL from the command processing
     std::vector<DatasetView> views = makeViews();
     QTimer timer1;
-    bool connectedOnce = false;   // OtvoriBazuPodataka has succeeded: reconnecting makes sense
-    bool quiet = false;           // after-connect steps of a reconnect show nothing
-    bool outageNoticed = false;   // the notice of the current outage has been shown
+    bool connectedOnce = false;  // OtvoriBazuPodataka has succeeded: reconnecting makes sense
+    bool quiet = false;          // after-connect steps of a reconnect show nothing
+    bool outageNoticed = false;  // the notice of the current outage has been shown
     std::deque<std::string> cleanUps;
 
     DatasetView& view(const std::string& name) {
@@ -103,9 +102,7 @@ struct Tdm_db::Impl {
         return v.open;
     }
 
-    bool runSumaRacuna(std::string* error) {
-        return db_f.select(sumaRacuna.sql(), sumaRacuna, error);
-    }
+    bool runSumaRacuna(std::string* error) { return db_f.select(sumaRacuna.sql(), sumaRacuna, error); }
 
     // Opening F_RACUN tells DSRacun that its data changed: F_SUMA_RACUNA runs again.
     bool openRacun(std::string* error) {
@@ -135,7 +132,8 @@ struct Tdm_db::Impl {
     }
 };
 
-Tdm_db::Tdm_db(ProcessState& state, UserInterface& ui) : state_(state), ui_(ui), impl_(std::make_unique<Impl>()) {
+Tdm_db::Tdm_db(ProcessState& state, UserInterface& ui)
+    : state_(state), ui_(ui), impl_(std::make_unique<Impl>()) {
     impl_->timer1.setInterval(3000);
     impl_->sumaRacuna.reset(sumaRacunaText);
 }
@@ -193,7 +191,8 @@ bool Tdm_db::ensureConnected() {
     if (usable) usable = runCleanUps(&error);
     if (!usable) {
         if (!d.outageNoticed)
-            Obavijesti(ui_, "Nema veze sa bazom podataka! Komande cekaju dok se veza ne uspostavi.\r\n" + error);
+            Obavijesti(ui_,
+                       "Nema veze sa bazom podataka! Komande cekaju dok se veza ne uspostavi.\r\n" + error);
         d.outageNoticed = true;
         return false;
     }
@@ -235,14 +234,15 @@ schema::Dialect Tdm_db::dialect() const { return impl_->db_f.dialect(); }
 
 void Tdm_db::db_fAfterConnect() {
     Impl& d = *impl_;
-    if (TestirajPostojanjePravila(schema::knjigSifraIndexName) == -31 && !sqlexec(schema::knjigSifraIndexStatement))
+    if (TestirajPostojanjePravila(schema::knjigSifraIndexName) == -31 &&
+        !sqlexec(schema::knjigSifraIndexStatement))
         afterConnectMessage("Ne mogu dodati index I_ASC_F_KNJIG_SIFRA na tabelu F_ROBA");
 
     const Postavke& p = state_.postavke;
     const std::pair<const char*, int> filters[] = {
-        {"F_KUPCI", p.FID_KUPACA},       {"F_objekat", p.FID_OBJEKTA},    {"f_por_stope", p.FID_POR_STOPA},
-        {"F_operateri", p.FID_OPERATERA}, {"f_roba", p.FID_ROBA},          {"f_grupe_roba", p.FID_GRUPA_ROBA},
-        {"F_NIVELACIJA", p.FID_RACUNA},  {"F_SEMAFOR", p.FID_RACUNA}};
+        {"F_KUPCI", p.FID_KUPACA},        {"F_objekat", p.FID_OBJEKTA}, {"f_por_stope", p.FID_POR_STOPA},
+        {"F_operateri", p.FID_OPERATERA}, {"f_roba", p.FID_ROBA},       {"f_grupe_roba", p.FID_GRUPA_ROBA},
+        {"F_NIVELACIJA", p.FID_RACUNA},   {"F_SEMAFOR", p.FID_RACUNA}};
     for (const auto& [object, registerNumber] : filters) {
         d.view(object).filter = "F_ID_KASE='" + integerNumeral(registerNumber) + "'";
         d.view(object).filterRegister = registerNumber;
@@ -266,7 +266,8 @@ void Tdm_db::db_fAfterConnect() {
         {"F_RACUN", nullptr}};
     for (const auto& [object, createMessage] : openOrCreate) {
         DatasetView& v = d.view(object);
-        if (v.name == "F_DNEV_IZV" && d.driverName == odbcMySqlDriver) v.table = v.table.withoutColumn("F_DATUM");
+        if (v.name == "F_DNEV_IZV" && d.driverName == odbcMySqlDriver)
+            v.table = v.table.withoutColumn("F_DATUM");
         std::string error;
         const bool opened = v.name == "F_RACUN" ? d.openRacun(&error) : d.openView(v, &error);
         if (opened || !createMessage || error.compare(0, 20, "Table does not exist") != 0) continue;
@@ -288,7 +289,9 @@ void Tdm_db::addArticleCodeIndex() {
     Impl& d = *impl_;
     if (!d.view("f_roba").open) return;
     const auto indexes = d.db_f.indexNames("F_ROBA", nullptr);
-    if (!indexes || std::find(indexes->begin(), indexes->end(), schema::articleCodeIndexName) != indexes->end()) return;
+    if (!indexes ||
+        std::find(indexes->begin(), indexes->end(), schema::articleCodeIndexName) != indexes->end())
+        return;
     std::string error;
     d.runInTransaction(schema::articleCodeIndexStatement(d.db_f.dialect()), &error);
 }
@@ -423,7 +426,8 @@ bool Tdm_db::ExportujPodatke(const std::string& sourceObject, const std::string&
         DatasetView& target = d.view(targetObject);
         std::string error;
         if (!d.openView(source, &error) || !d.openView(target, &error)) throw std::runtime_error(error);
-        sql::ResultSet rows = d.selectOrThrow("select " + source.columns() + " from " + source.table.name + source.where());
+        sql::ResultSet rows =
+            d.selectOrThrow("select " + source.columns() + " from " + source.table.name + source.where());
         for (; rows.hasRow(); rows.next()) {
             if (rows.columnCount() > target.table.columns.size())
                 throw std::runtime_error(target.name + " has fewer columns than " + source.name);
@@ -433,14 +437,23 @@ bool Tdm_db::ExportujPodatke(const std::string& sourceObject, const std::string&
                 columns += (i ? "," : "") + target.table.columns[i].name;
                 values += i ? "," : "";
                 switch (value.kind) {
-                case sql::ResultSet::Value::Kind::Null: values += "NULL"; break;
-                case sql::ResultSet::Value::Kind::Real: values += realNumeral(value.real); break;
-                case sql::ResultSet::Value::Kind::Integer: values += integerNumeral(value.integer); break;
-                case sql::ResultSet::Value::Kind::Text: values += SqlTekst(value.text); break;
+                    case sql::ResultSet::Value::Kind::Null:
+                        values += "NULL";
+                        break;
+                    case sql::ResultSet::Value::Kind::Real:
+                        values += realNumeral(value.real);
+                        break;
+                    case sql::ResultSet::Value::Kind::Integer:
+                        values += integerNumeral(value.integer);
+                        break;
+                    case sql::ResultSet::Value::Kind::Text:
+                        values += SqlTekst(value.text);
+                        break;
                 }
             }
-            if (!d.runInTransaction("insert into " + target.table.name + " (" + columns + ") values (" + values + ")",
-                                    &error))
+            if (!d.runInTransaction(
+                    "insert into " + target.table.name + " (" + columns + ") values (" + values + ")",
+                    &error))
                 throw std::runtime_error(error);
         }
         copied = true;
@@ -455,7 +468,8 @@ bool Tdm_db::ExportujPodatke(const std::string& sourceObject, const std::string&
 
 bool Tdm_db::articleExists(int fidRoba, int sifraRobe) {
     const DatasetView& v = impl_->articleView();
-    const std::string key = "F_ID_KASE=" + integerNumeral(fidRoba) + " and F_SIFRA_ROBE=" + integerNumeral(sifraRobe);
+    const std::string key =
+        "F_ID_KASE=" + integerNumeral(fidRoba) + " and F_SIFRA_ROBE=" + integerNumeral(sifraRobe);
     return impl_->selectOrThrow("select F_SIFRA_ROBE from F_ROBA" + v.where(key)).hasRow();
 }
 
@@ -464,11 +478,12 @@ bool Tdm_db::articleExists(int fidRoba, int sifraRobe) {
 // date from the empty table), a cost that grows with the table.
 std::optional<int> Tdm_db::articleByKnjigSifra(const std::string& knjigSifra) {
     const DatasetView& v = impl_->articleView();
-    sql::ResultSet found =
-        impl_->selectOrThrow("select F_ID_KASE,F_SIFRA_ROBE from F_ROBA where F_KNJIG_SIFRA=" + SqlTekst(knjigSifra));
+    sql::ResultSet found = impl_->selectOrThrow(
+        "select F_ID_KASE,F_SIFRA_ROBE from F_ROBA where F_KNJIG_SIFRA=" + SqlTekst(knjigSifra));
     const bool anyRegister = !v.filtered || v.filter.empty();
     for (; found.hasRow(); found.next()) {
-        if (anyRegister || found.real("F_ID_KASE") == v.filterRegister) return int(found.integer("F_SIFRA_ROBE"));
+        if (anyRegister || found.real("F_ID_KASE") == v.filterRegister)
+            return int(found.integer("F_SIFRA_ROBE"));
     }
     return std::nullopt;
 }
@@ -490,7 +505,8 @@ void Tdm_db::osvjezitabele() {
 
 std::optional<std::string> Tdm_db::settingFromTable(const std::string& upperKey) {
     if (!state_.BazaOtvorena) return std::nullopt;
-    if (!sqlopen("select * from settings where NAZIV =" + SqlTekst(upperKey)) || !up().hasRow()) return std::nullopt;
+    if (!sqlopen("select * from settings where NAZIV =" + SqlTekst(upperKey)) || !up().hasRow())
+        return std::nullopt;
     try {
         return up().text("VRIJEDNOST");
     } catch (const std::exception&) {

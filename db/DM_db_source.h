@@ -18,7 +18,7 @@ class UserInterface;
 // and real() and as "" through text(), as does any column of an empty result.
 // An unknown column throws std::runtime_error.
 class ScratchQuery {
-public:
+  public:
     virtual ~ScratchQuery() = default;
     virtual const std::string& sql() const = 0;
     virtual bool hasRow() const = 0;  // false for an empty result (or none yet)
@@ -31,7 +31,7 @@ public:
 // The data module: the connection db_f to the fiscal database, its table views,
 // the scratch queries up..up4 with their helpers, ZadnjaGreska and the polling timer.
 class Tdm_db {
-public:
+  public:
     Tdm_db(ProcessState& state, UserInterface& ui);
     ~Tdm_db();
     Tdm_db(const Tdm_db&) = delete;
@@ -55,7 +55,7 @@ public:
     // A clean-up statement of a failed job that did not go through: ensureConnected
     // runs it before anything else.
     void cleanUpLater(const std::string& sql);
-    std::string driverName() const;  // trimmed DRIVERNAME (INTRBASE when empty)
+    std::string driverName() const;   // trimmed DRIVERNAME (INTRBASE when empty)
     schema::Dialect dialect() const;  // SQL grammar of the connected engine
 
     // Scratch-query helpers; false with the database's text in ZadnjaGreska.
@@ -124,7 +124,7 @@ public:
     void setTimer1Interval(int milliseconds);
     int timer1Interval() const;
 
-private:
+  private:
     void db_fAfterConnect();
     void addArticleCodeIndex();
     void afterConnectMessage(const std::string& text);

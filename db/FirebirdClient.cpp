@@ -10,7 +10,8 @@ namespace fm {
 void prepareFirebirdClient() {
     if (qEnvironmentVariableIsSet("FIREBIRD")) return;
     const QString dir = QString::fromLocal8Bit(files::executableDirectory()) + QStringLiteral("firebird");
-    if (QDir(dir).exists(QStringLiteral("firebird.conf"))) qputenv("FIREBIRD", QDir::toNativeSeparators(dir).toLocal8Bit());
+    if (QDir(dir).exists(QStringLiteral("firebird.conf")))
+        qputenv("FIREBIRD", QDir::toNativeSeparators(dir).toLocal8Bit());
 }
 
 }  // namespace fm

@@ -48,36 +48,39 @@ bool UpisiStavkuRacuna(Tdm_db& dm_db, int jobNumber, int commandBookingType, int
     return dm_db.sqlexec(
         "insert into F_RACUN  (F_ID_KASE,F_RBR,TIPKNJIZENJA,F_STORNO_STAVKA,F_SIFRA_ROBE,F_SIFRA_GRUPA,"
         "F_BAR_CODE,F_NAZIV_ROBE,F_SIFRA_POR_STOPE,F_CIJENA_ROBE,F_KOLICINA) values ( " +
-        n(fidRacuna(dm_db)) + "," + n(jobNumber) + ", " + n(rowBookingType(commandBookingType)) + ", " + n(storno) +
-        ", " + n(articleCode) + ", " + n(groupCode) + ", " + SqlTekst(barCode) + ", " + SqlTekst(name) + ", " +
-        n(taxCode) + ", " + n.real(price) + "," + n.real(quantity) + ") ");
+        n(fidRacuna(dm_db)) + "," + n(jobNumber) + ", " + n(rowBookingType(commandBookingType)) + ", " +
+        n(storno) + ", " + n(articleCode) + ", " + n(groupCode) + ", " + SqlTekst(barCode) + ", " +
+        SqlTekst(name) + ", " + n(taxCode) + ", " + n.real(price) + "," + n.real(quantity) + ") ");
 }
 
 bool UpisiPlacanje(Tdm_db& dm_db, int jobNumber, int commandBookingType, int paymentMethod, double amount) {
     const Numbers n = numbers(dm_db);
-    return dm_db.sqlexec("insert into F_PLACANJE  (F_ID_KASE,F_RBR,TIPKNJIZENJA,F_NACIN_PLACANJA,F_UPLACENO) values ( " +
-                         n(fidRacuna(dm_db)) + "," + n(jobNumber) + ", " + n(rowBookingType(commandBookingType)) +
-                         ", " + n(paymentMethod) + ", " + n.real(amount) + ") ");
+    return dm_db.sqlexec(
+        "insert into F_PLACANJE  (F_ID_KASE,F_RBR,TIPKNJIZENJA,F_NACIN_PLACANJA,F_UPLACENO) values ( " +
+        n(fidRacuna(dm_db)) + "," + n(jobNumber) + ", " + n(rowBookingType(commandBookingType)) + ", " +
+        n(paymentMethod) + ", " + n.real(amount) + ") ");
 }
 
 bool UpisiSemafor(Tdm_db& dm_db, int jobNumber, int commandBookingType, int sifraKupca, int reklBroj,
                   double printMemo, double printRacun, const std::string& memo) {
     const Numbers n = numbers(dm_db);
     return dm_db.sqlexec(
-        "insert into F_SEMAFOR  (F_ID_KASE,F_RBR,TIPKNJIZENJA,PRINTMEMO,PRINTRACUN,F_SIFRA_KUPCA,F_REKL_BROJ,MEMO)"
+        "insert into F_SEMAFOR  "
+        "(F_ID_KASE,F_RBR,TIPKNJIZENJA,PRINTMEMO,PRINTRACUN,F_SIFRA_KUPCA,F_REKL_BROJ,MEMO)"
         " values ( " +
-        n(fidRacuna(dm_db)) + "," + n(jobNumber) + ", " + n(commandBookingType) + ", " + n.real(printMemo) + ", " +
-        n.real(printRacun) + ", " + n(sifraKupca) + ", " + n(reklBroj) + "," + SqlTekst(memo) + ")");
+        n(fidRacuna(dm_db)) + "," + n(jobNumber) + ", " + n(commandBookingType) + ", " + n.real(printMemo) +
+        ", " + n.real(printRacun) + ", " + n(sifraKupca) + ", " + n(reklBroj) + "," + SqlTekst(memo) + ")");
 }
 
 bool UpisiRobu(Tdm_db& dm_db, int articleCode, int groupCode, int taxCode, const std::string& barCode,
                const std::string& name, const std::string& knjigSifra, double price) {
     const Numbers n = numbers(dm_db);
-    if (!dm_db.sqlexec(" Insert into F_ROBA(F_ID_KASE,F_SIFRA_ROBE,F_SIFRA_GRUPA,F_SIFRA_POR_STOPE,F_BAR_CODE,"
-                       "F_NAZIV_ROBE,F_CIJENA_ROBE,F_KNJIG_SIFRA) Values (" +
-                       n(fidRoba(dm_db)) + "," + n(articleCode) + ", " + n(groupCode) + ", " + n(taxCode) + ", " +
-                       SqlTekst(barCode) + ", " + SqlTekst(name) + ", " + n.real(price) + "," + SqlTekst(knjigSifra) +
-                       ")"))
+    if (!dm_db.sqlexec(
+            " Insert into F_ROBA(F_ID_KASE,F_SIFRA_ROBE,F_SIFRA_GRUPA,F_SIFRA_POR_STOPE,F_BAR_CODE,"
+            "F_NAZIV_ROBE,F_CIJENA_ROBE,F_KNJIG_SIFRA) Values (" +
+            n(fidRoba(dm_db)) + "," + n(articleCode) + ", " + n(groupCode) + ", " + n(taxCode) + ", " +
+            SqlTekst(barCode) + ", " + SqlTekst(name) + ", " + n.real(price) + "," + SqlTekst(knjigSifra) +
+            ")"))
         return false;
     dm_db.refreshArticleView();
     return true;
@@ -92,17 +95,18 @@ bool UpisiNivelaciju(Tdm_db& dm_db, int jobNumber, int articleCode, int groupCod
                   ", F_BAR_CODE=" + SqlTekst(barCode) + ", F_NAZIV_ROBE=" + SqlTekst(name) +
                   ", F_CIJENA_ROBE=" + n.real(newPrice) + " Where F_ID_KASE=" + n(fidRoba(dm_db)) +
                   " AND F_SIFRA_ROBE=" + n(articleCode)
-            : " Insert into F_ROBA(F_ID_KASE,F_SIFRA_ROBE,F_SIFRA_GRUPA,F_SIFRA_POR_STOPE,F_BAR_CODE,F_NAZIV_ROBE,"
+            : " Insert into "
+              "F_ROBA(F_ID_KASE,F_SIFRA_ROBE,F_SIFRA_GRUPA,F_SIFRA_POR_STOPE,F_BAR_CODE,F_NAZIV_ROBE,"
               "F_CIJENA_ROBE) Values (" +
                   n(fidRoba(dm_db)) + "," + n(articleCode) + ", " + n(groupCode) + ", " + n(taxCode) + ", " +
                   SqlTekst(barCode) + ", " + SqlTekst(name) + ", " + n.real(newPrice) + ")";
     if (!dm_db.sqlexec(article)) return false;
     dm_db.refreshArticleView();
-    return dm_db.sqlexec(" Insert into F_NIVELACIJA(F_ID_KASE,F_RBR,F_SIFRA_ROBE,F_SIFRA_GRUPA,F_SIFRA_POR_STOPE,"
-                         "F_BAR_CODE,F_NAZIV_ROBE,F_CIJENA_ROBE) Values (" +
-                         n(fidRacuna(dm_db)) + "," + n(jobNumber) + ", " + n(articleCode) + ", " + n(groupCode) +
-                         ", " + n(taxCode) + ", " + SqlTekst(barCode) + ", " + SqlTekst(name) + ", " +
-                         n.real(newPrice) + ")");
+    return dm_db.sqlexec(
+        " Insert into F_NIVELACIJA(F_ID_KASE,F_RBR,F_SIFRA_ROBE,F_SIFRA_GRUPA,F_SIFRA_POR_STOPE,"
+        "F_BAR_CODE,F_NAZIV_ROBE,F_CIJENA_ROBE) Values (" +
+        n(fidRacuna(dm_db)) + "," + n(jobNumber) + ", " + n(articleCode) + ", " + n(groupCode) + ", " +
+        n(taxCode) + ", " + SqlTekst(barCode) + ", " + SqlTekst(name) + ", " + n.real(newPrice) + ")");
 }
 
 bool ObrisiPlacanja(Tdm_db& dm_db, double jobNumber, double commandBookingType) {

@@ -11,29 +11,48 @@ namespace {
 
 Column key(const char* name) { return {name, ColumnType::Float, 0, true}; }
 Column number(const char* name) { return {name, ColumnType::Float, 0, false}; }
-Column text(const char* name, int size, bool required = false) { return {name, ColumnType::Text, size, required}; }
+Column text(const char* name, int size, bool required = false) {
+    return {name, ColumnType::Text, size, required};
+}
 
-Index primaryKey(const char* name, std::vector<std::string> columns) { return {name, std::move(columns), true}; }
+Index primaryKey(const char* name, std::vector<std::string> columns) {
+    return {name, std::move(columns), true};
+}
 Index ascending(const char* name, const char* column) { return {name, {column}, false}; }
 
 std::vector<Table> makeTables() {
     return {
         {"F_RACUN",
-         {number("F_ID_KASE"), number("F_RBR"), number("TIPKNJIZENJA"), number("F_STORNO_STAVKA"),
-          {"F_SIFRA_ROBE", ColumnType::Float, 0, true}, text("F_BAR_CODE", 14), text("F_NAZIV_ROBE", 32),
-          number("F_SIFRA_POR_STOPE"), number("F_SIFRA_GRUPA"), number("F_CIJENA_ROBE"), number("F_KOLICINA")},
+         {number("F_ID_KASE"),
+          number("F_RBR"),
+          number("TIPKNJIZENJA"),
+          number("F_STORNO_STAVKA"),
+          {"F_SIFRA_ROBE", ColumnType::Float, 0, true},
+          text("F_BAR_CODE", 14),
+          text("F_NAZIV_ROBE", 32),
+          number("F_SIFRA_POR_STOPE"),
+          number("F_SIFRA_GRUPA"),
+          number("F_CIJENA_ROBE"),
+          number("F_KOLICINA")},
          {}},
         {"F_PLACANJE",
          {number("F_ID_KASE"), number("F_RBR"), number("TIPKNJIZENJA"), number("F_NACIN_PLACANJA"),
           number("F_UPLACENO")},
          {}},
         {"F_SEMAFOR",
-         {number("F_ID_KASE"), number("F_RBR"), number("TIPKNJIZENJA"), {"MEMO", ColumnType::Memo, 0, false},
-          number("PRINTMEMO"), number("PRINTRACUN"), number("F_SIFRA_KUPCA"), number("F_REKL_BROJ")},
+         {number("F_ID_KASE"),
+          number("F_RBR"),
+          number("TIPKNJIZENJA"),
+          {"MEMO", ColumnType::Memo, 0, false},
+          number("PRINTMEMO"),
+          number("PRINTRACUN"),
+          number("F_SIFRA_KUPCA"),
+          number("F_REKL_BROJ")},
          {}},
         {"F_ROBA",
          {key("F_ID_KASE"), key("F_SIFRA_ROBE"), text("F_BAR_CODE", 14), text("F_NAZIV_ROBE", 32),
-          number("F_SIFRA_GRUPA"), number("F_SIFRA_POR_STOPE"), number("F_CIJENA_ROBE"), text("F_KNJIG_SIFRA", 16)},
+          number("F_SIFRA_GRUPA"), number("F_SIFRA_POR_STOPE"), number("F_CIJENA_ROBE"),
+          text("F_KNJIG_SIFRA", 16)},
          {primaryKey("PK_F_ROBA", {"F_ID_KASE", "F_SIFRA_ROBE"}), ascending("I_ASC_F_BAR_CODE", "F_BAR_CODE"),
           ascending("I_ASC_F_CIJENA_ROBE", "F_CIJENA_ROBE"), ascending("I_ASC_F_NAZIV_ROBE", "F_NAZIV_ROBE"),
           ascending("I_ASC_F_SIFRA_GRUPA", "F_SIFRA_GRUPA"),
@@ -42,7 +61,8 @@ std::vector<Table> makeTables() {
          {key("F_ID_KASE"), key("F_SIFRA_GRUPA"), text("F_NAZIV_GRUPA", 32)},
          {primaryKey("PK_F_GRUPE_ROBA", {"F_ID_KASE", "F_SIFRA_GRUPA"})}},
         {"F_POR_STOPE",
-         {key("F_ID_KASE"), key("F_SIFRA_POR_STOPE"), text("F_NAZIV_POR_STOPE", 20), number("F_STOPA_POREZA")},
+         {key("F_ID_KASE"), key("F_SIFRA_POR_STOPE"), text("F_NAZIV_POR_STOPE", 20),
+          number("F_STOPA_POREZA")},
          {primaryKey("PK_F_POR_STOPE", {"F_ID_KASE", "F_SIFRA_POR_STOPE"})}},
         {"F_OPERATERI",
          {key("F_ID_KASE"), key("F_SIFRA_OPERATERA"), text("F_NAZIV_OPERATERA", 32),
@@ -53,17 +73,27 @@ std::vector<Table> makeTables() {
           text("F_NAZIV_FIRME", 31), text("F_ADRESA_FIRME", 32), text("F_STAT_BROJ", 32)},
          {primaryKey("PK_F_OBJEKAT", {"F_ID_KASE", "F_RBR"})}},
         {"F_NIVELACIJA",
-         {key("F_ID_KASE"), key("F_RBR"), key("F_SIFRA_ROBE"), text("F_BAR_CODE", 14), text("F_NAZIV_ROBE", 32),
-          number("F_SIFRA_POR_STOPE"), number("F_SIFRA_GRUPA"), number("F_CIJENA_ROBE")},
+         {key("F_ID_KASE"), key("F_RBR"), key("F_SIFRA_ROBE"), text("F_BAR_CODE", 14),
+          text("F_NAZIV_ROBE", 32), number("F_SIFRA_POR_STOPE"), number("F_SIFRA_GRUPA"),
+          number("F_CIJENA_ROBE")},
          {primaryKey("PK_F_NIVELACIJA", {"F_ID_KASE", "F_RBR", "F_SIFRA_ROBE"})}},
         {"F_KUPCI",
          {key("F_ID_KASE"), key("F_SIFRA_KUPCA"), text("F_NAZIV_KUPCA", 32), text("F_ADR_A_KUPCA", 32),
           text("F_ADR_B_KUPCA", 32), text("F_ADR_C_KUPCA", 32), text("F_IBO_KUPCA", 20)},
          {primaryKey("PK_F_KUPCI", {"F_ID_KASE", "F_SIFRA_KUPCA"})}},
         {"F_DNEV_IZV",
-         {key("F_ID_KASE"), key("F_GODINA"), key("F_MJESEC"), key("F_DAN"), key("F_RB_DNEV_IZV"),
-          {"F_DATUM", ColumnType::DateTime, 0, true}, text("F_DATUM_IZV", 12, true), number("F_RBP_FISK_MR"),
-          number("F_RBP_REKL_MR"), number("F_RBP_FISK_VR"), number("F_RBP_REKL_VR"), number("F_BR_STORNO_ART"),
+         {key("F_ID_KASE"),
+          key("F_GODINA"),
+          key("F_MJESEC"),
+          key("F_DAN"),
+          key("F_RB_DNEV_IZV"),
+          {"F_DATUM", ColumnType::DateTime, 0, true},
+          text("F_DATUM_IZV", 12, true),
+          number("F_RBP_FISK_MR"),
+          number("F_RBP_REKL_MR"),
+          number("F_RBP_FISK_VR"),
+          number("F_RBP_REKL_VR"),
+          number("F_BR_STORNO_ART"),
           number("F_BR_IZD_FAKT")},
          {primaryKey("PK_F_DNEV_IZV", {"F_ID_KASE", "F_GODINA", "F_MJESEC", "F_DAN", "F_RB_DNEV_IZV"})}},
         {"F_LOG_RACUN",
@@ -73,7 +103,8 @@ std::vector<Table> makeTables() {
         {"F_LOG_STAVKE",
          {key("F_ID_KASE"), key("F_RBR"), key("F_RBR_STAVKE"), number("TIPKNJIZENJA"), number("F_REZ_KOM"),
           number("F_STATUS_K"), number("F_GRESKA_K"), number("F_KOMANDA"), number("F_SIFRA_ROBE"),
-          number("F_SIFRA_POR_STOPE"), number("F_SIFRA_GRUPA"), number("F_CIJENA_ROBE"), number("F_STATUS_BIT")},
+          number("F_SIFRA_POR_STOPE"), number("F_SIFRA_GRUPA"), number("F_CIJENA_ROBE"),
+          number("F_STATUS_BIT")},
          {primaryKey("PK_F_LOG_STAVKE", {"F_ID_KASE", "F_RBR", "F_RBR_STAVKE"})}},
         {"F_KNJIZENJE", {number("F_SIFRA"), text("F_NAZIV", 32)}, {}},
     };
@@ -84,30 +115,42 @@ std::vector<Table> makeTables() {
 std::string columnType(const Column& column, Dialect dialect) {
     const std::string size = "(" + std::to_string(column.size) + ")";
     switch (dialect) {
-    case Dialect::Firebird:
-        switch (column.type) {
-        case ColumnType::Float: return "DOUBLE PRECISION";
-        case ColumnType::Text: return "VARCHAR" + size + " CHARACTER SET ISO8859_1";
-        case ColumnType::DateTime: return "TIMESTAMP";
-        case ColumnType::Memo: return "BLOB SUB_TYPE TEXT CHARACTER SET ISO8859_1";
-        }
-        break;
-    case Dialect::MariaDB:
-        switch (column.type) {
-        case ColumnType::Float: return "DOUBLE";
-        case ColumnType::Text: return "VARCHAR" + size;
-        case ColumnType::DateTime: return "DATETIME";
-        case ColumnType::Memo: return "LONGTEXT";
-        }
-        break;
-    case Dialect::Standard:
-        switch (column.type) {
-        case ColumnType::Float: return "DOUBLE PRECISION";
-        case ColumnType::Text: return "VARCHAR" + size;
-        case ColumnType::DateTime: return "TIMESTAMP";
-        case ColumnType::Memo: return "TEXT";
-        }
-        break;
+        case Dialect::Firebird:
+            switch (column.type) {
+                case ColumnType::Float:
+                    return "DOUBLE PRECISION";
+                case ColumnType::Text:
+                    return "VARCHAR" + size + " CHARACTER SET ISO8859_1";
+                case ColumnType::DateTime:
+                    return "TIMESTAMP";
+                case ColumnType::Memo:
+                    return "BLOB SUB_TYPE TEXT CHARACTER SET ISO8859_1";
+            }
+            break;
+        case Dialect::MariaDB:
+            switch (column.type) {
+                case ColumnType::Float:
+                    return "DOUBLE";
+                case ColumnType::Text:
+                    return "VARCHAR" + size;
+                case ColumnType::DateTime:
+                    return "DATETIME";
+                case ColumnType::Memo:
+                    return "LONGTEXT";
+            }
+            break;
+        case Dialect::Standard:
+            switch (column.type) {
+                case ColumnType::Float:
+                    return "DOUBLE PRECISION";
+                case ColumnType::Text:
+                    return "VARCHAR" + size;
+                case ColumnType::DateTime:
+                    return "TIMESTAMP";
+                case ColumnType::Memo:
+                    return "TEXT";
+            }
+            break;
     }
     throw std::logic_error("unknown column type");
 }
@@ -172,8 +215,9 @@ std::vector<std::string> createTableStatements(std::string_view tableName, Diale
 }
 
 std::string articleCodeIndexStatement(Dialect dialect) {
-    return dialect == Dialect::Firebird ? "CREATE DESCENDING INDEX I_DESC_F_SIFRA_ROBE ON F_ROBA (F_SIFRA_ROBE)"
-                                        : "CREATE INDEX I_DESC_F_SIFRA_ROBE ON F_ROBA (F_SIFRA_ROBE DESC)";
+    return dialect == Dialect::Firebird
+               ? "CREATE DESCENDING INDEX I_DESC_F_SIFRA_ROBE ON F_ROBA (F_SIFRA_ROBE)"
+               : "CREATE INDEX I_DESC_F_SIFRA_ROBE ON F_ROBA (F_SIFRA_ROBE DESC)";
 }
 
 }  // namespace fm::schema

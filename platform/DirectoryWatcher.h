@@ -9,7 +9,7 @@ namespace fm {
 // Change notification for one directory (entries created, removed, renamed) and a
 // one-shot recheck, both delivered by the event loop to one handler.
 class DirectoryWatcher {
-public:
+  public:
     DirectoryWatcher();
     ~DirectoryWatcher();
     DirectoryWatcher(const DirectoryWatcher&) = delete;
@@ -25,7 +25,7 @@ public:
     // Calls the handler once after the delay; a recheck already due sooner stays.
     void recheckAfter(int milliseconds);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-
 #include <iterator>
 
 #ifdef _WIN32
@@ -155,7 +154,8 @@ bool writeFileAtomically(const std::string& path, const std::string& bytes, std:
     if (!MoveFileExW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(temporary).utf16()),
                      reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(target).utf16()),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        setError(error, "Ne moze se zamijeniti fajl " + path + " (greska " + std::to_string(GetLastError()) + ")");
+        setError(error,
+                 "Ne moze se zamijeniti fajl " + path + " (greska " + std::to_string(GetLastError()) + ")");
         QFile::remove(temporary);
         return false;
     }

@@ -18,7 +18,7 @@ struct DirectoryEntry {
 // The directory of the running executable, with a trailing separator.
 std::string executableDirectory();
 
-bool fileExists(const std::string& path);       // an existing entry that is not a directory
+bool fileExists(const std::string& path);  // an existing entry that is not a directory
 bool directoryExists(const std::string& path);
 
 // The entry of one path as a directory search gives it; nullopt when there is none.

@@ -7,7 +7,7 @@ namespace fm {
 // What the program's logic needs from the desktop: notices at the tray icon,
 // modal boxes and waits that keep the event loop turning. Texts are single-byte.
 class UserInterface {
-public:
+  public:
     virtual ~UserInterface() = default;
 
     // Balloon at the tray icon: title cut at 63, text at 255 characters,

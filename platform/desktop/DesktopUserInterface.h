@@ -2,7 +2,6 @@
 
 #include <QPointer>
 #include <QSystemTrayIcon>
-
 #include <string>
 
 #include "platform/UserInterface.h"
@@ -13,7 +12,7 @@ namespace fm::desktop {
 // notices are balloons at the tray icon and the boxes are modal. Without one nobody
 // can answer a box, so the log is all there is and nothing blocks.
 class DesktopUserInterface : public UserInterface {
-public:
+  public:
     // Title of every box; the executable's name until the program sets its own.
     void setApplicationTitle(const std::string& title) { title_ = title; }
     const std::string& applicationTitle() const { return title_; }
@@ -35,7 +34,7 @@ public:
     static constexpr std::size_t kTextLimit = 255;
     static constexpr int kNoticeMilliseconds = 10000;
 
-private:
+  private:
     bool balloonsShown() const;
 
     std::string title_ = "FMerilon";

@@ -1,14 +1,14 @@
 #include "platform/desktop/Log.h"
 
 #include <QDateTime>
-
 #include <iostream>
 #include <string>
 
 namespace fm::desktop {
 
 void logLine(std::string_view kind, std::string_view text) {
-    std::string line = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
+    std::string line =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
     line += " [FMerilon ";
     line += kind;
     line += "] ";

@@ -1,7 +1,6 @@
 #include "platform/desktop/ProcessFormats.h"
 
 #include <QLocale>
-
 #include <clocale>
 #include <locale>
 

@@ -4,15 +4,17 @@
 #include <string>
 
 #ifdef _WIN32
+#include <windows.h>
+
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
-#include <windows.h>
 #else
-#include <QStandardPaths>
+#include <unistd.h>
+
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <unistd.h>
+#include <QStandardPaths>
 #endif
 
 namespace fm::desktop {
@@ -29,7 +31,7 @@ UINT PorukaPrograma() {
 // Sees every window message of the process before Qt handles it: the registered
 // message "FMERILON" is answered here and not passed on.
 class HandOverFilter : public QAbstractNativeEventFilter {
-public:
+  public:
     explicit HandOverFilter(SingleInstance& owner) : owner_(owner) {}
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override {
         if (eventType != "windows_generic_MSG") return false;
@@ -39,7 +41,7 @@ public:
         return true;
     }
 
-private:
+  private:
     SingleInstance& owner_;
 };
 
@@ -110,12 +112,14 @@ bool SingleInstance::acquire() {
     }
 
     // A server file left behind by a copy that crashed refuses connections.
-    if (socket.error() == QLocalSocket::ConnectionRefusedError) QLocalServer::removeServer(serverName());
+    if (socket.error() == QLocalSocket::ConnectionRefusedError)
+        QLocalServer::removeServer(serverName());
     else if (socket.error() != QLocalSocket::ServerNotFoundError) {
         throw std::runtime_error(socket.errorString().toStdString());
     }
     impl_->server.setSocketOptions(QLocalServer::UserAccessOption);
-    if (!impl_->server.listen(serverName())) throw std::runtime_error(impl_->server.errorString().toStdString());
+    if (!impl_->server.listen(serverName()))
+        throw std::runtime_error(impl_->server.errorString().toStdString());
     return true;
 }
 

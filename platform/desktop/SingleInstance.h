@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-
 #include <memory>
 
 namespace fm::desktop {
@@ -13,7 +12,7 @@ namespace fm::desktop {
 // in the user's runtime directory.
 class SingleInstance : public QObject {
     Q_OBJECT
-public:
+  public:
     SingleInstance();
     ~SingleInstance() override;
 
@@ -25,10 +24,10 @@ public:
     // From now on a request of another copy emits handOverRequested.
     void installHandOverHook();
 
-signals:
+  signals:
     void handOverRequested();
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

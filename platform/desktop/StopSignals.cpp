@@ -1,12 +1,12 @@
 #include "platform/desktop/StopSignals.h"
 
 #ifndef _WIN32
-#include <QSocketNotifier>
-
-#include <csignal>
 #include <fcntl.h>
-#include <stdexcept>
 #include <unistd.h>
+
+#include <QSocketNotifier>
+#include <csignal>
+#include <stdexcept>
 #endif
 
 namespace fm::desktop {

@@ -11,7 +11,7 @@ namespace fm::desktop {
 // session's end reaches the program as a window message.
 class StopSignals : public QObject {
     Q_OBJECT
-public:
+  public:
     StopSignals();
     ~StopSignals() override;
 
@@ -20,10 +20,10 @@ public:
     // down in a thread of its own, racing the program's orderly end.
     void takeOver();
 
-signals:
+  signals:
     void stopRequested();
 
-private:
+  private:
     QSocketNotifier* notifier_ = nullptr;
 };
 

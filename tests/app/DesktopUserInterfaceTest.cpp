@@ -1,12 +1,10 @@
 // Without a display (QT_QPA_PLATFORM=offscreen): everything goes to the log and nothing blocks.
-#include "platform/desktop/DesktopUserInterface.h"
-
-#include <QTimer>
-
-#include <string>
-
 #include <gtest/gtest.h>
 
+#include <QTimer>
+#include <string>
+
+#include "platform/desktop/DesktopUserInterface.h"
 #include "tests/app/LogCapture.h"
 
 namespace fm::desktop {
@@ -18,7 +16,8 @@ TEST(DesktopUserInterface, NoticesAreCutToTheirLimits) {
     const std::string title = std::string(63, 'T') + "cut";
     const std::string text = std::string(255, 'x') + "y";
     ui.PrikaziObavijest(title, text);
-    EXPECT_TRUE(log.contains("[FMerilon obavijest] " + std::string(63, 'T') + ": " + std::string(255, 'x') + "\n"))
+    EXPECT_TRUE(
+        log.contains("[FMerilon obavijest] " + std::string(63, 'T') + ": " + std::string(255, 'x') + "\n"))
         << log.text();
     EXPECT_FALSE(log.contains("cut"));
 }
@@ -27,7 +26,8 @@ TEST(DesktopUserInterface, ObavijestiLogsTheTextAloneWithItsLineBreaksShown) {
     DesktopUserInterface ui;
     test::LogCapture log;
     Obavijesti(ui, "Neispravan fajl C:\\RACUNI\\1.inp\r\nGreska:tekst");
-    EXPECT_TRUE(log.contains("[FMerilon obavijest] Neispravan fajl C:\\RACUNI\\1.inp | Greska:tekst\n")) << log.text();
+    EXPECT_TRUE(log.contains("[FMerilon obavijest] Neispravan fajl C:\\RACUNI\\1.inp | Greska:tekst\n"))
+        << log.text();
 }
 
 TEST(DesktopUserInterface, BoxesAndTheStopQuestionGoToTheLogWithoutBlocking) {

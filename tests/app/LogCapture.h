@@ -9,13 +9,14 @@ namespace fm::test {
 // Occurrences of the fragment in the text.
 inline int countOf(const std::string& text, const std::string& fragment) {
     int count = 0;
-    for (std::size_t at = text.find(fragment); at != std::string::npos; at = text.find(fragment, at + 1)) ++count;
+    for (std::size_t at = text.find(fragment); at != std::string::npos; at = text.find(fragment, at + 1))
+        ++count;
     return count;
 }
 
 // What the program logs on stderr while it lives.
 class LogCapture {
-public:
+  public:
     LogCapture() : previous_(std::cerr.rdbuf(captured_.rdbuf())) {}
     ~LogCapture() { std::cerr.rdbuf(previous_); }
     LogCapture(const LogCapture&) = delete;
@@ -24,7 +25,7 @@ public:
     std::string text() const { return captured_.str(); }
     bool contains(const std::string& fragment) const { return text().find(fragment) != std::string::npos; }
 
-private:
+  private:
     std::ostringstream captured_;
     std::streambuf* previous_;
 };

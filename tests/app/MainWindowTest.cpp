@@ -1,18 +1,16 @@
 // The main window on the offscreen platform: no tray, so the stop question is answered
 // No and the window minimises instead of hiding in the tray.
-#include "app/U_Merilon.h"
+#include <gtest/gtest.h>
 
 #include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTest>
-
 #include <memory>
 #include <string>
 
-#include <gtest/gtest.h>
-
 #include "app/StopControl.h"
+#include "app/U_Merilon.h"
 #include "config/Postavke.h"
 #include "config/Settings.h"
 #include "platform/desktop/DesktopUserInterface.h"
@@ -24,7 +22,7 @@ namespace fm {
 namespace {
 
 class MainWindow : public ::testing::Test {
-protected:
+  protected:
     void create(const std::string& settingsText) {
         dir.write("MerilonSettings.ini", settingsText);
         settings = std::make_unique<Settings>(dir.file("MerilonSettings.ini"));

@@ -1,16 +1,14 @@
 // Number text of the whole process on a machine whose regional settings write "1,5".
-#include "platform/desktop/ProcessFormats.h"
+#include <gtest/gtest.h>
 
 #include <QLocale>
-
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
 
-#include <gtest/gtest.h>
-
+#include "platform/desktop/ProcessFormats.h"
 #include "tests/support/TempDir.h"
 
 namespace fm::desktop {
@@ -23,14 +21,16 @@ std::string printed(double value) {
 }
 
 class BosnianMachine : public ::testing::Test {
-protected:
+  protected:
     // What the application object does with LANG=bs_BA.UTF-8: the C locale from the
     // environment, Qt's default locale from the system.
     void SetUp() override {
-        const std::string command = "localedef -i bs_BA -f UTF-8 " + locales.path() + "bs_BA.UTF-8 >/dev/null 2>&1";
+        const std::string command =
+            "localedef -i bs_BA -f UTF-8 " + locales.path() + "bs_BA.UTF-8 >/dev/null 2>&1";
         if (std::system(command.c_str()) != 0) GTEST_SKIP() << "localedef cannot build bs_BA.UTF-8 here";
         ::setenv("LOCPATH", locales.path().c_str(), 1);
-        if (!std::setlocale(LC_ALL, "bs_BA.UTF-8") || printed(1.5) != "1,5") GTEST_SKIP() << "bs_BA not in effect";
+        if (!std::setlocale(LC_ALL, "bs_BA.UTF-8") || printed(1.5) != "1,5")
+            GTEST_SKIP() << "bs_BA not in effect";
         QLocale::setDefault(QLocale(QLocale::Bosnian, QLocale::BosniaAndHerzegowina));
     }
     void TearDown() override {

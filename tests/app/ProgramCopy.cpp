@@ -1,12 +1,11 @@
 #include "tests/app/ProgramCopy.h"
 
-#include <QDeadlineTimer>
-#include <QProcessEnvironment>
-
-#include <filesystem>
-
 #include <gtest/gtest.h>
 #include <signal.h>
+
+#include <QDeadlineTimer>
+#include <QProcessEnvironment>
+#include <filesystem>
 
 namespace fm::test {
 
@@ -29,7 +28,8 @@ void ProgramCopy::addFirebirdConfiguration() {
 }
 
 void ProgramCopy::start(const std::string& meetingDir) {
-    fs::permissions(meetingDir, fs::perms::owner_all, fs::perm_options::replace);  // a runtime directory is private
+    fs::permissions(meetingDir, fs::perms::owner_all,
+                    fs::perm_options::replace);  // a runtime directory is private
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(meetingDir));
     process_.setProcessEnvironment(environment);

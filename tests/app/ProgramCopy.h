@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QProcess>
-
 #include <optional>
 #include <string>
 
@@ -14,7 +13,7 @@ namespace fm::test {
 // "MerilonSettings.ini" beside it (the program reads its files beside the executable
 // it really is, so a symbolic link would not do). Its log is stderr.
 class ProgramCopy {
-public:
+  public:
     explicit ProgramCopy(const std::string& settingsText);
     ~ProgramCopy();
     ProgramCopy(const ProgramCopy&) = delete;
@@ -45,7 +44,7 @@ public:
     std::optional<int> endWithSigterm();
     void killLikeACrash();  // SIGKILL: nothing of the program's own clean-up runs
 
-private:
+  private:
     void readLog();
 
     TempDir dir_;

@@ -1,13 +1,12 @@
 // The real program on a fresh embedded database, without a display.
+#include <gtest/gtest.h>
+
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
-
 #include <csignal>
 #include <filesystem>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "tests/app/ProgramCopy.h"
 #include "tests/support/FreshDatabase.h"
@@ -17,10 +16,10 @@ namespace fm::test {
 namespace {
 
 class OnADatabase : public ::testing::Test {
-protected:
+  protected:
     void start(const std::string& settings) {
-        program = std::make_unique<ProgramCopy>("F_BROJ_KASE=AB1234\r\nTARVOPROVJERIISTANCU=NE\r\nTARVOLOCALDIR=" +
-                                                input() + "\r\n" + settings);
+        program = std::make_unique<ProgramCopy>(
+            "F_BROJ_KASE=AB1234\r\nTARVOPROVJERIISTANCU=NE\r\nTARVOLOCALDIR=" + input() + "\r\n" + settings);
         std::filesystem::create_directory(input());
         program->addFirebirdConfiguration();
         program->dir().write("database.ini", FreshDatabase::iniText(database.path()));
@@ -46,7 +45,8 @@ protected:
     }
 
     void TearDown() override {
-        if (QSqlDatabase::contains(QStringLiteral("watch"))) QSqlDatabase::removeDatabase(QStringLiteral("watch"));
+        if (QSqlDatabase::contains(QStringLiteral("watch")))
+            QSqlDatabase::removeDatabase(QStringLiteral("watch"));
     }
 
     TempDir meeting;
@@ -63,7 +63,8 @@ TEST_F(OnADatabase, SigtermDuringAJobEndsTheProgramOnlyAfterTheJob) {
 
     program->sendSignal(SIGTERM);
     EXPECT_EQ(program->waitForExit(30000), 0);
-    EXPECT_NE(program->log().find("zaustavljanje po zavrsetku posla u toku"), std::string::npos) << program->log();
+    EXPECT_NE(program->log().find("zaustavljanje po zavrsetku posla u toku"), std::string::npos)
+        << program->log();
     const std::string marked = meeting.read("in/z.inp");
     EXPECT_EQ(marked.find("__;"), std::string::npos) << marked;
     EXPECT_NE(program->dir().read("MerilonSettings.ini").find("RBRR=8"), std::string::npos);
@@ -82,9 +83,10 @@ TEST_F(OnADatabase, WithoutAJobNumberNoFileIsTakenUp) {
     start("TARVODBDRIVERAUTOMATICTIMER=100\r\nRBRR=abc\r\n");
     meeting.write("in/z.inp", "Z,P1,_,______,__;\r\n\r\n");
     ASSERT_TRUE(program->waitForLog("pokrenut, baza otvorena")) << program->log();
-    EXPECT_NE(program->log().find("[FMerilon obavijest] Komandni fajlovi se ne obradjuju: knjigovodstveni broj "
-                                  "racuna nije ucitan!"),
-              std::string::npos)
+    EXPECT_NE(
+        program->log().find("[FMerilon obavijest] Komandni fajlovi se ne obradjuju: knjigovodstveni broj "
+                            "racuna nije ucitan!"),
+        std::string::npos)
         << program->log();
     QTest::qWait(500);
     EXPECT_EQ(meeting.read("in/z.inp"), "Z,P1,_,______,__;\r\n\r\n");

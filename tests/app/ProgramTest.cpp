@@ -1,10 +1,10 @@
 // The real program, started without a display: what it logs and how it ends.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <filesystem>
 #include <string>
-
-#include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "tests/app/ProgramCopy.h"
 #include "tests/support/TempDir.h"
@@ -68,7 +68,8 @@ TEST(Headless, RunsLogsItsNoticesAndEndsCleanlyOnSigterm) {
     const std::string log = program.log();
     EXPECT_NE(log.find("[FMerilon dogadjaj] pokretanje, obavijesti samo u logu"), std::string::npos) << log;
     const auto message = log.find("[FMerilon poruka] Neki od brojeva racuna je neispravan!\n");
-    const auto notice = log.find("[FMerilon obavijest] Ne moze se procitati pocetni knjigovodstveni broj racuna!\n");
+    const auto notice =
+        log.find("[FMerilon obavijest] Ne moze se procitati pocetni knjigovodstveni broj racuna!\n");
     ASSERT_NE(message, std::string::npos) << log;
     ASSERT_NE(notice, std::string::npos) << log;
     EXPECT_LT(message, notice);
@@ -92,7 +93,8 @@ TEST(BadSettings, ANonNumericRegisterNumberIsReportedOnceAndStartUpGoesOn) {
     program.start(meeting.path());
     ASSERT_TRUE(program.waitUntilRunning()) << program.log();
     const std::string log = program.log();
-    EXPECT_EQ(countOf(log, "[FMerilon poruka] Greska u podesavanju settings.ini - ik dkase mora biti broj | "), 1)
+    EXPECT_EQ(
+        countOf(log, "[FMerilon poruka] Greska u podesavanju settings.ini - ik dkase mora biti broj | "), 1)
         << log;
     EXPECT_NE(log.find("prva"), std::string::npos) << log;
     EXPECT_EQ(program.endWithSigterm(), 0);
@@ -117,7 +119,8 @@ TEST(BadSettings, AFiscalRegisterNumberOfFiveCharactersEndsTheProgramAfterTheSho
 TEST(BadSettings, ASettingsFileThatCannotBeReadEndsTheProgramWithItsError) {
     TempDir meeting;
     ProgramCopy program("");
-    std::filesystem::create_symlink("/proc/self/mem", program.dir().file("MerilonSettings.ini"));  // read fails: EIO
+    std::filesystem::create_symlink("/proc/self/mem",
+                                    program.dir().file("MerilonSettings.ini"));  // read fails: EIO
     program.start(meeting.path());
     EXPECT_EQ(program.waitForExit(), 2);
     EXPECT_EQ(countOf(program.log(), "[FMerilon greska] "), 1) << program.log();
@@ -147,7 +150,8 @@ TEST(Database, ADatabaseThatCannotBeOpenedIsReportedAndTheProgramStaysWithoutIt)
     TempDir meeting;
     ProgramCopy program(kNoCheck);
     program.addFirebirdConfiguration();
-    program.dir().write("database.ini", "DRIVERNAME=INTRBASE\r\nDATABASE=" + program.dir().file("missing.fdb") + "\r\n");
+    program.dir().write("database.ini",
+                        "DRIVERNAME=INTRBASE\r\nDATABASE=" + program.dir().file("missing.fdb") + "\r\n");
     program.start(meeting.path());
     ASSERT_TRUE(program.waitUntilRunning()) << program.log();
     EXPECT_EQ(countOf(program.log(), "[FMerilon poruka] GRESKA! NE MOGU OTVORITI  BAZU PODATAKA | "), 1)

@@ -1,7 +1,6 @@
-#include "app/Startup.h"
-
 #include <gtest/gtest.h>
 
+#include "app/Startup.h"
 #include "config/Postavke.h"
 #include "config/Settings.h"
 #include "tests/support/RecordingUserInterface.h"
@@ -11,7 +10,7 @@ namespace fm {
 namespace {
 
 class ReadingAtCreate : public ::testing::Test {
-protected:
+  protected:
     bool read(const std::string& settingsText) {
         dir.write("MerilonSettings.ini", settingsText);
         return readSettingsAtCreate(Settings(dir.file("MerilonSettings.ini")), state, ui);

@@ -1,13 +1,12 @@
-#include "app/StopControl.h"
+#include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
-
 #include <stdexcept>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "app/StopControl.h"
 
 namespace fm {
 namespace {

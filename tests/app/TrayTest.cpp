@@ -1,17 +1,16 @@
 // The real program on a display with a system tray (Xvfb with trayer in CI), driven
 // with xdotool. Skipped without a DISPLAY that has a tray. Screenshots of the window
 // and of a notice are left in the build's screenshots folder.
+#include <gtest/gtest.h>
+
 #include <QByteArray>
 #include <QProcess>
 #include <QStringList>
 #include <QTest>
-
 #include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "tests/app/ProgramCopy.h"
 #include "tests/support/TempDir.h"
@@ -28,8 +27,8 @@ std::string run(const QString& program, const QStringList& arguments) {
 
 std::vector<std::string> visibleWindows(qint64 pid) {
     std::vector<std::string> windows;
-    const QString out = QString::fromStdString(
-        run("xdotool", {"search", "--onlyvisible", "--pid", QString::number(pid)}));
+    const QString out =
+        QString::fromStdString(run("xdotool", {"search", "--onlyvisible", "--pid", QString::number(pid)}));
     for (const QString& id : out.split('\n', Qt::SkipEmptyParts)) windows.push_back(id.toStdString());
     return windows;
 }
@@ -42,16 +41,17 @@ std::string windowName(const std::string& id) {
 }
 
 bool isTooltip(const std::string& id) {
-    return run("xprop", {"-id", QString::fromStdString(id), "_NET_WM_WINDOW_TYPE"}).find("_NET_WM_WINDOW_TYPE_TOOLTIP") !=
-           std::string::npos;
+    return run("xprop", {"-id", QString::fromStdString(id), "_NET_WM_WINDOW_TYPE"})
+               .find("_NET_WM_WINDOW_TYPE_TOOLTIP") != std::string::npos;
 }
 
 // The icon is the program's one window embedded into another (the tray's).
 bool isEmbedded(const std::string& id) {
     const std::string tree = run("xwininfo", {"-id", QString::fromStdString(id), "-tree"});
     const std::size_t parent = tree.find("Parent window id:");
-    return parent != std::string::npos && tree.substr(parent, tree.find('\n', parent) - parent).find("(the root window)") ==
-                                              std::string::npos;
+    return parent != std::string::npos &&
+           tree.substr(parent, tree.find('\n', parent) - parent).find("(the root window)") ==
+               std::string::npos;
 }
 
 using WindowTest = std::function<bool(const std::string&)>;
@@ -78,8 +78,8 @@ std::string findTrayIcon(qint64 pid) { return findWindow(pid, isEmbedded); }
 
 void clickIcon(const std::string& icon, const char* button, const char* repeat) {
     run("xdotool", {"mousemove", "0", "700"});
-    run("xdotool", {"mousemove", "--window", QString::fromStdString(icon), "8", "8", "click", "--repeat", repeat,
-                    "--delay", "80", button});
+    run("xdotool", {"mousemove", "--window", QString::fromStdString(icon), "8", "8", "click", "--repeat",
+                    repeat, "--delay", "80", button});
 }
 
 void pressKey(const std::string& window, const char* key) {
@@ -93,7 +93,8 @@ struct Area {
 
 Area areaOf(const std::string& window) {
     Area area;
-    const QString shell = QString::fromStdString(run("xdotool", {"getwindowgeometry", "--shell", QString::fromStdString(window)}));
+    const QString shell = QString::fromStdString(
+        run("xdotool", {"getwindowgeometry", "--shell", QString::fromStdString(window)}));
     for (const QString& line : shell.split('\n')) {
         const int value = line.section('=', 1).toInt();
         if (line.startsWith("X=")) area.x = value;
@@ -113,13 +114,14 @@ Area upToTheTopRight(const Area& area) {
 
 void screenshot(const char* name, const Area& area) {
     std::filesystem::create_directories(FMERILON_SCREENSHOT_DIR);
-    const QString crop = QStringLiteral("%1x%2+%3+%4").arg(area.width).arg(area.height).arg(area.x).arg(area.y);
+    const QString crop =
+        QStringLiteral("%1x%2+%3+%4").arg(area.width).arg(area.height).arg(area.x).arg(area.y);
     run("import", {"-window", "root", "-crop", crop, "+repage",
                    QString::fromStdString(std::string(FMERILON_SCREENSHOT_DIR) + "/" + name)});
 }
 
 class Tray : public ::testing::Test {
-protected:
+  protected:
     // Starts the program; false (and the test is skipped) without a display with a tray.
     bool startOnTheTray(const std::string& settings) {
         if (qEnvironmentVariableIsEmpty("DISPLAY")) return false;
@@ -144,7 +146,8 @@ TEST_F(Tray, TheIconAppearsANoticeIsShownAndTheWindowGoesIntoTheTray) {
     ASSERT_FALSE(box.empty()) << program->log();
     pressKey(box, "Return");
 
-    ASSERT_TRUE(program->waitForLog("[FMerilon obavijest] Ne moze se procitati pocetni knjigovodstveni broj racuna!"));
+    ASSERT_TRUE(program->waitForLog(
+        "[FMerilon obavijest] Ne moze se procitati pocetni knjigovodstveni broj racuna!"));
     EXPECT_FALSE(findTrayIcon(program->pid()).empty());
     const std::string balloon = findWindow(program->pid(), isTooltip);
     EXPECT_FALSE(balloon.empty());
@@ -183,9 +186,8 @@ TEST_F(Tray, BackFromTheTrayAndStoppedThroughTheStopQuestion) {
 
     // The tray menu's only item, then Yes: the program ends with exit code 0.
     clickIcon(icon, "3", "1");
-    const std::string menu = findWindow(program->pid(), [&](const std::string& id) {
-        return !isEmbedded(id) && windowName(id).empty();
-    });
+    const std::string menu = findWindow(
+        program->pid(), [&](const std::string& id) { return !isEmbedded(id) && windowName(id).empty(); });
     ASSERT_FALSE(menu.empty());
     run("xdotool", {"mousemove", "--window", QString::fromStdString(menu), "30", "10", "click", "1"});
     confirm = findWindow(program->pid(), named("Confirm"));

@@ -1,10 +1,9 @@
 // Test entry for suites that need widgets; the platform comes from QT_QPA_PLATFORM.
 // Listing the tests needs no application object (and no display).
-#include <QApplication>
-
-#include <memory>
-
 #include <gtest/gtest.h>
+
+#include <QApplication>
+#include <memory>
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

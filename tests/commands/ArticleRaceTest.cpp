@@ -16,7 +16,7 @@ namespace {
 const char* const articleInsert = " Insert into F_ROBA(";
 
 class ArticleRace : public testing::TestWithParam<Engine> {
-protected:
+  protected:
     void SetUp() override {
         if (const auto why = engineUnavailable(GetParam())) GTEST_SKIP() << *why;
         database = std::make_unique<EngineDatabase>(GetParam(), FreshDatabase::PartnerTables::No);

@@ -1,7 +1,6 @@
-#include "commands/CommandFile.h"
-
 #include <gtest/gtest.h>
 
+#include "commands/CommandFile.h"
 #include "tests/support/TempDir.h"
 
 namespace fm {
@@ -20,8 +19,12 @@ TEST(CommandLines, EveryLineEndCountsAndAFinalBreakStartsNoLine) {
 
 TEST(CommandLines, LinesAreTrimmedAndBytesKeptAsTheyAre) {
     test::TempDir dir;
-    dir.write("a.inp", " \tS,P1,_,______,__;\xC8" "evapi \x01\r\n   \r\n");
-    EXPECT_EQ(readCommandLines(dir.file("a.inp")), (std::vector<std::string>{"S,P1,_,______,__;\xC8" "evapi", ""}));
+    dir.write("a.inp",
+              " \tS,P1,_,______,__;\xC8"
+              "evapi \x01\r\n   \r\n");
+    EXPECT_EQ(readCommandLines(dir.file("a.inp")), (std::vector<std::string>{"S,P1,_,______,__;\xC8"
+                                                                             "evapi",
+                                                                             ""}));
 }
 
 TEST(CommandLines, AMissingFileIsAnErrorNamingIt) {

@@ -8,12 +8,12 @@
 // sharing an embedded database (SuperClassic) share the engine's lock table, and a
 // process killed while it holds the table's mutex leaves every other one hanging in it.
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
-
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -25,8 +25,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <unistd.h>
 
 #include "db/SqlLayer.h"
 #include "platform/Text.h"
@@ -68,18 +66,27 @@ CommandFile makeFile(int id) {
     const std::string second = id % 37 == 5 ? "999" : id % 41 == 7 ? "998" : code;
     switch (id % 8) {
         case 3:
-            file.bytes = "K,P1,_,______,__;" + n + "\r\nS,P1,_,______,__;Artikl " + n + ";2.00;1;;1;2;;" + code +
-                         "\r\nT,P1,_,______,__;1;2.00\r\n";
+            file.bytes = "K,P1,_,______,__;" + n + "\r\nS,P1,_,______,__;Artikl " + n + ";2.00;1;;1;2;;" +
+                         code + "\r\nT,P1,_,______,__;1;2.00\r\n";
             break;
-        case 4: file.bytes = "U,P1,_,______,__;Cijena " + n + ";1.25;0;;1;2;" + std::to_string(2000 + id) + "\r\n\r\n"; break;
-        case 5: file.bytes = "O,P1,_,______,__;" + std::to_string(10000 + id) + "\r\n\r\n"; break;
-        case 6: file.bytes = "I,P1,_,______,__;1;" + std::to_string(100000 + id) + "\r\n\r\n"; break;
+        case 4:
+            file.bytes =
+                "U,P1,_,______,__;Cijena " + n + ";1.25;0;;1;2;" + std::to_string(2000 + id) + "\r\n\r\n";
+            break;
+        case 5:
+            file.bytes = "O,P1,_,______,__;" + std::to_string(10000 + id) + "\r\n\r\n";
+            break;
+        case 6:
+            file.bytes = "I,P1,_,______,__;1;" + std::to_string(100000 + id) + "\r\n\r\n";
+            break;
         case 7:
-            file.bytes = "S,P1,_,______,__;Artikl " + n + ";1.00;1;;1;2;;" + code + "\r\nT,P1,_,______,__;\r\n";
+            file.bytes =
+                "S,P1,_,______,__;Artikl " + n + ";1.00;1;;1;2;;" + code + "\r\nT,P1,_,______,__;\r\n";
             break;
         default:
-            file.bytes = "V,P1,_,______,__;+F" + n + "\r\nS,P1,_,______,__;Artikl " + n + ";1.50;2;;1;2;;" + code +
-                         "\r\nS,P1,_,______,__;Drugi " + n + ";0.50;1;;1;2;;" + second + "\r\nT,P1,_,______,__;\r\n";
+            file.bytes = "V,P1,_,______,__;+F" + n + "\r\nS,P1,_,______,__;Artikl " + n + ";1.50;2;;1;2;;" +
+                         code + "\r\nS,P1,_,______,__;Drugi " + n + ";0.50;1;;1;2;;" + second +
+                         "\r\nT,P1,_,______,__;\r\n";
     }
     return file;
 }
@@ -106,8 +113,9 @@ struct PrintedJob {
 };
 
 std::vector<PrintedJob> readJournal(const std::string& text) {
-    static const std::regex header(R"(^==== posao (-?\d+), kasa 1 \(F_SEMAFOR: TIPKNJIZENJA=(\d+) PRINTMEMO=(\S*) )"
-                                   R"(PRINTRACUN=\S* F_SIFRA_KUPCA=\S* F_REKL_BROJ=(\S*) MEMO='([^']*)'\) ====$)");
+    static const std::regex header(
+        R"(^==== posao (-?\d+), kasa 1 \(F_SEMAFOR: TIPKNJIZENJA=(\d+) PRINTMEMO=(\S*) )"
+        R"(PRINTRACUN=\S* F_SIFRA_KUPCA=\S* F_REKL_BROJ=(\S*) MEMO='([^']*)'\) ====$)");
     static const std::regex footer(R"(^---- posao -?\d+ (ZAVRSEN|NIJE IZVRSEN|ZASTAO)\b.*)");
     static const std::regex named(R"((?:Artikl|Drugi|Cijena) (\d+) )");
     std::vector<PrintedJob> jobs;
@@ -138,20 +146,21 @@ std::vector<PrintedJob> readJournal(const std::string& text) {
 // FMerilon's directory with its settings, the input and log directories, the fiscal
 // database and the PARTNER emulator serving it.
 class Till {
-public:
+  public:
     Till() {
         for (const char* dir : {"app", "racuni", "log", "run"}) fs::create_directory(root.file(dir));
         fs::permissions(root.file("run"), fs::perms::owner_all, fs::perm_options::replace);
         fs::copy_file(fs::path(FMERILON_BINARY_DIR) / "fmerilon", root.file("app/fmerilon"));
-        fs::copy(fs::path(FMERILON_BINARY_DIR) / "firebird", root.file("app/firebird"), fs::copy_options::recursive);
+        fs::copy(fs::path(FMERILON_BINARY_DIR) / "firebird", root.file("app/firebird"),
+                 fs::copy_options::recursive);
         root.write("app/database.ini", databaseIni);
         writeSettings(false, 1);
 
         partner.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         partner.start(QString::fromStdString(std::string(FMERILON_BINARY_DIR) + "/partner-emulator"),
                       {"--ini", QString::fromStdString(root.file("app/database.ini")), "--journal",
-                       QString::fromStdString(root.file("journal.txt")), "--poll-ms", "5", "--line-delay-ms", "1",
-                       "--fail-article", "999", "--stall-article", "998"});
+                       QString::fromStdString(root.file("journal.txt")), "--poll-ms", "5", "--line-delay-ms",
+                       "1", "--fail-article", "999", "--stall-article", "998"});
         if (!partner.waitForStarted(10000)) throw std::runtime_error("partner-emulator does not start");
         while (!partner.canReadLine()) {
             if (!partner.waitForReadyRead(30000)) throw std::runtime_error("partner-emulator is not ready");
@@ -180,14 +189,16 @@ public:
                          "TARVOVREMESTAMPANJAZAVRSETKA=-1500",
                          "TARVOREZERVNOVRIJEME=1000",
                          std::string("TARVOOBRISI_FAJL=") + (deleteFiles ? "DA" : "NE")};
-        root.write("app/MerilonSettings.ini", text::joinLinesCrLf(settingsLines) + "RBRR=" + std::to_string(rbrr) + "\r\n");
+        root.write("app/MerilonSettings.ini",
+                   text::joinLinesCrLf(settingsLines) + "RBRR=" + std::to_string(rbrr) + "\r\n");
     }
 
     // The settings file whole: every line as written, the counter a number. Its value.
     int checkSettingsFile() const {
         const std::vector<std::string> lines = text::splitLines(root.read("app/MerilonSettings.ini"));
         EXPECT_EQ(lines.size(), settingsLines.size() + 1);
-        for (std::size_t i = 0; i < settingsLines.size() && i < lines.size(); ++i) EXPECT_EQ(lines[i], settingsLines[i]);
+        for (std::size_t i = 0; i < settingsLines.size() && i < lines.size(); ++i)
+            EXPECT_EQ(lines[i], settingsLines[i]);
         if (lines.size() != settingsLines.size() + 1) return -1;
         static const std::regex counter("RBRR=(\\d+)");
         std::smatch m;
@@ -202,8 +213,10 @@ public:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(root.file("run")));
         environment.insert("QT_QPA_PLATFORM", "offscreen");
-        if (!crashAt.empty()) environment.insert("FMERILON_CRASH_AT", QString::fromStdString(crashAt));
-        else environment.remove("FMERILON_CRASH_AT");
+        if (!crashAt.empty())
+            environment.insert("FMERILON_CRASH_AT", QString::fromStdString(crashAt));
+        else
+            environment.remove("FMERILON_CRASH_AT");
         program.setProcessEnvironment(environment);
         program.setWorkingDirectory(QString::fromStdString(root.file("app")));
         program.setStandardOutputFile(QString::fromStdString(root.file("fmerilon.log")), QIODevice::Append);
@@ -228,7 +241,9 @@ public:
         return !fs::exists(path) || statusOf(root.read("racuni/" + file.name)) != "__";
     }
 
-    std::string journal() const { return fs::exists(root.file("journal.txt")) ? root.read("journal.txt") : ""; }
+    std::string journal() const {
+        return fs::exists(root.file("journal.txt")) ? root.read("journal.txt") : "";
+    }
 
     std::vector<std::string> column(const std::string& sql, const std::string& name) {
         sql::Connection db("crash-test-check");
@@ -253,10 +268,13 @@ public:
 TEST(CrashAtAnyPoint, NoJobIsLostDoubledOrRenumbered) {
     if (::access("/usr/sbin/firebird", X_OK) != 0) GTEST_SKIP() << "the Firebird server is not installed";
     const int jobs = fromEnvironment("FMERILON_CRASH_JOBS", 200);
-    const unsigned seed = unsigned(fromEnvironment("FMERILON_CRASH_SEED", int(std::random_device{}() & 0x7fffffff)));
+    const unsigned seed =
+        unsigned(fromEnvironment("FMERILON_CRASH_SEED", int(std::random_device{}() & 0x7fffffff)));
     std::printf("crash test: %d jobs, seed %u (FMERILON_CRASH_SEED)\n", jobs, seed);
     std::mt19937 random(seed);
-    const auto uniform = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    const auto uniform = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
     const std::vector<std::string> points = {"counter", "reserved", "row",      "handing",
                                              "handed",  "waiting",  "reported", "marked"};
 
@@ -321,12 +339,14 @@ TEST(CrashAtAnyPoint, NoJobIsLostDoubledOrRenumbered) {
     // A last run without kills finishes what may still be in flight.
     ++runs;
     till.start("");
-    for (QDeadlineTimer deadline(30000); fs::exists(till.root.file("app/MerilonPosao.ini")) && !deadline.hasExpired();)
+    for (QDeadlineTimer deadline(30000);
+         fs::exists(till.root.file("app/MerilonPosao.ini")) && !deadline.hasExpired();)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     till.program.terminate();
     till.endWithin(20000);
-    EXPECT_FALSE(fs::exists(till.root.file("app/MerilonPosao.ini"))) << till.root.read("app/MerilonPosao.ini");
+    EXPECT_FALSE(fs::exists(till.root.file("app/MerilonPosao.ini")))
+        << till.root.read("app/MerilonPosao.ini");
     rbrr = till.checkSettingsFile();
 
     // The journal: each number once, each job the job of one file, each file printed once.
@@ -364,7 +384,8 @@ TEST(CrashAtAnyPoint, NoJobIsLostDoubledOrRenumbered) {
     // Nothing half-done is left: only the jobs the PARTNER stalled on or failed keep rows,
     // only the stalled ones their F_SEMAFOR row, and no hand-over trace stays.
     for (const char* table : {"F_RACUN", "F_PLACANJE"}) {
-        for (const std::string& number : till.column(std::string("select distinct F_RBR from ") + table, "F_RBR"))
+        for (const std::string& number :
+             till.column(std::string("select distinct F_RBR from ") + table, "F_RBR"))
             EXPECT_TRUE(leftRows.count(std::stoi(number))) << table << " keeps rows of job " << number;
     }
     for (const std::string& number : till.column("select F_RBR from F_SEMAFOR where F_RBR >= 0", "F_RBR"))
@@ -373,10 +394,13 @@ TEST(CrashAtAnyPoint, NoJobIsLostDoubledOrRenumbered) {
 
     std::string where;
     for (const auto& [point, count] : killsAt) where += " " + point + ":" + std::to_string(count);
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - startedAt);
-    std::printf("crash test: %d jobs, %d runs, %d kills (%d by the test hook), last RBRR %d, printed %zu, %lld s;%s\n",
-                jobs, runs, kills, hookKills, rbrr, printed.size(), static_cast<long long>(seconds.count()),
-                where.c_str());
+    const auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - startedAt);
+    std::printf(
+        "crash test: %d jobs, %d runs, %d kills (%d by the test hook), last RBRR %d, printed %zu, %lld "
+        "s;%s\n",
+        jobs, runs, kills, hookKills, rbrr, printed.size(), static_cast<long long>(seconds.count()),
+        where.c_str());
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ const std::string secondSale =
     "T,P1,_,______,__;\r\n";
 
 class DatabaseFault : public testing::TestWithParam<Engine> {
-protected:
+  protected:
     void SetUp() override {
         if (const auto why = OwnServer::unavailable(GetParam())) GTEST_SKIP() << *why;
         server = std::make_unique<OwnServer>(GetParam());

@@ -16,10 +16,12 @@ const std::string kWorkedSale =
     "S,P1,_,______,__;Hljeb;0.90;-1;;1;2;;1002\r\n"
     "T,P1,_,______,__;\r\n";
 
-std::string header(int job, int type, const std::string& rest = "PRINTMEMO=0 PRINTRACUN=0 F_SIFRA_KUPCA=0 "
-                                                               "F_REKL_BROJ=0 MEMO=''") {
-    return "==== posao " + std::to_string(job) + ", kasa 1 (F_SEMAFOR: TIPKNJIZENJA=" + std::to_string(type) + " " +
-           rest + ") ====\n";
+std::string header(int job, int type,
+                   const std::string& rest =
+                       "PRINTMEMO=0 PRINTRACUN=0 F_SIFRA_KUPCA=0 "
+                       "F_REKL_BROJ=0 MEMO=''") {
+    return "==== posao " + std::to_string(job) + ", kasa 1 (F_SEMAFOR: TIPKNJIZENJA=" + std::to_string(type) +
+           " " + rest + ") ====\n";
 }
 std::string done(int job) { return "---- posao " + std::to_string(job) + " ZAVRSEN ----\n"; }
 
@@ -35,14 +37,17 @@ void shortReceiptBudget(PartnerHarness& h) {
 }
 
 long long jobRows(PartnerHarness& h, const std::string& table, int job) {
-    return h.count("select count(*) as n from " + table + " where F_ID_KASE=1 and F_RBR=" + std::to_string(job));
+    return h.count("select count(*) as n from " + table +
+                   " where F_ID_KASE=1 and F_RBR=" + std::to_string(job));
 }
 
 bool directoryBeforeAFile(const std::string& pattern) {
     bool directorySeen = false;
     for (const files::DirectoryEntry& entry : files::findEntries(pattern)) {
-        if (entry.isDirectory) directorySeen = true;
-        else if (directorySeen) return true;
+        if (entry.isDirectory)
+            directorySeen = true;
+        else if (directorySeen)
+            return true;
     }
     return false;
 }
@@ -63,7 +68,8 @@ TEST(EndToEnd, WorkedExampleSaleIsPrintedMarkedAndNumbered) {
     EXPECT_EQ(h.rbrr(), "RBRR=101");
     EXPECT_EQ(h.state.BrojRacuna, 101);
     EXPECT_EQ(h.errorFile(), "");
-    for (const char* table : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR"}) EXPECT_EQ(jobRows(h, table, 100), 0) << table;
+    for (const char* table : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR"})
+        EXPECT_EQ(jobRows(h, table, 100), 0) << table;
     EXPECT_TRUE(h.ui.notices.empty());
     EXPECT_TRUE(h.ui.messages.empty()) << h.ui.messages.front();
     EXPECT_TRUE(h.dm->timer1Enabled());
@@ -74,9 +80,11 @@ TEST(EndToEnd, WorkedExampleSaleIsPrintedMarkedAndNumbered) {
 
 TEST(EndToEnd, ReceiptReferringToAnEarlierOneAndReceiptWithMemo) {
     PartnerHarness h;
-    h.drop("k.inp", "K,P1,_,______,__;245\r\nS,P1,_,______,__;Mlijeko 1l;1.20;2;;1;2;;1001\r\nT,P1,_,______,__;\r\n");
-    h.drop("v.inp",
-           "V,P1,_,______,__;+Hvala\r\nS,P1,_,______,__;Hljeb;0.90;1;;1;2;;1002\r\nT,P1,_,______,__;2;0.90\r\n");
+    h.drop("k.inp",
+           "K,P1,_,______,__;245\r\nS,P1,_,______,__;Mlijeko 1l;1.20;2;;1;2;;1001\r\nT,P1,_,______,__;\r\n");
+    h.drop(
+        "v.inp",
+        "V,P1,_,______,__;+Hvala\r\nS,P1,_,______,__;Hljeb;0.90;1;;1;2;;1002\r\nT,P1,_,______,__;2;0.90\r\n");
 
     EXPECT_TRUE(h.process("k.inp"));
     EXPECT_TRUE(h.process("v.inp"));
@@ -86,39 +94,45 @@ TEST(EndToEnd, ReceiptReferringToAnEarlierOneAndReceiptWithMemo) {
                   "RACUN uz racun broj 245\n"
                   "Mlijeko 1l  2 x 1.2 = 2.4  (sifra 1001, grupa 1, por. stopa 2)\n"
                   "UKUPNO 2.4\nPLACANJE nacin 0: 2.4\n" +
-                  done(100) + header(101, 0, "PRINTMEMO=1 PRINTRACUN=1 F_SIFRA_KUPCA=0 F_REKL_BROJ=0 MEMO='+Hvala'") +
+                  done(100) +
+                  header(101, 0, "PRINTMEMO=1 PRINTRACUN=1 F_SIFRA_KUPCA=0 F_REKL_BROJ=0 MEMO='+Hvala'") +
                   "RACUN\nHljeb  1 x 0.9 = 0.9  (sifra 1002, grupa 1, por. stopa 2)\n"
                   "UKUPNO 0.9\nPLACANJE nacin 2: 0.9\nMEMO +Hvala\n" +
                   done(101));
-    EXPECT_EQ(h.read("v.inp"),
-              "V,P1,2,AB1234,OK;+Hvala\r\nS,P1,2,AB1234,OK;Hljeb;0.90;1;;1;2;;1002\r\nT,P1,2,AB1234,OK;2;0.90\r\n");
+    EXPECT_EQ(
+        h.read("v.inp"),
+        "V,P1,2,AB1234,OK;+Hvala\r\nS,P1,2,AB1234,OK;Hljeb;0.90;1;;1;2;;1002\r\nT,P1,2,AB1234,OK;2;0.90\r\n");
     EXPECT_EQ(h.rbrr(), "RBRR=102");
 }
 
 TEST(EndToEnd, PriceChangesDeletionDepositReportsAndAHeaderWithoutCommand) {
     PartnerHarness h;
-    h.drop("u.inp", "U,P1,_,______,__;Mlijeko 1l;1.30;0;;1;2;1001\r\nU,P1,_,______,__;Hljeb;0.95;0;;1;2;1002\r\n");
+    h.drop("u.inp",
+           "U,P1,_,______,__;Mlijeko 1l;1.30;0;;1;2;1001\r\nU,P1,_,______,__;Hljeb;0.95;0;;1;2;1002\r\n");
     h.drop("o.inp", "O,P1,_,______,__;1001\r\n\r\n");
     h.drop("i.inp", "I,P1,_,______,__;1;50.00\r\n\r\n");
     h.drop("z.inp", "Z,P1,_,______,__;\r\n\r\n");
     h.drop("x.inp", "X,P1,_,______,__;\r\n\r\n");
     h.drop("q.inp", "Q,P1,_,______,__;\r\n\r\n");
 
-    for (const char* name : {"u.inp", "o.inp", "i.inp", "z.inp", "x.inp", "q.inp"}) EXPECT_TRUE(h.process(name)) << name;
+    for (const char* name : {"u.inp", "o.inp", "i.inp", "z.inp", "x.inp", "q.inp"})
+        EXPECT_TRUE(h.process(name)) << name;
 
-    EXPECT_EQ(h.journal(), header(100, 2) +
-                               "NIVELACIJA\n"
-                               "sifra 1001  Mlijeko 1l  nova cijena 1.3\n"
-                               "sifra 1002  Hljeb  nova cijena 0.95\n" +
-                               done(100) +
-                               header(101, 80, "PRINTMEMO=1001 PRINTRACUN=1001 F_SIFRA_KUPCA=0 F_REKL_BROJ=0 MEMO=''") +
-                               "BRISANJE ARTIKLA broj 1001\n" + done(101) +
-                               header(102, 51, "PRINTMEMO=0 PRINTRACUN=0 F_SIFRA_KUPCA=0 F_REKL_BROJ=0 MEMO='50'") +
-                               "SLUZBENI UNOS/IZNOS vrsta 1, iznos 50\n" + done(102) + header(103, 4) +
-                               "DNEVNI IZVJESTAJ Z\n" + done(103) + header(104, 5) + "PRESJEK STANJA X\n" + done(104));
-    EXPECT_EQ(h.rows("select F_SIFRA_ROBE,F_NAZIV_ROBE,F_CIJENA_ROBE,F_BAR_CODE from F_ROBA order by F_SIFRA_ROBE",
-                     {"F_SIFRA_ROBE", "F_NAZIV_ROBE", "F_CIJENA_ROBE", "F_BAR_CODE"}),
-              (std::vector<std::string>{"1001|Mlijeko 1l|1.3| ", "1002|Hljeb|0.95| "}));
+    EXPECT_EQ(h.journal(),
+              header(100, 2) +
+                  "NIVELACIJA\n"
+                  "sifra 1001  Mlijeko 1l  nova cijena 1.3\n"
+                  "sifra 1002  Hljeb  nova cijena 0.95\n" +
+                  done(100) +
+                  header(101, 80, "PRINTMEMO=1001 PRINTRACUN=1001 F_SIFRA_KUPCA=0 F_REKL_BROJ=0 MEMO=''") +
+                  "BRISANJE ARTIKLA broj 1001\n" + done(101) +
+                  header(102, 51, "PRINTMEMO=0 PRINTRACUN=0 F_SIFRA_KUPCA=0 F_REKL_BROJ=0 MEMO='50'") +
+                  "SLUZBENI UNOS/IZNOS vrsta 1, iznos 50\n" + done(102) + header(103, 4) +
+                  "DNEVNI IZVJESTAJ Z\n" + done(103) + header(104, 5) + "PRESJEK STANJA X\n" + done(104));
+    EXPECT_EQ(
+        h.rows("select F_SIFRA_ROBE,F_NAZIV_ROBE,F_CIJENA_ROBE,F_BAR_CODE from F_ROBA order by F_SIFRA_ROBE",
+               {"F_SIFRA_ROBE", "F_NAZIV_ROBE", "F_CIJENA_ROBE", "F_BAR_CODE"}),
+        (std::vector<std::string>{"1001|Mlijeko 1l|1.3| ", "1002|Hljeb|0.95| "}));
     EXPECT_EQ(jobRows(h, "F_NIVELACIJA", 100), 2);
     EXPECT_EQ(h.read("q.inp"), "Q,P1,6,AB1234,OK;\r\n\r\n");
     EXPECT_EQ(h.read("i.inp"), "I,P1,3,AB1234,OK;1;50.00\r\n\r\n");
@@ -130,12 +144,15 @@ TEST(EndToEnd, ArticlesAreAddedForUnknownBarCodesAndLetterCodes) {
     h.drop("b.inp", "S,P1,_,______,__;Sok;2.50;1;;3;1;;3871234567890\r\nT,P1,_,______,__;\r\n");
     EXPECT_TRUE(h.process("b.inp"));
     h.state.postavke.TARVOSLOVNESIFRE = true;
-    h.drop("l.inp", "S,P1,_,______,__;Kafa;1.50;1;;3;1;;A-17\r\nS,P1,_,______,__;Kafa;1.50;1;;3;1;;A-17\r\n\r\n");
+    h.drop("l.inp",
+           "S,P1,_,______,__;Kafa;1.50;1;;3;1;;A-17\r\nS,P1,_,______,__;Kafa;1.50;1;;3;1;;A-17\r\n\r\n");
     EXPECT_TRUE(h.process("l.inp"));
 
-    EXPECT_EQ(h.rows("select F_SIFRA_ROBE,F_NAZIV_ROBE,F_KNJIG_SIFRA,F_SIFRA_GRUPA from F_ROBA order by F_SIFRA_ROBE",
-                     {"F_SIFRA_ROBE", "F_NAZIV_ROBE", "F_KNJIG_SIFRA", "F_SIFRA_GRUPA"}),
-              (std::vector<std::string>{"1|Sok|3871234567890|3", "2|Kafa|A-17|3"}));
+    EXPECT_EQ(
+        h.rows(
+            "select F_SIFRA_ROBE,F_NAZIV_ROBE,F_KNJIG_SIFRA,F_SIFRA_GRUPA from F_ROBA order by F_SIFRA_ROBE",
+            {"F_SIFRA_ROBE", "F_NAZIV_ROBE", "F_KNJIG_SIFRA", "F_SIFRA_GRUPA"}),
+        (std::vector<std::string>{"1|Sok|3871234567890|3", "2|Kafa|A-17|3"}));
     EXPECT_NE(h.journal().find("Kafa  1 x 1.5 = 1.5  (sifra 2, grupa 3, por. stopa 1)\n"
                                "Kafa  1 x 1.5 = 1.5  (sifra 2, grupa 3, por. stopa 1)\nUKUPNO 3\n"),
               std::string::npos);
@@ -148,7 +165,8 @@ TEST(EndToEndOutcome, NonReceiptNotFinishedInTimeIsMarkedNoWithoutDiagnosis) {
     EXPECT_FALSE(h.process("u.inp"));
 
     EXPECT_EQ(h.read("u.inp"), "U,P1,1,AB1234,No;Hljeb;0.95;0;;1;2;1002\r\n\r\n");
-    EXPECT_EQ(h.errorFile(), "Proces nije izvrsen!\r\nPARTNER nije zavrsio proces u predvidjenom vremenu!\r\n");
+    EXPECT_EQ(h.errorFile(),
+              "Proces nije izvrsen!\r\nPARTNER nije zavrsio proces u predvidjenom vremenu!\r\n");
     EXPECT_EQ(h.ui.pauses, std::vector<int>{500});
     EXPECT_TRUE(h.ui.notices.empty());
     EXPECT_EQ(h.rbrr(), "RBRR=101");
@@ -163,7 +181,8 @@ TEST(EndToEndOutcome, ReceiptWithNothingLeftGetsOneLastPollAndStaysNotFinished) 
 
     EXPECT_EQ(h.ui.pauses, (std::vector<int>{500, 500, 500, 2000}));
     EXPECT_EQ(h.read("r.inp").substr(0, 18), "S,P1,1,AB1234,No;M");
-    EXPECT_EQ(h.errorFile(), "Proces nije izvrsen!\r\nPARTNER nije zavrsio proces u predvidjenom vremenu!\r\n");
+    EXPECT_EQ(h.errorFile(),
+              "Proces nije izvrsen!\r\nPARTNER nije zavrsio proces u predvidjenom vremenu!\r\n");
 }
 
 TEST(EndToEndOutcome, ErrorRowOfThePartnerIsReportedAfterTheBudget) {
@@ -176,7 +195,8 @@ TEST(EndToEndOutcome, ErrorRowOfThePartnerIsReportedAfterTheBudget) {
     EXPECT_EQ(h.ui.pauses.size(), 3u);  // the error row does not end the wait
     EXPECT_EQ(h.errorFile(), "Proces nije izvrsen!\r\nDetektovana greska pri obradi procesa!\r\n");
     EXPECT_EQ(h.read("r.inp").substr(0, 18), "S,P1,1,AB1234,Er;M");
-    EXPECT_EQ(h.rows("select F_RBR from F_SEMAFOR where F_ID_KASE=1", {"F_RBR"}), std::vector<std::string>{"-100"});
+    EXPECT_EQ(h.rows("select F_RBR from F_SEMAFOR where F_ID_KASE=1", {"F_RBR"}),
+              std::vector<std::string>{"-100"});
     EXPECT_EQ(h.rbrr(), "RBRR=101");
 }
 
@@ -187,8 +207,9 @@ TEST(EndToEndOutcome, ReceiptStalledWithItemsLeftNamesTheFirstOne) {
 
     EXPECT_FALSE(h.process("r.inp"));
 
-    EXPECT_EQ(h.errorFile(),
-              "Proces nije izvrsen!\r\nProblem pri prodaji artikla sifra=1002\r\nStorno stavka=1,Kolicina=-1\r\n");
+    EXPECT_EQ(
+        h.errorFile(),
+        "Proces nije izvrsen!\r\nProblem pri prodaji artikla sifra=1002\r\nStorno stavka=1,Kolicina=-1\r\n");
     EXPECT_EQ(h.read("r.inp").substr(0, 18), "S,P1,1,AB1234,Er;M");
     EXPECT_EQ(jobRows(h, "F_RACUN", 100), 1);  // left for the operator, not removed
 }
@@ -221,7 +242,8 @@ TEST(EndToEndOutcome, InvalidFileIsCleanedUpShownAndMarked) {
     EXPECT_EQ(h.ui.notices[0].text, message);
     EXPECT_EQ(h.errorFile(), message + "\r\n");
     EXPECT_TRUE(h.ui.pauses.empty());
-    for (const char* table : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR"}) EXPECT_EQ(jobRows(h, table, 100), 0) << table;
+    for (const char* table : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR"})
+        EXPECT_EQ(jobRows(h, table, 100), 0) << table;
     EXPECT_EQ(h.read("r.inp").substr(0, 18), "S,P1,1,AB1234,Er;M");
     EXPECT_EQ(h.rbrr(), "RBRR=101");
     EXPECT_EQ(h.journal(), "");
@@ -250,11 +272,11 @@ TEST(EndToEndOutcome, FilesAreDeletedWhenTheSettingSaysDa) {
 TEST(EndToEndPolling, OneScanTakesEveryKindOfFileWithoutLosingAny) {
     PartnerHarness h;
     h.drop("a.inp", kWorkedSale);
-    h.drop("b.INP", "Z,P1,3,AB1234,OK;\r\n\r\n");               // processed already
-    h.drop("c.inp", "O,P1,_,______,__;1001");                 // header is the last line: not yet
-    h.drop("d.inp", "O,P1,_,______,__;broj\r\n\r\n");         // invalid
+    h.drop("b.INP", "Z,P1,3,AB1234,OK;\r\n\r\n");      // processed already
+    h.drop("c.inp", "O,P1,_,______,__;1001");          // header is the last line: not yet
+    h.drop("d.inp", "O,P1,_,______,__;broj\r\n\r\n");  // invalid
     h.drop("f.inp", "O,P1,_,______,__;1002\r\n\r\n");
-    h.drop("g.txt", "Z,P1,_,______,__;\r\n\r\n");             // not matching the mask
+    h.drop("g.txt", "Z,P1,_,______,__;\r\n\r\n");  // not matching the mask
     // A directory matching the mask, met before at least one of the files.
     for (int i = 0; !directoryBeforeAFile(h.inputDir + "*.INP"); ++i) {
         ASSERT_LT(i, 50);
@@ -273,7 +295,7 @@ TEST(EndToEndPolling, OneScanTakesEveryKindOfFileWithoutLosingAny) {
     EXPECT_EQ(h.state.BrojacObrade, 5);
     EXPECT_TRUE(h.dm->timer1Enabled());
 
-    h.state.postavke.TARVOLOCALDIR = h.inputDir;  // with its separator: the same directory
+    h.state.postavke.TARVOLOCALDIR = h.inputDir;   // with its separator: the same directory
     h.drop("c.inp", "O,P1,_,______,__;1001\r\n");  // one line still: not yet
     h.scan();
     EXPECT_EQ(h.rbrr(), "RBRR=103");

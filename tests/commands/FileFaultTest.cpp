@@ -4,7 +4,6 @@
 // job printed twice, the number advanced once rows were written, the polling going on.
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,7 +22,7 @@ const std::string kSale = "S,P1,_,______,__;Hljeb;0.90;1;;1;2;;1002\r\nT,P1,_,__
 // A small tmpfs over a directory for the test's lifetime; unavailable (with the reason)
 // where mounting is not permitted.
 class SmallFileSystem {
-public:
+  public:
     explicit SmallFileSystem(std::string dir) : dir_(std::move(dir)) {
         std::string output;
         mounted_ = runCommand("mount -t tmpfs -o size=64k tmpfs " + shellQuoted(dir_), &output) == 0;
@@ -39,7 +38,9 @@ public:
     }
     void readOnly(bool on) {
         std::string output;
-        ASSERT_EQ(runCommand(std::string("mount -o remount,") + (on ? "ro " : "rw ") + shellQuoted(dir_), &output), 0)
+        ASSERT_EQ(
+            runCommand(std::string("mount -o remount,") + (on ? "ro " : "rw ") + shellQuoted(dir_), &output),
+            0)
             << output;
     }
     // Fills the free space up to the last byte.
@@ -53,7 +54,7 @@ public:
         fs::remove(dir_ + "/filler2");
     }
 
-private:
+  private:
     std::string dir_;
     bool mounted_ = false;
     std::optional<std::string> why_;
@@ -62,7 +63,9 @@ private:
 int jobsPrinted(const PartnerHarness& h) {
     int n = 0;
     const std::string journal = h.journal();
-    for (std::size_t at = journal.find("==== posao"); at != std::string::npos; at = journal.find("==== posao", at + 1)) ++n;
+    for (std::size_t at = journal.find("==== posao"); at != std::string::npos;
+         at = journal.find("==== posao", at + 1))
+        ++n;
     return n;
 }
 
@@ -105,7 +108,7 @@ TEST(FileFaults, FilesThatCannotBeReadAreShownOnceAndUseNoNumber) {
 }
 
 class MarkingFault : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (disk.unavailable()) GTEST_SKIP() << *disk.unavailable();
     }

@@ -1,11 +1,10 @@
-#include "platform/FileSystem.h"
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 
-#include <gtest/gtest.h>
-
+#include "platform/FileSystem.h"
 #include "tests/support/TempDir.h"
 
 namespace fm {

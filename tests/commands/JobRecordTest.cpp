@@ -60,7 +60,8 @@ TEST(JobRecordFile, ADamagedRecordIsReportedAndTakenAsEmpty) {
         dir.write("MerilonPosao.ini", text);
         std::string error;
         EXPECT_FALSE(record.load(&error)) << text;
-        EXPECT_EQ(error.rfind("Zapis o poslu u toku " + dir.file("MerilonPosao.ini") + " je neispravan: ", 0), 0u);
+        EXPECT_EQ(error.rfind("Zapis o poslu u toku " + dir.file("MerilonPosao.ini") + " je neispravan: ", 0),
+                  0u);
         EXPECT_FALSE(record.job);
         EXPECT_TRUE(record.unmarked.empty());
     }

@@ -1,9 +1,8 @@
-#include "commands/Marking.h"
+#include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include <gtest/gtest.h>
-
+#include "commands/Marking.h"
 #include "tests/support/TempDir.h"
 
 namespace fm {
@@ -37,7 +36,8 @@ TEST(MarkedLine, StatusByOutcome) {
     const std::string line = "O,P1,_,______,__;1001";
     EXPECT_EQ(markedLine(line, 0, 9, "XY0001"), "O,P1,9,XY0001,OK;1001");
     EXPECT_EQ(markedLine(line, -2, 9, "XY0001"), "O,P1,9,XY0001,No;1001");
-    for (int outcome : {-1, -3, -4, -5, -255}) EXPECT_EQ(markedLine(line, outcome, 9, "XY0001"), "O,P1,9,XY0001,Er;1001");
+    for (int outcome : {-1, -3, -4, -5, -255})
+        EXPECT_EQ(markedLine(line, outcome, 9, "XY0001"), "O,P1,9,XY0001,Er;1001");
 }
 
 // A waiting status the ",__;" pattern misses is still replaced, so that the

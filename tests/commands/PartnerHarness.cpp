@@ -22,7 +22,8 @@ QStringList toQt(const std::vector<std::string>& values) {
 
 }  // namespace
 
-PartnerHarness::PartnerHarness(const std::vector<std::string>& partnerOptions, const std::string& databaseIni) {
+PartnerHarness::PartnerHarness(const std::vector<std::string>& partnerOptions,
+                               const std::string& databaseIni) {
     inputDir = root.file("racuni/");
     logDir = root.file("log/");
     std::filesystem::create_directory(inputDir);
@@ -41,18 +42,21 @@ PartnerHarness::PartnerHarness(const std::vector<std::string>& partnerOptions, c
     state.BrojRacuna = 100;
 
     if (databaseIni.empty()) {
-        database_ = std::make_unique<FreshDatabase>(FreshDatabase::PartnerTables::No);  // the emulator makes them
+        database_ =
+            std::make_unique<FreshDatabase>(FreshDatabase::PartnerTables::No);  // the emulator makes them
         root.write("database.ini", FreshDatabase::iniText(database_->path()));
     } else {
         root.write("database.ini", databaseIni);
     }
 
     journalPath_ = root.file("journal.txt");
-    std::vector<std::string> arguments{"--ini", root.file("database.ini"), "--journal", journalPath_,
-                                       "--poll-ms", "50", "--line-delay-ms", "5"};
+    std::vector<std::string> arguments{
+        "--ini", root.file("database.ini"), "--journal", journalPath_, "--poll-ms",
+        "50",    "--line-delay-ms",         "5"};
     arguments.insert(arguments.end(), partnerOptions.begin(), partnerOptions.end());
     partner_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    partner_.start(QString::fromStdString(files::executableDirectory() + "partner-emulator"), toQt(arguments));
+    partner_.start(QString::fromStdString(files::executableDirectory() + "partner-emulator"),
+                   toQt(arguments));
     if (!partner_.waitForStarted(10000)) throw std::runtime_error("partner-emulator does not start");
     while (!partner_.canReadLine()) {
         if (!partner_.waitForReadyRead(30000)) throw std::runtime_error("partner-emulator is not ready");
@@ -66,7 +70,8 @@ PartnerHarness::PartnerHarness(const std::vector<std::string>& partnerOptions, c
         state.BazaOtvorena = dm->OtvoriBazuPodataka(root.file("database.ini"));
     }
     if (!state.BazaOtvorena || !ui.messages.empty()) {
-        throw std::runtime_error("database does not open: " + (ui.messages.empty() ? "" : ui.messages.back()));
+        throw std::runtime_error("database does not open: " +
+                                 (ui.messages.empty() ? "" : ui.messages.back()));
     }
 }
 
@@ -96,7 +101,9 @@ std::string PartnerHarness::status(const std::string& name) const {
     return head.substr(head.rfind(',') + 1);
 }
 
-bool PartnerHarness::exists(const std::string& name) const { return std::filesystem::exists(inputFile(name)); }
+bool PartnerHarness::exists(const std::string& name) const {
+    return std::filesystem::exists(inputFile(name));
+}
 
 bool PartnerHarness::process(const std::string& name) {
     return CommandProcessor(*dm, *settings).AnalRacuniKomande(inputFile(name));
@@ -119,7 +126,8 @@ std::string PartnerHarness::errorFile() const {
     return std::filesystem::exists(logDir + "Tarvo.err") ? root.read("log/Tarvo.err") : std::string();
 }
 
-std::vector<std::string> PartnerHarness::rows(const std::string& sql, const std::vector<std::string>& columns) {
+std::vector<std::string> PartnerHarness::rows(const std::string& sql,
+                                              const std::vector<std::string>& columns) {
     if (!dm->sqlopen4(sql)) throw std::runtime_error(sql + ": " + dm->ZadnjaGreska());
     std::vector<std::string> result;
     for (ScratchQuery& q = dm->up4(); q.hasRow(); q.next()) {

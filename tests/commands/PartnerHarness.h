@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QProcess>
-
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,7 +18,7 @@ namespace fm::test {
 // Records like RecordingUserInterface and runs a hook at every pause, where a
 // test changes the world while the program waits for the PARTNER.
 class HookedUserInterface : public RecordingUserInterface {
-public:
+  public:
     void pause(int milliseconds) override {
         if (onPause) onPause(milliseconds);
         RecordingUserInterface::pause(milliseconds);
@@ -30,10 +29,11 @@ public:
 // One till machine: settings, input and log directories, the fiscal database,
 // the PARTNER emulator as a second process and the data module connected to it.
 class PartnerHarness {
-public:
+  public:
     // Starts the emulator with the extra options and connects the data module, to a
     // fresh embedded database or to the one the database.ini text names.
-    explicit PartnerHarness(const std::vector<std::string>& partnerOptions = {}, const std::string& databaseIni = {});
+    explicit PartnerHarness(const std::vector<std::string>& partnerOptions = {},
+                            const std::string& databaseIni = {});
     ~PartnerHarness();
 
     TempDir root;
@@ -54,7 +54,7 @@ public:
     void scan();                            // one Timer1 tick
 
     std::string journal() const;
-    std::string rbrr() const;  // the RBRR line of the settings file
+    std::string rbrr() const;       // the RBRR line of the settings file
     std::string errorFile() const;  // Tarvo.err, "" when there is none
 
     // Rows of a query as "v1|v2|..." lines, run on the data module's scratch query up4.
@@ -63,7 +63,7 @@ public:
 
     void stopPartner();
 
-private:
+  private:
     std::unique_ptr<FreshDatabase> database_;
     std::string journalPath_;
     QProcess partner_;

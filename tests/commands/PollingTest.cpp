@@ -2,12 +2,11 @@
 // a change of the directory brings and their guard. The jobs are ones that write no
 // rows (no command, "Q") or fail before (invalid), on an embedded database.
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QTimer>
-
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -31,7 +30,7 @@ const std::string kInvalid = "I,P1,_,______,__;1;50,00\r\n\r\n";
 
 // Turns the Qt event loop wherever the program handles pending events.
 class EventLoopUserInterface : public test::RecordingUserInterface {
-public:
+  public:
     void processPendingEvents() override {
         RecordingUserInterface::processPendingEvents();
         if (onEvents) onEvents();
@@ -55,7 +54,7 @@ std::int64_t modifiedMs(const fs::path& path) {
 }
 
 class Polling : public ::testing::Test {
-protected:
+  protected:
     Polling() {
         fs::create_directory(input);
         dir.write("MerilonSettings.ini", "RBRR=7\r\n");
@@ -64,7 +63,8 @@ protected:
         state.postavke.TARVOLOCALDIR = input.string();
         state.postavke.TARVORACUN = "*.inp";
         ui.realPauses = false;
-        for (int connect = 0; connect < 2; ++connect) state.BazaOtvorena = dm.OtvoriBazuPodataka(database.iniPath());
+        for (int connect = 0; connect < 2; ++connect)
+            state.BazaOtvorena = dm.OtvoriBazuPodataka(database.iniPath());
         dm.onTimer1([this] { runScan([this] { poller.Timer1Timer(); }); });
         dm.setTimer1Interval(3600 * 1000);  // only the scans of the test or of the watcher
         dm.setTimer1Enabled(true);
@@ -170,7 +170,7 @@ TEST_F(Polling, ProcessedFilesAreCountedAtEveryScanWithoutBeingReadAgain) {
     fs::remove(path("p1.inp"));
     poller.Timer1Timer();
     EXPECT_EQ(poller.processedFiles().size(), 3u);  // p1 forgotten, p2 remembered anew
-    EXPECT_EQ(state.BrojacObrade, 9);  // 6 + 3
+    EXPECT_EQ(state.BrojacObrade, 9);               // 6 + 3
     EXPECT_TRUE(ui.notices.empty());
 }
 

@@ -15,7 +15,7 @@ namespace fm {
 namespace {
 
 class Processing : public ::testing::Test {
-protected:
+  protected:
     Processing() {
         dir.write("MerilonSettings.ini", "RBRR=7\r\n");
         std::filesystem::create_directory(dir.file("log"));
@@ -54,7 +54,8 @@ TEST_F(Processing, AFileWhoseHeaderIsItsLastLineWaitsWithoutUsingANumber) {
 }
 
 TEST_F(Processing, AFileProcessedAlreadyIsSkippedWhateverItsStatus) {
-    for (const char* bytes : {"Z,P1,3,AB1234,OK;\r\n\r\n", "Z,P1,_,______,No;\r\n\r\n", "Z,P1,_,______,_;\r\n\r\n"}) {
+    for (const char* bytes :
+         {"Z,P1,3,AB1234,OK;\r\n\r\n", "Z,P1,_,______,No;\r\n\r\n", "Z,P1,_,______,_;\r\n\r\n"}) {
         EXPECT_TRUE(process(bytes)) << bytes;
         EXPECT_EQ(file(), bytes);
     }
@@ -72,8 +73,9 @@ TEST_F(Processing, ProcessingCounterRunsFromOneToNineAndBackToZero) {
 
 TEST_F(Processing, HeadersWithoutACommandCompleteAsSuccessAndUseANumber) {
     dir.write("log/Tarvo.err", "old\r\n");
-    for (const char* bytes : {"Q,P1,_,______,__;\r\n\r\n", "T,P1,_,______,__;\r\n\r\n", "s,P1,_,______,__;\r\n\r\n",
-                              "V,P1,_,______,__;+Hvala\r\nU,P1,_,______,__;x;1;1;;1;1;1\r\n\r\n"}) {
+    for (const char* bytes :
+         {"Q,P1,_,______,__;\r\n\r\n", "T,P1,_,______,__;\r\n\r\n", "s,P1,_,______,__;\r\n\r\n",
+          "V,P1,_,______,__;+Hvala\r\nU,P1,_,______,__;x;1;1;;1;1;1\r\n\r\n"}) {
         EXPECT_TRUE(process(bytes)) << bytes;
         EXPECT_EQ(file().find(",__;"), std::string::npos) << file();
     }
@@ -91,7 +93,8 @@ TEST_F(Processing, InvalidFilesFoundBeforeAnyRowAreReportedMarkedAndNumbered) {
         {"O,P1,_,______,__;12x\r\n\r\n", "'12x' nije ispravan cijeli broj"},
         {"\r\nO,P1,_,______,__;1001\r\n\r\n", "'' nije ispravan cijeli broj"},  // fields come from line 1
         {"I,P1,_,______,__;1;50,00\r\n\r\n", "'50,00' nije ispravan broj"},
-        {"K,P1,_,______,__;245\r\nU,P1,_,______,__;x;1;1;;1;1;1\r\n", "Nekorektan format racuna/komande broj 10"},
+        {"K,P1,_,______,__;245\r\nU,P1,_,______,__;x;1;1;;1;1;1\r\n",
+         "Nekorektan format racuna/komande broj 10"},
         {"K,P1,_,______,__;245\r\nK,P1,_,______,__;246\r\n", "Nekorektan format racuna/komande broj 11"},
     };
     int number = 7;

@@ -7,11 +7,11 @@
 
 #include <filesystem>
 
+#include "commands/AnalRacuniKomande.h"
 #include "commands/HandOver.h"
 #include "commands/JobRecord.h"
 #include "commands/JobTracker.h"
 #include "commands/Outcome.h"
-#include "commands/AnalRacuniKomande.h"
 #include "config/Settings.h"
 #include "db/DM_db_source.h"
 #include "db/RecordWriters.h"
@@ -29,7 +29,7 @@ const std::string kSale =
     "T,P1,_,______,__;\r\n";
 
 class Recovery : public testing::Test {
-protected:
+  protected:
     Recovery() : record(JobRecord::besideSettings(h.settings->filePath())) {}
 
     // The state a crash leaves: "RBRR" saved past the job, its record at the stage, and
@@ -47,7 +47,8 @@ protected:
         job.traced = traced;
         record.job = job;
         ASSERT_TRUE(record.save(nullptr));
-        h.root.write("MerilonSettings.ini", "F_BROJ_KASE=AB1234\r\nRBRR=" + std::to_string(number + 1) + "\r\n");
+        h.root.write("MerilonSettings.ini",
+                     "F_BROJ_KASE=AB1234\r\nRBRR=" + std::to_string(number + 1) + "\r\n");
         h.state.BrojRacuna = number + 1;
     }
 
@@ -69,7 +70,8 @@ protected:
     }
 
     long long rowsOf(const char* table, int number) {
-        return h.count(std::string("select count(*) as n from ") + table + " where F_RBR=" + std::to_string(number));
+        return h.count(std::string("select count(*) as n from ") + table +
+                       " where F_RBR=" + std::to_string(number));
     }
     int jobsPrinted() const {
         int n = 0;
@@ -99,9 +101,9 @@ TEST_F(Recovery, AJobCutOffBeforeItsHandOverCommittedIsDoneAgainUnderANewNumber)
         JobStage stage;
         bool traced;
         bool payment;
-    } crashes[] = {{JobStage::Rows, false, false},          // while writing its rows
-                   {JobStage::HandingOver, true, true},     // before the commit of its F_SEMAFOR row
-                   {JobStage::HandingOver, false, true}};   // the same, without the F_PREDAJA table
+    } crashes[] = {{JobStage::Rows, false, false},         // while writing its rows
+                   {JobStage::HandingOver, true, true},    // before the commit of its F_SEMAFOR row
+                   {JobStage::HandingOver, false, true}};  // the same, without the F_PREDAJA table
     int number = 100;
     for (const auto& crash : crashes) {
         SCOPED_TRACE(number);
@@ -117,11 +119,13 @@ TEST_F(Recovery, AJobCutOffBeforeItsHandOverCommittedIsDoneAgainUnderANewNumber)
         EXPECT_EQ(h.journal().find("==== posao " + std::to_string(number) + ","), std::string::npos);
         EXPECT_NE(h.journal().find("==== posao " + std::to_string(number + 1) + ","), std::string::npos);
         EXPECT_EQ(h.status(name), "OK");
-        for (const char* table : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR"}) EXPECT_EQ(rowsOf(table, number), 0) << table;
+        for (const char* table : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR"})
+            EXPECT_EQ(rowsOf(table, number), 0) << table;
         EXPECT_EQ(h.rbrr(), "RBRR=" + std::to_string(number + 2));
         ASSERT_EQ(h.ui.notices.size(), 1u);
-        EXPECT_EQ(h.ui.notices[0].text, "Posao broj " + std::to_string(number) + " (fajl " + h.inputFile(name) +
-                                            ") je prekinut prije predaje PARTNERU; njegovi redovi su obrisani.");
+        EXPECT_EQ(h.ui.notices[0].text,
+                  "Posao broj " + std::to_string(number) + " (fajl " + h.inputFile(name) +
+                      ") je prekinut prije predaje PARTNERU; njegovi redovi su obrisani.");
         EXPECT_FALSE(recordLeft());
         number += 2;
     }
@@ -136,9 +140,9 @@ TEST_F(Recovery, AJobThePartnerGotIsFinishedNotTakenUpAgain) {
     const struct {
         JobStage stage;
         bool traced;
-    } crashes[] = {{JobStage::HandingOver, true},    // right after the commit of its F_SEMAFOR row
-                   {JobStage::HandingOver, false},   // the same, without the F_PREDAJA table
-                   {JobStage::HandedOver, false}};   // while waiting for the PARTNER
+    } crashes[] = {{JobStage::HandingOver, true},   // right after the commit of its F_SEMAFOR row
+                   {JobStage::HandingOver, false},  // the same, without the F_PREDAJA table
+                   {JobStage::HandedOver, false}};  // while waiting for the PARTNER
     int number = 100;
     for (const auto& crash : crashes) {
         SCOPED_TRACE(number);

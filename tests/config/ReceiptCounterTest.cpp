@@ -1,7 +1,6 @@
-#include "config/ReceiptCounter.h"
-
 #include <gtest/gtest.h>
 
+#include "config/ReceiptCounter.h"
 #include "config/Settings.h"
 #include "tests/support/RecordingUserInterface.h"
 #include "tests/support/TempDir.h"
@@ -10,7 +9,7 @@ namespace fm {
 namespace {
 
 class ReceiptCounterTest : public ::testing::Test {
-protected:
+  protected:
     Settings withFile(const std::string& bytes) {
         dir.write("MerilonSettings.ini", bytes);
         return Settings(dir.file("MerilonSettings.ini"));
@@ -37,11 +36,14 @@ TEST_F(ReceiptCounterTest, NonNumericCounterIsReportedAndKept) {
 }
 
 TEST_F(ReceiptCounterTest, RewritesOnlyTheFirstCounterLine) {
-    Settings settings = withFile("FID_RACUNA=2\nrbrr=7\nTARVOLOCALDIR=/in/\nRBRR=99\nlast line without break");
+    Settings settings =
+        withFile("FID_RACUNA=2\nrbrr=7\nTARVOLOCALDIR=/in/\nRBRR=99\nlast line without break");
     ASSERT_TRUE(SnimiBrojRacuna(settings, 58));
-    EXPECT_EQ(fileNow(), "FID_RACUNA=2\r\nRBRR=58\r\nTARVOLOCALDIR=/in/\r\nRBRR=99\r\nlast line without break\r\n");
+    EXPECT_EQ(fileNow(),
+              "FID_RACUNA=2\r\nRBRR=58\r\nTARVOLOCALDIR=/in/\r\nRBRR=99\r\nlast line without break\r\n");
     ASSERT_TRUE(SnimiBrojRacuna(settings, -3));
-    EXPECT_EQ(fileNow(), "FID_RACUNA=2\r\nRBRR=-3\r\nTARVOLOCALDIR=/in/\r\nRBRR=99\r\nlast line without break\r\n");
+    EXPECT_EQ(fileNow(),
+              "FID_RACUNA=2\r\nRBRR=-3\r\nTARVOLOCALDIR=/in/\r\nRBRR=99\r\nlast line without break\r\n");
 }
 
 TEST_F(ReceiptCounterTest, EmptyCounterLineIsReplaced) {

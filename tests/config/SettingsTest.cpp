@@ -1,16 +1,15 @@
-#include "config/Settings.h"
-
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
+#include "config/Settings.h"
 #include "tests/support/TempDir.h"
 
 namespace fm {
 namespace {
 
 class SettingsTest : public ::testing::Test {
-protected:
+  protected:
     Settings withFile(const std::string& bytes) {
         dir.write("MerilonSettings.ini", bytes);
         return Settings(dir.file("MerilonSettings.ini"));

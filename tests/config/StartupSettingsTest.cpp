@@ -1,8 +1,7 @@
-#include "config/StartupSettings.h"
-
 #include <gtest/gtest.h>
 
 #include "config/Settings.h"
+#include "config/StartupSettings.h"
 #include "tests/support/RecordingUserInterface.h"
 #include "tests/support/TempDir.h"
 
@@ -10,7 +9,7 @@ namespace fm {
 namespace {
 
 class StartupSettingsTest : public ::testing::Test {
-protected:
+  protected:
     bool read(const std::string& bytes) {
         dir.write("MerilonSettings.ini", bytes);
         return readStartupSettings(Settings(dir.file("MerilonSettings.ini")), postavke, ui);

@@ -7,7 +7,7 @@ namespace {
 const char* const failurePrefix = "GRESKA! NE MOGU OTVORITI  BAZU PODATAKA\r\n";
 
 class Connection : public DbFixture {
-protected:
+  protected:
     bool open(const std::string& ini) {
         database.dir().write("database.ini", ini);
         dm = std::make_unique<Tdm_db>(state, ui);

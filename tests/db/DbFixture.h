@@ -1,10 +1,10 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "db/DM_db_source.h"
 #include "tests/support/FreshDatabase.h"
@@ -14,7 +14,7 @@ namespace fm::test {
 
 // A data module on a fresh embedded database, connected, recording every statement.
 class DbFixture : public testing::Test {
-protected:
+  protected:
     explicit DbFixture(FreshDatabase::PartnerTables partnerTables = FreshDatabase::PartnerTables::Yes)
         : database(partnerTables) {
         ui.realPauses = false;

@@ -7,7 +7,7 @@ namespace fm::test {
 namespace {
 
 class QueryHelpers : public DbFixture {
-protected:
+  protected:
     void SetUp() override { connect(); }
 };
 
@@ -101,7 +101,8 @@ TEST_F(QueryHelpers, ExportCopiesRowsByPositionAndEnablesThePollingTimer) {
     EXPECT_TRUE(dm->timer1Enabled());
     EXPECT_EQ(0u, rows("select * from F_LOG_STAVKE", {"F_RBR"}).size());
 
-    ASSERT_TRUE(dm->sqlexec("insert into F_LOG_RACUN (F_ID_KASE,F_RBR,F_FISK_BROJ,TIPKNJIZENJA) values (1,57,3,0)"));
+    ASSERT_TRUE(
+        dm->sqlexec("insert into F_LOG_RACUN (F_ID_KASE,F_RBR,F_FISK_BROJ,TIPKNJIZENJA) values (1,57,3,0)"));
     dm->setTimer1Enabled(false);
     EXPECT_TRUE(dm->ExportujPodatke("F_LOG_RACUN", "F_LOG_STAVKE"));
     EXPECT_TRUE(dm->timer1Enabled());

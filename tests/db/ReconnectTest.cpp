@@ -20,7 +20,7 @@ const char* const outageNotice = "Nema veze sa bazom podataka! Komande cekaju do
 const char* const backNotice = "Veza sa bazom podataka je ponovo uspostavljena.";
 
 class Reconnect : public testing::TestWithParam<Engine> {
-protected:
+  protected:
     static void TearDownTestSuite() { servers.clear(); }
 
     void SetUp() override {

@@ -1,12 +1,11 @@
 #include "db/RecordWriters.h"
-
 #include "tests/db/DbFixture.h"
 
 namespace fm::test {
 namespace {
 
 class RecordWriters : public DbFixture {
-protected:
+  protected:
     void SetUp() override { connect(); }
 
     std::vector<std::string> racunRows() {
@@ -21,18 +20,22 @@ protected:
 
 TEST_F(RecordWriters, ReceiptItemPaymentAndSemaphoreStatements) {
     ASSERT_TRUE(UpisiStavkuRacuna(*dm, 57, 0, 0, 12, 3, 2, "", "KAFA", 1.5, 2)) << dm->ZadnjaGreska();
-    EXPECT_EQ("insert into F_RACUN  (F_ID_KASE,F_RBR,TIPKNJIZENJA,F_STORNO_STAVKA,F_SIFRA_ROBE,F_SIFRA_GRUPA,"
-              "F_BAR_CODE,F_NAZIV_ROBE,F_SIFRA_POR_STOPE,F_CIJENA_ROBE,F_KOLICINA) values ( 1,57, 1, 0, 12, 3, '', "
-              "'KAFA', 2, 1.5,2) ",
-              dm->up().sql());
+    EXPECT_EQ(
+        "insert into F_RACUN  (F_ID_KASE,F_RBR,TIPKNJIZENJA,F_STORNO_STAVKA,F_SIFRA_ROBE,F_SIFRA_GRUPA,"
+        "F_BAR_CODE,F_NAZIV_ROBE,F_SIFRA_POR_STOPE,F_CIJENA_ROBE,F_KOLICINA) values ( 1,57, 1, 0, 12, 3, '', "
+        "'KAFA', 2, 1.5,2) ",
+        dm->up().sql());
     ASSERT_TRUE(UpisiPlacanje(*dm, 57, 1, 0, 3)) << dm->ZadnjaGreska();
-    EXPECT_EQ("insert into F_PLACANJE  (F_ID_KASE,F_RBR,TIPKNJIZENJA,F_NACIN_PLACANJA,F_UPLACENO) values ( 1,57, 1, 0, "
-              "3) ",
-              dm->up().sql());
+    EXPECT_EQ(
+        "insert into F_PLACANJE  (F_ID_KASE,F_RBR,TIPKNJIZENJA,F_NACIN_PLACANJA,F_UPLACENO) values ( 1,57, "
+        "1, 0, "
+        "3) ",
+        dm->up().sql());
     ASSERT_TRUE(UpisiSemafor(*dm, 57, 0, 0, 0, 0, 1, "")) << dm->ZadnjaGreska();
-    EXPECT_EQ("insert into F_SEMAFOR  (F_ID_KASE,F_RBR,TIPKNJIZENJA,PRINTMEMO,PRINTRACUN,F_SIFRA_KUPCA,F_REKL_BROJ,"
-              "MEMO) values ( 1,57, 0, 0, 1, 0, 0,'')",
-              dm->up().sql());
+    EXPECT_EQ(
+        "insert into F_SEMAFOR  (F_ID_KASE,F_RBR,TIPKNJIZENJA,PRINTMEMO,PRINTRACUN,F_SIFRA_KUPCA,F_REKL_BROJ,"
+        "MEMO) values ( 1,57, 0, 0, 1, 0, 0,'')",
+        dm->up().sql());
     // The text sent is the text built, one statement per writer.
     ASSERT_EQ(3u, statements.size());
     EXPECT_EQ(dm->up().sql(), statements[2]);
@@ -46,15 +49,19 @@ TEST_F(RecordWriters, ReceiptItemPaymentAndSemaphoreStatements) {
 TEST_F(RecordWriters, NumbersQuotedUnlessK71B3IsOne) {
     state.postavke.K71B3 = 0;
     ASSERT_TRUE(UpisiStavkuRacuna(*dm, 57, 0, 0, 12, 3, 2, "", "O'NEIL", 1.5, 2)) << dm->ZadnjaGreska();
-    EXPECT_EQ("insert into F_RACUN  (F_ID_KASE,F_RBR,TIPKNJIZENJA,F_STORNO_STAVKA,F_SIFRA_ROBE,F_SIFRA_GRUPA,"
-              "F_BAR_CODE,F_NAZIV_ROBE,F_SIFRA_POR_STOPE,F_CIJENA_ROBE,F_KOLICINA) values ( '1','57', '1', '0', '12', "
-              "'3', '', 'O''NEIL', '2', '1.5','2') ",
-              dm->up().sql());
+    EXPECT_EQ(
+        "insert into F_RACUN  (F_ID_KASE,F_RBR,TIPKNJIZENJA,F_STORNO_STAVKA,F_SIFRA_ROBE,F_SIFRA_GRUPA,"
+        "F_BAR_CODE,F_NAZIV_ROBE,F_SIFRA_POR_STOPE,F_CIJENA_ROBE,F_KOLICINA) values ( '1','57', '1', '0', "
+        "'12', "
+        "'3', '', 'O''NEIL', '2', '1.5','2') ",
+        dm->up().sql());
     state.postavke.K71B3 = 2;
     ASSERT_TRUE(UpisiPlacanje(*dm, 57, 0, 0, 0.00005)) << dm->ZadnjaGreska();
-    EXPECT_EQ("insert into F_PLACANJE  (F_ID_KASE,F_RBR,TIPKNJIZENJA,F_NACIN_PLACANJA,F_UPLACENO) values ( '1','57', "
-              "'1', '0', '5E-5') ",
-              dm->up().sql());
+    EXPECT_EQ(
+        "insert into F_PLACANJE  (F_ID_KASE,F_RBR,TIPKNJIZENJA,F_NACIN_PLACANJA,F_UPLACENO) values ( "
+        "'1','57', "
+        "'1', '0', '5E-5') ",
+        dm->up().sql());
     // The engine takes the quoted numbers into its float columns.
     EXPECT_EQ(std::vector<std::string>{"1/57/1/12/O'NEIL"}, racunRows());
     EXPECT_EQ(std::vector<std::string>{"5E-5"}, rows("select F_UPLACENO from F_PLACANJE", {"F_UPLACENO"}));
@@ -68,7 +75,8 @@ TEST_F(RecordWriters, BookingTypes20And21GiveRowType2OnItemsAndPayments) {
     EXPECT_NE(std::string::npos, dm->up().sql().find("values ( 1,57, 20, 0,"));
 
     EXPECT_EQ(1, BrojStavkiRacuna(*dm, 57, 21));
-    EXPECT_EQ(" Select count(*) as br from f_racun Where F_ID_KASE=1 and F_RBR=57 and TIPKNJIZENJA=2", dm->up3().sql());
+    EXPECT_EQ(" Select count(*) as br from f_racun Where F_ID_KASE=1 and F_RBR=57 and TIPKNJIZENJA=2",
+              dm->up3().sql());
     EXPECT_EQ(0, BrojStavkiRacuna(*dm, 57, 0));
     EXPECT_EQ(1, BrojPlacanja(*dm, 57, 20));
     EXPECT_EQ(" Select count(*) as br from f_placanje Where F_ID_KASE=1 and F_RBR=57 and TIPKNJIZENJA=2",
@@ -118,8 +126,9 @@ TEST_F(RecordWriters, ClosedDatabaseGatesSendNothing) {
 
 TEST_F(RecordWriters, SemaphoreCheckLooksForTheJobThenItsNegatedNumber) {
     EXPECT_EQ(0, ProvjeriSemafor(*dm, 57, 0));
-    EXPECT_EQ((std::vector<std::string>{" Select * from F_SEMAFOR Where F_ID_KASE=1 and F_RBR=57 and TIPKNJIZENJA=0",
-                                        " Select * from F_SEMAFOR Where F_ID_KASE=1 and F_RBR=-57 and TIPKNJIZENJA=0"}),
+    EXPECT_EQ((std::vector<std::string>{
+                  " Select * from F_SEMAFOR Where F_ID_KASE=1 and F_RBR=57 and TIPKNJIZENJA=0",
+                  " Select * from F_SEMAFOR Where F_ID_KASE=1 and F_RBR=-57 and TIPKNJIZENJA=0"}),
               statements);
 
     ASSERT_TRUE(UpisiSemafor(*dm, 57, 0, 0, 0, 0, 1, ""));
@@ -134,9 +143,10 @@ TEST_F(RecordWriters, SemaphoreCheckLooksForTheJobThenItsNegatedNumber) {
 
 TEST_F(RecordWriters, ArticleInsertAndItsFailure) {
     ASSERT_TRUE(UpisiRobu(*dm, 13, 3, 2, "", "KAFA", "A-17", 1.5)) << dm->ZadnjaGreska();
-    EXPECT_EQ(" Insert into F_ROBA(F_ID_KASE,F_SIFRA_ROBE,F_SIFRA_GRUPA,F_SIFRA_POR_STOPE,F_BAR_CODE,F_NAZIV_ROBE,"
-              "F_CIJENA_ROBE,F_KNJIG_SIFRA) Values (1,13, 3, 2, '', 'KAFA', 1.5,'A-17')",
-              dm->up().sql());
+    EXPECT_EQ(
+        " Insert into F_ROBA(F_ID_KASE,F_SIFRA_ROBE,F_SIFRA_GRUPA,F_SIFRA_POR_STOPE,F_BAR_CODE,F_NAZIV_ROBE,"
+        "F_CIJENA_ROBE,F_KNJIG_SIFRA) Values (1,13, 3, 2, '', 'KAFA', 1.5,'A-17')",
+        dm->up().sql());
     EXPECT_EQ(13, NadjiSifruPoKnjigSifri(*dm, "A-17"));
 
     EXPECT_FALSE(UpisiRobu(*dm, 13, 3, 2, "", "CAJ", "A-18", 1));
@@ -168,12 +178,14 @@ TEST_F(RecordWriters, PriceChangeInsertsAnArticleMissingUnderItsRegister) {
     state.postavke.FID_ROBA = 1;
 
     ASSERT_TRUE(UpisiNivelaciju(*dm, 57, 12, 3, 2, " ", "KAFA", 1.6)) << dm->ZadnjaGreska();
-    EXPECT_NE(statements.end(),
-              std::find(statements.begin(), statements.end(),
-                        " Insert into F_ROBA(F_ID_KASE,F_SIFRA_ROBE,F_SIFRA_GRUPA,F_SIFRA_POR_STOPE,F_BAR_CODE,"
-                        "F_NAZIV_ROBE,F_CIJENA_ROBE) Values (1,12, 3, 2, ' ', 'KAFA', 1.6)"));
-    EXPECT_EQ((std::vector<std::string>{"1/1.6/", "2/1.5/A-12"}),
-              rows("select * from F_ROBA order by F_ID_KASE", {"F_ID_KASE", "F_CIJENA_ROBE", "F_KNJIG_SIFRA"}));
+    EXPECT_NE(
+        statements.end(),
+        std::find(statements.begin(), statements.end(),
+                  " Insert into F_ROBA(F_ID_KASE,F_SIFRA_ROBE,F_SIFRA_GRUPA,F_SIFRA_POR_STOPE,F_BAR_CODE,"
+                  "F_NAZIV_ROBE,F_CIJENA_ROBE) Values (1,12, 3, 2, ' ', 'KAFA', 1.6)"));
+    EXPECT_EQ(
+        (std::vector<std::string>{"1/1.6/", "2/1.5/A-12"}),
+        rows("select * from F_ROBA order by F_ID_KASE", {"F_ID_KASE", "F_CIJENA_ROBE", "F_KNJIG_SIFRA"}));
 }
 
 TEST_F(RecordWriters, PriceChangeKeepsTheArticleWhenItsLogRowFails) {
@@ -181,14 +193,16 @@ TEST_F(RecordWriters, PriceChangeKeepsTheArticleWhenItsLogRowFails) {
     EXPECT_FALSE(UpisiNivelaciju(*dm, 57, 12, 3, 2, " ", "KAFA", 1.7));  // same log key again
     EXPECT_NE("", dm->ZadnjaGreska());
     EXPECT_EQ(std::vector<std::string>{"1.7"}, rows("select F_CIJENA_ROBE from F_ROBA", {"F_CIJENA_ROBE"}));
-    EXPECT_EQ(std::vector<std::string>{"1.6"}, rows("select F_CIJENA_ROBE from F_NIVELACIJA", {"F_CIJENA_ROBE"}));
+    EXPECT_EQ(std::vector<std::string>{"1.6"},
+              rows("select F_CIJENA_ROBE from F_NIVELACIJA", {"F_CIJENA_ROBE"}));
 }
 
 TEST_F(RecordWriters, BarCodeLookUpTrimsAndUsesTheReceiptRegister) {
     state.postavke.FID_ROBA = 3;
     ASSERT_TRUE(UpisiRobu(*dm, 5, 1, 1, "3871234567890", "KAFA", "K5", 1));
     EXPECT_EQ(-1, NadjiSifruPoBarKodu(*dm, " 3871234567890 "));
-    EXPECT_EQ(" SELECT F_SIFRA_ROBE FROM F_ROBA  WHERE  F_ID_KASE=1 and F_BAR_CODE='3871234567890'", dm->up3().sql());
+    EXPECT_EQ(" SELECT F_SIFRA_ROBE FROM F_ROBA  WHERE  F_ID_KASE=1 and F_BAR_CODE='3871234567890'",
+              dm->up3().sql());
 
     state.postavke.FID_RACUNA = 3;
     EXPECT_EQ(5, NadjiSifruPoBarKodu(*dm, "\t3871234567890 "));
@@ -204,7 +218,7 @@ TEST_F(RecordWriters, CodeLookUpSeesOnlyTheArticleRegister) {
 }
 
 class RecordWritersWithoutPartnerTables : public DbFixture {
-protected:
+  protected:
     RecordWritersWithoutPartnerTables() : DbFixture(FreshDatabase::PartnerTables::No) {}
 };
 

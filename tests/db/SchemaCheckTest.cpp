@@ -20,12 +20,14 @@ int createStatements(const std::vector<std::string>& statements) {
 }
 
 class EmptyDatabase : public DbFixture {
-protected:
+  protected:
     EmptyDatabase() : DbFixture(FreshDatabase::PartnerTables::No) {}
 };
 
 TEST_F(EmptyDatabase, ArticleTableWithoutTheCodeColumnStaysClosedSilently) {
-    database.run({"CREATE TABLE F_ROBA (F_ID_KASE DOUBLE PRECISION NOT NULL, F_SIFRA_ROBE DOUBLE PRECISION NOT NULL)"});
+    database.run(
+        {"CREATE TABLE F_ROBA (F_ID_KASE DOUBLE PRECISION NOT NULL, F_SIFRA_ROBE DOUBLE PRECISION NOT "
+         "NULL)"});
     for (int run = 0; run < 2; ++run) {
         connect();
         EXPECT_EQ(std::vector<std::string>{indexMessage}, connectMessages);
@@ -39,7 +41,8 @@ TEST_F(EmptyDatabase, ArticleTableWithoutTheCodeColumnStaysClosedSilently) {
 }
 
 TEST_F(EmptyDatabase, AnIndexOfThatNameOnAnyTableCountsAsPresent) {
-    database.run({"CREATE TABLE OTHER_TABLE (A INTEGER)", "CREATE INDEX I_ASC_F_KNJIG_SIFRA ON OTHER_TABLE (A)"});
+    database.run(
+        {"CREATE TABLE OTHER_TABLE (A INTEGER)", "CREATE INDEX I_ASC_F_KNJIG_SIFRA ON OTHER_TABLE (A)"});
     connect();
     EXPECT_EQ(std::vector<std::string>{}, connectMessages);
     EXPECT_FALSE(sent(connectStatements, indexStatement));
@@ -63,11 +66,13 @@ TEST_F(EmptyDatabase, TheArticleCodesGetADescendingIndexForTheHighestCode) {
     database.run(schema::createTableStatements("F_ROBA", schema::Dialect::Firebird));
     for (int run = 0; run < 2; ++run) {
         connect();
-        EXPECT_EQ(run == 0, sent(connectStatements, "CREATE DESCENDING INDEX I_DESC_F_SIFRA_ROBE ON F_ROBA (F_SIFRA_ROBE)"));
+        EXPECT_EQ(run == 0, sent(connectStatements,
+                                 "CREATE DESCENDING INDEX I_DESC_F_SIFRA_ROBE ON F_ROBA (F_SIFRA_ROBE)"));
         EXPECT_EQ(0, dm->TestirajPostojanjePravila("I_DESC_F_SIFRA_ROBE"));
     }
     EXPECT_EQ(std::vector<std::string>{}, connectMessages);
-    for (int code : {7, 3}) ASSERT_TRUE(UpisiRobu(*dm, code, 1, 1, "", "KAFA", "K" + std::to_string(code), 1.5));
+    for (int code : {7, 3})
+        ASSERT_TRUE(UpisiRobu(*dm, code, 1, 1, "", "KAFA", "K" + std::to_string(code), 1.5));
     EXPECT_EQ(7, dm->max("f_roba", "f_sifra_robe"));
 }
 

@@ -2,7 +2,6 @@
 // through the data module, reports what it sees of a job and adds an item to it.
 // Usage: db_second_process DATABASE_INI JOB
 #include <QCoreApplication>
-
 #include <cstdio>
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
-#include "db/SqlText.h"
-
 #include <gtest/gtest.h>
+
+#include "db/SqlText.h"
 
 namespace fm {
 namespace {

@@ -9,7 +9,7 @@ namespace fm::test {
 namespace {
 
 class TwoProcesses : public DbFixture {
-protected:
+  protected:
     // Runs the second program to its end; its output.
     std::string secondProcess(int job) {
         QProcess process;

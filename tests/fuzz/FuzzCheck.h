@@ -4,10 +4,10 @@
 #include <cstdlib>
 
 // A broken property stops the fuzzer like a crash, with the property named.
-#define FUZZ_CHECK(condition)                                                          \
-    do {                                                                               \
-        if (!(condition)) {                                                            \
+#define FUZZ_CHECK(condition)                                                                     \
+    do {                                                                                          \
+        if (!(condition)) {                                                                       \
             std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                              \
-        }                                                                              \
+            std::abort();                                                                         \
+        }                                                                                         \
     } while (false)

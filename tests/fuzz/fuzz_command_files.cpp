@@ -36,9 +36,13 @@ void integer(CommandRecord& record) {
 // The fields in the order and with the types the processing reads them.
 void readFields(CommandRecord& record) {
     switch (record.letter()) {
-        case 'V': record.nextText(); break;
+        case 'V':
+            record.nextText();
+            break;
         case 'K':
-        case 'O': integer(record); break;
+        case 'O':
+            integer(record);
+            break;
         case 'S':
             record.nextText();
             decimal(record);
@@ -68,7 +72,8 @@ void readFields(CommandRecord& record) {
             integer(record);
             decimal(record);
             break;
-        default: break;
+        default:
+            break;
     }
     // Fields past the end are empty, however often they are asked for.
     for (int extra = 0; extra < 3; ++extra) record.nextText();

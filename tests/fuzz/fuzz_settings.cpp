@@ -21,7 +21,7 @@
 namespace {
 
 class SilentUserInterface : public fm::UserInterface {
-public:
+  public:
     void PrikaziObavijest(const std::string&, const std::string&) override {}
     void processPendingEvents() override {}
     void showMessage(const std::string&) override {}
@@ -70,8 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     fm::Postavke postavke;
     fm::readStartupSettings(settings, postavke, ui);
-    for (const std::string& value : {postavke.TARVOLOGGRESKE, postavke.F_BROJ_KASE, postavke.TARVOLOCALDIR,
-                                     postavke.TARVORACUN})
+    for (const std::string& value :
+         {postavke.TARVOLOGGRESKE, postavke.F_BROJ_KASE, postavke.TARVOLOCALDIR, postavke.TARVORACUN})
         FUZZ_CHECK(fm::text::trim(value) == value);
 
     fm::ProcessState state;

@@ -27,7 +27,7 @@ std::string bytes(const char (&literal)[N]) {
 
 // Without a PARTNER a taken job times out, and its rows stay for the test to read.
 class HostileFiles : public testing::TestWithParam<Engine> {
-protected:
+  protected:
     void SetUp() override {
         if (const auto reason = engineUnavailable(GetParam())) GTEST_SKIP() << *reason;
         database = std::make_unique<EngineDatabase>(GetParam(), FreshDatabase::PartnerTables::Yes);
@@ -41,7 +41,8 @@ protected:
         ui.realPauses = false;
 
         dm = std::make_unique<Tdm_db>(state, ui);
-        for (int connect = 0; connect < 2; ++connect) state.BazaOtvorena = dm->OtvoriBazuPodataka(database->iniPath());
+        for (int connect = 0; connect < 2; ++connect)
+            state.BazaOtvorena = dm->OtvoriBazuPodataka(database->iniPath());
         ASSERT_TRUE(state.BazaOtvorena);
         ASSERT_TRUE(UpisiRobu(*dm, 7, 1, 1, "", "POSTOJECI", "K7", 2.5)) << dm->ZadnjaGreska();
         dm->onStatement([this](const std::string& sql) { statements.push_back(sql); });
@@ -68,8 +69,10 @@ protected:
         return rows("select count(*) as n from " + table, {"n"}).at(0);
     }
     std::vector<std::string> articles() {
-        return rows("select F_SIFRA_ROBE, F_NAZIV_ROBE, F_CIJENA_ROBE, F_KNJIG_SIFRA from F_ROBA order by F_SIFRA_ROBE",
-                    {"F_SIFRA_ROBE", "F_NAZIV_ROBE", "F_CIJENA_ROBE", "F_KNJIG_SIFRA"});
+        return rows(
+            "select F_SIFRA_ROBE, F_NAZIV_ROBE, F_CIJENA_ROBE, F_KNJIG_SIFRA from F_ROBA order by "
+            "F_SIFRA_ROBE",
+            {"F_SIFRA_ROBE", "F_NAZIV_ROBE", "F_CIJENA_ROBE", "F_KNJIG_SIFRA"});
     }
     bool anyRowWritten() const {
         return std::any_of(statements.begin(), statements.end(), [](const std::string& sql) {
@@ -82,7 +85,8 @@ protected:
         ASSERT_EQ(ui.notices.size(), 1u);
         EXPECT_EQ(ui.notices[0].text, "Neispravan fajl " + dir.file(name) + "\r\nGreska:" + error);
         EXPECT_NE(dir.read(name).find(",Er;"), std::string::npos) << dir.read(name);
-        for (const char* table : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR"}) EXPECT_EQ(count(table), "0") << table;
+        for (const char* table : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR"})
+            EXPECT_EQ(count(table), "0") << table;
     }
 
     std::unique_ptr<EngineDatabase> database;
@@ -96,7 +100,9 @@ protected:
 };
 
 TEST_P(HostileFiles, QuotesBackslashesAndHighBytesAreStoredAsWritten) {
-    const std::vector<std::string> names = {"O'Neil", "x', 'y') -- ' or '1'='1", "\\'\\", "\xC8" "evapi \xE8\x9A\xFF\x80"};
+    const std::vector<std::string> names = {"O'Neil", "x', 'y') -- ' or '1'='1", "\\'\\",
+                                            "\xC8"
+                                            "evapi \xE8\x9A\xFF\x80"};
     std::string file;
     for (const std::string& name : names) file += "S,P1,_,______,__;" + name + ";1.5;2;;1;2;;7\r\n";
     file += "S,P1,_,______,__;Nova;1;1;;1;2;;12'45\\78\r\nT,P1,_,______,__;\r\n";
@@ -107,8 +113,8 @@ TEST_P(HostileFiles, QuotesBackslashesAndHighBytesAreStoredAsWritten) {
     std::vector<std::string> expected;
     for (const std::string& name : names) expected.push_back("7|" + name + "|2");
     expected.push_back("8|Nova|1");
-    std::vector<std::string> items =
-        rows("select F_SIFRA_ROBE, F_NAZIV_ROBE, F_KOLICINA from F_RACUN", {"F_SIFRA_ROBE", "F_NAZIV_ROBE", "F_KOLICINA"});
+    std::vector<std::string> items = rows("select F_SIFRA_ROBE, F_NAZIV_ROBE, F_KOLICINA from F_RACUN",
+                                          {"F_SIFRA_ROBE", "F_NAZIV_ROBE", "F_KOLICINA"});
     std::sort(items.begin(), items.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(items, expected);
@@ -118,7 +124,8 @@ TEST_P(HostileFiles, QuotesBackslashesAndHighBytesAreStoredAsWritten) {
 }
 
 TEST_P(HostileFiles, ANulByteMakesTheFileInvalidBeforeAnythingIsWritten) {
-    const std::string priceChanges = bytes("U,P1,_,______,__;Kafa;3;0;;1;2;7\r\nU,P1,_,______,__;Ka\0fa;3;0;;1;2;8\r\n");
+    const std::string priceChanges =
+        bytes("U,P1,_,______,__;Kafa;3;0;;1;2;7\r\nU,P1,_,______,__;Ka\0fa;3;0;;1;2;8\r\n");
     EXPECT_FALSE(process("u.inp", priceChanges));
     expectInvalid("u.inp", "linija 2 sadrzi nedozvoljen znak NUL (kod 0)");
     EXPECT_FALSE(anyRowWritten());
@@ -146,7 +153,8 @@ TEST_P(HostileFiles, TextsTooLongForTheirColumnFailTheFileInsteadOfBeingCut) {
     expectInvalid("a.inp", "Ne moze se insertovati stavka racuna,\r\nza racun broj 100");
 
     ui.notices.clear();
-    EXPECT_FALSE(process("b.inp", "S,P1,_,______,__;" + std::string(100000, 'N') + ";1;1;;1;2;;7\r\n" + sale));
+    EXPECT_FALSE(
+        process("b.inp", "S,P1,_,______,__;" + std::string(100000, 'N') + ";1;1;;1;2;;7\r\n" + sale));
     expectInvalid("b.inp", "Ne moze se insertovati stavka racuna,\r\nza racun broj 101");
 
     // A bookkeeping code one character over its 16: no article, and no item for one.
@@ -157,15 +165,17 @@ TEST_P(HostileFiles, TextsTooLongForTheirColumnFailTheFileInsteadOfBeingCut) {
     EXPECT_EQ(articles(), std::vector<std::string>{"7|POSTOJECI|2.5|K7"});
     if (GetParam() == Engine::MariaDB) {
         // Whatever the server's own mode, the session never cuts a text.
-        EXPECT_NE(rows("select @@SESSION.sql_mode as m", {"m"}).at(0).find("STRICT_ALL_TABLES"), std::string::npos);
+        EXPECT_NE(rows("select @@SESSION.sql_mode as m", {"m"}).at(0).find("STRICT_ALL_TABLES"),
+                  std::string::npos);
     }
 }
 
 // A memo column takes any length on MariaDB; Firebird takes no literal that long.
 TEST_P(HostileFiles, AHundredThousandCharacterMemoIsStoredWholeOrFailsTheFile) {
     const std::string memo = "+" + std::string(100000, 'M');
-    EXPECT_FALSE(process("v.inp", "V,P1,_,______,__;" + memo + "\r\nS,P1,_,______,__;Kafa;1;1;;1;2;;7\r\n"
-                                  "T,P1,_,______,__;\r\n"));
+    EXPECT_FALSE(process("v.inp", "V,P1,_,______,__;" + memo +
+                                      "\r\nS,P1,_,______,__;Kafa;1;1;;1;2;;7\r\n"
+                                      "T,P1,_,______,__;\r\n"));
     if (GetParam() == Engine::MariaDB) {
         EXPECT_TRUE(ui.notices.empty()) << ui.notices[0].text;
         EXPECT_EQ(rows("select MEMO from F_SEMAFOR", {"MEMO"}), std::vector<std::string>{memo});
@@ -181,7 +191,8 @@ TEST_P(HostileFiles, AnOfficialDepositKindBeyondTheBookingTypesRangeIsInvalid) {
     ui.notices.clear();
     EXPECT_FALSE(process("j.inp", "I,P1,_,______,__;2147483597;5\r\n\r\n"));  // 50 + k is the largest type
     EXPECT_TRUE(ui.notices.empty()) << ui.notices[0].text;
-    EXPECT_EQ(rows("select TIPKNJIZENJA from F_SEMAFOR", {"TIPKNJIZENJA"}), std::vector<std::string>{"2147483647"});
+    EXPECT_EQ(rows("select TIPKNJIZENJA from F_SEMAFOR", {"TIPKNJIZENJA"}),
+              std::vector<std::string>{"2147483647"});
 }
 
 INSTANTIATE_TEST_SUITE_P(AllEngines, HostileFiles,

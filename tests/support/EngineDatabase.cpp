@@ -37,9 +37,12 @@ std::string mariaDbClient(const std::string& host, const std::string& port) {
 
 std::string engineName(Engine engine) {
     switch (engine) {
-    case Engine::Embedded: return "Embedded";
-    case Engine::FirebirdServer: return "FirebirdServer";
-    case Engine::MariaDB: return "MariaDB";
+        case Engine::Embedded:
+            return "Embedded";
+        case Engine::FirebirdServer:
+            return "FirebirdServer";
+        case Engine::MariaDB:
+            return "MariaDB";
     }
     return "";
 }
@@ -65,51 +68,57 @@ EngineDatabase::EngineDatabase(Engine engine, FreshDatabase::PartnerTables partn
     host_ = location.substr(0, colon);
     if (engine == Engine::FirebirdServer) {
         serverDatabase_ = location + "/fmerilon-test-" + uniqueSuffix() + ".fdb";
-        dir_.write("create.sql", "CREATE DATABASE '" + serverDatabase_ +
-                                     "' USER 'opkasa' PASSWORD 'lumbrico' PAGE_SIZE 8192 DEFAULT CHARACTER SET NONE;\n");
+        dir_.write("create.sql",
+                   "CREATE DATABASE '" + serverDatabase_ +
+                       "' USER 'opkasa' PASSWORD 'lumbrico' PAGE_SIZE 8192 DEFAULT CHARACTER SET NONE;\n");
         run("isql-fb -quiet -input " + shellQuoted(dir_.file("create.sql")));
     } else {
         port_ = location.substr(colon + 1);
         serverDatabase_ = "fiscal_test_" + uniqueSuffix();
-        run(mariaDbClient(host_, port_) + shellQuoted("CREATE DATABASE " + serverDatabase_ + " CHARACTER SET latin1"));
+        run(mariaDbClient(host_, port_) +
+            shellQuoted("CREATE DATABASE " + serverDatabase_ + " CHARACTER SET latin1"));
     }
     dir_.write("database.ini", iniText("opkasa", "lumbrico"));
 
     if (partnerTables == FreshDatabase::PartnerTables::Yes) {
         sql::Connection connection("partner-tables");
         std::string error;
-        const std::vector<std::string> ini = {"Database=" + serverDatabase_,
-                                              "Server=" + host_, "Port=" + port_, "USER NAME=opkasa",
-                                              "PASSWORD=lumbrico"};
-        if (!connection.open(engine == Engine::MariaDB ? "MySQL ODBC 3.51 Driver" : "INTRBASE", sql::ParameterList(ini),
-                             &error))
+        const std::vector<std::string> ini = {"Database=" + serverDatabase_, "Server=" + host_,
+                                              "Port=" + port_, "USER NAME=opkasa", "PASSWORD=lumbrico"};
+        if (!connection.open(engine == Engine::MariaDB ? "MySQL ODBC 3.51 Driver" : "INTRBASE",
+                             sql::ParameterList(ini), &error))
             throw std::runtime_error("cannot open the new database: " + error);
         for (const char* table : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR"})
             for (const std::string& statement : schema::createTableStatements(table, connection.dialect()))
-                if (!connection.execute(statement, &error)) throw std::runtime_error(statement + ": " + error);
+                if (!connection.execute(statement, &error))
+                    throw std::runtime_error(statement + ": " + error);
     }
 }
 
 EngineDatabase::~EngineDatabase() {
     std::string output;
     if (engine_ == Engine::FirebirdServer) {
-        dir_.write("drop.sql", "CONNECT '" + serverDatabase_ + "' USER 'opkasa' PASSWORD 'lumbrico';\nDROP DATABASE;\n");
+        dir_.write("drop.sql",
+                   "CONNECT '" + serverDatabase_ + "' USER 'opkasa' PASSWORD 'lumbrico';\nDROP DATABASE;\n");
         runCommand("isql-fb -quiet -input " + shellQuoted(dir_.file("drop.sql")), &output);
     } else if (engine_ == Engine::MariaDB) {
-        runCommand(mariaDbClient(host_, port_) + shellQuoted("DROP DATABASE IF EXISTS " + serverDatabase_), &output);
+        runCommand(mariaDbClient(host_, port_) + shellQuoted("DROP DATABASE IF EXISTS " + serverDatabase_),
+                   &output);
     }
 }
 
 std::string EngineDatabase::iniText(const std::string& user, const std::string& password) const {
     switch (engine_) {
-    case Engine::Embedded:
-        return FreshDatabase::iniText(embedded_->path()) + "USER NAME=" + user + "\r\nPASSWORD=" + password + "\r\n";
-    case Engine::FirebirdServer:
-        return "DRIVERNAME=INTRBASE\r\nDatabase=" + serverDatabase_ + "\r\nUSER NAME=" + user +
-               "\r\nPASSWORD=" + password + "\r\n";
-    case Engine::MariaDB:
-        return "DRIVERNAME=MySQL ODBC 3.51 Driver\r\nServer=" + host_ + "\r\nPort=" + port_ +
-               "\r\nDatabase=" + serverDatabase_ + "\r\nUSER NAME=" + user + "\r\nPASSWORD=" + password + "\r\n";
+        case Engine::Embedded:
+            return FreshDatabase::iniText(embedded_->path()) + "USER NAME=" + user +
+                   "\r\nPASSWORD=" + password + "\r\n";
+        case Engine::FirebirdServer:
+            return "DRIVERNAME=INTRBASE\r\nDatabase=" + serverDatabase_ + "\r\nUSER NAME=" + user +
+                   "\r\nPASSWORD=" + password + "\r\n";
+        case Engine::MariaDB:
+            return "DRIVERNAME=MySQL ODBC 3.51 Driver\r\nServer=" + host_ + "\r\nPort=" + port_ +
+                   "\r\nDatabase=" + serverDatabase_ + "\r\nUSER NAME=" + user + "\r\nPASSWORD=" + password +
+                   "\r\n";
     }
     return "";
 }

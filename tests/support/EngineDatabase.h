@@ -22,7 +22,7 @@ std::optional<std::string> engineUnavailable(Engine engine);
 // a database on the Firebird server of FMERILON_TEST_FIREBIRD_SERVER, or one on the
 // MariaDB server of FMERILON_TEST_MARIADB. Server databases are dropped at the end.
 class EngineDatabase {
-public:
+  public:
     EngineDatabase(Engine engine, FreshDatabase::PartnerTables partnerTables);
     ~EngineDatabase();
     EngineDatabase(const EngineDatabase&) = delete;
@@ -33,7 +33,7 @@ public:
     // The parameter file with other credentials.
     std::string iniText(const std::string& user, const std::string& password) const;
 
-private:
+  private:
     Engine engine_;
     TempDir dir_;
     std::unique_ptr<FreshDatabase> embedded_;

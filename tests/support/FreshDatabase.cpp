@@ -26,8 +26,9 @@ FreshDatabase::FreshDatabase(PartnerTables partnerTables)
     : path_(dir_.file("fiscal.fdb")), iniPath_(dir_.file("database.ini")) {
     prepareFirebirdClient();
     std::string output;
-    if (runCommand(shellQuoted(std::string(FMERILON_SCRIPTS_DIR) + "/create-database") + " " + shellQuoted(path_),
-                   &output) != 0)
+    if (runCommand(
+            shellQuoted(std::string(FMERILON_SCRIPTS_DIR) + "/create-database") + " " + shellQuoted(path_),
+            &output) != 0)
         throw std::runtime_error("create-database failed: " + output);
     dir_.write("database.ini", iniText(path_));
     if (partnerTables == PartnerTables::Yes) {

@@ -18,21 +18,21 @@ std::string shellQuoted(const std::string& text);
 // driver creates them. Points the Firebird client at the shared-access configuration
 // first, so that this process and its children can all open the file.
 class FreshDatabase {
-public:
+  public:
     enum class PartnerTables { No, Yes };
 
     explicit FreshDatabase(PartnerTables partnerTables = PartnerTables::Yes);
 
     const TempDir& dir() const { return dir_; }
-    const std::string& path() const { return path_; }        // the database file
-    const std::string& iniPath() const { return iniPath_; }  // its "database.ini"
+    const std::string& path() const { return path_; }             // the database file
+    const std::string& iniPath() const { return iniPath_; }       // its "database.ini"
     static std::string iniText(const std::string& databasePath);  // DRIVERNAME=INTRBASE, Database=...
 
     // Runs the statements through isql-fb as OPKASA, committed after the last one;
     // throws std::runtime_error with isql's output when one fails.
     void run(const std::vector<std::string>& statements) const;
 
-private:
+  private:
     TempDir dir_;
     std::string path_;
     std::string iniPath_;

@@ -13,7 +13,7 @@ namespace fm::test {
 // or a MariaDB server with its own data directory. The test may stop it and start it
 // again without disturbing anyone; it is removed at the end.
 class OwnServer {
-public:
+  public:
     explicit OwnServer(Engine engine);  // FirebirdServer or MariaDB; started
     ~OwnServer();
     OwnServer(const OwnServer&) = delete;
@@ -29,7 +29,7 @@ public:
     // A new, empty database on the server: the text of the "database.ini" that opens it.
     std::string createDatabase();
 
-private:
+  private:
     std::string run(const std::string& arguments) const;
     void remove();
 

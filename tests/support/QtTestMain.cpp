@@ -1,7 +1,7 @@
 // Test entry for suites that need Qt's event dispatcher and plugins (timers, SQL drivers).
-#include <QCoreApplication>
-
 #include <gtest/gtest.h>
+
+#include <QCoreApplication>
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

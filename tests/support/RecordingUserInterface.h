@@ -10,7 +10,7 @@ namespace fm::test {
 // Records what the program would show; pauses really wait so that a second
 // process (the fiscal-printer emulator) gets its time.
 class RecordingUserInterface : public UserInterface {
-public:
+  public:
     struct Notice {
         std::string title;
         std::string text;

@@ -7,7 +7,7 @@ namespace fm::test {
 // A fresh directory under the system's temporary directory, removed with its
 // contents at the end of the scope.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -20,7 +20,7 @@ public:
     void write(const std::string& name, const std::string& bytes) const;
     std::string read(const std::string& name) const;
 
-private:
+  private:
     std::string path_;
 };
 

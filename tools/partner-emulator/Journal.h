@@ -7,13 +7,13 @@ namespace fm::partner {
 
 // The emulator's "paper": every printed line appended to a text file at once.
 class Journal {
-public:
+  public:
     // Throws std::runtime_error when the file cannot be opened for appending.
     explicit Journal(const std::string& path);
 
     void print(const std::string& line);
 
-private:
+  private:
     std::ofstream out_;
 };
 

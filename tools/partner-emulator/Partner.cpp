@@ -29,8 +29,9 @@ void Partner::createOwnTables() {
     const auto tables = db_.userTables(&error);
     if (!tables) throw std::runtime_error(error);
     for (const char* name : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR"}) {
-        const bool exists = std::any_of(tables->begin(), tables->end(),
-                                        [&](const std::string& table) { return text::equalsIgnoringCase(table, name); });
+        const bool exists = std::any_of(tables->begin(), tables->end(), [&](const std::string& table) {
+            return text::equalsIgnoringCase(table, name);
+        });
         if (exists) continue;
         for (const std::string& statement : schema::createTableStatements(name, db_.dialect())) {
             executeTogether({statement});
@@ -40,9 +41,11 @@ void Partner::createOwnTables() {
 
 bool Partner::takeUpNextJob() {
     sql::ResultSet waiting;
-    select("Select F_RBR,TIPKNJIZENJA,MEMO,PRINTMEMO,PRINTRACUN,F_SIFRA_KUPCA,F_REKL_BROJ From F_SEMAFOR Where F_ID_KASE=" +
-               number(behaviour_.registerId) + " and F_RBR>=0 Order By F_RBR",
-           waiting);
+    select(
+        "Select F_RBR,TIPKNJIZENJA,MEMO,PRINTMEMO,PRINTRACUN,F_SIFRA_KUPCA,F_REKL_BROJ From F_SEMAFOR Where "
+        "F_ID_KASE=" +
+            number(behaviour_.registerId) + " and F_RBR>=0 Order By F_RBR",
+        waiting);
     for (; waiting.hasRow(); waiting.next()) {
         Job job;
         job.number = waiting.integer("F_RBR");
@@ -55,7 +58,8 @@ bool Partner::takeUpNextJob() {
 
         print("==== posao " + number(double(job.number)) + ", kasa " + number(behaviour_.registerId) +
               " (F_SEMAFOR: TIPKNJIZENJA=" + number(job.type) + " PRINTMEMO=" + waiting.text("PRINTMEMO") +
-              " PRINTRACUN=" + waiting.text("PRINTRACUN") + " F_SIFRA_KUPCA=" + waiting.text("F_SIFRA_KUPCA") +
+              " PRINTRACUN=" + waiting.text("PRINTRACUN") +
+              " F_SIFRA_KUPCA=" + waiting.text("F_SIFRA_KUPCA") +
               " F_REKL_BROJ=" + waiting.text("F_REKL_BROJ") + " MEMO='" + job.memo + "') ====");
         End end = End::Failed;
         if (behaviour_.failTypes.count(job.type)) {
@@ -77,9 +81,11 @@ Partner::End Partner::receipt(const Job& job) {
     print(job.type == 1 ? "RACUN uz racun broj " + number(double(job.reklBroj)) : std::string("RACUN"));
     const std::string items = jobRows(job);
     sql::ResultSet rows;
-    select("Select F_SIFRA_ROBE,F_STORNO_STAVKA,F_NAZIV_ROBE,F_CIJENA_ROBE,F_KOLICINA,F_SIFRA_GRUPA,"
-           "F_SIFRA_POR_STOPE From F_RACUN" + items,
-           rows);
+    select(
+        "Select F_SIFRA_ROBE,F_STORNO_STAVKA,F_NAZIV_ROBE,F_CIJENA_ROBE,F_KOLICINA,F_SIFRA_GRUPA,"
+        "F_SIFRA_POR_STOPE From F_RACUN" +
+            items,
+        rows);
     double total = 0;
     for (; rows.hasRow(); rows.next()) {
         const long long code = rows.integer("F_SIFRA_ROBE");
@@ -94,13 +100,15 @@ Partner::End Partner::receipt(const Job& job) {
         const double price = rows.real("F_CIJENA_ROBE");
         const double quantity = rows.real("F_KOLICINA");
         const std::string storno = rows.text("F_STORNO_STAVKA");
-        print(std::string(storno == "1" ? "STORNO " : "") + rows.text("F_NAZIV_ROBE") + "  " + number(quantity) +
-              " x " + number(price) + " = " + number(quantity * price) + "  (sifra " + number(double(code)) +
-              ", grupa " + rows.text("F_SIFRA_GRUPA") + ", por. stopa " + rows.text("F_SIFRA_POR_STOPE") + ")");
+        print(std::string(storno == "1" ? "STORNO " : "") + rows.text("F_NAZIV_ROBE") + "  " +
+              number(quantity) + " x " + number(price) + " = " + number(quantity * price) + "  (sifra " +
+              number(double(code)) + ", grupa " + rows.text("F_SIFRA_GRUPA") + ", por. stopa " +
+              rows.text("F_SIFRA_POR_STOPE") + ")");
         total += quantity * price;
-        executeTogether({firstRowOnly("DELETE FROM F_RACUN" + items + " AND F_SIFRA_ROBE=" + number(double(code)) +
-                                      " AND F_STORNO_STAVKA=" + storno + " AND F_KOLICINA=" + number(quantity) +
-                                      " AND F_CIJENA_ROBE=" + number(price))});
+        executeTogether(
+            {firstRowOnly("DELETE FROM F_RACUN" + items + " AND F_SIFRA_ROBE=" + number(double(code)) +
+                          " AND F_STORNO_STAVKA=" + storno + " AND F_KOLICINA=" + number(quantity) +
+                          " AND F_CIJENA_ROBE=" + number(price))});
     }
     print("UKUPNO " + number(total));
     if (behaviour_.stallAfterItems) {
@@ -114,8 +122,8 @@ Partner::End Partner::receipt(const Job& job) {
         const std::string method = rows.text("F_NACIN_PLACANJA");
         const double amount = rows.real("F_UPLACENO");
         print("PLACANJE nacin " + method + ": " + number(amount));
-        executeTogether({firstRowOnly("DELETE FROM F_PLACANJE" + payments + " AND F_NACIN_PLACANJA=" + method +
-                                      " AND F_UPLACENO=" + number(amount))});
+        executeTogether({firstRowOnly("DELETE FROM F_PLACANJE" + payments + " AND F_NACIN_PLACANJA=" +
+                                      method + " AND F_UPLACENO=" + number(amount))});
     }
     if (job.printMemo) print("MEMO " + job.memo);
     return End::Done;
@@ -125,7 +133,8 @@ Partner::End Partner::priceChanges(const Job& job) {
     print("NIVELACIJA");
     sql::ResultSet rows;
     select("Select F_SIFRA_ROBE,F_NAZIV_ROBE,F_CIJENA_ROBE From F_NIVELACIJA Where F_ID_KASE=" +
-               number(behaviour_.registerId) + " AND F_RBR=" + number(double(job.number)) + " Order By F_SIFRA_ROBE",
+               number(behaviour_.registerId) + " AND F_RBR=" + number(double(job.number)) +
+               " Order By F_SIFRA_ROBE",
            rows);
     for (; rows.hasRow(); rows.next()) {
         print("sifra " + rows.text("F_SIFRA_ROBE") + "  " + rows.text("F_NAZIV_ROBE") + "  nova cijena " +
@@ -164,13 +173,15 @@ void Partner::finish(const Job& job, End end) {
             executeTogether({"delete from F_SEMAFOR" + jobRow});
             return;
         case End::Failed:
-            print("---- posao " + number_ + " NIJE IZVRSEN, upisan red " + number(-double(job.number)) + " ----");
+            print("---- posao " + number_ + " NIJE IZVRSEN, upisan red " + number(-double(job.number)) +
+                  " ----");
             // One transaction: the program never sees the job gone without its error row.
-            executeTogether({"delete from F_SEMAFOR" + jobRow,
-                             "insert into F_SEMAFOR (F_ID_KASE,F_RBR,TIPKNJIZENJA,PRINTMEMO,PRINTRACUN,F_SIFRA_KUPCA,"
-                             "F_REKL_BROJ,MEMO) values (" +
-                                 number(behaviour_.registerId) + "," + number(-double(job.number)) + "," +
-                                 number(job.type) + ",0,0,0,0,'')"});
+            executeTogether(
+                {"delete from F_SEMAFOR" + jobRow,
+                 "insert into F_SEMAFOR (F_ID_KASE,F_RBR,TIPKNJIZENJA,PRINTMEMO,PRINTRACUN,F_SIFRA_KUPCA,"
+                 "F_REKL_BROJ,MEMO) values (" +
+                     number(behaviour_.registerId) + "," + number(-double(job.number)) + "," +
+                     number(job.type) + ",0,0,0,0,'')"});
             return;
         case End::Stalled:
             print("---- posao " + number_ + " ZASTAO ----");
@@ -181,7 +192,8 @@ void Partner::finish(const Job& job, End end) {
 
 void Partner::print(const std::string& line) {
     journal_.print(line);
-    if (behaviour_.lineDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(behaviour_.lineDelayMs));
+    if (behaviour_.lineDelayMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(behaviour_.lineDelayMs));
 }
 
 std::string Partner::number(double value) const { return realNumeral(value); }
@@ -193,9 +205,12 @@ std::string Partner::jobRows(const Job& job) const {
 
 std::string Partner::firstRowOnly(const std::string& deleteStatement) const {
     switch (db_.dialect()) {
-        case schema::Dialect::Firebird: return deleteStatement + " ROWS 1";
-        case schema::Dialect::MariaDB: return deleteStatement + " LIMIT 1";
-        case schema::Dialect::Standard: break;
+        case schema::Dialect::Firebird:
+            return deleteStatement + " ROWS 1";
+        case schema::Dialect::MariaDB:
+            return deleteStatement + " LIMIT 1";
+        case schema::Dialect::Standard:
+            break;
     }
     return deleteStatement;
 }

@@ -17,8 +17,8 @@ class Journal;
 // How the emulated printer behaves; the failures produce every outcome the
 // program can report.
 struct Behaviour {
-    int registerId = 1;       // F_ID_KASE served
-    int lineDelayMs = 100;    // printing time of one line
+    int registerId = 1;                 // F_ID_KASE served
+    int lineDelayMs = 100;              // printing time of one line
     std::set<long long> failArticles;   // item code that ends its job with the error row
     std::set<long long> stallArticles;  // item code at which the job stops, rows left
     std::set<int> failTypes;            // command booking types that end with the error row
@@ -30,7 +30,7 @@ struct Behaviour {
 // "prints" them into the journal, consumes a receipt's rows as it prints them and
 // removes the job row, or replaces it by the error row.
 class Partner {
-public:
+  public:
     Partner(sql::Connection& db, Behaviour behaviour, Journal& journal);
 
     // The tables the driver owns (F_RACUN, F_PLACANJE, F_SEMAFOR), created when missing.
@@ -40,7 +40,7 @@ public:
     // Throws std::runtime_error on a database error.
     bool takeUpNextJob();
 
-private:
+  private:
     struct Job {
         long long number = 0;
         int type = 0;

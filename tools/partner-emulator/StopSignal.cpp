@@ -6,9 +6,10 @@
 #include <chrono>
 #include <thread>
 #else
+#include <pthread.h>
+
 #include <cerrno>
 #include <ctime>
-#include <pthread.h>
 #endif
 
 namespace fm::partner {

@@ -3,7 +3,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -43,7 +42,8 @@ int wholeNumber(const QString& text, const char* option) {
 Options parseOptions(const QCoreApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        "Zamjena za PARTNER (drajver fiskalnog stampaca): izvrsava poslove iz F_SEMAFOR i stampa ih u dnevnik.");
+        "Zamjena za PARTNER (drajver fiskalnog stampaca): izvrsava poslove iz F_SEMAFOR i stampa ih u "
+        "dnevnik.");
     parser.addHelpOption();
     const QCommandLineOption ini({"i", "ini"}, "database.ini baze (obavezno).", "putanja");
     const QCommandLineOption registerId({"r", "register"}, "F_ID_KASE kase koju sluzi (1).", "broj", "1");
@@ -56,7 +56,8 @@ Options parseOptions(const QCoreApplication& app) {
     const QCommandLineOption stallArticle("stall-article", "Artikal kod kojeg racun zastane, stavke ostaju.",
                                           "sifra");
     const QCommandLineOption failType("fail-type", "Tip knjizenja posla koji zavrsava greskom.", "tip");
-    const QCommandLineOption stallAfterItems("stall-after-items", "Racun zastane iza stavki, placanja ostaju.");
+    const QCommandLineOption stallAfterItems("stall-after-items",
+                                             "Racun zastane iza stavki, placanja ostaju.");
     const QCommandLineOption neverFinish("never-finish", "Posao se odstampa, ali red u F_SEMAFOR ostaje.");
     const QCommandLineOption once("once", "Zavrsi nakon jednog posla.");
     const QCommandLineOption jobs("jobs", "Zavrsi nakon N poslova.", "N");
@@ -73,11 +74,13 @@ Options parseOptions(const QCoreApplication& app) {
     Behaviour& behaviour = options.behaviour;
     behaviour.registerId = wholeNumber(parser.value(registerId), "register");
     behaviour.lineDelayMs = wholeNumber(parser.value(lineDelay), "line-delay-ms");
-    for (const QString& code : parser.values(failArticle)) behaviour.failArticles.insert(wholeNumber(code, "fail-article"));
+    for (const QString& code : parser.values(failArticle))
+        behaviour.failArticles.insert(wholeNumber(code, "fail-article"));
     for (const QString& code : parser.values(stallArticle)) {
         behaviour.stallArticles.insert(wholeNumber(code, "stall-article"));
     }
-    for (const QString& type : parser.values(failType)) behaviour.failTypes.insert(wholeNumber(type, "fail-type"));
+    for (const QString& type : parser.values(failType))
+        behaviour.failTypes.insert(wholeNumber(type, "fail-type"));
     behaviour.stallAfterItems = parser.isSet(stallAfterItems);
     behaviour.neverFinish = parser.isSet(neverFinish);
     return options;
@@ -100,7 +103,7 @@ bool connect(fm::sql::Connection& db, const std::string& iniPath, std::string* e
 
 // After a lost connection: one message per outage, a new connection at every poll.
 class Reconnection {
-public:
+  public:
     Reconnection(fm::sql::Connection& db, std::string iniPath) : db_(db), iniPath_(std::move(iniPath)) {}
 
     // False while the database cannot be reached.
@@ -117,7 +120,7 @@ public:
         return false;
     }
 
-private:
+  private:
     fm::sql::Connection& db_;
     std::string iniPath_;
     bool reported_ = false;
