@@ -66,7 +66,7 @@ std::string windowNow(qint64 pid, const WindowTest& wanted) {
 // Waits for a visible window of the process that passes the test; "" when none comes.
 std::string findWindow(qint64 pid, const WindowTest& wanted) {
     std::string found;
-    QTest::qWaitFor([&] { return !(found = windowNow(pid, wanted)).empty(); }, 10000);
+    if (!QTest::qWaitFor([&] { return !(found = windowNow(pid, wanted)).empty(); }, 10000)) return {};
     return found;
 }
 
