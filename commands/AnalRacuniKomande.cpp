@@ -367,7 +367,7 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
     const bool settled = finishJob(dm_db_, fileName, job);
     crashPoint("marked");
     tracker.endJob(fileName, job.outcome, settled);
-    ++state.BrojRacuna;  // saved in the settings file when it was reserved
+    ++state.BrojRacuna;  // saved in the settings file by the tracker
     return job.outcome == kDone;
 }
 

@@ -24,7 +24,7 @@ bool createTable(Tdm_db& dm_db) {
         return schema::Column{name, schema::ColumnType::Float, 0, false};
     };
     const schema::Table table{
-        "F_PREDAJA", {column("F_ID_KASE"), column("F_RBR"), column("TIPKNJIZENJA")}, {}};
+        "F_PREDAJA", {column("F_ID_KASE"), column("F_RBR"), column("TIPKNJIZENJA"), column("CEKANJE")}, {}};
     for (const std::string& statement : schema::createTableStatements(table, dm_db.dialect())) {
         if (!dm_db.sqlexec(statement)) return false;
     }
@@ -35,22 +35,32 @@ bool receipt(int bookingType) { return bookingType < 2; }
 
 }  // namespace
 
-bool beginTracedHandOver(Tdm_db& dm_db, int jobNumber, int bookingType) {
-    const std::string insert = "insert into F_PREDAJA (F_ID_KASE,F_RBR,TIPKNJIZENJA) values (" +
+bool beginTracedHandOver(Tdm_db& dm_db, int jobNumber, int bookingType, int budget) {
+    const std::string insert = "insert into F_PREDAJA (F_ID_KASE,F_RBR,TIPKNJIZENJA,CEKANJE) values (" +
                                number(dm_db, dm_db.state().postavke.FID_RACUNA) + "," +
-                               number(dm_db, jobNumber) + "," + number(dm_db, bookingType) + ")";
-    if (dm_db.sqlexecWithNext(insert)) return true;
+                               number(dm_db, jobNumber) + "," + number(dm_db, bookingType) + "," +
+                               number(dm_db, budget) + ")";
+    const auto begin = [&] {
+        return dm_db.sqlexecWithNext("delete from F_PREDAJA" + jobRow(dm_db, jobNumber)) &&
+               dm_db.sqlexecWithNext(insert);
+    };
+    if (begin()) return true;
     // Missing on the first hand-over into this database (or made by another till meanwhile).
     createTable(dm_db);
-    return dm_db.sqlexecWithNext(insert);
+    return begin();
 }
 
-HandOverState interruptedHandOver(Tdm_db& dm_db, const JobInFlight& job) {
-    if (job.traced) {
-        if (!dm_db.sqlopen3("select count(*) as n from F_PREDAJA" + jobRow(dm_db, job.number))) {
-            return HandOverState::Unknown;
+HandOverState interruptedHandOver(Tdm_db& dm_db, JobInFlight& job) {
+    if (job.stage == JobStage::Rows) {
+        if (!dm_db.sqlopen3("select TIPKNJIZENJA, CEKANJE from F_PREDAJA" + jobRow(dm_db, job.number))) {
+            // A table that cannot be read took no row: the hand-over would have gone without it.
+            const bool answered = dm_db.state().BazaOtvorena && !dm_db.connectionLost();
+            return answered ? HandOverState::NotCommitted : HandOverState::Unknown;
         }
-        return dm_db.up3().integer("n") > 0 ? HandOverState::Committed : HandOverState::NotCommitted;
+        if (!dm_db.up3().hasRow()) return HandOverState::NotCommitted;
+        job.bookingType = int(dm_db.up3().integer("TIPKNJIZENJA"));
+        job.budget = int(dm_db.up3().integer("CEKANJE"));
+        return HandOverState::Committed;
     }
     const int semafor = ProvjeriSemafor(dm_db, job.number, job.bookingType);
     if (semafor == kSemaforUnreadable) return HandOverState::Unknown;

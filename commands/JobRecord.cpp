@@ -127,8 +127,6 @@ bool JobRecord::load(std::string* error) {
                 inFlight.bookingType = numberOf<int>(value);
             else if (key == "CEKANJE")
                 inFlight.budget = numberOf<int>(value);
-            else if (key == "TRAG")
-                inFlight.traced = value == "DA";
             else if (key == "NEOZNACEN")
                 unmarked.push_back(unmarkedOf(value));
         }
@@ -151,7 +149,7 @@ bool JobRecord::save(std::string* error) const {
         lines = {"POSAO=" + std::string(stageName(j.stage)), "FAJL=" + escaped(j.fileName),
                  "VELICINA=" + std::to_string(j.fileSize),   "VRIJEME=" + std::to_string(j.fileModified),
                  "RBR=" + std::to_string(j.number),          "TIPKNJIZENJA=" + std::to_string(j.bookingType),
-                 "CEKANJE=" + std::to_string(j.budget),      std::string("TRAG=") + (j.traced ? "DA" : "NE")};
+                 "CEKANJE=" + std::to_string(j.budget)};
     }
     for (const UnmarkedFile& u : unmarked) {
         lines.push_back("NEOZNACEN=" + std::to_string(u.outcome) + ";" + std::to_string(u.size) + ";" +

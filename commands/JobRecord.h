@@ -9,8 +9,10 @@ namespace fm {
 
 // How far the job in flight has come.
 enum class JobStage {
-    Rows,         // its number is reserved; rows may be written, the hand-over has not begun
-    HandingOver,  // its F_SEMAFOR row is being committed: whether it was, the database tells
+    Rows,  // its number is reserved, rows may be written; a hand-over with an F_PREDAJA row
+           // may have been committed: that row tells
+    // A hand-over without an F_PREDAJA row (the table cannot be used):
+    HandingOver,  // its F_SEMAFOR row is being committed: the PARTNER's traces tell whether it was
     HandedOver,   // its F_SEMAFOR row is committed: the PARTNER has the job
 };
 
@@ -25,7 +27,6 @@ struct JobInFlight {
     JobStage stage = JobStage::Rows;
     int bookingType = 0;  // from HandingOver on
     int budget = 0;       // VrijemeCekanja in ms, from HandingOver on
-    bool traced = false;  // the F_SEMAFOR row is committed together with an F_PREDAJA row
 };
 
 // A file whose job is over but which could be neither marked nor deleted, as it was

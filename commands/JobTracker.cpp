@@ -55,20 +55,23 @@ bool JobTracker::finishInterruptedJob() {
         saveNumber(job.number + 1);
     }
 
-    if (job.stage == JobStage::HandingOver) {
-        const HandOverState handOver = interruptedHandOver(dm_db_, job);
-        if (handOver == HandOverState::Unknown) return false;
-        job.stage = handOver == HandOverState::Committed ? JobStage::HandedOver : JobStage::Rows;
-        if (job.stage == JobStage::HandedOver && !save()) return false;
+    const bool traced = job.stage == JobStage::Rows;
+    const HandOverState handOver =
+        job.stage == JobStage::HandedOver ? HandOverState::Committed : interruptedHandOver(dm_db_, job);
+    if (handOver == HandOverState::Unknown) return false;
+    // The PARTNER's traces change as it works: their answer is kept.
+    if (job.stage == JobStage::HandingOver && handOver == HandOverState::Committed) {
+        job.stage = JobStage::HandedOver;
+        if (!save()) return false;
     }
-    if (job.stage == JobStage::Rows) {
-        discardRows(job);
-    } else {
-        if (job.traced) forgetHandOver(dm_db_, job.number);
+    if (handOver == HandOverState::Committed)
         finishHandedOverJob(job);
-    }
+    else
+        discardRows(job);
+    const int number = job.number;
     record_.job.reset();
     save();
+    if (traced && handOver == HandOverState::Committed) forgetHandOver(dm_db_, number);
     return true;
 }
 
@@ -114,41 +117,49 @@ bool JobTracker::retryMarking(const std::string& fileName) {
 }
 
 void JobTracker::reserveNumber(const std::string& fileName, const FileIdentity& file, int number) {
-    crashPoint("counter");
-    saveNumber(number + 1);
-    crashPoint("reserved");
     JobInFlight job;
     job.fileName = fileName;
     job.fileSize = file.size;
     job.fileModified = file.modified;
     job.number = number;
     record_.job = job;
-    save();
+    tracedHandOver_ = false;
+    // Without its record a restart would not know the number: the counter keeps it then.
+    if (!save()) saveNumber(number + 1);
+    crashPoint("reserved");
 }
 
+// With an F_PREDAJA row the record stays as it is: the row tells a restart of the hand-over.
 bool JobTracker::handOver(const Job& job, const std::function<bool()>& writeSemafor) {
     JobInFlight& inFlight = *record_.job;
     inFlight.bookingType = job.bookingType;
     inFlight.budget = dm_db_.state().VrijemeCekanja;
-    inFlight.traced = beginTracedHandOver(dm_db_, job.number, job.bookingType);
-    inFlight.stage = JobStage::HandingOver;
-    save();
+    tracedHandOver_ = beginTracedHandOver(dm_db_, job.number, job.bookingType, inFlight.budget);
+    const auto noteStage = [&](JobStage stage) {
+        if (tracedHandOver_) return;
+        inFlight.stage = stage;
+        save();
+    };
+    noteStage(JobStage::HandingOver);
     crashPoint("handing");
     if (!writeSemafor()) {
-        inFlight.stage = JobStage::Rows;
-        save();
+        noteStage(JobStage::Rows);
+        tracedHandOver_ = false;
         return false;
     }
     crashPoint("handed");
-    inFlight.stage = JobStage::HandedOver;
-    if (save() && inFlight.traced) forgetHandOver(dm_db_, job.number);
+    noteStage(JobStage::HandedOver);
     return true;
 }
 
 void JobTracker::endJob(const std::string& fileName, int outcome, bool fileSettled) {
     if (!fileSettled) rememberUnmarked(fileName, outcome);
+    const int number = record_.job->number;
+    crashPoint("counter");
+    saveNumber(number + 1);  // before the record goes: the number is never used again
     record_.job.reset();
     save();
+    if (tracedHandOver_) forgetHandOver(dm_db_, number);
 }
 
 void JobTracker::rememberUnmarked(const std::string& fileName, int outcome) {

@@ -42,16 +42,17 @@ class JobTracker {
     // deletion) is tried again. True when the file is such a one: it is not taken up.
     bool retryMarking(const std::string& fileName);
 
-    // Before any row of the job: "RBRR" saved as the number after the job's, then the
-    // record of the job.
+    // Before any row of the job: the record of the job, which holds its number ("RBRR"
+    // saved as the number after the job's when the record cannot be written).
     void reserveNumber(const std::string& fileName, const FileIdentity& file, int number);
 
     // The job's F_SEMAFOR row, written by writeSemafor in one transaction with its
-    // F_PREDAJA row, the record noting the hand-over before and after. False when
-    // writeSemafor fails (nothing of the hand-over committed).
+    // F_PREDAJA row; without one, the record notes the hand-over before and after. False
+    // when writeSemafor fails (nothing of the hand-over committed).
     bool handOver(const Job& job, const std::function<bool()>& writeSemafor);
 
-    // The job is over: a file left without its mark is remembered, the record cleared.
+    // The job is over: a file left without its mark is remembered, "RBRR" saved as the
+    // number after the job's, the record cleared and the job's F_PREDAJA row removed.
     void endJob(const std::string& fileName, int outcome, bool fileSettled);
 
   private:
@@ -64,6 +65,7 @@ class JobTracker {
     Tdm_db& dm_db_;
     const Settings& settings_;
     JobRecord record_;
+    bool tracedHandOver_ = false;  // the job in flight was handed over with an F_PREDAJA row
 };
 
 }  // namespace fm

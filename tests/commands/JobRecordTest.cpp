@@ -24,7 +24,6 @@ TEST(JobRecordFile, HoldsTheJobInFlightAndTheUnmarkedFilesAndGoesWhenEmpty) {
     job.stage = JobStage::HandingOver;
     job.bookingType = 53;
     job.budget = 13600;
-    job.traced = true;
     record.job = job;
     record.unmarked.push_back({dir.file("x;y.inp"), -255, 7, 8});
     ASSERT_TRUE(record.save(nullptr));
@@ -39,7 +38,6 @@ TEST(JobRecordFile, HoldsTheJobInFlightAndTheUnmarkedFilesAndGoesWhenEmpty) {
     EXPECT_EQ(read.job->stage, JobStage::HandingOver);
     EXPECT_EQ(read.job->bookingType, 53);
     EXPECT_EQ(read.job->budget, 13600);
-    EXPECT_TRUE(read.job->traced);
     ASSERT_EQ(read.unmarked.size(), 1u);
     EXPECT_EQ(read.unmarked[0].fileName, dir.file("x;y.inp"));
     EXPECT_EQ(read.unmarked[0].outcome, -255);

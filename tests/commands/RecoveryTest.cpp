@@ -32,9 +32,9 @@ class Recovery : public testing::Test {
   protected:
     Recovery() : record(JobRecord::besideSettings(h.settings->filePath())) {}
 
-    // The state a crash leaves: "RBRR" saved past the job, its record at the stage, and
-    // the program started again with the counter read from the file.
-    void crashedAt(JobStage stage, const std::string& name, int number, bool traced = true) {
+    // The state a crash leaves: its record at the stage, "RBRR" still at the job's number,
+    // and the program started again with the counter read from the file.
+    void crashedAt(JobStage stage, const std::string& name, int number) {
         const std::optional<FileIdentity> file = identityOf(h.inputFile(name));
         ASSERT_TRUE(file);
         JobInFlight job;
@@ -43,13 +43,11 @@ class Recovery : public testing::Test {
         job.fileModified = file->modified;
         job.number = number;
         job.stage = stage;
-        job.budget = 10000;
-        job.traced = traced;
+        if (stage != JobStage::Rows) job.budget = 10000;
         record.job = job;
         ASSERT_TRUE(record.save(nullptr));
-        h.root.write("MerilonSettings.ini",
-                     "F_BROJ_KASE=AB1234\r\nRBRR=" + std::to_string(number + 1) + "\r\n");
-        h.state.BrojRacuna = number + 1;
+        h.root.write("MerilonSettings.ini", "F_BROJ_KASE=AB1234\r\nRBRR=" + std::to_string(number) + "\r\n");
+        h.state.BrojRacuna = number;
     }
 
     // The rows of the sale under the number, as far as the crash let them be written.
@@ -64,7 +62,7 @@ class Recovery : public testing::Test {
     // The job's F_SEMAFOR row committed, with or without its F_PREDAJA row.
     void handedOver(int number, bool traced) {
         if (traced) {
-            ASSERT_TRUE(beginTracedHandOver(*h.dm, number, 0));
+            ASSERT_TRUE(beginTracedHandOver(*h.dm, number, 0, 10000));
         }
         ASSERT_TRUE(UpisiSemafor(*h.dm, number, 0, 0, 0, 1, 1, "+Hvala"));
     }
@@ -96,21 +94,36 @@ TEST_F(Recovery, ANormalJobLeavesNoRecordAndNoHandOverRow) {
     EXPECT_TRUE(h.ui.notices.empty());
 }
 
+// The record holds the reserved number; where it cannot be written the counter does,
+// before the job's first row.
+TEST_F(Recovery, AJobWhoseRecordCannotBeWrittenHasItsNumberSavedFirst) {
+    std::filesystem::create_directory(record.path());  // the record's place taken
+    std::string counterAtFirstRow;
+    h.dm->onStatement([&](const std::string& sql) {
+        if (counterAtFirstRow.empty() && sql.rfind("insert into F_RACUN", 0) == 0)
+            counterAtFirstRow = h.rbrr();
+    });
+    h.drop("r.inp", kSale);
+    EXPECT_TRUE(h.process("r.inp"));
+    EXPECT_EQ(counterAtFirstRow, "RBRR=101");
+    EXPECT_EQ(h.status("r.inp"), "OK");
+    EXPECT_EQ(h.rbrr(), "RBRR=101");
+}
+
 TEST_F(Recovery, AJobCutOffBeforeItsHandOverCommittedIsDoneAgainUnderANewNumber) {
     const struct {
         JobStage stage;
-        bool traced;
         bool payment;
-    } crashes[] = {{JobStage::Rows, false, false},         // while writing its rows
-                   {JobStage::HandingOver, true, true},    // before the commit of its F_SEMAFOR row
-                   {JobStage::HandingOver, false, true}};  // the same, without the F_PREDAJA table
+    } crashes[] = {{JobStage::Rows, false},         // while writing its rows, before F_PREDAJA exists
+                   {JobStage::Rows, true},          // before the commit of its F_SEMAFOR row
+                   {JobStage::HandingOver, true}};  // the same, without the F_PREDAJA table
     int number = 100;
     for (const auto& crash : crashes) {
         SCOPED_TRACE(number);
         const std::string name = "r" + std::to_string(number) + ".inp";
         h.drop(name, kSale);
         saleRowsWritten(number, crash.payment);
-        crashedAt(crash.stage, name, number, crash.traced);
+        crashedAt(crash.stage, name, number);
         h.ui.notices.clear();
 
         h.scan();
@@ -140,9 +153,9 @@ TEST_F(Recovery, AJobThePartnerGotIsFinishedNotTakenUpAgain) {
     const struct {
         JobStage stage;
         bool traced;
-    } crashes[] = {{JobStage::HandingOver, true},   // right after the commit of its F_SEMAFOR row
-                   {JobStage::HandingOver, false},  // the same, without the F_PREDAJA table
-                   {JobStage::HandedOver, false}};  // while waiting for the PARTNER
+    } crashes[] = {{JobStage::Rows, true},          // after the commit of its F_SEMAFOR row
+                   {JobStage::HandingOver, false},  // right after it, without the F_PREDAJA table
+                   {JobStage::HandedOver, false}};  // the same, while waiting for the PARTNER
     int number = 100;
     for (const auto& crash : crashes) {
         SCOPED_TRACE(number);
@@ -150,7 +163,7 @@ TEST_F(Recovery, AJobThePartnerGotIsFinishedNotTakenUpAgain) {
         h.drop(name, kSale);
         saleRowsWritten(number, true);
         handedOver(number, crash.traced);
-        crashedAt(crash.stage, name, number, crash.traced);
+        crashedAt(crash.stage, name, number);
         h.root.write("log/Tarvo.err", "earlier\r\n");
 
         h.scan();
@@ -172,7 +185,7 @@ TEST_F(Recovery, ANewFileOfTheSameNameIsNotTakenForTheInterruptedJob) {
     h.drop("r.inp", kSale);
     saleRowsWritten(100, true);
     handedOver(100, true);
-    crashedAt(JobStage::HandedOver, "r.inp", 100);
+    crashedAt(JobStage::Rows, "r.inp", 100);
     h.drop("r.inp", "Z,P1,_,______,__;\r\n\r\n");  // the till's next file under the same name
 
     h.scan();
@@ -191,8 +204,7 @@ TEST(RecoveryWithoutDatabase, NothingIsTakenUpWhileTheDatabaseCannotTell) {
     JobInFlight job;
     job.fileName = dir.file("a.inp");
     job.number = 7;
-    job.stage = JobStage::HandingOver;
-    job.traced = true;
+    job.stage = JobStage::Rows;
     record.job = job;
     ASSERT_TRUE(record.save(nullptr));
     ProcessState state;
