@@ -312,6 +312,19 @@ std::string qtDriverFor(const std::string& driverName) {
 struct Connection::Qt {
     QSqlDatabase db;
 
+    // Names from the Qt driver's own catalogue, for engines without a catalogue query here.
+    static std::optional<std::vector<std::string>> driverCatalogue(
+        Connection& connection, std::string* error, const std::function<QStringList(QSqlDatabase&)>& read) {
+        if (!connection.isOpen()) {
+            if (error) *error = "Database is not open";
+            return std::nullopt;
+        }
+        std::vector<std::string> names;
+        for (const QString& name : read(connection.qt_->db))
+            names.push_back(fromQt(name, connection.coding_));
+        return names;
+    }
+
     // The engine's error as the call's failure.
     static bool failed(Connection& connection, const QSqlError& error, std::string* text) {
         return connection.fail(failureOf(error, connection.dialect_),
@@ -505,13 +518,7 @@ std::optional<std::vector<std::string>> Connection::userTables(std::string* erro
         case Dialect::Standard:
             break;
     }
-    if (!isOpen()) {
-        if (error) *error = "Database is not open";
-        return std::nullopt;
-    }
-    std::vector<std::string> list;
-    for (const QString& table : qt_->db.tables(QSql::Tables)) list.push_back(fromQt(table, coding_));
-    return list;
+    return Qt::driverCatalogue(*this, error, [](QSqlDatabase& db) { return db.tables(QSql::Tables); });
 }
 
 std::optional<std::vector<std::string>> Connection::columnNames(const std::string& table,
@@ -530,14 +537,12 @@ std::optional<std::vector<std::string>> Connection::columnNames(const std::strin
         case Dialect::Standard:
             break;
     }
-    if (!isOpen()) {
-        if (error) *error = "Database is not open";
-        return std::nullopt;
-    }
-    const QSqlRecord record = qt_->db.record(toQt(table, coding_));
-    std::vector<std::string> list;
-    for (int i = 0; i < record.count(); ++i) list.push_back(fromQt(record.fieldName(i), coding_));
-    return list;
+    return Qt::driverCatalogue(*this, error, [&](QSqlDatabase& db) {
+        const QSqlRecord record = db.record(toQt(table, coding_));
+        QStringList columns;
+        for (int i = 0; i < record.count(); ++i) columns.append(record.fieldName(i));
+        return columns;
+    });
 }
 
 std::optional<std::vector<std::string>> Connection::indexNames(const std::string& table, std::string* error) {
@@ -555,14 +560,10 @@ std::optional<std::vector<std::string>> Connection::indexNames(const std::string
         case Dialect::Standard:
             break;
     }
-    if (!isOpen()) {
-        if (error) *error = "Database is not open";
-        return std::nullopt;
-    }
-    std::vector<std::string> list;
-    const QString primary = qt_->db.primaryIndex(toQt(table, coding_)).name();
-    if (!primary.isEmpty()) list.push_back(fromQt(primary, coding_));
-    return list;
+    return Qt::driverCatalogue(*this, error, [&](QSqlDatabase& db) {
+        const QString primary = db.primaryIndex(toQt(table, coding_)).name();
+        return primary.isEmpty() ? QStringList() : QStringList{primary};
+    });
 }
 
 }  // namespace fm::sql

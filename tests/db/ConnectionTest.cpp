@@ -62,6 +62,20 @@ TEST_F(Connection, DriverNamesAreExact) {
     expectOneFailureMessage();
 }
 
+// A driver name of neither engine goes to Qt SQL as it is: SQLite here, whose tables and
+// columns come from the Qt driver's own catalogue.
+TEST_F(Connection, AnyOtherDriverNameGoesToQtSql) {
+    ASSERT_TRUE(open("DRIVERNAME=QSQLITE\r\nDatabase=" + database.dir().file("fiscal.sqlite") + "\r\n"));
+    ASSERT_TRUE(dm->sqlexec("create table F_ROBA (F_ID_KASE integer primary key, F_KNJIG_SIFRA varchar(16))"))
+        << dm->ZadnjaGreska();
+    EXPECT_TRUE(dm->sqlexec("insert into F_ROBA values (1, 'KAFA')")) << dm->ZadnjaGreska();
+    ASSERT_TRUE(dm->sqlopen("select F_KNJIG_SIFRA from F_ROBA")) << dm->ZadnjaGreska();
+    EXPECT_EQ("KAFA", dm->up().text("F_KNJIG_SIFRA"));
+    EXPECT_EQ(0, dm->TestirajPostojanjePolja("f_roba", "F_KNJIG_SIFRA"));
+    EXPECT_EQ(-31, dm->TestirajPostojanjePolja("F_ROBA", "F_NEMA"));
+    EXPECT_EQ(-21, dm->TestirajPostojanjePolja("F_NEMA", "F_KNJIG_SIFRA"));
+}
+
 TEST_F(Connection, ServerOutOfReach) {
     EXPECT_FALSE(open("DRIVERNAME=INTRBASE\r\nDatabase=127.0.0.1/3999:/nowhere/fiscal.fdb\r\n"));
     expectOneFailureMessage();
