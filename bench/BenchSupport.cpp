@@ -22,6 +22,7 @@
 #endif
 
 #include "platform/FileSystem.h"
+#include "tests/support/TillSettings.h"
 
 namespace fm::bench {
 
@@ -114,10 +115,7 @@ InProcessProgram::InProcessProgram() {
     settings = std::make_unique<Settings>(root.file("MerilonSettings.ini"));
 
     Postavke& p = state.postavke;
-    p.FID_OBJEKTA = p.FID_POR_STOPA = p.FID_OPERATERA = p.FID_ROBA = p.FID_GRUPA_ROBA = p.FID_RACUNA =
-        p.FID_KUPACA = 1;
-    p.K71B3 = 1;
-    p.F_BROJ_KASE = "AB1234";
+    test::setOneTill(p);
     p.TARVOBRZINASTAMPANJASTAVKI = 300;
     p.TARVOVREMESTAMPANJAZAGLAVLJA = 1500;
     p.TARVOVREMESTAMPANJAZAVRSETKA = 2000;

@@ -9,6 +9,7 @@
 #include "commands/DirectoryPolling.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "tests/support/TillSettings.h"
 
 namespace fm::test {
 
@@ -32,10 +33,7 @@ PartnerHarness::PartnerHarness(const std::vector<std::string>& partnerOptions,
     settings = std::make_unique<Settings>(root.file("MerilonSettings.ini"));
 
     Postavke& p = state.postavke;
-    p.FID_OBJEKTA = p.FID_POR_STOPA = p.FID_OPERATERA = p.FID_ROBA = p.FID_GRUPA_ROBA = p.FID_RACUNA =
-        p.FID_KUPACA = 1;
-    p.K71B3 = 1;
-    p.F_BROJ_KASE = "AB1234";
+    setOneTill(p);
     p.TARVOLOGGRESKE = logDir;
     p.TARVOLOCALDIR = inputDir.substr(0, inputDir.size() - 1);  // no closing separator, as the default
     p.TARVORACUN = "*.INP";
