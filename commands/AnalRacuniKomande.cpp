@@ -1,5 +1,7 @@
 #include "commands/AnalRacuniKomande.h"
 
+#include <algorithm>
+#include <climits>
 #include <exception>
 #include <limits>
 #include <optional>
@@ -70,10 +72,11 @@ class JobBuilder {
         const int items = BrojStavkiRacuna(dm_db_, job_.number, job_.bookingType);
         const int payments = BrojPlacanja(dm_db_, job_.number, job_.bookingType);
         const double printMemo = text::trim(memo_).empty() ? 0 : 1;
-        setBudget(items == -1 || payments == -1 ? p_.TARVOREZERVNOVRIJEME + 6000
-                                                : (items + payments) * (p_.TARVOBRZINASTAMPANJASTAVKI + 600) +
-                                                      (p_.TARVOVREMESTAMPANJAZAGLAVLJA + 2000) +
-                                                      (p_.TARVOVREMESTAMPANJAZAVRSETKA + 1500));
+        setBudget(items == -1 || payments == -1
+                      ? p_.TARVOREZERVNOVRIJEME + 6000LL
+                      : (items + payments) * (p_.TARVOBRZINASTAMPANJASTAVKI + 600LL) +
+                            (p_.TARVOVREMESTAMPANJAZAGLAVLJA + 2000LL) +
+                            (p_.TARVOVREMESTAMPANJAZAVRSETKA + 1500LL));
         handOver(
             reklBroj_, printMemo, 1, memo_,
             "Ne moze se izvrsiti upis u tabelu f_semafor,\r\nza racun broj " + integerNumeral(job_.number));
@@ -103,7 +106,7 @@ class JobBuilder {
                 "SELECT count(*)  AS broj  FROM F_NIVELACIJA WHERE F_ID_KASE=" + number(p_.FID_RACUNA) +
                 " and F_RBR=" + number(job_.number);
             if (!dm_db_.openSumaRacuna(sql)) fail(dm_db_.ZadnjaGreska());
-            setBudget(int(dm_db_.F_SUMA_RACUNA().integer("broj")) * 500 + p_.TARVOREZERVNOVRIJEME);
+            setBudget(dm_db_.F_SUMA_RACUNA().integer("broj") * 500 + p_.TARVOREZERVNOVRIJEME);
         }
         handOver(0, 0, 0, std::string(), "Ne moze se izvrsiti upis u tabelu f_semafor!");
     }
@@ -112,7 +115,7 @@ class JobBuilder {
         CommandRecord record(lines_.front());
         const int article = record.nextInteger();
         job_.bookingType = kDeleteArticle;
-        setBudget(p_.TARVOREZERVNOVRIJEME + 2000);
+        setBudget(p_.TARVOREZERVNOVRIJEME + 2000LL);
         handOver(0, article, article, std::string(),
                  "Ne moze se izvrsiti upis u tabelu f_semafor,\r\nkomande za brisanje artikla broj " +
                      integerNumeral(article));
@@ -126,7 +129,7 @@ class JobBuilder {
             fail("Vrsta sluzbenog unosa/iznosa " + integerNumeral(kind) + " je izvan opsega");
         }
         job_.bookingType = kOfficialDeposit + kind;
-        setBudget(p_.TARVOREZERVNOVRIJEME + 2000);
+        setBudget(p_.TARVOREZERVNOVRIJEME + 2000LL);
         handOver(0, 0, 0, realNumeral(amount),
                  "Ne moze se izvrsiti upis u tabelu f_semafor,\r\nza sluzbeni unos/iznos broj " +
                      integerNumeral(job_.number));
@@ -134,15 +137,17 @@ class JobBuilder {
 
     void dailyReport(int bookingType) {
         job_.bookingType = bookingType;
-        setBudget(p_.TARVOREZERVNOVRIJEME + 5000);
+        setBudget(p_.TARVOREZERVNOVRIJEME + 5000LL);
         handOver(0, 0, 0, std::string(), "Ne moze se izvrsiti Dnevni izvjestaj!");
     }
 
   private:
     std::string number(long long value) const { return SqlBroj(integerNumeral(value), p_.K71B3); }
 
-    void setBudget(int milliseconds) {
-        dm_db_.state().VrijemeCekanja = milliseconds + p_.TARVODBDRIVERAUTOMATICTIMER;
+    // Settings may be any int: the budget is summed wide and kept within an int.
+    void setBudget(long long milliseconds) {
+        const long long budget = milliseconds + p_.TARVODBDRIVERAUTOMATICTIMER;
+        dm_db_.state().VrijemeCekanja = int(std::clamp<long long>(budget, INT_MIN, INT_MAX));
     }
 
     void handOver(int reklBroj, double printMemo, double printRacun, const std::string& memo,
@@ -322,6 +327,12 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
     if (acceptance.kind == Acceptance::NotYet) return false;
     if (acceptance.kind == Acceptance::ProcessedAlready) return true;
 
+    // The number after the last one could not be saved: the file waits.
+    if (state.BrojRacuna == std::numeric_limits<int>::max()) {
+        Obavijesti(dm_db_.ui(), "Knjigovodstveni broj racuna je dosao do najvece vrijednosti " +
+                                    integerNumeral(state.BrojRacuna) + "; fajl " + fileName + " ceka.");
+        return false;
+    }
     Job job;
     job.number = state.BrojRacuna;
     tracker.reserveNumber(fileName, identity, job.number);

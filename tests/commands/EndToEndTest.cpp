@@ -226,6 +226,30 @@ TEST(EndToEndOutcome, ReceiptStalledWithPaymentsLeftNamesThePayment) {
     EXPECT_EQ(h.read("r.inp").substr(0, 18), "S,P1,1,AB1234,Er;M");
 }
 
+// Extreme settings and counters: nothing wraps around.
+TEST(EndToEndOutcome, TheLargestBudgetAndTheLastNumber) {
+    PartnerHarness h;
+    h.state.postavke.TARVOBRZINASTAMPANJASTAVKI = 2147483647;
+    h.drop("r1.inp", kWorkedSale);
+    h.scan();
+    EXPECT_EQ(h.status("r1.inp"), "OK");
+    EXPECT_EQ(h.state.VrijemeCekanja, 2147483647);
+
+    // The number after 2147483647 cannot be saved: the file waits, nothing is written.
+    h.root.write("MerilonSettings.ini", "F_BROJ_KASE=AB1234\r\nRBRR=2147483647\r\n");
+    h.state.BrojRacuna = 2147483647;
+    h.drop("r2.inp", kWorkedSale);
+    h.ui.notices.clear();
+    h.scan();
+    EXPECT_EQ(h.read("r2.inp"), kWorkedSale);
+    EXPECT_EQ(h.rbrr(), "RBRR=2147483647");
+    EXPECT_EQ(jobRows(h, "F_RACUN", 2147483647), 0);
+    ASSERT_EQ(h.ui.notices.size(), 1u);
+    EXPECT_EQ(h.ui.notices[0].text,
+              "Knjigovodstveni broj racuna je dosao do najvece vrijednosti 2147483647; fajl " +
+                  h.inputFile("r2.inp") + " ceka.");
+}
+
 TEST(EndToEndOutcome, InvalidFileIsCleanedUpShownAndMarked) {
     PartnerHarness h;
     h.drop("r.inp",
