@@ -53,9 +53,12 @@ bool OznaciFajl(const std::string& fileName, int outcome, int brojacObrade, cons
         if (error) *error = e.what();
         return false;
     }
+    // A file with nothing to mark (empty, or blank lines only) cannot carry its outcome.
+    if (!nextRecord(lines, 0)) {
+        if (error) *error = "u fajlu nema nijednog zapisa koji bi se oznacio";
+        return false;
+    }
     for (std::string& line : lines) line = markedLine(line, outcome, brojacObrade, brojKase);
-    // A file with nothing to mark (empty, or blank lines only) is left as it is.
-    if (!nextRecord(lines, 0)) return true;
     return files::writeFileAtomically(fileName, text::joinLinesCrLf(lines), error);
 }
 

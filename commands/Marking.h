@@ -13,7 +13,8 @@ const char* statusText(int outcome);
 std::string markedLine(const std::string& line, int outcome, int brojacObrade, const std::string& brojKase);
 
 // Rewrites the command file, every line marked and ended by CR LF, through an atomic
-// replace. False with a message in *error when the file cannot be read or replaced.
+// replace. False with a message in *error when the file cannot be read or replaced, or
+// holds no record.
 bool OznaciFajl(const std::string& fileName, int outcome, int brojacObrade, const std::string& brojKase,
                 std::string* error);
 

@@ -51,7 +51,9 @@ TEST(MarkedLine, AWaitingStatusWithoutItsSemicolonOrWithBlanksIsMarkedToo) {
 TEST(OznaciFajlTest, AFileWithoutRecordsIsNotRewritten) {
     test::TempDir dir;
     dir.write("e.inp", "\n\n");
-    EXPECT_TRUE(OznaciFajl(dir.file("e.inp"), -255, 1, "AB1234", nullptr));
+    std::string error;
+    EXPECT_FALSE(OznaciFajl(dir.file("e.inp"), -255, 1, "AB1234", &error));
+    EXPECT_EQ(error, "u fajlu nema nijednog zapisa koji bi se oznacio");
     EXPECT_EQ(dir.read("e.inp"), "\n\n");
 }
 

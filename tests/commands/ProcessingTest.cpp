@@ -110,14 +110,24 @@ TEST_F(Processing, InvalidFilesFoundBeforeAnyRowAreReportedMarkedAndNumbered) {
     EXPECT_TRUE(ui.pauses.empty());
 }
 
+// A file without records cannot carry its outcome: while it stays as it is, it is not
+// taken up again (it would use a number every scan).
 TEST_F(Processing, AFileWithoutRecordsIsInvalidAndLeftAsItIs) {
-    for (const char* bytes : {"", "\r\n  \r\n", "V,P1,_,______,__;+Hvala\r\n\r\n\r\n"}) {
+    for (const std::string bytes : {"", "\r\n  \r\n"}) {
         ui.notices.clear();
         EXPECT_FALSE(process(bytes));
-        ASSERT_EQ(ui.notices.size(), 1u);
+        ASSERT_EQ(ui.notices.size(), 2u);
         EXPECT_EQ(ui.notices[0].text.rfind(invalid(""), 0), 0u);
+        EXPECT_EQ(ui.notices[1].text, "Ne moze se oznaciti fajl " + dir.file("f.inp") +
+                                          "\r\nu fajlu nema nijednog zapisa koji bi se oznacio");
+        EXPECT_EQ(file(), bytes);
+
+        ui.notices.clear();
+        EXPECT_FALSE(CommandProcessor(dm, settings).AnalRacuniKomande(dir.file("f.inp")));
+        EXPECT_TRUE(ui.notices.empty());
     }
-    EXPECT_EQ(file(), "V,P1,3,AB1234,Er;+Hvala\r\n\r\n\r\n");
+    EXPECT_FALSE(process("V,P1,_,______,__;+Hvala\r\n\r\n\r\n"));
+    EXPECT_EQ(file(), "V,P1,5,AB1234,Er;+Hvala\r\n\r\n\r\n");
     EXPECT_EQ(state.BrojRacuna, 10);
 }
 
