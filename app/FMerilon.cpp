@@ -83,7 +83,7 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<fm::desktop::StopSignals> stopSignals;
     guarded(ui, "greska incijalizacije\r\n", [&] {
         application.setQuitOnLastWindowClosed(false);
-        application.setWindowIcon(QIcon(QStringLiteral(":/FMerilon/FMerilon.png")));
+        application.setWindowIcon(fm::programIcon());
         stopSignals = std::make_unique<fm::desktop::StopSignals>();
         QObject::connect(stopSignals.get(), &fm::desktop::StopSignals::stopRequested, [&stop] {
             fm::desktop::logLine(

@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -34,7 +36,16 @@ void fillWith(QWidget& widget, const QColor& colour) {
     widget.setAutoFillBackground(true);
 }
 
+// Read as PNG, without every image plugin trying the file first; apart from the pixmap cache.
+QPixmap pixmapOf(const QString& pngFile) {
+    QImageReader reader(pngFile, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
 }  // namespace
+
+QIcon programIcon() { return QIcon(pixmapOf(QStringLiteral(":/FMerilon/FMerilon.png"))); }
 
 TF_Merilon::TF_Merilon(ProcessState& state, Settings& settings, desktop::DesktopUserInterface& ui,
                        desktop::SingleInstance& instance, StopControl& stop)
@@ -46,7 +57,7 @@ TF_Merilon::TF_Merilon(ProcessState& state, Settings& settings, desktop::Desktop
       stop_(stop),
       Panel1(new QLabel(QStringLiteral("FMERILON"), this)),
       Image1(new QLabel(this)),
-      CoolTrayIcon1(new QSystemTrayIcon(QIcon(QStringLiteral(":/FMerilon/FMerilon.png")), this)),
+      CoolTrayIcon1(new QSystemTrayIcon(programIcon(), this)),
       PopupMenu1(new QMenu(this)) {
     setObjectName(QStringLiteral("F_Merilon"));
     setWindowTitle(QStringLiteral("FMERILON"));
@@ -63,7 +74,7 @@ TF_Merilon::TF_Merilon(ProcessState& state, Settings& settings, desktop::Desktop
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(0, 17, 500, 349);
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image1->setPixmap(QPixmap(QStringLiteral(":/FMerilon/Image1.jpg")));
+    showPicture(true);
 
     QAction* ZatvaranjeFMerilona1 = PopupMenu1->addAction(QStringLiteral("Zatvaranje FMerilona"));
     connect(ZatvaranjeFMerilona1, &QAction::triggered, this, &TF_Merilon::ZatvaranjeFMerilona1Click);
@@ -150,11 +161,22 @@ void TF_Merilon::NovaProceduraProzora() {
     activateWindow();
 }
 
+void TF_Merilon::showPicture(bool shown) {
+    if (shown != Image1->pixmap().isNull()) return;
+    Image1->setPixmap(shown ? pixmapOf(QStringLiteral(":/FMerilon/Image1.png")) : QPixmap());
+}
+
 void TF_Merilon::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    showPicture(!isMinimized());
     if (shown_) return;
     shown_ = true;
     FormShow();
+}
+
+void TF_Merilon::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    showPicture(false);
 }
 
 // FormKeyPress: Enter, Escape, letters... ask to close; keys without a character do not.
@@ -180,9 +202,9 @@ void TF_Merilon::closeEvent(QCloseEvent* event) {
 // Minimise to tray: a minimised window leaves only the icon.
 void TF_Merilon::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isMinimized() && desktop::hasSystemTray()) {
-        QTimer::singleShot(0, this, &QWidget::hide);
-    }
+    if (event->type() != QEvent::WindowStateChange) return;
+    showPicture(isVisible() && !isMinimized());
+    if (isMinimized() && desktop::hasSystemTray()) QTimer::singleShot(0, this, &QWidget::hide);
 }
 
 // The session is ending: No refuses it.

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <string>
 
+class QIcon;
 class QLabel;
 class QMenu;
 class QSessionManager;
@@ -21,6 +22,9 @@ namespace desktop {
 class DesktopUserInterface;
 class SingleInstance;
 }  // namespace desktop
+
+// The program's icon, for its windows and the tray.
+QIcon programIcon();
 
 // The main window F_Merilon: a title strip and a picture, shown for two seconds at
 // start and then living as the tray icon. Any key that produces a character, a close
@@ -41,6 +45,7 @@ class TF_Merilon : public QWidget {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -53,6 +58,8 @@ class TF_Merilon : public QWidget {
     void ZatvaranjeFMerilona1Click();
     void NovaProceduraProzora();
     void sessionEndQuery(QSessionManager& manager);
+    // The picture takes its memory only while the window is on screen.
+    void showPicture(bool shown);
 
     ProcessState& state_;
     Settings& settings_;

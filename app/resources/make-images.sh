@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Draws the main window's picture (Image1.jpg, 500 x 350) and the program's icon
+# Draws the main window's picture (Image1.png, 500 x 350) and the program's icon
 # (FMerilon.png and FMerilon.ico, 54 x 54, 256 colours) with ImageMagick.
 # The results are committed; run this only to change them.
 set -euo pipefail
@@ -32,7 +32,7 @@ convert -size 500x350 gradient:'rgb(40,40,140)'-'rgb(128,128,255)' \
     -draw "text 32,230 'kase  ->  komandni fajlovi'" \
     -draw "text 32,250 'fiskalna baza  ->  PARTNER'" \
     -draw "text 32,270 'fiskalni stampac'" \
-    -quality 90 Image1.jpg
+    Image1.png
 
 # The icon: a small receipt with an "F" on a rounded blue square.
 convert -size 54x54 xc:none \

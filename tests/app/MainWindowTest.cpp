@@ -95,6 +95,22 @@ TEST_F(MainWindow, MinimisesOnceTwoSecondsAfterShowing) {
     EXPECT_FALSE(window->isMinimized());
 }
 
+TEST_F(MainWindow, ThePictureIsThereWheneverTheWindowIsOnScreen) {
+    create(kGoodSettings);
+    const auto* image = window->findChild<QLabel*>("Image1");
+    ASSERT_NE(image, nullptr);
+    window->show();
+    EXPECT_EQ(image->pixmap().size(), QSize(500, 350));
+    window->showMinimized();
+    EXPECT_TRUE(image->pixmap().isNull());
+    window->showNormal();
+    EXPECT_EQ(image->pixmap().size(), QSize(500, 350));
+    window->hide();
+    EXPECT_TRUE(image->pixmap().isNull());
+    window->showMaximized();
+    EXPECT_EQ(image->pixmap().size(), QSize(500, 350));
+}
+
 TEST_F(MainWindow, AWrongFiscalRegisterNumberEndsTheProgramAfterTheShowStep) {
     create("F_BROJ_KASE=12345\r\n");
     window->show();
