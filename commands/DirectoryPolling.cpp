@@ -192,7 +192,8 @@ void DirectoryPoller::scan(const std::string& directory, Trigger trigger) {
             settling_.forget(listed.name);
             if (!timer1Off) timer1Off.emplace(dm_db_);
         }
-        if (!connectionChecked && !dm_db_.ensureConnected()) return;  // the files wait for the database
+        // A database that cannot be reached fails the file, as any job whose database is gone.
+        if (!connectionChecked) dm_db_.ensureConnected();
         connectionChecked = !takeUp(fileName, *current);
     }
     if (timer1Off) dm_db_.ui().processPendingEvents();

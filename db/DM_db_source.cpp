@@ -191,8 +191,10 @@ bool Tdm_db::ensureConnected() {
     if (usable) usable = runCleanUps(&error);
     if (!usable) {
         if (!d.outageNoticed)
-            Obavijesti(ui_,
-                       "Nema veze sa bazom podataka! Komande cekaju dok se veza ne uspostavi.\r\n" + error);
+            Obavijesti(
+                ui_,
+                "Nema veze sa bazom podataka! Komande se ne mogu obraditi dok se veza ne uspostavi.\r\n" +
+                    error);
         d.outageNoticed = true;
         return false;
     }

@@ -11,7 +11,8 @@
 namespace fm::test {
 namespace {
 
-const char* const outageNotice = "Nema veze sa bazom podataka! Komande cekaju dok se veza ne uspostavi.\r\n";
+const char* const outageNotice =
+    "Nema veze sa bazom podataka! Komande se ne mogu obraditi dok se veza ne uspostavi.\r\n";
 const char* const backNotice = "Veza sa bazom podataka je ponovo uspostavljena.";
 
 const std::string sale =
@@ -64,26 +65,32 @@ TEST_P(DatabaseFault, ServerStoppedInTheMiddleOfAJob) {
     EXPECT_GT(error.size(), expected.size() + 2) << error;
     EXPECT_EQ("RBRR=101", h->rbrr());
 
-    // Files that come while the server is down wait untouched, under no number, with
-    // one notice for the outage however many scans meet them.
-    h->drop("r2.inp", secondSale);
-    h->scan();
-    h->scan();
-    EXPECT_EQ(secondSale, h->read("r2.inp"));
-    EXPECT_EQ("RBRR=101", h->rbrr());
+    // Files that come while the server is down fail as any job whose database is gone,
+    // each under its number, with one notice for the outage however many scans meet them.
+    for (const char* name : {"r2.inp", "r3.inp"}) {
+        h->drop(name, secondSale);
+        h->scan();
+        EXPECT_EQ("Er", h->status(name));
+        EXPECT_EQ(0u, h->errorFile().rfind("Neispravan fajl " + h->inputFile(name) + "\r\nGreska:", 0))
+            << h->errorFile();
+    }
+    EXPECT_EQ("RBRR=103", h->rbrr());
     EXPECT_EQ(1, noticesStartingWith(outageNotice));
 
-    // Back without a restart of the program: the rows of the failed job are removed
+    // Back without a restart of the program: the rows of the failed jobs are removed
     // before the next file, which is printed and marked.
     server->start();
+    h->drop("r4.inp", secondSale);
     h->scan();
-    EXPECT_EQ("OK", h->status("r2.inp")) << h->errorFile();
-    EXPECT_EQ("RBRR=102", h->rbrr());
+    EXPECT_EQ("OK", h->status("r4.inp")) << h->errorFile();
+    EXPECT_EQ("RBRR=104", h->rbrr());
     EXPECT_EQ(1, noticesStartingWith(backNotice));
-    for (const char* table : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR"})
-        EXPECT_EQ(0, rowsOfJob(table, 100)) << table;
-    EXPECT_EQ(std::string::npos, h->journal().find("posao 100")) << h->journal();
-    EXPECT_NE(std::string::npos, h->journal().find("---- posao 101 ZAVRSEN ----")) << h->journal();
+    for (int job = 100; job <= 102; ++job) {
+        for (const char* table : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR"})
+            EXPECT_EQ(0, rowsOfJob(table, job)) << table << " " << job;
+        EXPECT_EQ(std::string::npos, h->journal().find("posao " + std::to_string(job))) << h->journal();
+    }
+    EXPECT_NE(std::string::npos, h->journal().find("---- posao 103 ZAVRSEN ----")) << h->journal();
     EXPECT_EQ("", h->errorFile());
 }
 

@@ -16,7 +16,8 @@
 namespace fm::test {
 namespace {
 
-const char* const outageNotice = "Nema veze sa bazom podataka! Komande cekaju dok se veza ne uspostavi.\r\n";
+const char* const outageNotice =
+    "Nema veze sa bazom podataka! Komande se ne mogu obraditi dok se veza ne uspostavi.\r\n";
 const char* const backNotice = "Veza sa bazom podataka je ponovo uspostavljena.";
 
 class Reconnect : public testing::TestWithParam<Engine> {
