@@ -28,8 +28,8 @@ enum class HandOverState { Committed, NotCommitted, Unknown };
 // (done by the PARTNER), so that it is never handed over twice.
 HandOverState interruptedHandOver(Tdm_db& dm_db, JobInFlight& job);
 
-// Removes the job's F_PREDAJA row. A failure leaves a row that the job's next hand-over
-// (should the number come again) replaces.
+// Removes the job's F_PREDAJA row (nothing without the table). A failure leaves a row
+// that the job's next hand-over (should the number come again) replaces.
 void forgetHandOver(Tdm_db& dm_db, int jobNumber);
 
 }  // namespace fm

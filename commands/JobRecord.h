@@ -13,7 +13,8 @@ enum class JobStage {
            // may have been committed: that row tells
     // A hand-over without an F_PREDAJA row (the table cannot be used):
     HandingOver,  // its F_SEMAFOR row is being committed: the PARTNER's traces tell whether it was
-    HandedOver,   // its F_SEMAFOR row is committed: the PARTNER has the job
+    HandedOver,   // its F_SEMAFOR row is committed: the PARTNER has the job (also at the end
+                  // of a job handed over with an F_PREDAJA row, while that row is removed)
 };
 
 // The one job taken up and not yet finished.

@@ -55,7 +55,6 @@ bool JobTracker::finishInterruptedJob() {
         saveNumber(job.number + 1);
     }
 
-    const bool traced = job.stage == JobStage::Rows;
     const HandOverState handOver =
         job.stage == JobStage::HandedOver ? HandOverState::Committed : interruptedHandOver(dm_db_, job);
     if (handOver == HandOverState::Unknown) return false;
@@ -71,7 +70,7 @@ bool JobTracker::finishInterruptedJob() {
     const int number = job.number;
     record_.job.reset();
     save();
-    if (traced && handOver == HandOverState::Committed) forgetHandOver(dm_db_, number);
+    if (handOver == HandOverState::Committed) forgetHandOver(dm_db_, number);
     return true;
 }
 
@@ -157,9 +156,17 @@ void JobTracker::endJob(const std::string& fileName, int outcome, bool fileSettl
     const int number = record_.job->number;
     crashPoint("counter");
     saveNumber(number + 1);  // before the record goes: the number is never used again
+    // The F_PREDAJA row goes while the record says the PARTNER had the job, so that a
+    // restart in between neither takes the job for one never handed over nor keeps the row.
+    if (tracedHandOver_) {
+        record_.job->stage = JobStage::HandedOver;
+        if (save()) {
+            crashPoint("ending");
+            forgetHandOver(dm_db_, number);
+        }
+    }
     record_.job.reset();
     save();
-    if (tracedHandOver_) forgetHandOver(dm_db_, number);
 }
 
 void JobTracker::rememberUnmarked(const std::string& fileName, int outcome) {

@@ -52,7 +52,7 @@ class JobTracker {
     bool handOver(const Job& job, const std::function<bool()>& writeSemafor);
 
     // The job is over: a file left without its mark is remembered, "RBRR" saved as the
-    // number after the job's, the record cleared and the job's F_PREDAJA row removed.
+    // number after the job's, the job's F_PREDAJA row removed and the record cleared.
     void endJob(const std::string& fileName, int outcome, bool fileSettled);
 
   private:

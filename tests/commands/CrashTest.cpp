@@ -275,8 +275,8 @@ TEST(CrashAtAnyPoint, NoJobIsLostDoubledOrRenumbered) {
     const auto uniform = [&](int low, int high) {
         return std::uniform_int_distribution<int>(low, high)(random);
     };
-    const std::vector<std::string> points = {"counter", "reserved", "row",      "handing",
-                                             "handed",  "waiting",  "reported", "marked"};
+    const std::vector<std::string> points = {"counter", "reserved", "row",    "handing", "handed",
+                                             "waiting", "reported", "marked", "ending"};
 
     const auto startedAt = std::chrono::steady_clock::now();
     Till till;

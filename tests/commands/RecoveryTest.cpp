@@ -181,6 +181,26 @@ TEST_F(Recovery, AJobThePartnerGotIsFinishedNotTakenUpAgain) {
     EXPECT_TRUE(h.ui.notices.empty()) << h.ui.notices[0].text;
 }
 
+// A crash at the very end: the file marked, the record saying the PARTNER had the job,
+// its F_PREDAJA row not yet removed.
+TEST_F(Recovery, AJobCutOffAtItsEndLeavesNoHandOverRow) {
+    h.drop("r.inp", kSale);
+    ASSERT_TRUE(h.process("r.inp"));
+    ASSERT_TRUE(beginTracedHandOver(*h.dm, 100, 0, 10000));
+    ASSERT_TRUE(h.dm->sqlexec("delete from F_PREDAJA where F_RBR = -1"));  // commits the row
+    crashedAt(JobStage::HandedOver, "r.inp", 100);
+    const std::string marked = h.read("r.inp");
+
+    h.scan();
+
+    EXPECT_EQ(h.read("r.inp"), marked);
+    EXPECT_EQ(jobsPrinted(), 1);
+    EXPECT_EQ(h.rbrr(), "RBRR=101");
+    EXPECT_EQ(h.count("select count(*) as n from F_PREDAJA"), 0);
+    EXPECT_FALSE(recordLeft());
+    EXPECT_TRUE(h.ui.notices.empty()) << h.ui.notices[0].text;
+}
+
 TEST_F(Recovery, ANewFileOfTheSameNameIsNotTakenForTheInterruptedJob) {
     h.drop("r.inp", kSale);
     saleRowsWritten(100, true);
