@@ -1,6 +1,7 @@
 #include "commands/Outcome.h"
 
 #include <exception>
+#include <utility>
 
 #include "commands/CrashPoint.h"
 #include "commands/Marking.h"
@@ -31,15 +32,20 @@ int waitForPartner(Tdm_db& dm_db, const Job& job) {
 }
 
 // A receipt not finished in time: names the first item, or else the first
-// payment, that the PARTNER left; with neither left, gives it one more poll.
+// payment, that the PARTNER left; with neither left, gives it one more poll. Items
+// and payments are counted before each of the two looks.
 void diagnoseReceiptTimeout(Tdm_db& dm_db, Job& job) {
     const Postavke& p = dm_db.state().postavke;
     const auto number = [&](long long value) { return SqlBroj(integerNumeral(value), p.K71B3); };
     const std::string jobRows = " Where F_ID_KASE=" + number(p.FID_RACUNA) +
                                 " AND F_RBR=" + number(job.number) +
                                 " AND TIPKNJIZENJA=" + number(rowBookingType(job.bookingType));
+    const auto countRows = [&] {
+        const int items = BrojStavkiRacuna(dm_db, job.number, job.bookingType);
+        return std::pair{items, BrojPlacanja(dm_db, job.number, job.bookingType)};
+    };
 
-    if (BrojStavkiRacuna(dm_db, job.number, job.bookingType) == 0) {
+    if (countRows().first == 0) {
         dm_db.ui().pause(kLastChancePause);
         job.outcome = ProvjeriSemafor(dm_db, job.number, job.bookingType);
     } else if (dm_db.sqlopen3("Select F_SIFRA_ROBE,F_STORNO_STAVKA,F_KOLICINA From F_RACUN" + jobRows +
@@ -54,8 +60,8 @@ void diagnoseReceiptTimeout(Tdm_db& dm_db, Job& job) {
     }
     if (job.outcome != kNotFinished) return;
 
-    if (BrojStavkiRacuna(dm_db, job.number, job.bookingType) == 0 &&
-        BrojPlacanja(dm_db, job.number, job.bookingType) > 0 &&
+    const auto [items, payments] = countRows();
+    if (items == 0 && payments > 0 &&
         dm_db.sqlopen3("Select F_NACIN_PLACANJA,F_UPLACENO From F_PLACANJE" + jobRows +
                        " Order By TIPKNJIZENJA") &&
         dm_db.up3().hasRow()) {

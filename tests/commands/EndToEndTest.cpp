@@ -41,6 +41,23 @@ long long jobRows(PartnerHarness& h, const std::string& table, int job) {
                    " where F_ID_KASE=1 and F_RBR=" + std::to_string(job));
 }
 
+// What the timeout diagnosis reads, in order: the statements after the wait's last pause.
+class DiagnosisReads {
+  public:
+    explicit DiagnosisReads(PartnerHarness& h) {
+        h.ui.onPause = [this](int milliseconds) {
+            if (milliseconds == 500) reads.clear();
+        };
+        h.dm->onStatement([this](const std::string& sql) {
+            for (const char* read :
+                 {"count(*) as br from f_racun", "count(*) as br from f_placanje", "Select * from F_SEMAFOR",
+                  "Select F_SIFRA_ROBE", "Select F_NACIN_PLACANJA"})
+                if (sql.find(read) != std::string::npos) reads.push_back(read);
+        });
+    }
+    std::vector<std::string> reads;
+};
+
 bool directoryBeforeAFile(const std::string& pattern) {
     bool directorySeen = false;
     for (const files::DirectoryEntry& entry : files::findEntries(pattern)) {
@@ -204,8 +221,13 @@ TEST(EndToEndOutcome, ReceiptStalledWithItemsLeftNamesTheFirstOne) {
     PartnerHarness h({"--stall-article", "1002"});
     shortReceiptBudget(h);
     h.drop("r.inp", kWorkedSale);
+    const DiagnosisReads diagnosis(h);
 
     EXPECT_FALSE(h.process("r.inp"));
+
+    EXPECT_EQ(diagnosis.reads,
+              (std::vector<std::string>{"count(*) as br from f_racun", "count(*) as br from f_placanje",
+                                        "Select F_SIFRA_ROBE"}));
 
     EXPECT_EQ(
         h.errorFile(),
@@ -218,8 +240,14 @@ TEST(EndToEndOutcome, ReceiptStalledWithPaymentsLeftNamesThePayment) {
     PartnerHarness h({"--stall-after-items"});
     shortReceiptBudget(h);
     h.drop("r.inp", kWorkedSale);
+    const DiagnosisReads diagnosis(h);
 
     EXPECT_FALSE(h.process("r.inp"));
+
+    EXPECT_EQ(diagnosis.reads,
+              (std::vector<std::string>{"count(*) as br from f_racun", "count(*) as br from f_placanje",
+                                        "Select * from F_SEMAFOR", "count(*) as br from f_racun",
+                                        "count(*) as br from f_placanje", "Select F_NACIN_PLACANJA"}));
 
     EXPECT_EQ(h.errorFile(), "Proces nije izvrsen!\r\nProblem pri placanju tip =0,Uplaceno=1.5\r\n");
     EXPECT_EQ(h.ui.pauses.back(), 2000);
