@@ -1,7 +1,6 @@
 #include "db/DM_db_source.h"
 
 #include <QTimer>
-#include <algorithm>
 #include <array>
 #include <atomic>
 #include <deque>
@@ -286,16 +285,12 @@ void Tdm_db::db_fAfterConnect() {
 }
 
 // Without it, max of the article codes, the code of every new article, reads the whole
-// table. Added silently: the index only makes it quicker.
+// table. Added as the bookkeeping-code index is, once the article table can be used.
 void Tdm_db::addArticleCodeIndex() {
-    Impl& d = *impl_;
-    if (!d.view("f_roba").open) return;
-    const auto indexes = d.db_f.indexNames("F_ROBA", nullptr);
-    if (!indexes ||
-        std::find(indexes->begin(), indexes->end(), schema::articleCodeIndexName) != indexes->end())
-        return;
-    std::string error;
-    d.runInTransaction(schema::articleCodeIndexStatement(d.db_f.dialect()), &error);
+    if (!impl_->view("f_roba").open) return;
+    if (TestirajPostojanjePravila(schema::articleCodeIndexName) == -31 &&
+        !sqlexec(schema::articleCodeIndexStatement(dialect())))
+        afterConnectMessage("Ne mogu dodati index I_DESC_F_SIFRA_ROBE na tabelu F_ROBA");
 }
 
 void Tdm_db::afterConnectMessage(const std::string& text) {

@@ -76,6 +76,20 @@ TEST_F(EmptyDatabase, TheArticleCodesGetADescendingIndexForTheHighestCode) {
     EXPECT_EQ(7, dm->max("f_roba", "f_sifra_robe"));
 }
 
+TEST_F(EmptyDatabase, AnArticleCodeIndexThatCannotBeAddedIsShownOnceAtEveryConnect) {
+    database.run(
+        {"CREATE TABLE F_ROBA (F_ID_KASE DOUBLE PRECISION NOT NULL, F_SIFRA_ROBE BLOB, "
+         "F_BAR_CODE VARCHAR(14), F_NAZIV_ROBE VARCHAR(32), F_SIFRA_GRUPA DOUBLE PRECISION, "
+         "F_SIFRA_POR_STOPE DOUBLE PRECISION, F_CIJENA_ROBE DOUBLE PRECISION, "
+         "F_KNJIG_SIFRA VARCHAR(16))"});
+    for (int run = 0; run < 2; ++run) {
+        connect();
+        EXPECT_TRUE(dm->isDatasetOpen("f_roba"));
+        EXPECT_EQ(std::vector<std::string>{"Ne mogu dodati index I_DESC_F_SIFRA_ROBE na tabelu F_ROBA"},
+                  connectMessages);
+    }
+}
+
 TEST(ExistenceTests, WithoutAConnectionTheCatalogueCannotBeRead) {
     ProcessState state;
     RecordingUserInterface ui;
