@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPixmap>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QSessionManager>
 #include <QSystemTrayIcon>
@@ -61,18 +62,16 @@ TF_Merilon::TF_Merilon(ProcessState& state, Settings& settings, desktop::Desktop
       PopupMenu1(new QMenu(this)) {
     setObjectName(QStringLiteral("F_Merilon"));
     setWindowTitle(QStringLiteral("FMERILON"));
-    setFixedSize(500, 366);
+    resize(500, 366);
     fillWith(*this, QColor(128, 128, 255));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     setFocusPolicy(Qt::StrongFocus);
 
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setGeometry(0, 0, 500, 17);
     Panel1->setAlignment(Qt::AlignCenter);
     fillWith(*Panel1, QColor(166, 202, 240));
 
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(0, 17, 500, 349);
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     showPicture(true);
 
@@ -96,6 +95,8 @@ TF_Merilon::TF_Merilon(ProcessState& state, Settings& settings, desktop::Desktop
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
+    normalArea_ = geometry();
+    layOutChildren();
     FormCreate();
 }
 
@@ -142,7 +143,9 @@ void TF_Merilon::mintimerTimer() {
         showMinimized();
 }
 
+// The size is set as well: without a window manager a maximised window keeps its own.
 void TF_Merilon::CoolTrayIcon1DblClick() {
+    if (const QScreen* shownOn = screen()) setGeometry(shownOn->availableGeometry());
     showMaximized();
     raise();
     activateWindow();
@@ -157,8 +160,20 @@ void TF_Merilon::ZatvaranjeFMerilona1Click() {
 void TF_Merilon::NovaProceduraProzora() {
     desktop::logLine("dogadjaj", "pokrenuta je druga kopija programa: vracam se u prvi plan");
     showNormal();
+    setGeometry(normalArea_);
     raise();
     activateWindow();
+}
+
+// The title strip across the top, the picture in the rest.
+void TF_Merilon::layOutChildren() {
+    Panel1->setGeometry(0, 0, width(), 17);
+    Image1->setGeometry(0, 17, width(), height() - 17);
+}
+
+void TF_Merilon::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layOutChildren();
 }
 
 void TF_Merilon::showPicture(bool shown) {

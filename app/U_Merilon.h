@@ -49,6 +49,7 @@ class TF_Merilon : public QWidget {
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void FormCreate();
@@ -60,6 +61,7 @@ class TF_Merilon : public QWidget {
     void sessionEndQuery(QSessionManager& manager);
     // The picture takes its memory only while the window is on screen.
     void showPicture(bool shown);
+    void layOutChildren();
 
     ProcessState& state_;
     Settings& settings_;
@@ -74,6 +76,7 @@ class TF_Merilon : public QWidget {
     QSystemTrayIcon* CoolTrayIcon1;
     QMenu* PopupMenu1;
     QTimer mintimer;
+    QRect normalArea_;  // centred at creation; a second copy brings the window back there
     bool shown_ = false;
     bool closeAgreed_ = false;
 };

@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QMenu>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <memory>
@@ -125,6 +126,24 @@ TEST_F(MainWindow, AnotherCopyBringsTheWindowBack) {
     emit instance.handOverRequested();
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->isMinimized() || window->isMaximized());
+}
+
+TEST_F(MainWindow, ADoubleClickCoversTheScreenAndAnotherCopyBringsBackTheSmallWindow) {
+    create(kGoodSettings);
+    const QRect normal = window->geometry();
+    window->show();
+    window->hide();
+    auto* icon = window->findChild<QSystemTrayIcon*>("CoolTrayIcon1");
+    ASSERT_NE(icon, nullptr);
+    emit icon->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(window->isMaximized());
+    EXPECT_EQ(window->geometry(), window->screen()->availableGeometry());
+    EXPECT_EQ(window->findChild<QLabel*>("Panel1")->width(), window->width());
+
+    emit instance.handOverRequested();
+    EXPECT_FALSE(window->isMaximized());
+    EXPECT_EQ(window->geometry(), normal);
+    EXPECT_EQ(window->findChild<QLabel*>("Image1")->geometry(), QRect(0, 17, 500, 349));
 }
 
 TEST_F(MainWindow, WithoutACompleteFormCreateAnotherCopyIsNotHeard) {

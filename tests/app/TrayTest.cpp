@@ -105,11 +105,15 @@ Area areaOf(const std::string& window) {
     return area;
 }
 
+Area wholeScreen() {
+    const QStringList size = QString::fromStdString(run("xdotool", {"getdisplaygeometry"})).split(' ');
+    return {0, 0, size.value(0).toInt(), size.value(1).trimmed().toInt()};
+}
+
 // The part of the screen from the area's top left to the screen's top right corner.
 Area upToTheTopRight(const Area& area) {
-    const QStringList screen = QString::fromStdString(run("xdotool", {"getdisplaygeometry"})).split(' ');
     const int left = std::max(0, area.x - 10);
-    return {left, 0, screen.value(0).toInt() - left, area.y + area.height + 10};
+    return {left, 0, wholeScreen().width - left, area.y + area.height + 10};
 }
 
 void screenshot(const char* name, const Area& area) {
@@ -168,10 +172,17 @@ TEST_F(Tray, BackFromTheTrayAndStoppedThroughTheStopQuestion) {
     ASSERT_FALSE(icon.empty()) << program->log();
     ASSERT_TRUE(QTest::qWaitFor([&] { return windowNow(program->pid(), named("FMERILON")).empty(); }, 10000));
 
-    // A double-click brings the window back.
+    // A double-click brings the window back, covering the screen.
     clickIcon(icon, "1", "2");
     const std::string window = findWindow(program->pid(), named("FMERILON"));
     ASSERT_FALSE(window.empty());
+    const Area screen = wholeScreen();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            const Area area = areaOf(window);
+            return area.x == 0 && area.y == 0 && area.width == screen.width && area.height == screen.height;
+        },
+        5000));
 
     // An arrow asks nothing; Escape asks, and No keeps everything as it was.
     pressKey(window, "Left");
