@@ -70,7 +70,8 @@ int main(int argc, char* argv[]) {
         if (fm::singleInstanceCheckWanted(settings)) {
             try {
                 if (!instance.acquire()) return 1;
-            } catch (const std::exception&) {
+            } catch (const std::exception& e) {
+                fm::desktop::logLine("dogadjaj", std::string("provjera samo jedne istance: ") + e.what());
                 ui.showMessage("Greska u provjeri samo jedne istance programa!");
             }
         }

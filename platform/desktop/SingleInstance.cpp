@@ -9,12 +9,19 @@
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <QStandardPaths>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/desktop/Log.h"
 #endif
 
 namespace fm::desktop {
@@ -77,11 +84,20 @@ const QByteArray kRequest = "FMERILON\n";
 const QByteArray kAnswer = "OK\n";
 constexpr int kAnswerWaitMs = 5000;
 
-// In the user's private runtime directory, so no other user can take or block the name.
-QString serverName() {
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
-           QStringLiteral("/FMERILON-%1").arg(::getuid());
+bool isPrivateDirectory(const QByteArray& path, bool followLink) {
+    struct stat status {};
+    if ((followLink ? ::stat(path.constData(), &status) : ::lstat(path.constData(), &status)) != 0)
+        return false;
+    return S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() && (status.st_mode & 077) == 0;
 }
+
+// The server of the copy that performs the check: while it listens, the guard is taken.
+QString guardName(const QString& directory) {
+    return directory + QStringLiteral("/FMERILON-%1").arg(::getuid());
+}
+
+// Every other copy listens under its own name beside the guard.
+QString ownServerPrefix() { return QStringLiteral("FMERILON-%1-").arg(::getuid()); }
 
 // A running copy has its server up: ask it to come to the front and wait until it has.
 void handOverToRunningCopy(QLocalSocket& socket) {
@@ -91,7 +107,35 @@ void handOverToRunningCopy(QLocalSocket& socket) {
     }
 }
 
+// The copies started with the check off come to the front too.
+void handOverToEveryOtherCopy(const QString& directory) {
+    for (const QString& entry : QDir(directory).entryList({ownServerPrefix() + '*'}, QDir::System)) {
+        const QString name = directory + '/' + entry;
+        QLocalSocket socket;
+        socket.connectToServer(name);
+        if (socket.waitForConnected(kAnswerWaitMs))
+            handOverToRunningCopy(socket);
+        else if (socket.error() == QLocalSocket::ConnectionRefusedError)
+            QLocalServer::removeServer(name);  // left behind by a copy that crashed
+    }
+}
+
 }  // namespace
+
+QString meetingDirectory() {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && isPrivateDirectory(runtime, true)) return QFile::decodeName(runtime);
+
+    const QByteArray own =
+        QFile::encodeName(QDir::tempPath()) + "/fmerilon-" + QByteArray::number(::geteuid());
+    if (::mkdir(own.constData(), 0700) != 0 && errno != EEXIST)
+        throw std::runtime_error("ne mogu napraviti direktorij " + own.toStdString() + ": " +
+                                 std::strerror(errno));
+    if (!isPrivateDirectory(own, false))
+        throw std::runtime_error("direktorij " + own.toStdString() +
+                                 " nije privatni direktorij ovog korisnika");
+    return QFile::decodeName(own);
+}
 
 struct SingleInstance::Impl {
     QLocalServer server;
@@ -99,26 +143,28 @@ struct SingleInstance::Impl {
 };
 
 bool SingleInstance::acquire() {
+    const QString directory = meetingDirectory();
     // Two copies started at the same moment must not both miss the other's server.
-    QLockFile startLock(serverName() + QStringLiteral(".lock"));
+    QLockFile startLock(guardName(directory) + QStringLiteral(".lock"));
     if (!startLock.tryLock(kAnswerWaitMs)) {
         throw std::runtime_error("lock " + startLock.fileName().toStdString() + " is held");
     }
     QLocalSocket socket;
-    socket.connectToServer(serverName());
+    socket.connectToServer(guardName(directory));
     if (socket.waitForConnected(kAnswerWaitMs)) {
         handOverToRunningCopy(socket);
+        handOverToEveryOtherCopy(directory);
         return false;
     }
 
     // A server file left behind by a copy that crashed refuses connections.
     if (socket.error() == QLocalSocket::ConnectionRefusedError)
-        QLocalServer::removeServer(serverName());
+        QLocalServer::removeServer(guardName(directory));
     else if (socket.error() != QLocalSocket::ServerNotFoundError) {
         throw std::runtime_error(socket.errorString().toStdString());
     }
     impl_->server.setSocketOptions(QLocalServer::UserAccessOption);
-    if (!impl_->server.listen(serverName()))
+    if (!impl_->server.listen(guardName(directory)))
         throw std::runtime_error(impl_->server.errorString().toStdString());
     return true;
 }
@@ -126,6 +172,20 @@ bool SingleInstance::acquire() {
 void SingleInstance::installHandOverHook() {
     if (impl_->hooked) return;
     impl_->hooked = true;
+    if (!impl_->server.isListening()) {  // without the guard: under this process's own name
+        try {
+            const QString name = meetingDirectory() + '/' + ownServerPrefix() +
+                                 QString::number(QCoreApplication::applicationPid());
+            QLocalServer::removeServer(name);  // a crashed process of the same number
+            impl_->server.setSocketOptions(QLocalServer::UserAccessOption);
+            if (!impl_->server.listen(name))
+                throw std::runtime_error(impl_->server.errorString().toStdString());
+        } catch (const std::exception& e) {
+            logLine("dogadjaj",
+                    std::string("druga kopija programa nece moci vratiti ovu u prvi plan: ") + e.what());
+            return;
+        }
+    }
     connect(&impl_->server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* client = impl_->server.nextPendingConnection()) {
             connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <memory>
 
 namespace fm::desktop {
@@ -8,8 +9,9 @@ namespace fm::desktop {
 // One running copy per user, and the hand-over "FMERILON" between copies: a copy
 // that starts while another runs asks that one to come to the front and ends.
 // Windows: the named mutex "FMERILON" and a broadcast of the registered window
-// message "FMERILON". Elsewhere: a local server named after "FMERILON" and the user,
-// in the user's runtime directory.
+// message "FMERILON". Elsewhere: the local server named after "FMERILON" and the user
+// as the guard, every copy without it listening under a name with its process number
+// beside it, and a request sent to each.
 class SingleInstance : public QObject {
     Q_OBJECT
   public:
@@ -31,5 +33,13 @@ class SingleInstance : public QObject {
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+#ifndef _WIN32
+// Where the copies of this user meet: $XDG_RUNTIME_DIR when it is this user's private
+// directory, otherwise "fmerilon-UID" in the temporary directory, created private
+// (the shared default /tmp/runtime-USER may belong to anyone). Throws
+// std::runtime_error when that one exists but is not this user's, or is not private.
+QString meetingDirectory();
+#endif
 
 }  // namespace fm::desktop

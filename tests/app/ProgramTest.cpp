@@ -45,6 +45,29 @@ TEST(SingleInstance, WithTheCheckOffBothCopiesRun) {
     EXPECT_EQ(second.endWithSigterm(), 0);
 }
 
+TEST(SingleInstance, CopiesWithTheCheckOffComeBackTooWhenASecondCopyHandsOver) {
+    TempDir meeting;
+    ProgramCopy guarded(kGood), unguarded(kNoCheck), crashed(kNoCheck);
+    for (ProgramCopy* copy : {&guarded, &unguarded, &crashed}) {
+        copy->start(meeting.path());
+        ASSERT_TRUE(copy->waitUntilRunning()) << copy->log();
+    }
+    const std::string crashedServer =
+        meeting.file("FMERILON-" + std::to_string(::getuid()) + "-" + std::to_string(crashed.pid()));
+    crashed.killLikeACrash();
+    ASSERT_TRUE(std::filesystem::exists(crashedServer));
+
+    ProgramCopy second(kGood);
+    second.start(meeting.path());
+    EXPECT_EQ(second.waitForExit(), 1);
+    for (ProgramCopy* copy : {&guarded, &unguarded}) {
+        EXPECT_TRUE(copy->waitForLog("[FMerilon dogadjaj] pokrenuta je druga kopija programa"))
+            << copy->log();
+        EXPECT_EQ(copy->endWithSigterm(), 0);
+    }
+    EXPECT_FALSE(std::filesystem::exists(crashedServer));  // what the crash left is cleared away
+}
+
 TEST(SingleInstance, WhatACrashedCopyLeftBehindDoesNotStopTheNextStart) {
     TempDir meeting;
     ProgramCopy crashed(kGood);
