@@ -11,6 +11,7 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
@@ -97,10 +98,13 @@ double ResultSet::real(const std::string& column) const {
         case Value::Kind::Integer:
             return double(v->integer);
         case Value::Kind::Text: {
+            // Read whatever the process locale: the engines write a decimal point.
             const std::string trimmed = text::trim(v->text);
-            char* end = nullptr;
-            const double number = std::strtod(trimmed.c_str(), &end);
-            if (trimmed.empty() || *end != '\0')
+            const char* begin = trimmed.data() + (trimmed.rfind('+', 0) == 0 ? 1 : 0);
+            const char* const end = trimmed.data() + trimmed.size();
+            double number = 0;
+            const auto [stop, problem] = std::from_chars(begin, end, number);
+            if (begin == end || problem != std::errc() || stop != end)
                 throw std::runtime_error("'" + v->text + "' is not a valid floating point value");
             return number;
         }
