@@ -197,7 +197,11 @@ class JobBuilder {
     int addArticle(const std::string& codeText, int group, int tax, const std::string& name, double price) {
         constexpr int attempts = 10;
         for (int attempt = 1;; ++attempt) {
-            const int code = dm_db_.max("f_roba", "f_sifra_robe") + 1;
+            const int highest = dm_db_.max("f_roba", "f_sifra_robe");
+            if (highest == std::numeric_limits<int>::max())
+                fail("Nova stavka robe se ne moze dodati: sifra robe je dosla do najvece vrijednosti " +
+                     integerNumeral(highest));
+            const int code = highest + 1;
             if (UpisiRobu(dm_db_, code, group, tax, std::string(), name, codeText, price)) return code;
             if (attempt == attempts || !dm_db_.lastErrorIsKeyViolation())
                 fail("Ne moze se dodati stavka robe!");

@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "commands/AnalRacuniKomande.h"
+#include "config/Postavke.h"
 #include "db/DM_db_source.h"
 #include "platform/DirectoryWatcher.h"
 #include "platform/UserInterface.h"
@@ -14,12 +15,6 @@
 namespace fm {
 
 namespace {
-
-// The configured directory as a prefix of file names: a closing separator supplied.
-std::string asPrefix(std::string directory) {
-    if (!directory.empty() && !files::isPathSeparator(directory.back())) directory += files::pathSeparator();
-    return directory;
-}
 
 // Switches Timer1 on again however the scan ends.
 class Timer1Pause {
@@ -63,6 +58,20 @@ void eraseAllBut(Map& map, const std::vector<files::DirectoryEntry>& listing) {
 }
 
 }  // namespace
+
+std::string inputDirectoryOf(const Postavke& postavke) {
+    std::string directory = postavke.TARVOLOCALDIR;
+    if (!directory.empty() && !files::isPathSeparator(directory.back())) directory += files::pathSeparator();
+    return directory;
+}
+
+bool isInputFilePath(const std::string& path, const Postavke& postavke) {
+    const std::string directory = inputDirectoryOf(postavke);
+    if (path.size() <= directory.size() || path.compare(0, directory.size(), directory) != 0) return false;
+    const std::string name = path.substr(directory.size());
+    return name != "." && name != ".." && std::none_of(name.begin(), name.end(), files::isPathSeparator) &&
+           files::matchesMask(name, postavke.TARVORACUN);
+}
 
 // ---- processed files ----
 
@@ -110,9 +119,7 @@ DirectoryPoller::DirectoryPoller(Tdm_db& dm_db, const Settings& settings)
 
 DirectoryPoller::~DirectoryPoller() = default;
 
-std::string DirectoryPoller::inputDirectory() const {
-    return asPrefix(dm_db_.state().postavke.TARVOLOCALDIR);
-}
+std::string DirectoryPoller::inputDirectory() const { return inputDirectoryOf(dm_db_.state().postavke); }
 
 void DirectoryPoller::Timer1Timer() {
     if (scanning_) return;  // Timer1 switched on again by a step inside the scan

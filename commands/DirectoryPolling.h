@@ -15,6 +15,14 @@ namespace fm {
 class Tdm_db;
 class Settings;
 class DirectoryWatcher;
+struct Postavke;
+
+// The input directory as the prefix of its files' paths: a closing separator supplied.
+std::string inputDirectoryOf(const Postavke& postavke);
+
+// Whether the path is one that a scan takes up: a name matching the file mask, directly
+// in the input directory.
+bool isInputFilePath(const std::string& path, const Postavke& postavke);
 
 // Command files that a scan found processed already, with the size and modification
 // time they had then. Met again unchanged, such a file is counted without being read.

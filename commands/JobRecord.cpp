@@ -1,6 +1,8 @@
 #include "commands/JobRecord.h"
 
 #include <charconv>
+#include <filesystem>
+#include <limits>
 #include <stdexcept>
 
 #include "platform/FileSystem.h"
@@ -131,14 +133,30 @@ bool JobRecord::load(std::string* error) {
                 unmarked.push_back(unmarkedOf(value));
         }
         if (hasJob && inFlight.fileName.empty()) throw std::invalid_argument("posao bez fajla");
+        if (hasJob && (inFlight.number <= 0 || inFlight.number == std::numeric_limits<int>::max()))
+            throw std::invalid_argument("broj posla " + std::to_string(inFlight.number) +
+                                        " nije izmedju 1 i " +
+                                        std::to_string(std::numeric_limits<int>::max() - 1));
         if (hasJob) job = inFlight;
     } catch (const std::exception& e) {
         job.reset();
         unmarked.clear();
-        if (error) *error = "Zapis o poslu u toku " + path_ + " je neispravan: " + e.what();
+        if (error) *error = damaged(e.what());
         return false;
     }
     return true;
+}
+
+std::string JobRecord::damaged(const std::string& why) const {
+    return "Zapis o poslu u toku " + path_ + " je neispravan: " + why;
+}
+
+bool JobRecord::setAside(std::string* error) const {
+    std::error_code failure;
+    std::filesystem::rename(path_, asidePath(), failure);
+    if (!failure) return true;
+    if (error) *error = "Ne moze se premjestiti u " + asidePath() + ": " + failure.message();
+    return false;
 }
 
 bool JobRecord::save(std::string* error) const {

@@ -51,8 +51,17 @@ class JobRecord {
     const std::string& path() const { return path_; }
 
     // A missing file is an empty record. False with a message in *error when the file
-    // cannot be read or is damaged; the record is then empty.
+    // cannot be read or is damaged (a job numbered outside 1 to 2147483646 included);
+    // the record is then empty.
     bool load(std::string* error);
+
+    // The message for a record damaged in that way.
+    std::string damaged(const std::string& why) const;
+
+    // The file moved to asidePath() (replacing an earlier one there), where it can be
+    // read but is never loaded. False with a message in *error when it cannot be moved.
+    bool setAside(std::string* error) const;
+    std::string asidePath() const { return path_ + ".neispravan"; }
 
     // False with a message in *error when the file cannot be written or removed.
     bool save(std::string* error) const;

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "commands/CrashPoint.h"
+#include "commands/DirectoryPolling.h"
 #include "commands/HandOver.h"
 #include "commands/Outcome.h"
 #include "config/ReceiptCounter.h"
@@ -43,17 +44,42 @@ std::optional<FileIdentity> identityOf(const std::string& path) {
 JobTracker::JobTracker(Tdm_db& dm_db, const Settings& settings)
     : dm_db_(dm_db), settings_(settings), record_(JobRecord::besideSettings(settings.filePath())) {
     std::string error;
-    if (!record_.load(&error)) Obavijesti(dm_db_.ui(), error);
+    if (!record_.load(&error)) {
+        setAside(error);
+        return;
+    }
+    const Postavke& p = dm_db_.state().postavke;
+    std::string outside;
+    if (record_.job && !isInputFilePath(record_.job->fileName, p)) outside = record_.job->fileName;
+    for (const UnmarkedFile& u : record_.unmarked)
+        if (!isInputFilePath(u.fileName, p)) outside = u.fileName;
+    if (outside.empty()) return;
+    if (record_.job) passNumber(record_.job->number);
+    record_.job.reset();
+    record_.unmarked.clear();
+    setAside(record_.damaged("fajl " + outside + " nije komandni fajl ulaznog direktorija"));
+}
+
+// Nothing named in a damaged record is touched; the record is kept aside for a look.
+void JobTracker::setAside(const std::string& damage) {
+    std::string error;
+    if (record_.setAside(&error))
+        Obavijesti(dm_db_.ui(), damage + "\r\nZapis je premjesten u " + record_.asidePath());
+    else
+        Obavijesti(dm_db_.ui(), damage + "\r\n" + error);
+}
+
+// Rows may stand under the number of a job in flight: it is never used again.
+void JobTracker::passNumber(int number) {
+    if (dm_db_.state().BrojRacuna > number) return;
+    dm_db_.state().BrojRacuna = number + 1;
+    saveNumber(number + 1);
 }
 
 bool JobTracker::finishInterruptedJob() {
     if (!record_.job) return true;
     JobInFlight& job = *record_.job;
-    // Rows may stand under its number: it is never used again.
-    if (dm_db_.state().BrojRacuna <= job.number) {
-        dm_db_.state().BrojRacuna = job.number + 1;
-        saveNumber(job.number + 1);
-    }
+    passNumber(job.number);
 
     const HandOverState handOver =
         job.stage == JobStage::HandedOver ? HandOverState::Committed : interruptedHandOver(dm_db_, job);

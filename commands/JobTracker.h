@@ -29,7 +29,9 @@ std::optional<FileIdentity> identityOf(const std::string& path);
 // of being taken up again, and a file that cannot be marked is never taken up again.
 class JobTracker {
   public:
-    // Loads the record; a damaged one is shown as a notice and taken as empty.
+    // Loads the record. A damaged one (unreadable, or naming a file that is not a command
+    // file of the input directory) is shown as a notice, moved aside and taken as empty;
+    // only the number of its job, if it has a valid one, is never used again.
     JobTracker(Tdm_db& dm_db, const Settings& settings);
 
     // The interrupted job, if any, is finished: when its F_SEMAFOR row was committed, its
@@ -56,6 +58,8 @@ class JobTracker {
     void endJob(const std::string& fileName, int outcome, bool fileSettled);
 
   private:
+    void setAside(const std::string& damage);
+    void passNumber(int number);
     void discardRows(const JobInFlight& job);
     void finishHandedOverJob(const JobInFlight& job);
     void rememberUnmarked(const std::string& fileName, int outcome);

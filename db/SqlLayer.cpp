@@ -11,6 +11,7 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
@@ -97,10 +98,13 @@ double ResultSet::real(const std::string& column) const {
         case Value::Kind::Integer:
             return double(v->integer);
         case Value::Kind::Text: {
+            // Read whatever the process locale: the engines write a decimal point.
             const std::string trimmed = text::trim(v->text);
-            char* end = nullptr;
-            const double number = std::strtod(trimmed.c_str(), &end);
-            if (trimmed.empty() || *end != '\0')
+            const char* begin = trimmed.data() + (trimmed.rfind('+', 0) == 0 ? 1 : 0);
+            const char* const end = trimmed.data() + trimmed.size();
+            double number = 0;
+            const auto [stop, problem] = std::from_chars(begin, end, number);
+            if (begin == end || problem != std::errc() || stop != end)
                 throw std::runtime_error("'" + v->text + "' is not a valid floating point value");
             return number;
         }
@@ -299,6 +303,20 @@ bool refusedNul(const std::string& sql, std::string* error) {
     return true;
 }
 
+// Without these modes a backslash would escape inside a literal and a text too long would
+// be cut: the message for a session that lacks them, nullopt when it has both.
+std::optional<std::string> sessionModeFault(const std::string& sqlMode) {
+    const QStringList modes = latin1(sqlMode).split(QLatin1Char(','));
+    std::string missing;
+    for (const char* mode : {"NO_BACKSLASH_ESCAPES", "STRICT_ALL_TABLES"}) {
+        if (!modes.contains(QLatin1String(mode), Qt::CaseInsensitive))
+            missing += missing.empty() ? mode : std::string(", ") + mode;
+    }
+    if (missing.empty()) return std::nullopt;
+    return "Sesija baze podataka nema sql_mode " + missing + " (sql_mode je '" + sqlMode +
+           "'): SQL naredbe se ne izvrsavaju";
+}
+
 }  // namespace
 
 std::string qtDriverFor(const std::string& driverName) {
@@ -403,8 +421,25 @@ bool Connection::open(const std::string& driverName, const ParameterList& parame
                 return false;
             }
         }
+        if (!checkSessionMode(error)) {
+            close();
+            return false;
+        }
     }
     return true;
+}
+
+// A session that the driver opened again on its own has lost its settings: the ping
+// finds that out, and the connection then counts as lost, to be opened again.
+bool Connection::checkSessionMode(std::string* error) {
+    QSqlQuery query(qt_->db);
+    if (!query.exec(QStringLiteral("select @@SESSION.sql_mode")))
+        return Qt::failed(*this, query.lastError(), error);
+    const std::string mode = query.next() ? toValue(query.value(0), dialect_, coding_).text : std::string();
+    const std::optional<std::string> fault = sessionModeFault(mode);
+    if (!fault) return true;
+    sessionFault_ = *fault;
+    return fail(Failure::ConnectionLost, *fault, error);
 }
 
 void Connection::close() {
@@ -413,6 +448,7 @@ void Connection::close() {
     qt_->db = QSqlDatabase();
     QSqlDatabase::removeDatabase(QString::fromStdString(name_));
     inTransaction_ = false;
+    sessionFault_.clear();
 }
 
 bool Connection::isOpen() const { return qt_->db.isValid() && qt_->db.isOpen(); }
@@ -443,6 +479,7 @@ bool Connection::execute(const std::string& sql, std::string* error) {
     if (observer_) observer_(statement);
     lastFailure_ = Failure::None;
     if (!isOpen()) return fail(Failure::ConnectionLost, "Database is not open", error);
+    if (!sessionFault_.empty()) return fail(Failure::ConnectionLost, sessionFault_, error);
     if (refusedNul(statement, error)) return false;
     QSqlQuery query(qt_->db);
     if (!query.exec(toQt(statement, coding_))) return Qt::failed(*this, query.lastError(), error);
@@ -454,6 +491,7 @@ bool Connection::select(const std::string& sql, ResultSet& result, std::string* 
     if (observer_) observer_(sql);
     lastFailure_ = Failure::None;
     if (!isOpen()) return fail(Failure::ConnectionLost, "Database is not open", error);
+    if (!sessionFault_.empty()) return fail(Failure::ConnectionLost, sessionFault_, error);
     if (refusedNul(sql, error)) return false;
     // Read whole and let the query go, so that no read transaction stays open.
     QSqlQuery query(qt_->db);
@@ -479,6 +517,7 @@ bool Connection::select(const std::string& sql, ResultSet& result, std::string* 
 bool Connection::ping(std::string* error) {
     lastFailure_ = Failure::None;
     if (!isOpen()) return fail(Failure::ConnectionLost, "Database is not open", error);
+    if (dialect_ == Dialect::MariaDB) return checkSessionMode(error);
     QSqlQuery query(qt_->db);
     const QString sql = dialect_ == Dialect::Firebird ? QStringLiteral("select 1 from rdb$database")
                                                       : QStringLiteral("select 1");

@@ -93,8 +93,10 @@ class Connection {
     Failure lastFailure() const { return lastFailure_; }
     // Since it was opened, a call has found the connection gone.
     bool lost() const { return lost_; }
-    // A statement that asks the engine for nothing: false when it does not answer.
-    // The statement observer does not see it.
+    // A statement that asks the engine for nothing: false when it does not answer. On
+    // MariaDB it reads the session's sql_mode: without NO_BACKSLASH_ESCAPES and
+    // STRICT_ALL_TABLES (a session the driver opened again on its own) the connection
+    // counts as lost and every statement is refused until it is opened again.
     bool ping(std::string* error);
 
     bool inTransaction() const { return inTransaction_; }
@@ -123,6 +125,7 @@ class Connection {
     struct Qt;
     std::optional<std::vector<std::string>> names(const std::string& sql, std::string* error);
     bool fail(Failure failure, const std::string& message, std::string* error);
+    bool checkSessionMode(std::string* error);
 
     std::string name_;
     schema::Dialect dialect_ = schema::Dialect::Standard;
@@ -130,6 +133,7 @@ class Connection {
     bool inTransaction_ = false;
     Failure lastFailure_ = Failure::None;
     bool lost_ = false;
+    std::string sessionFault_;  // not empty: the session lacks its modes, statements are refused
     std::function<void(const std::string&)> observer_;
     std::unique_ptr<Qt> qt_;
 };

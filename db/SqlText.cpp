@@ -1,8 +1,7 @@
 #include "db/SqlText.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 namespace fm {
 
@@ -13,14 +12,17 @@ std::string realNumeral(double value) {
     if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
     if (value == 0) return "0";
 
-    // Rounded to 15 significant places: "d.dddddddddddddde[+-]x".
+    // Rounded to 15 significant places: "d.dddddddddddddde[+-]x", whatever the process locale.
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
+    const char* const end =
+        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, 14)
+            .ptr;
     std::string digits;
     const char* p = buffer;
     for (; *p != 'e'; ++p)
         if (*p != '.') digits += *p;
-    const int exponent = std::atoi(p + 1);
+    int exponent = 0;
+    std::from_chars(p + (p[1] == '+' ? 2 : 1), end, exponent);
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
 
     std::string result = value < 0 ? "-" : "";

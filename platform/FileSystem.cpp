@@ -49,7 +49,8 @@ std::optional<DirectoryEntry> entryAt(int directory, const char* path, std::stri
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// '*' any run of characters, '?' one character, letters compared without case.
+}  // namespace
+
 bool matchesMask(const std::string& name, const std::string& mask) {
     std::size_t n = 0, m = 0;
     std::size_t starMask = std::string::npos, starName = 0;
@@ -70,6 +71,8 @@ bool matchesMask(const std::string& name, const std::string& mask) {
     while (m < mask.size() && mask[m] == '*') ++m;
     return m == mask.size();
 }
+
+namespace {
 
 #ifndef _WIN32
 // A rename is durable only once the directory that holds the entry is synced.

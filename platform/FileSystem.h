@@ -39,6 +39,10 @@ bool removeFile(const std::string& path, std::string* error);
 // as the Windows search does. Order as the file system gives it.
 std::vector<DirectoryEntry> findEntries(const std::string& pattern);
 
+// Whether a bare name matches a mask of '*' (any run of characters) and '?' (one
+// character), letters compared without regard to case.
+bool matchesMask(const std::string& name, const std::string& mask);
+
 // True when c separates path components on this platform ('/' everywhere, '\' on Windows too).
 bool isPathSeparator(char c);
 char pathSeparator();

@@ -17,6 +17,12 @@ void logLine(std::string_view kind, std::string_view text) {
         if (c == '\r' || c == '\n') {
             line += " | ";
             if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            // A control byte of a file name or field would act on the terminal or log viewer.
+            static const char hex[] = "0123456789ABCDEF";
+            line += "\\x";
+            line += hex[static_cast<unsigned char>(c) >> 4];
+            line += hex[c & 0xF];
         } else {
             line += c;
         }

@@ -30,6 +30,17 @@ TEST(DesktopUserInterface, ObavijestiLogsTheTextAloneWithItsLineBreaksShown) {
         << log.text();
 }
 
+// A name can carry terminal commands: the log shows its control bytes, never sends them.
+TEST(DesktopUserInterface, ControlBytesAreEscapedInTheLog) {
+    DesktopUserInterface ui;
+    test::LogCapture log;
+    Obavijesti(ui, "Neispravan fajl /in/\x1b]2;x\x07\x1b[2J\t\x7f\xe8.inp\r\nGreska:x");
+    EXPECT_TRUE(log.contains(
+        "[FMerilon obavijest] Neispravan fajl /in/\\x1B]2;x\\x07\\x1B[2J\\x09\\x7F\xe8.inp | Greska:x\n"))
+        << log.text();
+    EXPECT_FALSE(log.contains("\x1b"));
+}
+
 TEST(DesktopUserInterface, BoxesAndTheStopQuestionGoToTheLogWithoutBlocking) {
     DesktopUserInterface ui;
     ui.setApplicationTitle("Kappa fiskalni uredjaji - FMerilon");

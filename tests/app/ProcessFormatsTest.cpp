@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/desktop/ProcessFormats.h"
+#include "tests/support/CommaLocale.h"
 #include "tests/support/TempDir.h"
 
 namespace fm::desktop {
@@ -25,11 +26,10 @@ class BosnianMachine : public ::testing::Test {
     // What the application object does with LANG=bs_BA.UTF-8: the C locale from the
     // environment, Qt's default locale from the system.
     void SetUp() override {
-        const std::string command =
-            "localedef -i bs_BA -f UTF-8 " + locales.path() + "bs_BA.UTF-8 >/dev/null 2>&1";
-        if (std::system(command.c_str()) != 0) GTEST_SKIP() << "localedef cannot build bs_BA.UTF-8 here";
+        if (!test::buildCommaLocale(locales.path()))
+            GTEST_SKIP() << "localedef cannot build bs_BA.UTF-8 here";
         ::setenv("LOCPATH", locales.path().c_str(), 1);
-        if (!std::setlocale(LC_ALL, "bs_BA.UTF-8") || printed(1.5) != "1,5")
+        if (!std::setlocale(LC_ALL, test::kCommaLocale) || printed(1.5) != "1,5")
             GTEST_SKIP() << "bs_BA not in effect";
         QLocale::setDefault(QLocale(QLocale::Bosnian, QLocale::BosniaAndHerzegowina));
     }

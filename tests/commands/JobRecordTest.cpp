@@ -20,7 +20,7 @@ TEST(JobRecordFile, HoldsTheJobInFlightAndTheUnmarkedFilesAndGoesWhenEmpty) {
     job.fileName = dir.file("a%b\r\nc.inp");  // a name that would break a line
     job.fileSize = 123;
     job.fileModified = -1234567890123;
-    job.number = 2147483647;
+    job.number = 2147483646;
     job.stage = JobStage::HandingOver;
     job.bookingType = 53;
     job.budget = 13600;
@@ -34,7 +34,7 @@ TEST(JobRecordFile, HoldsTheJobInFlightAndTheUnmarkedFilesAndGoesWhenEmpty) {
     EXPECT_EQ(read.job->fileName, job.fileName);
     EXPECT_EQ(read.job->fileSize, 123u);
     EXPECT_EQ(read.job->fileModified, -1234567890123);
-    EXPECT_EQ(read.job->number, 2147483647);
+    EXPECT_EQ(read.job->number, 2147483646);
     EXPECT_EQ(read.job->stage, JobStage::HandingOver);
     EXPECT_EQ(read.job->bookingType, 53);
     EXPECT_EQ(read.job->budget, 13600);
@@ -53,8 +53,10 @@ TEST(JobRecordFile, HoldsTheJobInFlightAndTheUnmarkedFilesAndGoesWhenEmpty) {
 TEST(JobRecordFile, ADamagedRecordIsReportedAndTakenAsEmpty) {
     test::TempDir dir;
     JobRecord record(dir.file("MerilonPosao.ini"));
-    for (const char* text : {"POSAO=PREDAN\r\nFAJL=r.inp\r\nRBR=1x\r\n", "POSAO=GOTOVO\r\nFAJL=r.inp\r\n",
-                             "POSAO=ZAPIS\r\nRBR=5\r\n", "NEOZNACEN=0;1\r\n"}) {
+    for (const char* text :
+         {"POSAO=PREDAN\r\nFAJL=r.inp\r\nRBR=1x\r\n", "POSAO=GOTOVO\r\nFAJL=r.inp\r\n",
+          "POSAO=ZAPIS\r\nRBR=5\r\n", "NEOZNACEN=0;1\r\n", "POSAO=ZAPIS\r\nFAJL=r.inp\r\nRBR=2147483647\r\n",
+          "POSAO=ZAPIS\r\nFAJL=r.inp\r\n"}) {
         dir.write("MerilonPosao.ini", text);
         std::string error;
         EXPECT_FALSE(record.load(&error)) << text;

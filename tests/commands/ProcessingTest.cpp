@@ -22,6 +22,8 @@ class Processing : public ::testing::Test {
         state.BrojRacuna = 7;
         state.postavke.F_BROJ_KASE = "AB1234";
         state.postavke.TARVOLOGGRESKE = dir.file("log/");
+        state.postavke.TARVOLOCALDIR = dir.path();
+        state.postavke.TARVORACUN = "*.inp";
         ui.realPauses = false;
     }
 

@@ -215,6 +215,64 @@ TEST_F(Recovery, ANewFileOfTheSameNameIsNotTakenForTheInterruptedJob) {
     EXPECT_EQ(h.rbrr(), "RBRR=102");
 }
 
+// A record naming a file that no scan takes up, or a number that no job has: one notice,
+// the record kept aside as it was, no file marked and no row deleted.
+TEST_F(Recovery, ADamagedRecordIsSetAsideAndNothingItNamesIsTouched) {
+    std::filesystem::create_directory(h.inputFile("sub"));
+    h.root.write("outside.inp", kSale);
+    h.drop("sub/r.inp", kSale);
+    h.drop("r.txt", kSale);
+    h.drop("done.inp", "Z,P1,1,AB1234,OK;\r\n\r\n");  // a file processed already: no job
+    const std::string fileFault = " nije komandni fajl ulaznog direktorija";
+    const std::string numberFault = " nije izmedju 1 i 2147483646";
+    const struct {
+        std::string file;
+        JobStage stage;  // what a sound record would make happen: a mark, or rows deleted
+        int number;
+        std::string fault;
+    } damaged[] = {
+        {h.root.file("outside.inp"), JobStage::HandedOver, 100,
+         "fajl " + h.root.file("outside.inp") + fileFault},
+        {h.inputFile("../outside.inp"), JobStage::HandedOver, 101,
+         "fajl " + h.inputFile("../outside.inp") + fileFault},
+        {h.inputFile("sub/r.inp"), JobStage::HandedOver, 102, "fajl " + h.inputFile("sub/r.inp") + fileFault},
+        {h.inputFile("r.txt"), JobStage::HandedOver, 103, "fajl " + h.inputFile("r.txt") + fileFault},
+        {h.inputFile("r.inp"), JobStage::Rows, 2147483647, "broj posla 2147483647" + numberFault},
+        {h.inputFile("r.inp"), JobStage::Rows, 0, "broj posla 0" + numberFault},
+        {h.inputFile("r.inp"), JobStage::Rows, -100, "broj posla -100" + numberFault}};
+    for (const auto& d : damaged) {
+        SCOPED_TRACE(d.fault);
+        saleRowsWritten(d.number, false);
+        JobInFlight job;
+        job.fileName = d.file;
+        job.number = d.number;
+        job.stage = d.stage;
+        record.job = job;
+        ASSERT_TRUE(record.save(nullptr));
+        const std::string recorded = h.root.read("MerilonPosao.ini");
+        h.root.write("MerilonSettings.ini", "F_BROJ_KASE=AB1234\r\nRBRR=100\r\n");
+        h.state.BrojRacuna = 100;
+        h.ui.notices.clear();
+
+        EXPECT_TRUE(h.process("done.inp"));
+        EXPECT_TRUE(h.process("done.inp"));
+
+        ASSERT_EQ(h.ui.notices.size(), 1u);
+        EXPECT_EQ(h.ui.notices[0].text, "Zapis o poslu u toku " + record.path() +
+                                            " je neispravan: " + d.fault + "\r\nZapis je premjesten u " +
+                                            record.path() + ".neispravan");
+        EXPECT_EQ(h.root.read("MerilonPosao.ini.neispravan"), recorded);
+        EXPECT_FALSE(recordLeft());
+        EXPECT_EQ(rowsOf("F_RACUN", d.number), 2);
+        // A number that rows may stand under is never used again.
+        EXPECT_EQ(h.rbrr(), "RBRR=" + std::to_string(d.number >= 100 && d.number < 200 ? d.number + 1 : 100));
+    }
+    EXPECT_EQ(h.root.read("outside.inp"), kSale);
+    EXPECT_EQ(h.read("sub/r.inp"), kSale);
+    EXPECT_EQ(h.read("r.txt"), kSale);
+    EXPECT_EQ(jobsPrinted(), 0);
+}
+
 TEST(RecoveryWithoutDatabase, NothingIsTakenUpWhileTheDatabaseCannotTell) {
     TempDir dir;
     dir.write("MerilonSettings.ini", "RBRR=8\r\n");
@@ -229,6 +287,8 @@ TEST(RecoveryWithoutDatabase, NothingIsTakenUpWhileTheDatabaseCannotTell) {
     ASSERT_TRUE(record.save(nullptr));
     ProcessState state;
     state.BrojRacuna = 8;
+    state.postavke.TARVOLOCALDIR = dir.path();
+    state.postavke.TARVORACUN = "*.inp";
     RecordingUserInterface ui;
     Tdm_db dm(state, ui);  // not connected: whether job 7 reached the PARTNER is not known
     const Settings settings(dir.file("MerilonSettings.ini"));

@@ -6,6 +6,9 @@
 
 #include "db/DM_db_source.h"
 #include "db/RecordWriters.h"
+#include "db/SqlLayer.h"
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
 #include "tests/support/EngineDatabase.h"
 #include "tests/support/RecordingUserInterface.h"
 
@@ -229,6 +232,42 @@ TEST_P(Engines, RefusedLoginShowsOneMessageAndLeavesPollingOff) {
     EXPECT_GT(ui.messages[0].size(), 45u);
     EXPECT_FALSE(refused.isConnected());
     EXPECT_FALSE(refused.timer1Enabled());
+}
+
+// A session without its modes, as one that the driver opened again on its own would be:
+// the ping before the next file finds it, its statements are refused with the reason, and
+// the data module opens the connection again with its modes.
+TEST_P(Engines, AMariaDbSessionWithoutItsModesIsRefusedAndOpenedAgain) {
+    if (GetParam() != Engine::MariaDB) GTEST_SKIP() << "sql_mode is MariaDB's";
+    createDatabase(PartnerTables::Yes);
+    std::string error;
+    const std::optional<std::string> ini = files::readWholeFile(database->iniPath(), &error);
+    ASSERT_TRUE(ini) << error;
+    const sql::ParameterList parameters(text::splitLines(*ini));
+    sql::Connection connection("sql-mode-test");
+    ASSERT_TRUE(connection.open(parameters.value("DRIVERNAME"), parameters, &error)) << error;
+    ASSERT_TRUE(connection.ping(&error)) << error;
+    ASSERT_TRUE(connection.execute("SET SESSION sql_mode = 'STRICT_ALL_TABLES'", &error)) << error;
+
+    const std::string refused =
+        "Sesija baze podataka nema sql_mode NO_BACKSLASH_ESCAPES (sql_mode je 'STRICT_ALL_TABLES'): SQL "
+        "naredbe se ne izvrsavaju";
+    EXPECT_FALSE(connection.ping(&error));
+    EXPECT_EQ(error, refused);
+    EXPECT_TRUE(connection.lost());
+    EXPECT_FALSE(connection.execute("delete from F_SEMAFOR", &error));
+    EXPECT_EQ(error, refused);
+    sql::ResultSet rows;
+    EXPECT_FALSE(connection.select("select 1 as n", rows, &error));
+    EXPECT_EQ(error, refused);
+
+    ASSERT_TRUE(connect());
+    ASSERT_TRUE(dm->sqlexec("SET SESSION sql_mode = ''"));
+    EXPECT_TRUE(dm->ensureConnected());
+    ASSERT_TRUE(UpisiRobu(*dm, 9, 1, 1, "", "x\\", "K9", 1)) << dm->ZadnjaGreska();
+    EXPECT_EQ(texts("select F_NAZIV_ROBE from F_ROBA where F_SIFRA_ROBE = 9", "F_NAZIV_ROBE"),
+              std::vector<std::string>{"x\\"});
+    EXPECT_TRUE(ui.notices.empty()) << ui.notices[0].text;
 }
 
 INSTANTIATE_TEST_SUITE_P(AllEngines, Engines,

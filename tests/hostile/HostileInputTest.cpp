@@ -37,6 +37,8 @@ class HostileFiles : public testing::TestWithParam<Engine> {
         p.FID_OBJEKTA = p.FID_POR_STOPA = p.FID_OPERATERA = p.FID_ROBA = p.FID_GRUPA_ROBA = p.FID_RACUNA =
             p.FID_KUPACA = p.K71B3 = 1;
         p.F_BROJ_KASE = "AB1234";
+        p.TARVOLOCALDIR = dir.path();
+        p.TARVORACUN = "*.inp";
         state.BrojRacuna = 100;
         ui.realPauses = false;
 
@@ -193,6 +195,23 @@ TEST_P(HostileFiles, AnOfficialDepositKindBeyondTheBookingTypesRangeIsInvalid) {
     EXPECT_TRUE(ui.notices.empty()) << ui.notices[0].text;
     EXPECT_EQ(rows("select TIPKNJIZENJA from F_SEMAFOR", {"TIPKNJIZENJA"}),
               std::vector<std::string>{"2147483647"});
+}
+
+// The highest code taken: a new article cannot be added, nothing wraps round.
+TEST_P(HostileFiles, ANewArticleAfterTheLargestCodeFailsTheFile) {
+    ASSERT_TRUE(UpisiRobu(*dm, 2147483647, 1, 1, "", "ZADNJI", "K9", 1)) << dm->ZadnjaGreska();
+    for (const char* name : {"a.inp", "b.inp"}) {
+        ui.notices.clear();
+        EXPECT_FALSE(process(name, "S,P1,_,______,__;Nova;1;1;;1;2;;99999999\r\nT,P1,_,______,__;\r\n"));
+        expectInvalid(name,
+                      "Nova stavka robe se ne moze dodati: sifra robe je dosla do najvece vrijednosti "
+                      "2147483647");
+    }
+    EXPECT_EQ(articles(), (std::vector<std::string>{"7|POSTOJECI|2.5|K7", "2147483647|ZADNJI|1|K9"}));
+
+    ui.notices.clear();
+    EXPECT_FALSE(process("c.inp", "S,P1,_,______,__;Kafa;1;1;;1;2;;7\r\nT,P1,_,______,__;\r\n"));
+    EXPECT_TRUE(ui.notices.empty()) << ui.notices[0].text;  // an article that exists still sells
 }
 
 INSTANTIATE_TEST_SUITE_P(AllEngines, HostileFiles,
