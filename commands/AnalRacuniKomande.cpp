@@ -313,10 +313,15 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
 
     std::optional<files::FileContent> file = readForTakeUp(fileName);
     if (!file) return false;
-    const std::vector<std::string> lines = parseCommandLines(file->bytes);
+    // Over a limit: invalid, and never split into lines.
+    const std::string overLimit = file->result == files::FileContent::Result::OverLimit
+                                      ? overLimitMessage()
+                                      : tooManyLinesMessage(file->bytes);
+    const std::vector<std::string> lines =
+        overLimit.empty() ? parseCommandLines(file->bytes) : std::vector<std::string>();
     Acceptance acceptance;
-    if (file->result == files::FileContent::Result::OverLimit)
-        acceptance.invalid = overLimitMessage();  // none of it read
+    if (!overLimit.empty())
+        acceptance.invalid = overLimit;
     else
         acceptance = accept(lines);
     if (acceptance.kind == Acceptance::NotYet) return false;

@@ -57,6 +57,17 @@ std::string overLimitMessage() {
            " MiB (" + std::to_string(kCommandFileLimit) + " bajtova)";
 }
 
+std::string tooManyLinesMessage(std::string_view bytes) {
+    std::size_t lines = 0;
+    for (std::size_t i = 0; i < bytes.size() && lines <= kCommandLinesLimit; ++i) {
+        if (bytes[i] != '\r' && bytes[i] != '\n') continue;
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        ++lines;
+    }
+    if (lines <= kCommandLinesLimit) return std::string();
+    return "fajl ima vise od najvise dozvoljenih " + std::to_string(kCommandLinesLimit) + " linija";
+}
+
 std::string unreadableMessage(const std::string& path, const files::FileContent& content) {
     using Result = files::FileContent::Result;
     switch (content.result) {
@@ -75,6 +86,8 @@ std::vector<std::string> readCommandLines(const std::string& path) {
     const files::FileContent content = files::readFileOnce(path, kCommandFileLimit);
     switch (content.result) {
         case files::FileContent::Result::Read:
+            if (const std::string tooMany = tooManyLinesMessage(content.bytes); !tooMany.empty())
+                throw CommandFileError(tooMany);
             return parseCommandLines(content.bytes);
         case files::FileContent::Result::OverLimit:
             throw CommandFileError(overLimitMessage());

@@ -19,13 +19,18 @@ class CommandFileError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The largest command file and the longest line, in bytes: far above any real receipt
-// or price list. A file over either is invalid; one over the file limit is not read.
+// The largest command file and the longest line, in bytes, and the most lines: far
+// above any real receipt or price list. A file over any is invalid; one over the file
+// limit is not read, one with too many lines not split into them (nor marked).
 constexpr std::uint64_t kCommandFileLimit = 4 * 1024 * 1024;
 constexpr std::size_t kCommandLineLimit = 1024 * 1024;
+constexpr std::size_t kCommandLinesLimit = 100000;
 
 // "fajl je veci od ..." for a file over kCommandFileLimit.
 std::string overLimitMessage();
+
+// "fajl ima vise od ... linija" for bytes of more than kCommandLinesLimit lines; else empty.
+std::string tooManyLinesMessage(std::string_view bytes);
 
 // Why a command file could not be read ("Fajl ... nije obican fajl ..."); empty when it
 // was read or is over the limit, or when nothing is there.

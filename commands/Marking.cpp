@@ -59,6 +59,7 @@ bool OznaciFajl(const std::string& fileName, const FileIdentity& file, const std
         return false;
     };
     if (file.size > kCommandFileLimit) return fail(overLimitMessage());
+    if (const std::string tooMany = tooManyLinesMessage(bytes); !tooMany.empty()) return fail(tooMany);
     if (const std::string why = notTheFileRead(fileName, file); !why.empty()) return fail(why);
     std::vector<std::string> lines = parseCommandLines(bytes);
     // A file with nothing to mark (empty, or blank lines only) cannot carry its outcome.

@@ -20,7 +20,8 @@ std::string notTheFileRead(const std::string& fileName, const FileIdentity& file
 // Rewrites the command file from the bytes read at its take-up, every line marked and
 // ended by CR LF, through an atomic replace, once the entry is found to be still that
 // file. False with a message in *error when the entry is another file or the file
-// changed, when it cannot be replaced, holds no record, or was over the limit (no bytes).
+// changed, when it cannot be replaced, holds no record, or is over a limit of its size
+// (no bytes) or lines.
 bool OznaciFajl(const std::string& fileName, const FileIdentity& file, const std::string& bytes, int outcome,
                 int brojacObrade, const std::string& brojKase, std::string* error);
 

@@ -193,8 +193,8 @@ long peakMemoryMb() {
     return -1;
 }
 
-// 300 MB of line breaks and a 3 GB file that is one hole are refused unread; a line over
-// its limit in a file under the size limit makes that file invalid.
+// 300 MB of line breaks and a 3 GB file that is one hole are refused unread; too many
+// lines, or a line over its limit, in a file under the size limit make that file invalid.
 TEST(FileFaults, FilesOverTheLimitsAreInvalidAndReadNoFurther) {
     PartnerHarness h;
     {
@@ -204,6 +204,7 @@ TEST(FileFaults, FilesOverTheLimitsAreInvalidAndReadNoFurther) {
         std::ofstream sparse(h.inputFile("sparse.inp"), std::ios::binary);
     }
     fs::resize_file(h.inputFile("sparse.inp"), 3ULL << 30);
+    h.drop("lines.inp", "Z,P1,_,______,__;" + std::string(kCommandLinesLimit + 1, '\n'));
     h.drop("line.inp", "S,P1,_,______,__;" + std::string(kCommandLineLimit, 'N') + ";1;1;;1;2;;7\r\n" +
                            "T,P1,_,______,__;\r\n");
 
@@ -221,9 +222,12 @@ TEST(FileFaults, FilesOverTheLimitsAreInvalidAndReadNoFurther) {
                                          "\r\nGreska:linija 1 je duza od najvise dozvoljenih 1024 KiB "
                                          "(1048576 bajtova)"),
               1);
+    EXPECT_EQ(noticesStartingWith(h, "Neispravan fajl " + h.inputFile("lines.inp") +
+                                         "\r\nGreska:fajl ima vise od najvise dozvoljenih 100000 linija"),
+              1);
     EXPECT_EQ(h.status("line.inp"), "Er");
     EXPECT_EQ(fs::file_size(h.inputFile("newlines.inp")), 300u << 20);
-    EXPECT_EQ(h.rbrr(), "RBRR=103");  // one number each, kept by the second scan
+    EXPECT_EQ(h.rbrr(), "RBRR=104");  // one number each, kept by the second scan
     EXPECT_EQ(jobsPrinted(h), 0);
     EXPECT_LT(peakMemoryMb(), 100);
 }
