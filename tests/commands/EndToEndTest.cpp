@@ -288,8 +288,8 @@ TEST(EndToEndOutcome, FilesAreDeletedWhenTheSettingSaysDa) {
 
     EXPECT_FALSE(h.exists("ok.inp"));
     EXPECT_FALSE(h.exists("bad.inp"));
-    EXPECT_EQ(h.errorFile(),
-              "Neispravan fajl " + h.inputFile("bad.inp") + "\r\nGreska:'50,00' nije ispravan broj\r\n");
+    EXPECT_EQ(h.errorFile(), "Neispravan fajl " + h.inputFile("bad.inp") +
+                                 "\r\nGreska:linija 1, polje 6 (iznos): '50,00' nije ispravan broj\r\n");
     EXPECT_EQ(h.rbrr(), "RBRR=102");
 }
 

@@ -186,7 +186,9 @@ TEST_P(HostileFiles, AHundredThousandCharacterMemoIsStoredWholeOrFailsTheFile) {
 
 TEST_P(HostileFiles, AnOfficialDepositKindBeyondTheBookingTypesRangeIsInvalid) {
     EXPECT_FALSE(process("i.inp", "I,P1,_,______,__;2147483600;5\r\n\r\n"));
-    expectInvalid("i.inp", "Vrsta sluzbenog unosa/iznosa 2147483600 je izvan opsega");
+    expectInvalid(
+        "i.inp",
+        "linija 1, polje 5 (vrsta unosa/iznosa): Vrsta sluzbenog unosa/iznosa 2147483600 je izvan opsega");
 
     ui.notices.clear();
     EXPECT_FALSE(process("j.inp", "I,P1,_,______,__;2147483597;5\r\n\r\n"));  // 50 + k is the largest type
