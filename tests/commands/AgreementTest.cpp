@@ -39,7 +39,7 @@ TEST(CheckerAgreement, TheCheckerJudgesEveryFileAsTheProcessorDoes) {
     std::vector<std::string> cases = files;
     std::mt19937 random(12);
     const std::string replacements = "x;,-+. _\r\n0";
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 1000; ++i) {
         std::string bytes = files[random() % files.size()];
         if (bytes.empty()) continue;
         bytes[random() % bytes.size()] = replacements[random() % replacements.size()];
