@@ -9,6 +9,7 @@
 #include "config/ReceiptCounter.h"
 #include "config/Settings.h"
 #include "config/StartupSettings.h"
+#include "platform/FileSystem.h"
 #include "platform/UserInterface.h"
 #include "tools/fmerilon-check/FileCheck.h"
 
@@ -53,15 +54,15 @@ int main(int argc, char** argv) {
     }
     if (files.empty()) return usage();
 
+    std::string error;
+    if (!settingsPath.empty() && !fm::files::readWholeFile(settingsPath, &error)) {
+        std::fprintf(stderr, "fmerilon-check: %s\n", error.c_str());
+        return 2;
+    }
     StderrInterface ui;
     const fm::Settings settings(settingsPath);
     fm::ProcessState state;
-    try {
-        fm::readStartupSettings(settings, state.postavke, ui);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "fmerilon-check: %s\n", e.what());
-        return 2;
-    }
+    fm::readStartupSettings(settings, state.postavke, ui);  // its messages go to stderr
     if (!fm::CitajBrojRacuna(settings, state, ui)) state.BrojRacuna = 1;
 
     // --json: one array, an object per file.
