@@ -122,7 +122,7 @@ class JobReader {
             change.line = u.line();
             change.name = u.text("naziv artikla");
             change.price = u.decimal("nova cijena");
-            u.decimal("kolicina (ne upisuje se)");
+            u.decimal("kolicina, ne upisuje se");
             u.skip();
             change.group = u.integer("grupa artikla");
             change.tax = u.integer("poreska stopa");
