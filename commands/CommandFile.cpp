@@ -11,13 +11,14 @@ namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The number text without the blanks around it and without a leading '+'.
+// The number text without the blanks around it and without a leading '+'; a second
+// sign stays and makes the text no number.
 std::string numberBody(const std::string& field) {
     std::size_t begin = field.find_first_not_of(' ');
     if (begin == std::string::npos) return std::string();
     const std::size_t end = field.find_last_not_of(' ');
     std::string body = field.substr(begin, end - begin + 1);
-    if (!body.empty() && body[0] == '+') body.erase(0, 1);
+    if (body.size() > 1 && body[0] == '+' && body[1] != '-') body.erase(0, 1);
     return body;
 }
 
@@ -155,25 +156,25 @@ double toDecimal(const std::string& field) {
     return value;
 }
 
-std::string FieldReader::UzmiPolje(const std::string& record, int start) {
-    const std::size_t from = start > 0 ? std::size_t(start - 1) : 0;
+std::string FieldReader::UzmiPolje(const std::string& record, std::size_t start) {
+    const std::size_t from = start > 0 ? start - 1 : 0;
     if (from >= record.size()) {
-        PozicijaPolja = int(record.size()) + 1;
+        PozicijaPolja = record.size() + 1;
         return std::string();
     }
     const std::size_t separator = record.find(Razdvajac, from);
     if (separator == std::string::npos) {
-        PozicijaPolja = int(record.size()) + 1;
+        PozicijaPolja = record.size() + 1;
         return record.substr(from);
     }
-    PozicijaPolja = int(separator) + 2;
+    PozicijaPolja = separator + 2;
     return record.substr(from, separator - from);
 }
 
 CommandRecord::CommandRecord(std::string record) : record_(std::move(record)) {
     reader_.PozicijaPolja = 3;
     reader_.Razdvajac = ',';
-    for (int field = 1; field <= 3; ++field) reader_.UzmiPolje(record_, reader_.PozicijaPolja);
+    for (std::size_t field = 1; field <= 3; ++field) reader_.UzmiPolje(record_, reader_.PozicijaPolja);
     reader_.Razdvajac = ';';
     statusStart_ = reader_.PozicijaPolja;
     status_ = reader_.UzmiPolje(record_, reader_.PozicijaPolja);
@@ -181,7 +182,7 @@ CommandRecord::CommandRecord(std::string record) : record_(std::move(record)) {
 }
 
 std::string CommandRecord::restAfterStatus() const {
-    const std::size_t from = std::size_t(afterStatus_ - 1);
+    const std::size_t from = afterStatus_ - 1;
     return from < record_.size() ? record_.substr(from) : std::string();
 }
 

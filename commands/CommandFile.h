@@ -53,7 +53,7 @@ void rejectOverlongLines(const std::vector<std::string>& lines);
 // Index of the first record (non-blank line) at or after `from`.
 std::optional<std::size_t> nextRecord(const std::vector<std::string>& lines, std::size_t from);
 
-// Strict numbers of the record fields: decimal digits with an optional sign, the
+// Strict numbers of the record fields: decimal digits with one optional sign, the
 // decimal ones with '.' as the point; blanks around the number are allowed.
 // Throws CommandFileError ("'1,5' nije ispravan broj") otherwise.
 int toInteger(const std::string& field);
@@ -62,10 +62,10 @@ double toDecimal(const std::string& field);
 // The shared field reader: fields of `record` from `start` (1-based) up to the next
 // Razdvajac; PozicijaPolja is left where the next field starts.
 struct FieldReader {
-    int PozicijaPolja = 3;
+    std::size_t PozicijaPolja = 3;
     char Razdvajac = ',';
 
-    std::string UzmiPolje(const std::string& record, int start);
+    std::string UzmiPolje(const std::string& record, std::size_t start);
 };
 
 // One record read up to its status: letter, fields 1 to 3 (","), the status (";").
@@ -76,7 +76,7 @@ class CommandRecord {
 
     char letter() const { return record_.empty() ? '\0' : record_[0]; }
     const std::string& status() const { return status_; }  // as written, not trimmed
-    std::size_t statusOffset() const { return std::size_t(statusStart_ - 1); }
+    std::size_t statusOffset() const { return statusStart_ - 1; }
 
     // What follows the ';' that closes the status.
     std::string restAfterStatus() const;
@@ -90,8 +90,8 @@ class CommandRecord {
     std::string record_;
     FieldReader reader_;
     std::string status_;
-    int statusStart_ = 0;  // PozicijaPolja where the status starts
-    int afterStatus_ = 0;  // and right after it
+    std::size_t statusStart_ = 0;  // PozicijaPolja where the status starts
+    std::size_t afterStatus_ = 0;  // and right after it
 };
 
 }  // namespace fm

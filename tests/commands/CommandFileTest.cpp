@@ -111,10 +111,11 @@ TEST(StrictNumbers, AcceptSignedDecimalsWithAPoint) {
 }
 
 TEST(StrictNumbers, RejectEverythingElseWithTheText) {
-    for (const char* bad : {"", " ", "1,5", "1.2.3", "12abc", "-", ".", "nan", "inf", "1e", "0x10", "1 2"}) {
+    for (const char* bad : {"", " ", "1,5", "1.2.3", "12abc", "-", ".", "nan", "inf", "1e", "0x10", "1 2",
+                            "+-5", "++5", "-+5", "+"}) {
         EXPECT_THROW(toDecimal(bad), CommandFileError) << bad;
     }
-    for (const char* bad : {"", "1.5", "1,5", "abc", "--1", "1e3"}) {
+    for (const char* bad : {"", "1.5", "1,5", "abc", "--1", "1e3", "+-5", "++5", "-+5", "+ 5"}) {
         EXPECT_THROW(toInteger(bad), CommandFileError) << bad;
     }
     try {

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "platform/FileSystem.h"
 #include "tests/commands/PartnerHarness.h"
@@ -189,6 +191,25 @@ TEST(EndToEndOutcome, NonReceiptNotFinishedInTimeIsMarkedNoWithoutDiagnosis) {
     EXPECT_EQ(h.rbrr(), "RBRR=101");
 }
 
+// The emulator finishing a printed job only later: within its budget the job is OK, past
+// it "No", and the job row goes once the delay is over.
+TEST(EndToEndOutcome, AJobFinishedAfterADelayIsOkWithinItsBudgetAndNoPastIt) {
+    PartnerHarness h({"--finish-after-ms", "1500"});
+    h.drop("z.inp", "Z,P1,_,______,__;\r\n\r\n");
+    h.drop("u.inp", "U,P1,_,______,__;Hljeb;0.95;0;;1;2;1002\r\n\r\n");
+
+    EXPECT_TRUE(h.process("z.inp"));
+    EXPECT_FALSE(h.process("u.inp"));
+
+    EXPECT_EQ(h.status("z.inp"), "OK");
+    EXPECT_EQ(h.status("u.inp"), "No");
+    EXPECT_EQ(h.count("select count(*) as n from F_SEMAFOR"), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    EXPECT_EQ(h.count("select count(*) as n from F_SEMAFOR"), 0);
+    EXPECT_NE(h.journal().find("---- posao 101 odstampan, red u F_SEMAFOR se brise za 1500 ms ----"),
+              std::string::npos);
+}
+
 TEST(EndToEndOutcome, ReceiptWithNothingLeftGetsOneLastPollAndStaysNotFinished) {
     PartnerHarness h({"--never-finish"});
     shortReceiptBudget(h);
@@ -316,8 +337,8 @@ TEST(EndToEndOutcome, FilesAreDeletedWhenTheSettingSaysDa) {
 
     EXPECT_FALSE(h.exists("ok.inp"));
     EXPECT_FALSE(h.exists("bad.inp"));
-    EXPECT_EQ(h.errorFile(),
-              "Neispravan fajl " + h.inputFile("bad.inp") + "\r\nGreska:'50,00' nije ispravan broj\r\n");
+    EXPECT_EQ(h.errorFile(), "Neispravan fajl " + h.inputFile("bad.inp") +
+                                 "\r\nGreska:linija 1, polje 6 (iznos): '50,00' nije ispravan broj\r\n");
     EXPECT_EQ(h.rbrr(), "RBRR=102");
 }
 

@@ -92,12 +92,14 @@ TEST_F(Processing, InvalidFilesFoundBeforeAnyRowAreReportedMarkedAndNumbered) {
         const char* bytes;
         std::string error;
     } cases[] = {
-        {"O,P1,_,______,__;12x\r\n\r\n", "'12x' nije ispravan cijeli broj"},
-        {"\r\nO,P1,_,______,__;1001\r\n\r\n", "'' nije ispravan cijeli broj"},  // fields come from line 1
-        {"I,P1,_,______,__;1;50,00\r\n\r\n", "'50,00' nije ispravan broj"},
+        {"O,P1,_,______,__;12x\r\n\r\n", "linija 1, polje 5 (broj artikla): '12x' nije ispravan cijeli broj"},
+        {"\r\nO,P1,_,______,__;1001\r\n\r\n",  // fields come from line 1
+         "linija 1, polje 5 (broj artikla): '' nije ispravan cijeli broj"},
+        {"I,P1,_,______,__;1;50,00\r\n\r\n", "linija 1, polje 6 (iznos): '50,00' nije ispravan broj"},
         {"K,P1,_,______,__;245\r\nU,P1,_,______,__;x;1;1;;1;1;1\r\n",
-         "Nekorektan format racuna/komande broj 10"},
-        {"K,P1,_,______,__;245\r\nK,P1,_,______,__;246\r\n", "Nekorektan format racuna/komande broj 11"},
+         "Nekorektan format racuna/komande broj 10 (linija 2: zapis 'U' ne pripada racunu)"},
+        {"K,P1,_,______,__;245\r\nK,P1,_,______,__;246\r\n",
+         "Nekorektan format racuna/komande broj 11 (linija 2: zapis 'K' ne pripada racunu)"},
     };
     int number = 7;
     for (const auto& c : cases) {

@@ -188,7 +188,9 @@ TEST_P(HostileFiles, AHundredThousandCharacterMemoIsStoredWholeOrFailsTheFile) {
 
 TEST_P(HostileFiles, AnOfficialDepositKindBeyondTheBookingTypesRangeIsInvalid) {
     EXPECT_FALSE(process("i.inp", "I,P1,_,______,__;2147483600;5\r\n\r\n"));
-    expectInvalid("i.inp", "Vrsta sluzbenog unosa/iznosa 2147483600 je izvan opsega");
+    expectInvalid(
+        "i.inp",
+        "linija 1, polje 5 (vrsta unosa/iznosa): Vrsta sluzbenog unosa/iznosa 2147483600 je izvan opsega");
 
     ui.notices.clear();
     EXPECT_FALSE(process("j.inp", "I,P1,_,______,__;2147483597;5\r\n\r\n"));  // 50 + k is the largest type
@@ -212,6 +214,35 @@ TEST_P(HostileFiles, ANewArticleAfterTheLargestCodeFailsTheFile) {
     ui.notices.clear();
     EXPECT_FALSE(process("c.inp", "S,P1,_,______,__;Kafa;1;1;;1;2;;7\r\nT,P1,_,______,__;\r\n"));
     EXPECT_TRUE(ui.notices.empty()) << ui.notices[0].text;  // an article that exists still sells
+}
+
+// The booking type of a K receipt comes with its field 5: without a number there the
+// clean-up is a sale's, and nothing was written before it.
+TEST_P(HostileFiles, AReferringReceiptWithoutANumberCleansUpAsASale) {
+    EXPECT_FALSE(process("k.inp",
+                         "K,P1,_,______,__;24x\r\nS,P1,_,______,__;Kafa;1;1;;1;2;;7\r\n"
+                         "T,P1,_,______,__;\r\n"));
+    expectInvalid("k.inp", "linija 1, polje 5 (broj ranijeg racuna): '24x' nije ispravan cijeli broj");
+    std::vector<std::string> deletes;
+    for (const std::string& sql : statements)
+        if (sql.rfind("delete", 0) == 0 || sql.rfind("DELETE", 0) == 0) deletes.push_back(sql);
+    EXPECT_FALSE(anyRowWritten());
+    EXPECT_EQ(deletes, (std::vector<std::string>{
+                           "DELETE FROM F_PLACANJE WHERE  F_ID_KASE=1 AND F_RBR=100 AND TIPKNJIZENJA=1",
+                           "DELETE FROM F_RACUN WHERE  F_ID_KASE=1 AND F_RBR=100 AND TIPKNJIZENJA=1",
+                           "delete from F_SEMAFOR WHERE  F_ID_KASE=1 and F_RBR=100 and TIPKNJIZENJA=0"}));
+
+    // A bad item after a good K: no row of the good one, the clean-up a K receipt's.
+    statements.clear();
+    ui.notices.clear();
+    EXPECT_FALSE(process("l.inp",
+                         "K,P1,_,______,__;245\r\nS,P1,_,______,__;Kafa;1;1;;1;2;;7\r\n"
+                         "S,P1,_,______,__;Sok;1;x;;1;2;;7\r\n"));
+    EXPECT_FALSE(anyRowWritten());
+    EXPECT_NE(std::find(statements.begin(), statements.end(),
+                        "delete from F_SEMAFOR WHERE  F_ID_KASE=1 and F_RBR=101 and TIPKNJIZENJA=1"),
+              statements.end());
+    expectInvalid("l.inp", "linija 3, polje 7 (kolicina): 'x' nije ispravan broj");
 }
 
 INSTANTIATE_TEST_SUITE_P(AllEngines, HostileFiles,

@@ -11,6 +11,7 @@
 #include "db/SqlText.h"
 #include "platform/Text.h"
 #include "tools/partner-emulator/Journal.h"
+#include "tools/partner-emulator/StopSignal.h"
 
 namespace fm::partner {
 
@@ -168,6 +169,11 @@ void Partner::finish(const Job& job, End end) {
                 print("---- posao " + number_ + " odstampan, red u F_SEMAFOR ostaje ----");
                 abandoned_.insert({job.number, job.type});
                 return;
+            }
+            if (behaviour_.finishAfterMs > 0) {
+                print("---- posao " + number_ + " odstampan, red u F_SEMAFOR se brise za " +
+                      std::to_string(behaviour_.finishAfterMs) + " ms ----");
+                waitForStop(behaviour_.finishAfterMs);
             }
             print("---- posao " + number_ + " ZAVRSEN ----");
             executeTogether({"delete from F_SEMAFOR" + jobRow});

@@ -24,6 +24,7 @@ struct Behaviour {
     std::set<int> failTypes;            // command booking types that end with the error row
     bool stallAfterItems = false;       // receipts stop with their payment rows left
     bool neverFinish = false;           // every job printed, its F_SEMAFOR row never removed
+    int finishAfterMs = 0;              // a printed job's F_SEMAFOR row removed only that much later
 };
 
 // The fiscal-printer driver: takes up the jobs of its register from F_SEMAFOR,

@@ -59,10 +59,12 @@ Options parseOptions(const QCoreApplication& app) {
     const QCommandLineOption stallAfterItems("stall-after-items",
                                              "Racun zastane iza stavki, placanja ostaju.");
     const QCommandLineOption neverFinish("never-finish", "Posao se odstampa, ali red u F_SEMAFOR ostaje.");
+    const QCommandLineOption finishAfter(
+        "finish-after-ms", "Posao se odstampa, a red u F_SEMAFOR brise tek nakon MS.", "ms", "0");
     const QCommandLineOption once("once", "Zavrsi nakon jednog posla.");
     const QCommandLineOption jobs("jobs", "Zavrsi nakon N poslova.", "N");
     parser.addOptions({ini, registerId, journal, lineDelay, poll, failArticle, stallArticle, failType,
-                       stallAfterItems, neverFinish, once, jobs});
+                       stallAfterItems, neverFinish, finishAfter, once, jobs});
     parser.process(app);
 
     Options options;
@@ -83,6 +85,7 @@ Options parseOptions(const QCoreApplication& app) {
         behaviour.failTypes.insert(wholeNumber(type, "fail-type"));
     behaviour.stallAfterItems = parser.isSet(stallAfterItems);
     behaviour.neverFinish = parser.isSet(neverFinish);
+    behaviour.finishAfterMs = wholeNumber(parser.value(finishAfter), "finish-after-ms");
     return options;
 }
 

@@ -1,0 +1,297 @@
+#include "commands/CommandJob.h"
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+
+#include "commands/CommandFile.h"
+#include "db/SqlText.h"
+#include "platform/Text.h"
+
+namespace fm {
+
+namespace {
+
+// One record read field by field; a field that is no number fails the file with its place.
+class RecordReading {
+  public:
+    RecordReading(const std::vector<std::string>& lines, std::size_t index, CommandJob& job, std::string role)
+        : record_(lines[index]), job_(job) {
+        ReadRecord read;
+        read.line = index + 1;
+        read.letter = record_.letter();
+        read.role = std::move(role);
+        read.fields.push_back({4, "status", record_.status()});
+        job_.records.push_back(std::move(read));
+    }
+
+    std::size_t line() const { return current().line; }
+    const CommandRecord& record() const { return record_; }
+
+    std::string text(const char* meaning) { return take(meaning); }
+    void skip() {
+        record_.skipField();
+        ++number_;
+    }
+
+    int integer(const char* meaning) {
+        const std::string field = take(meaning);
+        try {
+            return toInteger(field);
+        } catch (const CommandFileError& e) {
+            fail(e.what());
+        }
+    }
+    double decimal(const char* meaning) {
+        const std::string field = take(meaning);
+        try {
+            return toDecimal(field);
+        } catch (const CommandFileError& e) {
+            fail(e.what());
+        }
+    }
+    [[noreturn]] void fail(const std::string& what) const {
+        const ReadField& field = current().fields.back();
+        throw CommandFileError("linija " + std::to_string(line()) + ", polje " +
+                               std::to_string(field.number) + " (" + field.meaning + "): " + what);
+    }
+
+  private:
+    ReadRecord& current() { return job_.records.back(); }
+    const ReadRecord& current() const { return job_.records.back(); }
+    std::string take(const char* meaning) {
+        std::string field = record_.nextText();
+        current().fields.push_back({number_++, meaning, field});
+        return field;
+    }
+
+    CommandRecord record_;
+    CommandJob& job_;
+    std::size_t number_ = 5;
+};
+
+std::string memoOf(const std::string& field) {
+    const std::string memo = text::trim(field);
+    return !memo.empty() && memo[0] == '+' ? memo : std::string();
+}
+
+class JobReader {
+  public:
+    JobReader(const std::vector<std::string>& lines, bool letterCodes, int jobNumber, CommandJob& job)
+        : lines_(lines), letterCodes_(letterCodes), jobNumber_(jobNumber), job_(job) {}
+
+    void receipt(std::size_t header) {
+        job_.kind = JobKind::Receipt;
+        std::size_t body = header;
+        if (lines_[header][0] == 'K') {
+            RecordReading k(lines_, header, job_, "zaglavlje racuna uz raniji racun");
+            job_.referredReceipt = k.integer("broj ranijeg racuna");
+            job_.bookingType = kReferringReceipt;
+            ++body;
+        }
+        for (std::size_t i = body; i < lines_.size(); ++i) {
+            if (lines_[i].empty()) continue;
+            switch (lines_[i][0]) {
+                case 'V': {
+                    RecordReading v(lines_, i, job_, "memo");
+                    if (std::string memo = memoOf(v.text("memo")); !memo.empty()) job_.memo = memo;
+                    break;
+                }
+                case 'S':
+                    saleItem(i);
+                    break;
+                case 'T':
+                    payment(i);
+                    break;
+                default:
+                    RecordReading other(lines_, i, job_, "zapis koji ne pripada racunu");
+                    throw CommandFileError("Nekorektan format racuna/komande broj " +
+                                           integerNumeral(jobNumber_) + " (linija " + std::to_string(i + 1) +
+                                           ": zapis '" + std::string(1, lines_[i][0]) +
+                                           "' ne pripada racunu)");
+            }
+        }
+    }
+
+    void priceChanges() {
+        job_.kind = JobKind::PriceChanges;
+        for (std::size_t i = 0; i < lines_.size(); ++i) {
+            if (lines_[i].empty() || lines_[i][0] != 'U') continue;
+            RecordReading u(lines_, i, job_, "promjena cijene");
+            PriceChange change;
+            change.line = u.line();
+            change.name = u.text("naziv artikla");
+            change.price = u.decimal("nova cijena");
+            u.decimal("kolicina, ne upisuje se");
+            u.skip();
+            change.group = u.integer("grupa artikla");
+            change.tax = u.integer("poreska stopa");
+            change.code = u.integer("sifra artikla");
+            job_.priceChanges.push_back(change);
+            job_.bookingType = kPriceChanges;
+        }
+    }
+
+    void deleteArticle() {
+        job_.kind = JobKind::DeleteArticle;
+        RecordReading o(lines_, 0, job_, "brisanje artikla");
+        job_.article = o.integer("broj artikla");
+        job_.bookingType = kDeleteArticle;
+    }
+
+    void officialDeposit() {
+        job_.kind = JobKind::OfficialDeposit;
+        RecordReading i(lines_, 0, job_, "sluzbeni unos/iznos");
+        const int kind = i.integer("vrsta unosa/iznosa");
+        job_.amount = i.decimal("iznos");
+        if (kind > std::numeric_limits<int>::max() - kOfficialDeposit) {
+            throw CommandFileError("linija " + std::to_string(i.line()) +
+                                   ", polje 5 (vrsta unosa/iznosa): " + "Vrsta sluzbenog unosa/iznosa " +
+                                   integerNumeral(kind) + " je izvan opsega");
+        }
+        job_.bookingType = kOfficialDeposit + kind;
+        job_.memo = realNumeral(job_.amount);
+    }
+
+    void dailyReport(std::size_t header, JobKind kind) {
+        job_.kind = kind;
+        RecordReading(lines_, header, job_,
+                      kind == JobKind::ReportZ ? "dnevni izvjestaj Z" : "presjek stanja X");
+        job_.bookingType = kind == JobKind::ReportZ ? kReportZ : kReportX;
+    }
+
+  private:
+    void saleItem(std::size_t index) {
+        RecordReading s(lines_, index, job_, "stavka racuna");
+        SaleItem item;
+        item.line = s.line();
+        item.name = s.text("naziv artikla");
+        item.price = s.decimal("cijena");
+        item.quantity = s.decimal("kolicina");
+        s.skip();
+        item.group = s.integer("grupa artikla");
+        item.tax = s.integer("poreska stopa");
+        s.skip();
+        item.codeText = s.text("sifra artikla");
+        item.codeIsNumber = !letterCodes_ && item.codeText.size() < 6;
+        if (item.codeIsNumber) {
+            try {
+                item.code = toInteger(item.codeText);
+            } catch (const CommandFileError& e) {
+                s.fail(e.what());
+            }
+        }
+        job_.receipt.emplace_back(item);
+    }
+
+    void payment(std::size_t index) {
+        RecordReading t(lines_, index, job_, "placanje");
+        const std::size_t rest = t.record().restAfterStatus().size();
+        if (rest > 0 && rest < 3) return;  // one or two characters: ignored
+        Payment payment;
+        payment.line = t.line();
+        payment.ofTotal = rest == 0;
+        if (!payment.ofTotal) {
+            payment.method = t.integer("nacin placanja");
+            payment.amount = t.decimal("iznos");
+        }
+        job_.receipt.emplace_back(payment);
+    }
+
+    const std::vector<std::string>& lines_;
+    bool letterCodes_;
+    int jobNumber_;
+    CommandJob& job_;
+};
+
+// The first records of the file: whether it is taken up and which record heads the job.
+// Returns that header, or nullopt when the job stops here.
+std::optional<std::size_t> accept(const std::vector<std::string>& lines, CommandJob& job, char& letter) {
+    std::optional<std::size_t> header = nextRecord(lines, 0);
+    if (!header) {
+        job.invalid = "fajl ne sadrzi nijedan zapis";
+        return std::nullopt;
+    }
+    if (*header + 1 == lines.size()) {
+        job.verdict = CommandJob::Verdict::NotYet;
+        return std::nullopt;
+    }
+    if (text::trim(CommandRecord(lines[*header]).status()) != "__") {
+        job.verdict = CommandJob::Verdict::ProcessedAlready;
+        return std::nullopt;
+    }
+    letter = lines[*header][0];
+    if (letter != 'V') return header;
+
+    RecordReading v(lines, *header, job, "memo");
+    job.memo = memoOf(v.text("memo"));
+    header = nextRecord(lines, *header + 1);
+    if (!header) {
+        job.invalid = "iza memo zapisa nema racuna";
+        return std::nullopt;
+    }
+    if (*header + 1 == lines.size()) {
+        job.verdict = CommandJob::Verdict::NotYet;
+        return std::nullopt;
+    }
+    letter = lines[*header][0];
+    if (letter != 'K' && letter != 'S') letter = 'V';
+    return header;
+}
+
+}  // namespace
+
+std::size_t CommandJob::itemCount() const {
+    return std::size_t(std::count_if(receipt.begin(), receipt.end(),
+                                     [](const ReceiptLine& line) { return line.index() == 0; }));
+}
+
+std::size_t CommandJob::paymentCount() const { return receipt.size() - itemCount(); }
+
+CommandJob readCommandJob(const std::vector<std::string>& lines, bool letterCodes, int jobNumber) {
+    CommandJob job;
+    char letter = 0;
+    const std::optional<std::size_t> header = accept(lines, job, letter);
+    if (!header) return job;
+    try {
+        rejectNulBytes(lines);
+        rejectOverlongLines(lines);
+        JobReader reader(lines, letterCodes, jobNumber, job);
+        switch (letter) {
+            case 'K':
+            case 'S':
+                reader.receipt(*header);
+                break;
+            case 'U':
+                reader.priceChanges();
+                break;
+            case 'O':
+                reader.deleteArticle();
+                break;
+            case 'I':
+                reader.officialDeposit();
+                break;
+            case 'Z':
+                reader.dailyReport(*header, JobKind::ReportZ);
+                break;
+            case 'X':
+                reader.dailyReport(*header, JobKind::ReportX);
+                break;
+            default:
+                break;  // no command: nothing to hand over
+        }
+    } catch (const CommandFileError& e) {
+        job.invalid = e.what();
+    }
+    return job;
+}
+
+CommandJob readCommandFile(std::string_view bytes, bool overSizeLimit, bool letterCodes, int jobNumber) {
+    std::string overLimit = overSizeLimit ? overLimitMessage() : tooManyLinesMessage(bytes);
+    if (overLimit.empty()) return readCommandJob(parseCommandLines(bytes), letterCodes, jobNumber);
+    CommandJob job;
+    job.invalid = std::move(overLimit);
+    return job;
+}
+
+}  // namespace fm

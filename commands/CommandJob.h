@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+// What a command file asks for, read and validated before anything is written: the
+// processor writes its rows from it, fmerilon-check prints it.
+namespace fm {
+
+enum class JobKind { None, Receipt, PriceChanges, DeleteArticle, OfficialDeposit, ReportZ, ReportX };
+
+enum : int {
+    kSaleReceipt = 0,
+    kReferringReceipt = 1,
+    kPriceChanges = 2,
+    kReportZ = 4,
+    kReportX = 5,
+    kOfficialDeposit = 50,
+    kDeleteArticle = 80,
+};
+
+// One field as read: its number in the record (5 is the first after the status).
+struct ReadField {
+    std::size_t number = 0;
+    std::string meaning;
+    std::string text;
+};
+
+// One record of the file as the job reads it; line is 1-based.
+struct ReadRecord {
+    std::size_t line = 0;
+    char letter = 0;
+    std::string role;  // what the record is in this job
+    std::vector<ReadField> fields;
+};
+
+struct SaleItem {
+    std::size_t line = 0;
+    std::string name;
+    double price = 0;
+    double quantity = 0;
+    int group = 0;
+    int tax = 0;
+    std::string codeText;
+    bool codeIsNumber = false;  // a code of fewer than 6 characters without letter codes
+    int code = 0;               // its value then; otherwise the database looks the code up
+    bool storno() const { return quantity < 0; }
+};
+
+struct Payment {
+    std::size_t line = 0;
+    bool ofTotal = false;  // the sum of the items before it, method 0
+    int method = 0;
+    double amount = 0;
+};
+
+struct PriceChange {
+    std::size_t line = 0;
+    std::string name;
+    double price = 0;
+    int group = 0;
+    int tax = 0;
+    int code = 0;
+};
+
+using ReceiptLine = std::variant<SaleItem, Payment>;
+
+struct CommandJob {
+    enum class Verdict { NotYet, ProcessedAlready, TakeUp } verdict = Verdict::TakeUp;
+    JobKind kind = JobKind::None;
+    int bookingType = kSaleReceipt;  // the command booking type, as far as the reading reached
+    std::vector<ReadRecord> records;
+    std::vector<ReceiptLine> receipt;  // items and payments in file order
+    std::vector<PriceChange> priceChanges;
+    int referredReceipt = 0;  // K: F_REKL_BROJ
+    std::string memo;         // a receipt's memo; an official deposit's amount as MEMO
+    int article = 0;          // O: the article number
+    double amount = 0;        // I: the amount
+    std::string invalid;      // not empty: the file is invalid; the text after "Greska:"
+
+    bool valid() const { return verdict == Verdict::TakeUp && invalid.empty(); }
+    std::size_t itemCount() const;
+    std::size_t paymentCount() const;
+};
+
+// Reads the file's lines (parseCommandLines) into its job. letterCodes is
+// TARVOSLOVNESIFRE; jobNumber goes into the messages that name the job.
+CommandJob readCommandJob(const std::vector<std::string>& lines, bool letterCodes, int jobNumber);
+
+// The same from the file's bytes as read up to the size limit (overSizeLimit: more was
+// there). A file over a limit is invalid and never split into lines.
+CommandJob readCommandFile(std::string_view bytes, bool overSizeLimit, bool letterCodes, int jobNumber);
+
+}  // namespace fm

@@ -1,0 +1,84 @@
+// fmerilon-check [--settings MerilonSettings.ini] [--json] FILE...
+// Tells, without a database, what FMerilon will do with each command file. Exit code 0
+// when every file would be taken up and is valid, 1 otherwise, 2 on bad arguments.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "config/Postavke.h"
+#include "config/ReceiptCounter.h"
+#include "config/Settings.h"
+#include "config/StartupSettings.h"
+#include "platform/FileSystem.h"
+#include "platform/UserInterface.h"
+#include "tools/fmerilon-check/FileCheck.h"
+
+namespace {
+
+// The settings reader's messages go to stderr.
+class StderrInterface : public fm::UserInterface {
+  public:
+    void PrikaziObavijest(const std::string&, const std::string& text) override { say(text); }
+    void processPendingEvents() override {}
+    void showMessage(const std::string& text) override { say(text); }
+    void showError(const std::string& text) override { say(text); }
+    void pause(int) override {}
+
+  private:
+    static void say(const std::string& text) { std::fprintf(stderr, "fmerilon-check: %s\n", text.c_str()); }
+};
+
+int usage() {
+    std::fprintf(stderr, "upotreba: fmerilon-check [--settings MerilonSettings.ini] [--json] FAJL...\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string settingsPath;
+    bool json = false;
+    std::vector<std::string> files;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--json") {
+            json = true;
+        } else if (arg == "--settings") {
+            if (++i == argc) return usage();
+            settingsPath = argv[i];
+        } else if (arg.rfind("--", 0) == 0) {
+            return usage();
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.empty()) return usage();
+
+    std::string error;
+    if (!settingsPath.empty() && !fm::files::readWholeFile(settingsPath, &error)) {
+        std::fprintf(stderr, "fmerilon-check: %s\n", error.c_str());
+        return 2;
+    }
+    StderrInterface ui;
+    const fm::Settings settings(settingsPath);
+    fm::ProcessState state;
+    fm::readStartupSettings(settings, state.postavke, ui);  // its messages go to stderr
+    if (!fm::CitajBrojRacuna(settings, state, ui)) state.BrojRacuna = 1;
+
+    // --json: one array, an object per file.
+    bool allPass = true;
+    std::string out = json ? "[\n" : "";
+    for (const std::string& file : files) {
+        const fm::check::FileCheck check = fm::check::checkFile(file, state.postavke, state.BrojRacuna);
+        allPass = allPass && check.passes();
+        if (json)
+            out += (out.size() > 2 ? ",\n" : "") + fm::check::jsonReport(check, state.postavke);
+        else
+            out += fm::check::textReport(check, state.postavke);
+        if (check.job.verdict == fm::CommandJob::Verdict::TakeUp && check.unreadable.empty())
+            ++state.BrojRacuna;
+    }
+    if (json) out += "\n]\n";
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return allPass ? 0 : 1;
+}
