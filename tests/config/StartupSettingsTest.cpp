@@ -3,7 +3,7 @@
 #include "config/Settings.h"
 #include "config/StartupSettings.h"
 #include "tests/support/RecordingUserInterface.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/SettingsFile.h"
 
 namespace fm {
 namespace {
@@ -11,10 +11,9 @@ namespace {
 class StartupSettingsTest : public ::testing::Test {
   protected:
     bool read(const std::string& bytes) {
-        dir.write("MerilonSettings.ini", bytes);
-        return readStartupSettings(Settings(dir.file("MerilonSettings.ini")), postavke, ui);
+        return readStartupSettings(file.write(bytes), postavke, ui);
     }
-    test::TempDir dir;
+    test::SettingsFile file;
     test::RecordingUserInterface ui;
     Postavke postavke;
 };
