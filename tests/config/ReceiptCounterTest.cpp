@@ -10,9 +10,7 @@ namespace {
 
 class ReceiptCounterTest : public ::testing::Test {
   protected:
-    Settings withFile(const std::string& bytes) {
-        return file.write(bytes);
-    }
+    Settings withFile(const std::string& bytes) { return file.write(bytes); }
     std::string fileNow() { return file.read(); }
     test::SettingsFile file;
     test::RecordingUserInterface ui;

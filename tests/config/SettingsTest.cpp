@@ -10,9 +10,7 @@ namespace {
 
 class SettingsTest : public ::testing::Test {
   protected:
-    Settings withFile(const std::string& bytes) {
-        return file.write(bytes);
-    }
+    Settings withFile(const std::string& bytes) { return file.write(bytes); }
     test::SettingsFile file;
 };
 

@@ -10,9 +10,7 @@ namespace {
 
 class StartupSettingsTest : public ::testing::Test {
   protected:
-    bool read(const std::string& bytes) {
-        return readStartupSettings(file.write(bytes), postavke, ui);
-    }
+    bool read(const std::string& bytes) { return readStartupSettings(file.write(bytes), postavke, ui); }
     test::SettingsFile file;
     test::RecordingUserInterface ui;
     Postavke postavke;
