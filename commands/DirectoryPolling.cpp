@@ -15,12 +15,6 @@ namespace fm {
 
 namespace {
 
-// The configured directory as a prefix of file names: a closing separator supplied.
-std::string asPrefix(std::string directory) {
-    if (!directory.empty() && !files::isPathSeparator(directory.back())) directory += files::pathSeparator();
-    return directory;
-}
-
 // Switches Timer1 on again however the scan ends.
 class Timer1Pause {
   public:
@@ -111,7 +105,7 @@ DirectoryPoller::DirectoryPoller(Tdm_db& dm_db, const Settings& settings)
 DirectoryPoller::~DirectoryPoller() = default;
 
 std::string DirectoryPoller::inputDirectory() const {
-    return asPrefix(dm_db_.state().postavke.TARVOLOCALDIR);
+    return files::withClosingSeparator(dm_db_.state().postavke.TARVOLOCALDIR);
 }
 
 void DirectoryPoller::Timer1Timer() {
