@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <csignal>
+
 #include "commands/JobRecord.h"
 #include "commands/Marking.h"
 #include "config/Settings.h"
 #include "config/StartupSettings.h"
 #include "platform/FileSystem.h"
 #include "platform/NamedMutex.h"
+#include "tools/partner-emulator/StopSignal.h"
 #include "tests/support/RecordingUserInterface.h"
 #include "tests/support/TempDir.h"
 
@@ -169,6 +172,13 @@ TEST(WindowsMutex, TakenByTheFirstProcessAndRefusedToASecond) {
     ASSERT_TRUE(takeNamedMutex(L"FMERILON"));
     EXPECT_EQ(secondProcessTakes(L"FMERILON"), 1u);
     EXPECT_FALSE(takeNamedMutex(L"FMERILON"));
+}
+
+TEST(WindowsStopSignal, CtrlCEndsTheEmulatorsWait) {
+    partner::holdStopSignals();
+    EXPECT_FALSE(partner::waitForStop(30));
+    std::raise(SIGINT);
+    EXPECT_TRUE(partner::waitForStop(5000));
 }
 
 }  // namespace
