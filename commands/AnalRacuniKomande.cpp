@@ -286,28 +286,20 @@ Acceptance accept(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-std::optional<std::vector<std::string>> CommandProcessor::readForTakeUp(const std::string& fileName,
-                                                                        FileIdentity& identity) {
+std::optional<files::FileContent> CommandProcessor::readForTakeUp(const std::string& fileName) {
     std::set<std::string>& noticed = dm_db_.state().unreadableFilesNoticed;
-    const auto unreadable = [&](const std::string& message) {
-        if (noticed.insert(fileName).second) Obavijesti(dm_db_.ui(), message);
-        return std::nullopt;
-    };
-    const std::optional<FileIdentity> found = identityOf(fileName);
-    if (!found) {  // gone since the scan
+    files::FileContent content = files::readFileOnce(fileName, kCommandFileLimit);
+    using Result = files::FileContent::Result;
+    if (content.result == Result::Read || content.result == Result::OverLimit) {
         noticed.erase(fileName);
-        return std::nullopt;
+        return content;
     }
-    if (!found->regular) return unreadable("Fajl " + fileName + " nije obican fajl i ne moze se procitati");
-    std::string error;
-    const std::optional<std::string> bytes = files::readWholeFile(fileName, &error);
-    if (!bytes) {
-        if (!identityOf(fileName)) return std::nullopt;
-        return unreadable(error);
+    if (content.result == Result::Missing) {  // gone since the scan
+        noticed.erase(fileName);
+    } else if (noticed.insert(fileName).second) {
+        Obavijesti(dm_db_.ui(), unreadableMessage(fileName, content));
     }
-    noticed.erase(fileName);
-    identity = *found;
-    return parseCommandLines(*bytes);
+    return std::nullopt;
 }
 
 bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
@@ -319,11 +311,19 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
     if (!tracker.finishInterruptedJob()) return false;
     if (tracker.retryMarking(fileName)) return false;
 
-    FileIdentity identity;
-    const std::optional<std::vector<std::string>> read = readForTakeUp(fileName, identity);
-    if (!read) return false;
-    const std::vector<std::string>& lines = *read;
-    const Acceptance acceptance = accept(lines);
+    std::optional<files::FileContent> file = readForTakeUp(fileName);
+    if (!file) return false;
+    // Over a limit: invalid, and never split into lines.
+    const std::string overLimit = file->result == files::FileContent::Result::OverLimit
+                                      ? overLimitMessage()
+                                      : tooManyLinesMessage(file->bytes);
+    const std::vector<std::string> lines =
+        overLimit.empty() ? parseCommandLines(file->bytes) : std::vector<std::string>();
+    Acceptance acceptance;
+    if (!overLimit.empty())
+        acceptance.invalid = overLimit;
+    else
+        acceptance = accept(lines);
     if (acceptance.kind == Acceptance::NotYet) return false;
     if (acceptance.kind == Acceptance::ProcessedAlready) return true;
 
@@ -335,10 +335,13 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
     }
     Job job;
     job.number = state.BrojRacuna;
-    tracker.reserveNumber(fileName, identity, job.number);
+    job.file = file->identity;
+    job.bytes = std::move(file->bytes);
+    tracker.reserveNumber(fileName, job.file, job.number);
     try {
         if (!acceptance.invalid.empty()) throw CommandFileError(acceptance.invalid);
         rejectNulBytes(lines);
+        rejectOverlongLines(lines);
         JobBuilder builder(dm_db_, lines, job, tracker);
         switch (acceptance.letter) {
             case 'K':

@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "config/Postavke.h"
+#include "platform/OpenedFile.h"
 
 namespace fm {
 
 class Settings;
 class Tdm_db;
-struct FileIdentity;
 
 // The processing counter's step at every file met: 1, 2, ..., 9, 0, 1, ...
 inline void advanceBrojacObrade(ProcessState& state) {
@@ -30,10 +30,10 @@ class CommandProcessor {
     bool AnalRacuniKomande(const std::string& fileName);
 
   private:
-    // The file's lines when it can be read; nullopt when it is gone, or (shown once as a
-    // notice) when it is no regular file or cannot be read: not taken up, no number used.
-    std::optional<std::vector<std::string>> readForTakeUp(const std::string& fileName,
-                                                          FileIdentity& identity);
+    // The file, read once (or found over the limit); nullopt when it is gone, or (shown
+    // once as a notice) when it is a link, no regular file or cannot be read: not taken
+    // up, no number used.
+    std::optional<files::FileContent> readForTakeUp(const std::string& fileName);
 
     Tdm_db& dm_db_;
     const Settings& settings_;

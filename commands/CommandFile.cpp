@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cmath>
 
-#include "platform/FileSystem.h"
 #include "platform/Text.h"
 
 namespace fm {
@@ -53,11 +52,50 @@ std::string notANumber(const std::string& field) { return "'" + field + "' nije 
 
 }  // namespace
 
+std::string overLimitMessage() {
+    return "fajl je veci od najvise dozvoljenih " + std::to_string(kCommandFileLimit / (1024 * 1024)) +
+           " MiB (" + std::to_string(kCommandFileLimit) + " bajtova)";
+}
+
+std::string tooManyLinesMessage(std::string_view bytes) {
+    std::size_t lines = 0;
+    for (std::size_t i = 0; i < bytes.size() && lines <= kCommandLinesLimit; ++i) {
+        if (bytes[i] != '\r' && bytes[i] != '\n') continue;
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        ++lines;
+    }
+    if (lines <= kCommandLinesLimit) return std::string();
+    return "fajl ima vise od najvise dozvoljenih " + std::to_string(kCommandLinesLimit) + " linija";
+}
+
+std::string unreadableMessage(const std::string& path, const files::FileContent& content) {
+    using Result = files::FileContent::Result;
+    switch (content.result) {
+        case Result::Link:
+            return "Fajl " + path + " je simbolicki link i ne uzima se u obradu";
+        case Result::NotRegular:
+            return "Fajl " + path + " nije obican fajl i ne moze se procitati";
+        case Result::Failed:
+            return content.error;
+        default:
+            return std::string();
+    }
+}
+
 std::vector<std::string> readCommandLines(const std::string& path) {
-    std::string error;
-    const std::optional<std::string> bytes = files::readWholeFile(path, &error);
-    if (!bytes) throw CommandFileError(error);
-    return parseCommandLines(*bytes);
+    const files::FileContent content = files::readFileOnce(path, kCommandFileLimit);
+    switch (content.result) {
+        case files::FileContent::Result::Read:
+            if (const std::string tooMany = tooManyLinesMessage(content.bytes); !tooMany.empty())
+                throw CommandFileError(tooMany);
+            return parseCommandLines(content.bytes);
+        case files::FileContent::Result::OverLimit:
+            throw CommandFileError(overLimitMessage());
+        case files::FileContent::Result::Missing:
+            throw CommandFileError("Ne moze se otvoriti fajl " + path + ": fajl ne postoji");
+        default:
+            throw CommandFileError(unreadableMessage(path, content));
+    }
 }
 
 std::vector<std::string> parseCommandLines(std::string_view bytes) {
@@ -71,6 +109,16 @@ void rejectNulBytes(const std::vector<std::string>& lines) {
         if (lines[i].find('\0') != std::string::npos) {
             throw CommandFileError("linija " + std::to_string(i + 1) +
                                    " sadrzi nedozvoljen znak NUL (kod 0)");
+        }
+    }
+}
+
+void rejectOverlongLines(const std::vector<std::string>& lines) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].size() > kCommandLineLimit) {
+            throw CommandFileError("linija " + std::to_string(i + 1) + " je duza od najvise dozvoljenih " +
+                                   std::to_string(kCommandLineLimit / 1024) + " KiB (" +
+                                   std::to_string(kCommandLineLimit) + " bajtova)");
         }
     }
 }

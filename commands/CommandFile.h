@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/OpenedFile.h"
 
 // Reading command files: lines, records and their fields.
 namespace fm {
@@ -16,8 +19,25 @@ class CommandFileError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// The largest command file and the longest line, in bytes, and the most lines: far
+// above any real receipt or price list. A file over any is invalid; one over the file
+// limit is not read, one with too many lines not split into them (nor marked).
+constexpr std::uint64_t kCommandFileLimit = 4 * 1024 * 1024;
+constexpr std::size_t kCommandLineLimit = 1024 * 1024;
+constexpr std::size_t kCommandLinesLimit = 100000;
+
+// "fajl je veci od ..." for a file over kCommandFileLimit.
+std::string overLimitMessage();
+
+// "fajl ima vise od ... linija" for bytes of more than kCommandLinesLimit lines; else empty.
+std::string tooManyLinesMessage(std::string_view bytes);
+
+// Why a command file could not be read ("Fajl ... nije obican fajl ..."); empty when it
+// was read or is over the limit, or when nothing is there.
+std::string unreadableMessage(const std::string& path, const files::FileContent& content);
+
 // The file's lines, each trimmed of spaces and control characters; a blank line is "".
-// Throws CommandFileError when the file cannot be read.
+// Throws CommandFileError when the file cannot be read or is over the limit.
 std::vector<std::string> readCommandLines(const std::string& path);
 
 // The same lines from the file's bytes.
@@ -26,6 +46,9 @@ std::vector<std::string> parseCommandLines(std::string_view bytes);
 // A NUL byte inside a line would end the SQL text at that point in the database
 // drivers: throws CommandFileError naming the line of the first one.
 void rejectNulBytes(const std::vector<std::string>& lines);
+
+// A line over kCommandLineLimit: throws CommandFileError naming the line and the limit.
+void rejectOverlongLines(const std::vector<std::string>& lines);
 
 // Index of the first record (non-blank line) at or after `from`.
 std::optional<std::size_t> nextRecord(const std::vector<std::string>& lines, std::size_t from);

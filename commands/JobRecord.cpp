@@ -86,8 +86,22 @@ UnmarkedFile unmarkedOf(const std::string& value) {
         field = value.substr(from, end - from);
         from = end + 1;
     }
-    return {unescaped(value.substr(from)), numberOf<int>(fields[0]), numberOf<std::uint64_t>(fields[1]),
-            numberOf<std::int64_t>(fields[2])};
+    UnmarkedFile unmarked{unescaped(value.substr(from)), numberOf<int>(fields[0]), {}};
+    unmarked.file.size = numberOf<std::uint64_t>(fields[1]);
+    unmarked.file.modified = numberOf<std::int64_t>(fields[2]);
+    return unmarked;
+}
+
+// "device;inode" of the file named on the line before.
+void readFileNumbers(const std::string& value, FileIdentity& file) {
+    const std::size_t separator = value.find(';');
+    if (separator == std::string::npos) throw std::invalid_argument("nepotpun zapis uredjaja i inode-a");
+    file.device = numberOf<std::uint64_t>(value.substr(0, separator));
+    file.inode = numberOf<std::uint64_t>(value.substr(separator + 1));
+}
+
+std::string fileNumbers(const FileIdentity& file) {
+    return std::to_string(file.device) + ";" + std::to_string(file.inode);
 }
 
 }  // namespace
@@ -118,9 +132,11 @@ bool JobRecord::load(std::string* error) {
             } else if (key == "FAJL")
                 inFlight.fileName = unescaped(value);
             else if (key == "VELICINA")
-                inFlight.fileSize = numberOf<std::uint64_t>(value);
+                inFlight.file.size = numberOf<std::uint64_t>(value);
             else if (key == "VRIJEME")
-                inFlight.fileModified = numberOf<std::int64_t>(value);
+                inFlight.file.modified = numberOf<std::int64_t>(value);
+            else if (key == "INODE")  // not in records of older versions
+                readFileNumbers(value, inFlight.file);
             else if (key == "RBR")
                 inFlight.number = numberOf<int>(value);
             else if (key == "TIPKNJIZENJA")
@@ -129,6 +145,10 @@ bool JobRecord::load(std::string* error) {
                 inFlight.budget = numberOf<int>(value);
             else if (key == "NEOZNACEN")
                 unmarked.push_back(unmarkedOf(value));
+            else if (key == "NEOZNACEN_INODE") {
+                if (unmarked.empty()) throw std::invalid_argument("inode bez neoznacenog fajla");
+                readFileNumbers(value, unmarked.back().file);
+            }
         }
         if (hasJob && inFlight.fileName.empty()) throw std::invalid_argument("posao bez fajla");
         if (hasJob) job = inFlight;
@@ -146,14 +166,19 @@ bool JobRecord::save(std::string* error) const {
     std::vector<std::string> lines;
     if (job) {
         const JobInFlight& j = *job;
-        lines = {"POSAO=" + std::string(stageName(j.stage)), "FAJL=" + escaped(j.fileName),
-                 "VELICINA=" + std::to_string(j.fileSize),   "VRIJEME=" + std::to_string(j.fileModified),
-                 "RBR=" + std::to_string(j.number),          "TIPKNJIZENJA=" + std::to_string(j.bookingType),
+        lines = {"POSAO=" + std::string(stageName(j.stage)),
+                 "FAJL=" + escaped(j.fileName),
+                 "VELICINA=" + std::to_string(j.file.size),
+                 "VRIJEME=" + std::to_string(j.file.modified),
+                 "INODE=" + fileNumbers(j.file),
+                 "RBR=" + std::to_string(j.number),
+                 "TIPKNJIZENJA=" + std::to_string(j.bookingType),
                  "CEKANJE=" + std::to_string(j.budget)};
     }
     for (const UnmarkedFile& u : unmarked) {
-        lines.push_back("NEOZNACEN=" + std::to_string(u.outcome) + ";" + std::to_string(u.size) + ";" +
-                        std::to_string(u.modified) + ";" + escaped(u.fileName));
+        lines.push_back("NEOZNACEN=" + std::to_string(u.outcome) + ";" + std::to_string(u.file.size) + ";" +
+                        std::to_string(u.file.modified) + ";" + escaped(u.fileName));
+        lines.push_back("NEOZNACEN_INODE=" + fileNumbers(u.file));
     }
     return files::writeFileAtomically(path_, text::joinLinesCrLf(lines), error);
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/OpenedFile.h"
+
 namespace fm {
 
 // How far the job in flight has come.
@@ -20,10 +22,9 @@ enum class JobStage {
 // The one job taken up and not yet finished.
 struct JobInFlight {
     std::string fileName;
-    // The command file as it was taken up (modification time in ticks of the file
-    // clock), so that a new file of the same name is not taken for it.
-    std::uint64_t fileSize = 0;
-    std::int64_t fileModified = 0;
+    // The command file as it was taken up, so that a new file of the same name is not
+    // taken for it.
+    FileIdentity file;
     int number = 0;
     JobStage stage = JobStage::Rows;
     int bookingType = 0;  // from HandingOver on
@@ -35,8 +36,7 @@ struct JobInFlight {
 struct UnmarkedFile {
     std::string fileName;
     int outcome = 0;
-    std::uint64_t size = 0;
-    std::int64_t modified = 0;
+    FileIdentity file;
 };
 
 // "MerilonPosao.ini" beside the settings file: the job in flight and the unmarked

@@ -1,8 +1,9 @@
 #include "commands/JobTracker.h"
 
 #include <algorithm>
-#include <filesystem>
+#include <optional>
 
+#include "commands/CommandFile.h"
 #include "commands/CrashPoint.h"
 #include "commands/HandOver.h"
 #include "commands/Outcome.h"
@@ -18,27 +19,22 @@ namespace fm {
 
 namespace {
 
-bool sameFile(const std::optional<FileIdentity>& now, std::uint64_t size, std::int64_t modified) {
-    return now && now->size == size && now->modified == modified;
+// The command file with its bytes as far as they can be read, while its entry is still
+// the file of that identity.
+std::optional<files::FileContent> stillTheFile(const std::string& fileName, const FileIdentity& file) {
+    using Result = files::FileContent::Result;
+    files::FileContent content = files::readFileOnce(fileName, kCommandFileLimit);
+    if (content.result != Result::Read && content.result != Result::OverLimit) {
+        const files::Entry entry = files::entryAt(fileName);  // there, but not readable
+        if (entry.kind != files::EntryKind::Regular) return std::nullopt;
+        content.identity = entry.identity;
+        content.bytes.clear();
+    }
+    if (!sameFile(content.identity, file)) return std::nullopt;
+    return content;
 }
 
 }  // namespace
-
-std::optional<FileIdentity> identityOf(const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (error || !fs::exists(status) || fs::is_directory(status)) return std::nullopt;
-    FileIdentity identity;
-    identity.regular = fs::is_regular_file(status);
-    if (identity.regular) {
-        const std::uintmax_t size = fs::file_size(path, error);
-        if (!error) identity.size = size;
-    }
-    const fs::file_time_type modified = fs::last_write_time(path, error);
-    if (!error) identity.modified = std::int64_t(modified.time_since_epoch().count());
-    return identity;
-}
 
 JobTracker::JobTracker(Tdm_db& dm_db, const Settings& settings)
     : dm_db_(dm_db), settings_(settings), record_(JobRecord::besideSettings(settings.filePath())) {
@@ -80,7 +76,7 @@ bool JobTracker::finishInterruptedJob() {
 void JobTracker::discardRows(const JobInFlight& job) {
     ObrisiPlacanja(dm_db_, job.number, job.bookingType);
     ObrisiStavkeRacuna(dm_db_, job.number, job.bookingType);
-    if (sameFile(identityOf(job.fileName), job.fileSize, job.fileModified)) {
+    if (files::entryIs(job.fileName, job.file)) {
         Obavijesti(dm_db_.ui(), "Posao broj " + integerNumeral(job.number) + " (fajl " + job.fileName +
                                     ") je prekinut prije predaje PARTNERU; njegovi redovi su obrisani.");
     }
@@ -89,26 +85,30 @@ void JobTracker::discardRows(const JobInFlight& job) {
 // The PARTNER has the job: its handshake is taken up again, and its file, when it is
 // still the one taken up and waiting, is marked or deleted with the outcome.
 void JobTracker::finishHandedOverJob(const JobInFlight& inFlight) {
-    if (!sameFile(identityOf(inFlight.fileName), inFlight.fileSize, inFlight.fileModified)) return;
+    std::optional<files::FileContent> file = stillTheFile(inFlight.fileName, inFlight.file);
+    if (!file) return;
     Job job;
     job.number = inFlight.number;
     job.bookingType = inFlight.bookingType;
+    job.file = file->identity;
+    job.bytes = std::move(file->bytes);
     dm_db_.state().VrijemeCekanja = inFlight.budget;
     const bool settled = finishJob(dm_db_, inFlight.fileName, job);
     crashPoint("marked");
-    if (!settled) rememberUnmarked(inFlight.fileName, job.outcome);
+    if (!settled) rememberUnmarked(inFlight.fileName, job.file, job.outcome);
 }
 
 bool JobTracker::retryMarking(const std::string& fileName) {
     const auto unmarked = std::find_if(record_.unmarked.begin(), record_.unmarked.end(),
                                        [&](const UnmarkedFile& u) { return u.fileName == fileName; });
     if (unmarked == record_.unmarked.end()) return false;
-    if (!sameFile(identityOf(fileName), unmarked->size, unmarked->modified)) {  // gone, or a new file
+    const std::optional<files::FileContent> file = stillTheFile(fileName, unmarked->file);
+    if (!file) {  // gone, or another file
         record_.unmarked.erase(unmarked);
         save();
         return false;
     }
-    if (markOrDelete(dm_db_, fileName, unmarked->outcome, false)) {
+    if (markOrDelete(dm_db_, fileName, file->identity, file->bytes, unmarked->outcome, false)) {
         record_.unmarked.erase(unmarked);
         save();
     }
@@ -118,8 +118,7 @@ bool JobTracker::retryMarking(const std::string& fileName) {
 void JobTracker::reserveNumber(const std::string& fileName, const FileIdentity& file, int number) {
     JobInFlight job;
     job.fileName = fileName;
-    job.fileSize = file.size;
-    job.fileModified = file.modified;
+    job.file = file;
     job.number = number;
     record_.job = job;
     tracedHandOver_ = false;
@@ -152,7 +151,7 @@ bool JobTracker::handOver(const Job& job, const std::function<bool()>& writeSema
 }
 
 void JobTracker::endJob(const std::string& fileName, int outcome, bool fileSettled) {
-    if (!fileSettled) rememberUnmarked(fileName, outcome);
+    if (!fileSettled) rememberUnmarked(fileName, record_.job->file, outcome);
     const int number = record_.job->number;
     crashPoint("counter");
     saveNumber(number + 1);  // before the record goes: the number is never used again
@@ -169,10 +168,11 @@ void JobTracker::endJob(const std::string& fileName, int outcome, bool fileSettl
     save();
 }
 
-void JobTracker::rememberUnmarked(const std::string& fileName, int outcome) {
+// As it was taken up: a file that has changed since is not this job's file any more.
+void JobTracker::rememberUnmarked(const std::string& fileName, const FileIdentity& file, int outcome) {
     std::erase_if(record_.unmarked, [&](const UnmarkedFile& u) { return u.fileName == fileName; });
-    const std::optional<FileIdentity> file = identityOf(fileName);
-    if (file) record_.unmarked.push_back({fileName, outcome, file->size, file->modified});
+    if (files::entryAt(fileName).kind != files::EntryKind::Missing)
+        record_.unmarked.push_back({fileName, outcome, file});
 }
 
 void JobTracker::saveNumber(int nextNumber) {
@@ -183,7 +183,9 @@ void JobTracker::saveNumber(int nextNumber) {
 
 // Files remembered as unmarked that are gone meanwhile are dropped on the way.
 bool JobTracker::save() {
-    std::erase_if(record_.unmarked, [](const UnmarkedFile& u) { return !identityOf(u.fileName); });
+    std::erase_if(record_.unmarked, [](const UnmarkedFile& u) {
+        return files::entryAt(u.fileName).kind == files::EntryKind::Missing;
+    });
     std::string error;
     if (record_.save(&error)) return true;
     Obavijesti(dm_db_.ui(), "Ne moze se upisati zapis o poslu u toku\r\n" + error);

@@ -6,23 +6,13 @@
 #include <string>
 
 #include "commands/JobRecord.h"
+#include "platform/OpenedFile.h"
 
 namespace fm {
 
 class Settings;
 class Tdm_db;
 struct Job;
-
-// What tells one command file from another of the same name, and whether it can be read
-// at all: a FIFO, a device or a socket is no command file (opening a FIFO waits for a writer).
-struct FileIdentity {
-    std::uint64_t size = 0;
-    std::int64_t modified = 0;  // ticks of the file clock
-    bool regular = false;
-};
-
-// Symbolic links followed; nullopt when nothing (or a directory) is there.
-std::optional<FileIdentity> identityOf(const std::string& path);
 
 // Follows every job in the job record from the reservation of its number to the mark of
 // its file, so that a job that a crash interrupts is finished by the next start instead
@@ -58,7 +48,7 @@ class JobTracker {
   private:
     void discardRows(const JobInFlight& job);
     void finishHandedOverJob(const JobInFlight& job);
-    void rememberUnmarked(const std::string& fileName, int outcome);
+    void rememberUnmarked(const std::string& fileName, const FileIdentity& file, int outcome);
     void saveNumber(int nextNumber);
     bool save();
 

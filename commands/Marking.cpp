@@ -44,20 +44,26 @@ std::string markedLine(const std::string& line, int outcome, int brojacObrade, c
     return marked;
 }
 
-bool OznaciFajl(const std::string& fileName, int outcome, int brojacObrade, const std::string& brojKase,
-                std::string* error) {
-    std::vector<std::string> lines;
-    try {
-        lines = readCommandLines(fileName);
-    } catch (const CommandFileError& e) {
-        if (error) *error = e.what();
+std::string notTheFileRead(const std::string& fileName, const FileIdentity& file) {
+    const files::Entry entry = files::entryAt(fileName);
+    if (entry.kind == files::EntryKind::Missing) return "fajl vise ne postoji";
+    if (entry.kind != files::EntryKind::Regular || !sameFile(entry.identity, file))
+        return "fajl je u medjuvremenu izmijenjen ili zamijenjen drugim";
+    return std::string();
+}
+
+bool OznaciFajl(const std::string& fileName, const FileIdentity& file, const std::string& bytes, int outcome,
+                int brojacObrade, const std::string& brojKase, std::string* error) {
+    const auto fail = [&](const std::string& why) {
+        if (error) *error = why;
         return false;
-    }
+    };
+    if (file.size > kCommandFileLimit) return fail(overLimitMessage());
+    if (const std::string tooMany = tooManyLinesMessage(bytes); !tooMany.empty()) return fail(tooMany);
+    if (const std::string why = notTheFileRead(fileName, file); !why.empty()) return fail(why);
+    std::vector<std::string> lines = parseCommandLines(bytes);
     // A file with nothing to mark (empty, or blank lines only) cannot carry its outcome.
-    if (!nextRecord(lines, 0)) {
-        if (error) *error = "u fajlu nema nijednog zapisa koji bi se oznacio";
-        return false;
-    }
+    if (!nextRecord(lines, 0)) return fail("u fajlu nema nijednog zapisa koji bi se oznacio");
     for (std::string& line : lines) line = markedLine(line, outcome, brojacObrade, brojKase);
     return files::writeFileAtomically(fileName, text::joinLinesCrLf(lines), error);
 }

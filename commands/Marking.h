@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/OpenedFile.h"
+
 // What a finished job leaves in files: the marked command file and "Tarvo.err".
 namespace fm {
 
@@ -12,11 +14,16 @@ const char* statusText(int outcome);
 // ",_," filled with brojKase and brojacObrade, every status ",__;" replaced.
 std::string markedLine(const std::string& line, int outcome, int brojacObrade, const std::string& brojKase);
 
-// Rewrites the command file, every line marked and ended by CR LF, through an atomic
-// replace. False with a message in *error when the file cannot be read or replaced, or
-// holds no record.
-bool OznaciFajl(const std::string& fileName, int outcome, int brojacObrade, const std::string& brojKase,
-                std::string* error);
+// Empty while the entry is still the file of that identity; otherwise why it is not.
+std::string notTheFileRead(const std::string& fileName, const FileIdentity& file);
+
+// Rewrites the command file from the bytes read at its take-up, every line marked and
+// ended by CR LF, through an atomic replace, once the entry is found to be still that
+// file. False with a message in *error when the entry is another file or the file
+// changed, when it cannot be replaced, holds no record, or is over a limit of its size
+// (no bytes) or lines.
+bool OznaciFajl(const std::string& fileName, const FileIdentity& file, const std::string& bytes, int outcome,
+                int brojacObrade, const std::string& brojKase, std::string* error);
 
 // "Tarvo.err" in the directory TARVOLOGGRESKE names (trimmed, its closing separator
 // dropped); empty when that leaves no directory name.

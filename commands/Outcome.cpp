@@ -99,15 +99,20 @@ void reportToErrorFile(Tdm_db& dm_db, const Job& job) {
 
 }  // namespace
 
-bool markOrDelete(Tdm_db& dm_db, const std::string& fileName, int outcome, bool showFailures) {
+bool markOrDelete(Tdm_db& dm_db, const std::string& fileName, const FileIdentity& file,
+                  const std::string& bytes, int outcome, bool showFailures) {
     const ProcessState& state = dm_db.state();
     std::string error;
     if (state.postavke.TARVOOBRISI_FAJL) {
-        if (files::removeFile(fileName, &error)) return true;
+        const std::string notThisFile = notTheFileRead(fileName, file);
+        if (notThisFile.empty() && files::removeFile(fileName, &error)) return true;
+        if (!notThisFile.empty()) error = "Ne moze se obrisati fajl " + fileName + ": " + notThisFile;
         if (showFailures) Obavijesti(dm_db.ui(), error);
         if (!files::fileExists(fileName)) return true;
+        if (!notThisFile.empty()) return false;  // marking it would fail alike
     }
-    if (OznaciFajl(fileName, outcome, state.BrojacObrade, state.postavke.F_BROJ_KASE, &error)) return true;
+    if (OznaciFajl(fileName, file, bytes, outcome, state.BrojacObrade, state.postavke.F_BROJ_KASE, &error))
+        return true;
     if (showFailures) Obavijesti(dm_db.ui(), "Ne moze se oznaciti fajl " + fileName + "\r\n" + error);
     return !files::fileExists(fileName);
 }
@@ -121,13 +126,13 @@ bool finishJob(Tdm_db& dm_db, const std::string& fileName, Job& job) {
         }
         reportToErrorFile(dm_db, job);
         crashPoint("reported");
-        return markOrDelete(dm_db, fileName, job.outcome, true);
+        return markOrDelete(dm_db, fileName, job.file, job.bytes, job.outcome, true);
     } catch (const std::exception& e) {
         Obavijesti(dm_db.ui(),
                    "Greska pri zavrsetku posla broj " + integerNumeral(job.number) + "\r\n" + e.what());
         // An outcome that could not be made sure of is never marked as a success.
         if (job.outcome == kDone) job.outcome = kInvalidFile;
-        return markOrDelete(dm_db, fileName, job.outcome, true);
+        return markOrDelete(dm_db, fileName, job.file, job.bytes, job.outcome, true);
     }
 }
 

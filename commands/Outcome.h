@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/OpenedFile.h"
+
 namespace fm {
 
 class Tdm_db;
@@ -17,12 +19,16 @@ enum : int {
     kInvalidFile = -255,
 };
 
-// A job taken up: its number (F_RBR), command booking type and outcome so far.
+// A job taken up: its number (F_RBR), command booking type and outcome so far, and its
+// command file as it was read: the file is marked from these bytes, and only while its
+// entry is still that file.
 struct Job {
     int number = 0;
     int bookingType = 0;
     int outcome = kDone;
     std::string message;  // outcome message of an invalid file
+    FileIdentity file;
+    std::string bytes;  // none for a file over the limit
 };
 
 // The end of every job taken up: waits for the PARTNER within VrijemeCekanja (not for
@@ -31,10 +37,12 @@ struct Job {
 // end nothing. True when the command file carries the outcome or is gone.
 bool finishJob(Tdm_db& dm_db, const std::string& fileName, Job& job);
 
-// Deletes the command file (TARVOOBRISI_FAJL "DA") or marks it with the outcome. A file
-// that cannot be deleted is marked instead, so that it is never taken up again.
-// Failures are shown as notices when showFailures is set. True when the file carries
-// the outcome or is gone.
-bool markOrDelete(Tdm_db& dm_db, const std::string& fileName, int outcome, bool showFailures);
+// Deletes the command file (TARVOOBRISI_FAJL "DA") or marks it with the outcome from its
+// bytes, either only while its entry is still the file of that identity. A file that
+// cannot be deleted is marked instead, so that it is never taken up again. Failures are
+// shown as notices when showFailures is set. True when the file carries the outcome or
+// is gone.
+bool markOrDelete(Tdm_db& dm_db, const std::string& fileName, const FileIdentity& file,
+                  const std::string& bytes, int outcome, bool showFailures);
 
 }  // namespace fm

@@ -8,8 +8,11 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <optional>
 
+#include "commands/CommandFile.h"
 #include "tests/commands/PartnerHarness.h"
 
 namespace fm::test {
@@ -78,7 +81,7 @@ int noticesStartingWith(const PartnerHarness& h, const std::string& text) {
 TEST(FileFaults, FilesThatCannotBeReadAreShownOnceAndUseNoNumber) {
     PartnerHarness h;
     ASSERT_EQ(::mkfifo(h.inputFile("a-fifo.inp").c_str(), 0666), 0);  // opening it would wait for a writer
-    fs::create_symlink("/proc/self/mem", h.inputFile("b-mem.inp"));   // reading it fails, also for root
+    fs::create_symlink("/proc/self/mem", h.inputFile("b-mem.inp"));   // a link: not followed
     fs::create_symlink(h.inputFile("nowhere"), h.inputFile("c-dangling.inp"));
     h.drop("d.inp", "Z,P1,_,______,__;\r\n\r\n");
     if (::geteuid() != 0) {
@@ -93,7 +96,7 @@ TEST(FileFaults, FilesThatCannotBeReadAreShownOnceAndUseNoNumber) {
     EXPECT_EQ(h.rbrr(), "RBRR=101");
     EXPECT_EQ(jobsPrinted(h), 1);
     EXPECT_EQ(noticesStartingWith(h, "Fajl " + h.inputFile("a-fifo.inp") + " nije obican fajl"), 1);
-    EXPECT_EQ(noticesStartingWith(h, "Ne moze se procitati fajl " + h.inputFile("b-mem.inp")), 1);
+    EXPECT_EQ(noticesStartingWith(h, "Fajl " + h.inputFile("b-mem.inp") + " je simbolicki link"), 1);
     const int expectedNotices = ::geteuid() != 0 ? 3 : 2;
     if (::geteuid() != 0) {
         EXPECT_EQ(noticesStartingWith(h, "Ne moze se otvoriti fajl " + h.inputFile("e-locked.inp")), 1);
@@ -105,6 +108,128 @@ TEST(FileFaults, FilesThatCannotBeReadAreShownOnceAndUseNoNumber) {
     EXPECT_FALSE(h.process("gone.inp"));
     EXPECT_EQ(int(h.ui.notices.size()), expectedNotices);
     EXPECT_EQ(h.rbrr(), "RBRR=101");
+}
+
+// A link to a waiting command file is not taken up, and its target stays as it is.
+TEST(FileFaults, AnEntryThatIsALinkIsNotTakenUp) {
+    PartnerHarness h;
+    h.root.write("elsewhere.inp", kSale);
+    fs::create_symlink(h.root.file("elsewhere.inp"), h.inputFile("link.inp"));
+
+    h.scan();
+    h.scan();
+
+    EXPECT_EQ(h.root.read("elsewhere.inp"), kSale);
+    EXPECT_EQ(jobsPrinted(h), 0);
+    EXPECT_EQ(h.rbrr(), "RBRR=100");
+    ASSERT_EQ(h.ui.notices.size(), 1u);
+    EXPECT_EQ(h.ui.notices[0].text,
+              "Fajl " + h.inputFile("link.inp") + " je simbolicki link i ne uzima se u obradu");
+}
+
+// While a job waits for the PARTNER its file is moved aside and something else put at its
+// entry: a FIFO, a link to another command file, another command file. Nothing is hung
+// on, marked or deleted; one notice each; the other file is a job of its own later.
+TEST(FileFaults, AFileSwappedDuringTheWaitIsNeitherHungOnNorMarked) {
+    const std::string report = "Z,P1,_,______,__;\r\n\r\n";
+    const std::string other = "X,P1,_,______,__;\r\n\r\n";
+    const std::vector<std::pair<std::string, std::function<void(const PartnerHarness&, const std::string&)>>>
+        swaps = {
+            {"fifo.inp", [](const auto&, const std::string& path) { ::mkfifo(path.c_str(), 0666); }},
+            {"link.inp", [](const auto& h,
+                            const std::string& path) { fs::create_symlink(h.root.file("other.inp"), path); }},
+            {"file.inp", [&](const auto& h, const std::string&) { h.drop("file.inp", other); }},
+        };
+    for (const bool deleting : {false, true}) {
+        SCOPED_TRACE(deleting ? "deleting" : "marking");
+        PartnerHarness h({"--never-finish"});
+        h.ui.realPauses = false;
+        h.state.postavke.TARVOOBRISI_FAJL = deleting;
+        h.root.write("other.inp", other);
+        const std::string refused = deleting ? ": fajl je u medjuvremenu izmijenjen ili zamijenjen drugim"
+                                             : "\r\nfajl je u medjuvremenu izmijenjen ili zamijenjen drugim";
+        int number = 100;
+        for (const auto& [name, swapIn] : swaps) {
+            SCOPED_TRACE(name);
+            h.drop(name, report);
+            h.ui.onPause = [&, name = name, swapIn = swapIn](int) {
+                if (fs::exists(h.root.file(name))) return;
+                fs::rename(h.inputFile(name), h.root.file(name));
+                swapIn(h, h.inputFile(name));
+            };
+            h.ui.notices.clear();
+
+            EXPECT_FALSE(h.process(name));
+
+            ASSERT_EQ(h.ui.notices.size(), 1u);
+            EXPECT_EQ(h.ui.notices[0].text,
+                      std::string(deleting ? "Ne moze se obrisati fajl " : "Ne moze se oznaciti fajl ") +
+                          h.inputFile(name) + refused);
+            EXPECT_EQ(h.root.read(name), report);  // the job's own file, moved aside
+            EXPECT_EQ(h.root.read("other.inp"), other);
+            EXPECT_EQ(h.rbrr(), "RBRR=" + std::to_string(++number));
+        }
+        EXPECT_TRUE(fs::is_fifo(h.inputFile("fifo.inp")));
+        EXPECT_TRUE(fs::is_symlink(h.inputFile("link.inp")));
+        EXPECT_EQ(h.read("file.inp"), other);
+
+        h.ui.onPause = nullptr;
+        h.scan();
+        EXPECT_EQ(h.rbrr(), "RBRR=104");  // only the other file, under a number of its own
+        if (deleting)
+            EXPECT_FALSE(h.exists("file.inp"));
+        else
+            EXPECT_EQ(h.status("file.inp"), "No");
+        EXPECT_EQ(h.root.read("other.inp"), other);
+    }
+}
+
+// Peak resident memory of this process in MB.
+long peakMemoryMb() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6)) / 1024;
+    }
+    return -1;
+}
+
+// 300 MB of line breaks and a 3 GB file that is one hole are refused unread; too many
+// lines, or a line over its limit, in a file under the size limit make that file invalid.
+TEST(FileFaults, FilesOverTheLimitsAreInvalidAndReadNoFurther) {
+    PartnerHarness h;
+    {
+        std::ofstream newlines(h.inputFile("newlines.inp"), std::ios::binary);
+        const std::string megabyte(1 << 20, '\n');
+        for (int i = 0; i < 300; ++i) newlines.write(megabyte.data(), std::streamsize(megabyte.size()));
+        std::ofstream sparse(h.inputFile("sparse.inp"), std::ios::binary);
+    }
+    fs::resize_file(h.inputFile("sparse.inp"), 3ULL << 30);
+    h.drop("lines.inp", "Z,P1,_,______,__;" + std::string(kCommandLinesLimit + 1, '\n'));
+    h.drop("line.inp", "S,P1,_,______,__;" + std::string(kCommandLineLimit, 'N') + ";1;1;;1;2;;7\r\n" +
+                           "T,P1,_,______,__;\r\n");
+
+    h.scan();
+    h.scan();
+
+    for (const char* name : {"newlines.inp", "sparse.inp"}) {
+        EXPECT_EQ(noticesStartingWith(h, "Neispravan fajl " + h.inputFile(name) +
+                                             "\r\nGreska:fajl je veci od najvise dozvoljenih 4 MiB "
+                                             "(4194304 bajtova)"),
+                  1)
+            << name;
+    }
+    EXPECT_EQ(noticesStartingWith(h, "Neispravan fajl " + h.inputFile("line.inp") +
+                                         "\r\nGreska:linija 1 je duza od najvise dozvoljenih 1024 KiB "
+                                         "(1048576 bajtova)"),
+              1);
+    EXPECT_EQ(noticesStartingWith(h, "Neispravan fajl " + h.inputFile("lines.inp") +
+                                         "\r\nGreska:fajl ima vise od najvise dozvoljenih 100000 linija"),
+              1);
+    EXPECT_EQ(h.status("line.inp"), "Er");
+    EXPECT_EQ(fs::file_size(h.inputFile("newlines.inp")), 300u << 20);
+    EXPECT_EQ(h.rbrr(), "RBRR=104");  // one number each, kept by the second scan
+    EXPECT_EQ(jobsPrinted(h), 0);
+    EXPECT_LT(peakMemoryMb(), 100);
 }
 
 class MarkingFault : public testing::Test {

@@ -18,22 +18,21 @@ TEST(JobRecordFile, HoldsTheJobInFlightAndTheUnmarkedFilesAndGoesWhenEmpty) {
     JobRecord record(path);
     JobInFlight job;
     job.fileName = dir.file("a%b\r\nc.inp");  // a name that would break a line
-    job.fileSize = 123;
-    job.fileModified = -1234567890123;
+    job.file = {64769, 1234567, 123, -1234567890123};
     job.number = 2147483647;
     job.stage = JobStage::HandingOver;
     job.bookingType = 53;
     job.budget = 13600;
     record.job = job;
-    record.unmarked.push_back({dir.file("x;y.inp"), -255, 7, 8});
+    record.unmarked.push_back({dir.file("x;y.inp"), -255, {1, 2, 7, 8}});
     ASSERT_TRUE(record.save(nullptr));
 
     JobRecord read(path);
     ASSERT_TRUE(read.load(nullptr));
     ASSERT_TRUE(read.job);
     EXPECT_EQ(read.job->fileName, job.fileName);
-    EXPECT_EQ(read.job->fileSize, 123u);
-    EXPECT_EQ(read.job->fileModified, -1234567890123);
+    EXPECT_EQ(read.job->file.inode, 1234567u);
+    EXPECT_TRUE(sameFile(read.job->file, job.file));
     EXPECT_EQ(read.job->number, 2147483647);
     EXPECT_EQ(read.job->stage, JobStage::HandingOver);
     EXPECT_EQ(read.job->bookingType, 53);
@@ -41,6 +40,8 @@ TEST(JobRecordFile, HoldsTheJobInFlightAndTheUnmarkedFilesAndGoesWhenEmpty) {
     ASSERT_EQ(read.unmarked.size(), 1u);
     EXPECT_EQ(read.unmarked[0].fileName, dir.file("x;y.inp"));
     EXPECT_EQ(read.unmarked[0].outcome, -255);
+    EXPECT_EQ(read.unmarked[0].file.inode, 2u);
+    EXPECT_TRUE(sameFile(read.unmarked[0].file, {1, 2, 7, 8}));
 
     read.job.reset();
     read.unmarked.clear();
@@ -50,11 +51,27 @@ TEST(JobRecordFile, HoldsTheJobInFlightAndTheUnmarkedFilesAndGoesWhenEmpty) {
     EXPECT_FALSE(read.job);
 }
 
+// A record of a version that kept no inode: size and time alone tell the file.
+TEST(JobRecordFile, ARecordWithoutInodesIsRead) {
+    test::TempDir dir;
+    dir.write("MerilonPosao.ini",
+              "POSAO=ZAPIS\r\nFAJL=/in/r.inp\r\nVELICINA=40\r\nVRIJEME=77\r\nRBR=5\r\n"
+              "NEOZNACEN=0;12;34;/in/a;b.inp\r\n");
+    JobRecord record(dir.file("MerilonPosao.ini"));
+    ASSERT_TRUE(record.load(nullptr));
+    ASSERT_TRUE(record.job);
+    EXPECT_TRUE(sameFile(record.job->file, {64769, 99, 40, 77}));
+    EXPECT_FALSE(sameFile(record.job->file, {64769, 99, 41, 77}));
+    ASSERT_EQ(record.unmarked.size(), 1u);
+    EXPECT_EQ(record.unmarked[0].fileName, "/in/a;b.inp");
+    EXPECT_TRUE(sameFile(record.unmarked[0].file, {1, 2, 12, 34}));
+}
+
 TEST(JobRecordFile, ADamagedRecordIsReportedAndTakenAsEmpty) {
     test::TempDir dir;
     JobRecord record(dir.file("MerilonPosao.ini"));
     for (const char* text : {"POSAO=PREDAN\r\nFAJL=r.inp\r\nRBR=1x\r\n", "POSAO=GOTOVO\r\nFAJL=r.inp\r\n",
-                             "POSAO=ZAPIS\r\nRBR=5\r\n", "NEOZNACEN=0;1\r\n"}) {
+                             "POSAO=ZAPIS\r\nRBR=5\r\n", "NEOZNACEN=0;1\r\n", "NEOZNACEN_INODE=1;2\r\n"}) {
         dir.write("MerilonPosao.ini", text);
         std::string error;
         EXPECT_FALSE(record.load(&error)) << text;

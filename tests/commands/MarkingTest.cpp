@@ -2,11 +2,18 @@
 
 #include <filesystem>
 
+#include "commands/CommandFile.h"
 #include "commands/Marking.h"
 #include "tests/support/TempDir.h"
 
 namespace fm {
 namespace {
+
+// Marks the file from its bytes as read now, as a job does after its wait.
+bool markAsRead(const std::string& path, int outcome, int brojacObrade, std::string* error) {
+    const files::FileContent read = files::readFileOnce(path, kCommandFileLimit);
+    return OznaciFajl(path, read.identity, read.bytes, outcome, brojacObrade, "AB1234", error);
+}
 
 TEST(OznaciFajlTest, MarksTheWorkedExampleByteForByte) {
     test::TempDir dir;
@@ -15,7 +22,7 @@ TEST(OznaciFajlTest, MarksTheWorkedExampleByteForByte) {
               "  S,P1,_,______,__;Hljeb;0.90;-1;;1;2;;1002\n"
               "T,P1,_,______,__;");
     std::string error;
-    ASSERT_TRUE(OznaciFajl(dir.file("r.inp"), 0, 3, "AB1234", &error)) << error;
+    ASSERT_TRUE(markAsRead(dir.file("r.inp"), 0, 3, &error)) << error;
     EXPECT_EQ(dir.read("r.inp"),
               "S,P1,3,AB1234,OK;Mlijeko 1l;1.20;2;;1;2;;1001\r\n"
               "S,P1,3,AB1234,OK;Hljeb;0.90;-1;;1;2;;1002\r\n"
@@ -25,7 +32,7 @@ TEST(OznaciFajlTest, MarksTheWorkedExampleByteForByte) {
 TEST(OznaciFajlTest, KeepsBlankLinesAndOtherFieldTextAndLeavesNoTemporaryFile) {
     test::TempDir dir;
     dir.write("z.inp", "Z,_P,_x,__,__;\r\n\r\n");
-    ASSERT_TRUE(OznaciFajl(dir.file("z.inp"), -2, 0, "AB1234", nullptr));
+    ASSERT_TRUE(markAsRead(dir.file("z.inp"), -2, 0, nullptr));
     EXPECT_EQ(dir.read("z.inp"), "Z,_P,_x,__,No;\r\n\r\n");
     int entries = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) ++entries;
@@ -52,7 +59,7 @@ TEST(OznaciFajlTest, AFileWithoutRecordsIsNotRewritten) {
     test::TempDir dir;
     dir.write("e.inp", "\n\n");
     std::string error;
-    EXPECT_FALSE(OznaciFajl(dir.file("e.inp"), -255, 1, "AB1234", &error));
+    EXPECT_FALSE(markAsRead(dir.file("e.inp"), -255, 1, &error));
     EXPECT_EQ(error, "u fajlu nema nijednog zapisa koji bi se oznacio");
     EXPECT_EQ(dir.read("e.inp"), "\n\n");
 }
@@ -60,8 +67,48 @@ TEST(OznaciFajlTest, AFileWithoutRecordsIsNotRewritten) {
 TEST(OznaciFajlTest, AMissingFileIsReported) {
     test::TempDir dir;
     std::string error;
-    EXPECT_FALSE(OznaciFajl(dir.file("gone.inp"), 0, 1, "AB1234", &error));
-    EXPECT_NE(error.find("gone.inp"), std::string::npos);
+    EXPECT_FALSE(markAsRead(dir.file("gone.inp"), 0, 1, &error));
+    EXPECT_EQ(error, "fajl vise ne postoji");
+}
+
+// Whatever stands at the entry after the read, unless it is the same file unchanged, is
+// left as it is: the file changed in place, another file renamed over it, a link.
+TEST(OznaciFajlTest, OnlyTheFileReadIsMarkedFromItsBytes) {
+    test::TempDir dir;
+    const std::string waiting = "Z,P1,_,______,__;\r\n\r\n";
+    const std::string path = dir.file("z.inp");
+    const auto readNow = [&] {
+        dir.write("z.inp", waiting);
+        return files::readFileOnce(path, kCommandFileLimit);
+    };
+    std::string error;
+
+    files::FileContent read = readNow();
+    dir.write("z.inp", waiting + "Z,P1,_,______,__;\r\n");
+    EXPECT_FALSE(OznaciFajl(path, read.identity, read.bytes, 0, 1, "AB1234", &error));
+    EXPECT_EQ(error, "fajl je u medjuvremenu izmijenjen ili zamijenjen drugim");
+    EXPECT_EQ(dir.read("z.inp"), waiting + "Z,P1,_,______,__;\r\n");
+
+    read = readNow();
+    dir.write("other.inp", waiting);
+    std::filesystem::rename(dir.file("other.inp"), path);
+    EXPECT_FALSE(OznaciFajl(path, read.identity, read.bytes, 0, 1, "AB1234", &error));
+    EXPECT_EQ(dir.read("z.inp"), waiting);
+
+    read = readNow();
+    std::filesystem::rename(path, dir.file("moved.inp"));
+#ifndef _WIN32  // links need a privilege on Windows
+    std::filesystem::create_symlink(dir.file("moved.inp"), path);  // the very file, through a link
+    EXPECT_FALSE(OznaciFajl(path, read.identity, read.bytes, 0, 1, "AB1234", &error));
+    EXPECT_EQ(dir.read("moved.inp"), waiting);
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    std::filesystem::remove(path);
+#endif
+
+    // Unchanged and back in place: marked.
+    std::filesystem::rename(dir.file("moved.inp"), path);
+    EXPECT_TRUE(OznaciFajl(path, read.identity, read.bytes, 0, 1, "AB1234", &error)) << error;
+    EXPECT_EQ(dir.read("z.inp"), "Z,P1,1,AB1234,OK;\r\n\r\n");
 }
 
 TEST(ErrorFile, WrittenInTheConfiguredDirectoryWithALineBreak) {

@@ -35,12 +35,11 @@ class Recovery : public testing::Test {
     // The state a crash leaves: its record at the stage, "RBRR" still at the job's number,
     // and the program started again with the counter read from the file.
     void crashedAt(JobStage stage, const std::string& name, int number) {
-        const std::optional<FileIdentity> file = identityOf(h.inputFile(name));
-        ASSERT_TRUE(file);
+        const files::Entry file = files::entryAt(h.inputFile(name));
+        ASSERT_EQ(file.kind, files::EntryKind::Regular);
         JobInFlight job;
         job.fileName = h.inputFile(name);
-        job.fileSize = file->size;
-        job.fileModified = file->modified;
+        job.file = file.identity;
         job.number = number;
         job.stage = stage;
         if (stage != JobStage::Rows) job.budget = 10000;

@@ -6,15 +6,17 @@
 
 #include <csignal>
 
+#include "commands/CommandFile.h"
 #include "commands/JobRecord.h"
 #include "commands/Marking.h"
 #include "config/Settings.h"
 #include "config/StartupSettings.h"
 #include "platform/FileSystem.h"
 #include "platform/NamedMutex.h"
-#include "tools/partner-emulator/StopSignal.h"
+#include "platform/OpenedFile.h"
 #include "tests/support/RecordingUserInterface.h"
 #include "tests/support/TempDir.h"
+#include "tools/partner-emulator/StopSignal.h"
 
 namespace fm {
 namespace {
@@ -86,9 +88,12 @@ TEST(WindowsSharing, AFileHeldOpenIsNeitherReplacedNorRemovedAndStaysWhole) {
     const HANDLE till = holdOpen(dir.file("a.inp"), FILE_SHARE_READ | FILE_SHARE_WRITE);
     ASSERT_NE(till, INVALID_HANDLE_VALUE);
 
-    EXPECT_EQ(files::readWholeFile(dir.file("a.inp"), nullptr), sale);
+    const files::FileContent read = files::readFileOnce(dir.file("a.inp"), kCommandFileLimit);
+    ASSERT_EQ(read.result, files::FileContent::Result::Read) << read.error;
+    EXPECT_EQ(read.bytes, sale);
+    EXPECT_NE(read.identity.inode, 0u);
     std::string error;
-    EXPECT_FALSE(OznaciFajl(dir.file("a.inp"), 0, 1, "AB1234", &error));
+    EXPECT_FALSE(OznaciFajl(dir.file("a.inp"), read.identity, read.bytes, 0, 1, "AB1234", &error));
     EXPECT_EQ(error.rfind("Ne moze se upisati fajl " + dir.file("a.inp") + ": ", 0), 0u) << error;
     EXPECT_NE(error.find("(greska 5)"), std::string::npos) << error;
     EXPECT_FALSE(files::removeFile(dir.file("a.inp"), &error));
@@ -97,7 +102,7 @@ TEST(WindowsSharing, AFileHeldOpenIsNeitherReplacedNorRemovedAndStaysWhole) {
     EXPECT_EQ(names(dir.path() + "*"), std::vector<std::string>{"a.inp"});
 
     CloseHandle(till);
-    ASSERT_TRUE(OznaciFajl(dir.file("a.inp"), 0, 1, "AB1234", &error)) << error;
+    ASSERT_TRUE(OznaciFajl(dir.file("a.inp"), read.identity, read.bytes, 0, 1, "AB1234", &error)) << error;
     EXPECT_EQ(dir.read("a.inp"), "S,P1,1,AB1234,OK;Hljeb;0.90;1;;1;2;;1002\r\nT,P1,1,AB1234,OK;\r\n");
     EXPECT_TRUE(files::removeFile(dir.file("a.inp"), &error)) << error;
     EXPECT_TRUE(names(dir.path() + "*").empty());
@@ -126,6 +131,7 @@ TEST(WindowsNames, ANameOfTheCodePageTravelsFromTheListingToTheRemoval) {
     ASSERT_EQ(names(dir.path() + "*.inp"), std::vector<std::string>{name});
     EXPECT_EQ(files::entryOf(dir.file(name))->size, 5u);
     EXPECT_EQ(files::readWholeFile(dir.file(name), nullptr), "S;old");
+    EXPECT_EQ(files::readFileOnce(dir.file(name), kCommandFileLimit).bytes, "S;old");
     ASSERT_TRUE(files::writeFileAtomically(dir.file(name), "S;new", nullptr));
     EXPECT_EQ(dir.read(name), "S;new");
     ASSERT_TRUE(files::removeFile(dir.file(name), nullptr));
@@ -143,6 +149,8 @@ TEST(WindowsNames, ANameOutsideTheCodePageFailsWithAMessageAndStandsForNoOtherFi
     std::string error;
     EXPECT_FALSE(files::readWholeFile(dir.file("a?.inp"), &error));
     EXPECT_EQ(error.rfind("Ne moze se otvoriti fajl " + dir.file("a?.inp") + ": ", 0), 0u) << error;
+    EXPECT_NE(files::readFileOnce(dir.file("a?.inp"), kCommandFileLimit).result,
+              files::FileContent::Result::Read);
     EXPECT_FALSE(files::writeFileAtomically(dir.file("a?.inp"), "S;marked", &error));
     EXPECT_FALSE(files::removeFile(dir.file("a?.inp"), &error));
     EXPECT_EQ(dir.read("a_.inp"), "S;near");
