@@ -97,7 +97,8 @@ TEST(OznaciFajlTest, OnlyTheFileReadIsMarkedFromItsBytes) {
 
     read = readNow();
     std::filesystem::rename(path, dir.file("moved.inp"));
-#ifndef _WIN32  // links need a privilege on Windows
+    // Links need a privilege on Windows.
+#ifndef _WIN32
     std::filesystem::create_symlink(dir.file("moved.inp"), path);  // the very file, through a link
     EXPECT_FALSE(OznaciFajl(path, read.identity, read.bytes, 0, 1, "AB1234", &error));
     EXPECT_EQ(dir.read("moved.inp"), waiting);
