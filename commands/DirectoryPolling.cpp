@@ -59,11 +59,7 @@ void eraseAllBut(Map& map, const std::vector<files::DirectoryEntry>& listing) {
 
 }  // namespace
 
-std::string inputDirectoryOf(const Postavke& postavke) {
-    std::string directory = postavke.TARVOLOCALDIR;
-    if (!directory.empty() && !files::isPathSeparator(directory.back())) directory += files::pathSeparator();
-    return directory;
-}
+std::string inputDirectoryOf(const Postavke& postavke) { return files::withClosingSeparator(postavke.TARVOLOCALDIR); }
 
 bool isInputFilePath(const std::string& path, const Postavke& postavke) {
     const std::string directory = inputDirectoryOf(postavke);

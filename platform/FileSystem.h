@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-// File-system services on single-byte paths (local 8-bit encoding).
+// File-system services on single-byte paths: on Linux the bytes of the names as they
+// are, on Windows the names in the ANSI code page. A name from findEntries opens,
+// replaces and removes that same entry.
 namespace fm::files {
 
 struct DirectoryEntry {
@@ -27,11 +29,14 @@ std::optional<DirectoryEntry> entryOf(const std::string& path);
 // Whole file as bytes; nullopt with a message in *error when it cannot be read.
 std::optional<std::string> readWholeFile(const std::string& path, std::string* error);
 
-// Replaces the file with the bytes through a temporary file in the same directory
-// that is flushed to disk and renamed over the old one, so a crash or a full disk
-// never leaves it half-written. False with a message in *error on failure.
+// Replaces the file with the bytes through a temporary file in the same directory,
+// created new under a name of its own with the old file's permission bits, flushed to
+// disk and renamed over the directory entry (a link there is replaced, never followed),
+// so a crash or a full disk never leaves it half-written. False with a message in
+// *error on failure, the old file whole and no temporary file left.
 bool writeFileAtomically(const std::string& path, const std::string& bytes, std::string* error);
 
+// Removes the directory entry (a link, not its target).
 bool removeFile(const std::string& path, std::string* error);
 
 // Entries matching a pattern of a directory prefix followed by a name mask with
@@ -46,5 +51,8 @@ bool matchesMask(const std::string& name, const std::string& mask);
 // True when c separates path components on this platform ('/' everywhere, '\' on Windows too).
 bool isPathSeparator(char c);
 char pathSeparator();
+
+// The directory as a prefix of file names: its closing separator supplied when missing.
+std::string withClosingSeparator(std::string directory);
 
 }  // namespace fm::files

@@ -8,6 +8,8 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
+
+#include "platform/NamedMutex.h"
 #else
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,11 +61,7 @@ struct SingleInstance::Impl {
 };
 
 bool SingleInstance::acquire() {
-    // Never closed: the mutex goes away with the process.
-    const HANDLE mutex = CreateMutexW(nullptr, FALSE, L"FMERILON");
-    if (!mutex) throw std::runtime_error("CreateMutex: " + std::to_string(GetLastError()));
-    if (GetLastError() != ERROR_ALREADY_EXISTS) return true;
-    CloseHandle(mutex);
+    if (takeNamedMutex(L"FMERILON")) return true;
     AllowSetForegroundWindow(ASFW_ANY);
     SendMessageW(HWND_BROADCAST, PorukaPrograma(), 0, 0);
     QCoreApplication::processEvents();

@@ -97,13 +97,16 @@ TEST(OznaciFajlTest, OnlyTheFileReadIsMarkedFromItsBytes) {
 
     read = readNow();
     std::filesystem::rename(path, dir.file("moved.inp"));
+    // Links need a privilege on Windows.
+#ifndef _WIN32
     std::filesystem::create_symlink(dir.file("moved.inp"), path);  // the very file, through a link
     EXPECT_FALSE(OznaciFajl(path, read.identity, read.bytes, 0, 1, "AB1234", &error));
     EXPECT_EQ(dir.read("moved.inp"), waiting);
     EXPECT_TRUE(std::filesystem::is_symlink(path));
+    std::filesystem::remove(path);
+#endif
 
     // Unchanged and back in place: marked.
-    std::filesystem::remove(path);
     std::filesystem::rename(dir.file("moved.inp"), path);
     EXPECT_TRUE(OznaciFajl(path, read.identity, read.bytes, 0, 1, "AB1234", &error)) << error;
     EXPECT_EQ(dir.read("z.inp"), "Z,P1,1,AB1234,OK;\r\n\r\n");

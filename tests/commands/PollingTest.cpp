@@ -184,7 +184,8 @@ TEST_F(Polling, AChangeOfTheDirectoryBringsAScanOfTheFilesThatSettled) {
     const std::int64_t written = modifiedMs(path("after.inp"));
     ASSERT_TRUE(spinUntil([&] { return jobsDone() == 2; }));
     EXPECT_EQ(read("after.inp").substr(14, 3), "OK;");
-    EXPECT_GE(modifiedMs(path("after.inp")) - written, SettlingFiles::kSettleMs);  // marked after settling
+    // Marked after settling; file times come from the kernel's coarse clock (a tick behind).
+    EXPECT_GE(modifiedMs(path("after.inp")) - written, SettlingFiles::kSettleMs - 10);
     EXPECT_GT(scans, 0);
     EXPECT_EQ(maxDepth, 1);
     EXPECT_TRUE(dm.timer1Enabled());

@@ -4,6 +4,10 @@
 #include <chrono>
 #include <filesystem>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "platform/FileSystem.h"
 #include "tests/support/TempDir.h"
 
@@ -31,6 +35,7 @@ TEST(FindEntries, MatchesTheMaskWithoutLetterCaseAndFlagsDirectories) {
     EXPECT_TRUE(files::findEntries(dir.file("missing/") + "*.inp").empty());
 }
 
+#ifndef _WIN32  // links need a privilege on Windows
 TEST(FindEntries, GiveSizeAndModificationTimeAsTheEntryOfOnePathDoes) {
     test::TempDir dir;
     dir.write("a.inp", "12345");
@@ -53,6 +58,7 @@ TEST(FindEntries, GiveSizeAndModificationTimeAsTheEntryOfOnePathDoes) {
     EXPECT_FALSE(files::entryOf(dir.file("dangling.inp")));
     EXPECT_TRUE(files::entryOf(dir.path())->isDirectory);
 }
+#endif
 
 TEST(WriteFileAtomically, ReplacesTheWholeFileAndLeavesNothingElse) {
     test::TempDir dir;
@@ -69,6 +75,75 @@ TEST(WriteFileAtomically, FailsWithAMessageInAMissingDirectory) {
     EXPECT_FALSE(files::writeFileAtomically(dir.file("none/f.ini"), "x", &error));
     EXPECT_NE(error.find("none/f.ini"), std::string::npos);
 }
+
+TEST(WriteFileAtomically, LeavesNoTemporaryFileWhenTheRenameFails) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir.file("taken.inp"));
+    std::string error;
+    EXPECT_FALSE(files::writeFileAtomically(dir.file("taken.inp"), "x", &error));
+    EXPECT_EQ(error.rfind("Ne moze se upisati fajl " + dir.file("taken.inp") + ": ", 0), 0u) << error;
+    EXPECT_EQ(names(files::findEntries(dir.path() + "*")), std::vector<std::string>{"taken.inp/"});
+}
+
+#ifndef _WIN32
+TEST(WriteFileAtomically, ReplacesALinkAndLeavesItsTargetAlone) {
+    test::TempDir dir;
+    dir.write("target", "kept");
+    std::filesystem::create_symlink(dir.file("target"), dir.file("Tarvo.err"));
+    std::filesystem::create_symlink(dir.file("nowhere"), dir.file("dangling.ini"));
+    std::string error;
+    ASSERT_TRUE(files::writeFileAtomically(dir.file("Tarvo.err"), "message\r\n", &error)) << error;
+    ASSERT_TRUE(files::writeFileAtomically(dir.file("dangling.ini"), "RBRR=5\r\n", &error)) << error;
+
+    EXPECT_EQ(dir.read("target"), "kept");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("nowhere")));
+    for (const char* name : {"Tarvo.err", "dangling.ini"}) {
+        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(dir.file(name))))
+            << name;
+    }
+    EXPECT_EQ(dir.read("Tarvo.err"), "message\r\n");
+    EXPECT_EQ(names(files::findEntries(dir.path() + "*")),
+              (std::vector<std::string>{"Tarvo.err", "dangling.ini", "target"}));
+}
+
+TEST(WriteFileAtomically, KeepsThePermissionBitsThatTheUmaskWouldTake) {
+    test::TempDir dir;
+    const mode_t umask = ::umask(022);
+    for (const mode_t bits : {mode_t(0600), mode_t(0666), mode_t(0751)}) {
+        dir.write("f.ini", "old");
+        ASSERT_EQ(::chmod(dir.file("f.ini").c_str(), bits), 0);
+        ASSERT_TRUE(files::writeFileAtomically(dir.file("f.ini"), "new", nullptr));
+        struct stat status;
+        ASSERT_EQ(::stat(dir.file("f.ini").c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, bits);
+    }
+    ASSERT_TRUE(files::writeFileAtomically(dir.file("new.ini"), "new", nullptr));
+    struct stat status;
+    ASSERT_EQ(::stat(dir.file("new.ini").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0644u);
+    ::umask(umask);
+}
+
+// A name that is no UTF-8 is the same entry from the listing to the removal, and a
+// name that would decode alike is never taken for it.
+TEST(FileServices, ANameThatIsNoUtf8TravelsAsItsBytes) {
+    test::TempDir dir;
+    const std::string name = "ra\xe8un-\xff.inp";
+    dir.write(name, "S;old");
+    dir.write("ra\xef\xbf\xbdun-\xef\xbf\xbd.inp", "other");  // U+FFFD in place of each byte
+    std::vector<files::DirectoryEntry> listed = files::findEntries(dir.path() + "ra?un-?.inp");
+    ASSERT_EQ(listed.size(), 1u);
+    ASSERT_EQ(listed[0].name, name);
+    const std::string path = dir.path() + listed[0].name;
+    EXPECT_EQ(files::entryOf(path)->size, 5u);
+    EXPECT_EQ(files::readWholeFile(path, nullptr), "S;old");
+    ASSERT_TRUE(files::writeFileAtomically(path, "S;new", nullptr));
+    EXPECT_EQ(dir.read(name), "S;new");
+    ASSERT_TRUE(files::removeFile(path, nullptr));
+    EXPECT_FALSE(files::fileExists(path));
+    EXPECT_EQ(dir.read("ra\xef\xbf\xbdun-\xef\xbf\xbd.inp"), "other");
+}
+#endif
 
 TEST(FileServices, ExistenceReadingAndRemoval) {
     test::TempDir dir;
@@ -87,7 +162,11 @@ TEST(FileServices, ExecutableDirectoryHoldsTheRunningProgram) {
     const std::string directory = files::executableDirectory();
     ASSERT_FALSE(directory.empty());
     EXPECT_TRUE(files::isPathSeparator(directory.back()));
+#ifdef _WIN32
+    EXPECT_TRUE(files::fileExists(directory + "commandfile_tests.exe"));
+#else
     EXPECT_TRUE(files::fileExists(directory + "commandfile_tests"));
+#endif
 }
 
 }  // namespace

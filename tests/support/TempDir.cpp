@@ -14,7 +14,7 @@ TempDir::TempDir() {
         const auto candidate =
             std::filesystem::temp_directory_path() / ("fmerilon-test-" + std::to_string(random()));
         if (std::filesystem::create_directory(candidate)) {
-            path_ = candidate.string() + "/";
+            path_ = candidate.string() + char(std::filesystem::path::preferred_separator);
             return;
         }
     }
