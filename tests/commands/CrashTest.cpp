@@ -225,6 +225,22 @@ class Till {
         if (!program.waitForStarted(10000)) throw std::runtime_error("fmerilon does not start");
     }
 
+    // The first start on the fresh database creates the program's tables. A start killed
+    // inside that DDL leaves the server holding the dead attachment's metadata locks for
+    // seconds, and the next start waits on them: the kills begin once the tables are there.
+    void createTables() {
+        start("");
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (column("select count(*) as n from rdb$indices where rdb$index_name = 'I_DESC_F_SIFRA_ROBE'",
+                      "n") != std::vector<std::string>{"1"}) {
+            if (std::chrono::steady_clock::now() > deadline)
+                throw std::runtime_error("fmerilon does not create its tables");
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        program.terminate();
+        endWithin(10000);
+    }
+
     // Waits for the program to end on its own; kills it (SIGKILL) when it has not.
     // True when it ended on its own.
     bool endWithin(int milliseconds) {
@@ -280,6 +296,7 @@ TEST(CrashAtAnyPoint, NoJobIsLostDoubledOrRenumbered) {
 
     const auto startedAt = std::chrono::steady_clock::now();
     Till till;
+    till.createTables();
     std::vector<CommandFile> files;
     for (int id = 0; id < jobs; ++id) files.push_back(makeFile(id));
     for (std::size_t i = files.size() / 2; i < files.size(); ++i) files[i].deleted = true;
