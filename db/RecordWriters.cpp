@@ -108,34 +108,6 @@ std::string nivelacijaInsert(const Postavke& p, int jobNumber, int articleCode, 
            n(taxCode) + ", " + SqlTekst(barCode) + ", " + SqlTekst(name) + ", " + n.real(newPrice) + ")";
 }
 
-std::string placanjaDelete(const Postavke& p, double jobNumber, double commandBookingType) {
-    return "DELETE FROM F_PLACANJE" +
-           jobRowCondition(p, " WHERE  ", "AND", jobNumber, rowBookingType(commandBookingType));
-}
-
-std::string racunDelete(const Postavke& p, double jobNumber, double commandBookingType) {
-    return "DELETE FROM F_RACUN" +
-           jobRowCondition(p, " WHERE  ", "AND", jobNumber, rowBookingType(commandBookingType));
-}
-
-std::string semaforDelete(const Postavke& p, double jobNumber, double commandBookingType) {
-    return "delete from F_SEMAFOR" + jobRowCondition(p, " WHERE  ", "and", jobNumber, commandBookingType);
-}
-
-std::string rowCount(const Postavke& p, const char* table, double jobNumber, double commandBookingType) {
-    return std::string(" Select count(*) as br from ") + table +
-           jobRowCondition(p, " Where ", "and", jobNumber, rowBookingType(commandBookingType));
-}
-
-std::string semaforSelect(const Postavke& p, double jobNumber, double commandBookingType) {
-    return " Select * from F_SEMAFOR" + jobRowCondition(p, " Where ", "and", jobNumber, commandBookingType);
-}
-
-std::string robaByBarCode(const Postavke& p, const std::string& barCode) {
-    return " SELECT F_SIFRA_ROBE FROM F_ROBA  WHERE  F_ID_KASE=" + Numbers{p.K71B3}(p.FID_RACUNA) +
-           " and F_BAR_CODE=" + SqlTekst(text::trim(barCode));
-}
-
 }  // namespace statement
 
 bool UpisiStavkuRacuna(const RecordContext& db, int jobNumber, int commandBookingType, int storno,
@@ -182,23 +154,26 @@ bool UpisiNivelaciju(const RecordContext& db, int jobNumber, int articleCode, in
 
 bool ObrisiPlacanja(const RecordContext& db, double jobNumber, double commandBookingType) {
     if (!db.state.BazaOtvorena) return false;
-    const bool deleted =
-        deleteJobRows(db, statement::placanjaDelete(db.state.postavke, jobNumber, commandBookingType));
+    const bool deleted = deleteJobRows(
+        db, "DELETE FROM F_PLACANJE" + jobRowCondition(db.state.postavke, " WHERE  ", "AND", jobNumber,
+                                                       rowBookingType(commandBookingType)));
     db.sql.reopenPlacanjeView();
     return deleted;
 }
 
 bool ObrisiStavkeRacuna(const RecordContext& db, double jobNumber, double commandBookingType) {
     if (!db.state.BazaOtvorena) return false;
-    const bool deleted =
-        deleteJobRows(db, statement::racunDelete(db.state.postavke, jobNumber, commandBookingType));
+    const bool deleted = deleteJobRows(
+        db, "DELETE FROM F_RACUN" + jobRowCondition(db.state.postavke, " WHERE  ", "AND", jobNumber,
+                                                    rowBookingType(commandBookingType)));
     db.sql.reopenRacunView();
     return deleted;
 }
 
 bool ObrisiSemafor(const RecordContext& db, double jobNumber, double commandBookingType) {
     if (!db.state.BazaOtvorena) return false;
-    if (deleteJobRows(db, statement::semaforDelete(db.state.postavke, jobNumber, commandBookingType)))
+    if (deleteJobRows(db, "delete from F_SEMAFOR" + jobRowCondition(db.state.postavke, " WHERE  ", "and",
+                                                                    jobNumber, commandBookingType)))
         return true;
     Obavijesti(db.ui, " Greska SQL upita pri azuriranju semafora! \r\n" + db.sql.ZadnjaGreska());
     db.ui.pause(1000);
@@ -209,7 +184,9 @@ namespace {
 
 int count(const RecordContext& db, const char* table, double jobNumber, double commandBookingType) {
     if (!db.state.BazaOtvorena) return -1;
-    if (!db.sql.sqlopen3(statement::rowCount(db.state.postavke, table, jobNumber, commandBookingType)))
+    if (!db.sql.sqlopen3(std::string(" Select count(*) as br from ") + table +
+                         jobRowCondition(db.state.postavke, " Where ", "and", jobNumber,
+                                         rowBookingType(commandBookingType))))
         return -1;
     return int(db.sql.up3().integer("br"));
 }
@@ -228,7 +205,8 @@ int ProvjeriSemafor(const RecordContext& db, double jobNumber, double commandBoo
     // The wait goes on across a restart of the database server.
     if (db.sql.connectionLost()) db.sql.ensureConnected();
     const auto select = [&](double rbr) {
-        return db.sql.sqlopen3(statement::semaforSelect(db.state.postavke, rbr, commandBookingType));
+        return db.sql.sqlopen3(" Select * from F_SEMAFOR" +
+                               jobRowCondition(db.state.postavke, " Where ", "and", rbr, commandBookingType));
     };
     if (!select(jobNumber)) return kSemaforUnreadable;
     if (db.sql.up3().hasRow()) return kNotFinished;
@@ -237,7 +215,10 @@ int ProvjeriSemafor(const RecordContext& db, double jobNumber, double commandBoo
 }
 
 int NadjiSifruPoBarKodu(const RecordContext& db, const std::string& barCode) {
-    if (!db.sql.sqlopen3(statement::robaByBarCode(db.state.postavke, barCode)) || !db.sql.up3().hasRow())
+    if (!db.sql.sqlopen3(" SELECT F_SIFRA_ROBE FROM F_ROBA  WHERE  F_ID_KASE=" +
+                         Numbers{db.state.postavke.K71B3}(db.state.postavke.FID_RACUNA) +
+                         " and F_BAR_CODE=" + SqlTekst(text::trim(barCode))) ||
+        !db.sql.up3().hasRow())
         return -1;
     return int(db.sql.up3().integer("F_SIFRA_ROBE"));
 }

@@ -29,7 +29,7 @@ int rowBookingType(double commandBookingType);
 std::string jobRowCondition(const Postavke& p, const char* where, const char* andWord, double jobNumber,
                             std::optional<double> bookingType = std::nullopt);
 
-// The statements of the writers below, as they go to the database.
+// The row statements of the writers below, as they go to the database.
 namespace statement {
 std::string racunInsert(const Postavke& p, int jobNumber, int commandBookingType, int storno, int articleCode,
                         int groupCode, int taxCode, const std::string& barCode, const std::string& name,
@@ -46,12 +46,6 @@ std::string nivelacijaRoba(const Postavke& p, bool articleExists, int articleCod
                            const std::string& barCode, const std::string& name, double newPrice);
 std::string nivelacijaInsert(const Postavke& p, int jobNumber, int articleCode, int groupCode, int taxCode,
                              const std::string& barCode, const std::string& name, double newPrice);
-std::string placanjaDelete(const Postavke& p, double jobNumber, double commandBookingType);
-std::string racunDelete(const Postavke& p, double jobNumber, double commandBookingType);
-std::string semaforDelete(const Postavke& p, double jobNumber, double commandBookingType);
-std::string rowCount(const Postavke& p, const char* table, double jobNumber, double commandBookingType);
-std::string semaforSelect(const Postavke& p, double jobNumber, double commandBookingType);
-std::string robaByBarCode(const Postavke& p, const std::string& barCode);
 }  // namespace statement
 
 bool UpisiStavkuRacuna(const RecordContext& db, int jobNumber, int commandBookingType, int storno,
