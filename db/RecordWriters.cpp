@@ -25,6 +25,23 @@ bool deleteJobRows(const RecordContext& db, const std::string& sql) {
     return false;
 }
 
+// A job's item or payment rows; nothing while the database is closed.
+bool deleteRowsOf(const RecordContext& db, const char* table, double jobNumber, double commandBookingType) {
+    return db.state.BazaOtvorena &&
+           deleteJobRows(db, std::string("DELETE FROM ") + table +
+                                 jobRowCondition(db.state.postavke, " WHERE  ", "AND", jobNumber,
+                                                 rowBookingType(commandBookingType)));
+}
+
+int count(const RecordContext& db, const char* table, double jobNumber, double commandBookingType) {
+    if (!db.state.BazaOtvorena) return -1;
+    if (!db.sql.sqlopen3(std::string(" Select count(*) as br from ") + table +
+                         jobRowCondition(db.state.postavke, " Where ", "and", jobNumber,
+                                         rowBookingType(commandBookingType))))
+        return -1;
+    return int(db.sql.up3().integer("br"));
+}
+
 }  // namespace
 
 RecordContext::RecordContext(Tdm_db& dm_db) : RecordContext(dm_db, dm_db.state(), dm_db.ui()) {}
@@ -153,20 +170,14 @@ bool UpisiNivelaciju(const RecordContext& db, int jobNumber, int articleCode, in
 }
 
 bool ObrisiPlacanja(const RecordContext& db, double jobNumber, double commandBookingType) {
-    if (!db.state.BazaOtvorena) return false;
-    const bool deleted = deleteJobRows(
-        db, "DELETE FROM F_PLACANJE" + jobRowCondition(db.state.postavke, " WHERE  ", "AND", jobNumber,
-                                                       rowBookingType(commandBookingType)));
-    db.sql.reopenPlacanjeView();
+    const bool deleted = deleteRowsOf(db, "F_PLACANJE", jobNumber, commandBookingType);
+    if (db.state.BazaOtvorena) db.sql.reopenPlacanjeView();
     return deleted;
 }
 
 bool ObrisiStavkeRacuna(const RecordContext& db, double jobNumber, double commandBookingType) {
-    if (!db.state.BazaOtvorena) return false;
-    const bool deleted = deleteJobRows(
-        db, "DELETE FROM F_RACUN" + jobRowCondition(db.state.postavke, " WHERE  ", "AND", jobNumber,
-                                                    rowBookingType(commandBookingType)));
-    db.sql.reopenRacunView();
+    const bool deleted = deleteRowsOf(db, "F_RACUN", jobNumber, commandBookingType);
+    if (db.state.BazaOtvorena) db.sql.reopenRacunView();
     return deleted;
 }
 
@@ -179,19 +190,6 @@ bool ObrisiSemafor(const RecordContext& db, double jobNumber, double commandBook
     db.ui.pause(1000);
     return false;
 }
-
-namespace {
-
-int count(const RecordContext& db, const char* table, double jobNumber, double commandBookingType) {
-    if (!db.state.BazaOtvorena) return -1;
-    if (!db.sql.sqlopen3(std::string(" Select count(*) as br from ") + table +
-                         jobRowCondition(db.state.postavke, " Where ", "and", jobNumber,
-                                         rowBookingType(commandBookingType))))
-        return -1;
-    return int(db.sql.up3().integer("br"));
-}
-
-}  // namespace
 
 int BrojStavkiRacuna(const RecordContext& db, double jobNumber, double commandBookingType) {
     return count(db, "f_racun", jobNumber, commandBookingType);
