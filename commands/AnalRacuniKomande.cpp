@@ -11,10 +11,9 @@
 #include "commands/CommandFile.h"
 #include "commands/CommandJob.h"
 #include "commands/CrashPoint.h"
-#include "commands/JobTracker.h"
+#include "commands/JobContext.h"
 #include "commands/Outcome.h"
 #include "commands/WaitBudget.h"
-#include "db/DM_db_source.h"
 #include "db/RecordWriters.h"
 #include "db/SqlText.h"
 #include "platform/FileSystem.h"
@@ -32,8 +31,8 @@ namespace {
 // the PARTNER through the job tracker's hand-over.
 class JobWriter {
   public:
-    JobWriter(Tdm_db& dm_db, const CommandJob& command, Job& job, JobTracker& tracker)
-        : dm_db_(dm_db), p_(dm_db.state().postavke), command_(command), job_(job), tracker_(tracker) {}
+    JobWriter(const RecordContext& db, const CommandJob& command, Job& job, JobTracker& tracker)
+        : db_(db), sql_(db.sql), p_(db.state.postavke), command_(command), job_(job), tracker_(tracker) {}
 
     void write() {
         switch (command_.kind) {
@@ -77,8 +76,8 @@ class JobWriter {
             else
                 payment(std::get<Payment>(line));
         }
-        const int items = BrojStavkiRacuna(dm_db_, job_.number, job_.bookingType);
-        const int payments = BrojPlacanja(dm_db_, job_.number, job_.bookingType);
+        const int items = BrojStavkiRacuna(db_, job_.number, job_.bookingType);
+        const int payments = BrojPlacanja(db_, job_.number, job_.bookingType);
         setBudget(items == -1 || payments == -1 ? -1 : static_cast<long long>(items) + payments);
         const double printMemo = text::trim(command_.memo).empty() ? 0 : 1;
         handOver(
@@ -88,32 +87,31 @@ class JobWriter {
 
     void priceChanges() {
         for (const PriceChange& change : command_.priceChanges) {
-            if (!UpisiNivelaciju(dm_db_, job_.number, change.code, change.group, change.tax, " ", change.name,
+            if (!UpisiNivelaciju(db_, job_.number, change.code, change.group, change.tax, " ", change.name,
                                  change.price)) {
                 fail("Ne moze se insertovati stavka nivelacije!");
             }
-            crashPoint("row");
+            crashPoint(CrashAt::Row);
             job_.bookingType = kPriceChanges;
         }
         if (!command_.priceChanges.empty()) {
-            const std::string sql =
-                "SELECT count(*)  AS broj  FROM F_NIVELACIJA WHERE F_ID_KASE=" + number(p_.FID_RACUNA) +
-                " and F_RBR=" + number(job_.number);
-            if (!dm_db_.openSumaRacuna(sql)) fail(dm_db_.ZadnjaGreska());
-            setBudget(dm_db_.F_SUMA_RACUNA().integer("broj"));
+            const std::string sql = "SELECT count(*)  AS broj  FROM F_NIVELACIJA" +
+                                    jobRowCondition(p_, " WHERE ", "and", job_.number);
+            if (!sql_.openSumaRacuna(sql)) fail(sql_.ZadnjaGreska());
+            setBudget(sql_.F_SUMA_RACUNA().integer("broj"));
         }
         handOver(0, 0, 0, std::string(), "Ne moze se izvrsiti upis u tabelu f_semafor!");
     }
 
-    std::string number(long long value) const { return SqlBroj(integerNumeral(value), p_.K71B3); }
-
-    void setBudget(long long rows) { dm_db_.state().VrijemeCekanja = waitBudget(command_.kind, rows, p_); }
+    // VrijemeCekanja shows the budget of the job at hand.
+    void setBudget(long long rows) {
+        job_.budget = db_.state.VrijemeCekanja = waitBudget(command_.kind, rows, p_);
+    }
 
     void handOver(int reklBroj, double printMemo, double printRacun, const std::string& memo,
                   const std::string& failure) {
         const bool written = tracker_.handOver(job_, [&] {
-            return UpisiSemafor(dm_db_, job_.number, job_.bookingType, 0, reklBroj, printMemo, printRacun,
-                                memo);
+            return UpisiSemafor(db_, job_.number, job_.bookingType, 0, reklBroj, printMemo, printRacun, memo);
         });
         if (!written) fail(failure);
     }
@@ -121,17 +119,17 @@ class JobWriter {
     void saleItem(const SaleItem& item) {
         int code = item.codeIsNumber ? item.code : articleCode(item.codeText);
         if (code == -1) code = addArticle(item);
-        if (!UpisiStavkuRacuna(dm_db_, job_.number, job_.bookingType, item.storno() ? 1 : 0, code, item.group,
+        if (!UpisiStavkuRacuna(db_, job_.number, job_.bookingType, item.storno() ? 1 : 0, code, item.group,
                                item.tax, std::string(), item.name, item.price, item.quantity)) {
             fail("Ne moze se insertovati stavka racuna,\r\nza racun broj " + integerNumeral(job_.number));
         }
-        crashPoint("row");
+        crashPoint(CrashAt::Row);
     }
 
     // F_SIFRA_ROBE of an article code that the database looks up, -1 when no article has it.
     int articleCode(const std::string& codeText) {
-        if (p_.TARVOSLOVNESIFRE) return NadjiSifruPoKnjigSifri(dm_db_, codeText);
-        return NadjiSifruPoBarKodu(dm_db_, codeText);
+        if (p_.TARVOSLOVNESIFRE) return NadjiSifruPoKnjigSifri(db_, codeText);
+        return NadjiSifruPoBarKodu(db_, codeText);
     }
 
     // A new article under the next free code. A till sharing the article register may
@@ -140,15 +138,15 @@ class JobWriter {
     int addArticle(const SaleItem& item) {
         constexpr int attempts = 10;
         for (int attempt = 1;; ++attempt) {
-            const int highest = dm_db_.max("f_roba", "f_sifra_robe");
+            const int highest = sql_.max("f_roba", "f_sifra_robe");
             if (highest == std::numeric_limits<int>::max())
                 fail("Nova stavka robe se ne moze dodati: sifra robe je dosla do najvece vrijednosti " +
                      integerNumeral(highest));
             const int code = highest + 1;
-            if (UpisiRobu(dm_db_, code, item.group, item.tax, std::string(), item.name, item.codeText,
+            if (UpisiRobu(db_, code, item.group, item.tax, std::string(), item.name, item.codeText,
                           item.price))
                 return code;
-            if (attempt == attempts || !dm_db_.lastErrorIsKeyViolation())
+            if (attempt == attempts || !sql_.lastErrorIsKeyViolation())
                 fail("Ne moze se dodati stavka robe!");
             if (item.codeIsNumber) continue;  // -1 itself: no look-up finds it
             if (const int added = articleCode(item.codeText); added != -1) return added;
@@ -158,21 +156,21 @@ class JobWriter {
     void payment(const Payment& payment) {
         if (!payment.ofTotal) return writePayment(payment.method, payment.amount);
         const std::string sql =
-            "SELECT SUM(F_KOLICINA*F_CIJENA_ROBE)  AS F_TOTAL  FROM F_RACUN WHERE F_ID_KASE=" +
-            number(p_.FID_RACUNA) + " and F_RBR=" + number(job_.number) +
-            " and TIPKNJIZENJA=" + number(rowBookingType(job_.bookingType));
-        if (!dm_db_.openSumaRacuna(sql)) fail(dm_db_.ZadnjaGreska());
-        writePayment(0, dm_db_.F_SUMA_RACUNA().real("F_TOTAL"));
+            "SELECT SUM(F_KOLICINA*F_CIJENA_ROBE)  AS F_TOTAL  FROM F_RACUN" +
+            jobRowCondition(p_, " WHERE ", "and", job_.number, rowBookingType(job_.bookingType));
+        if (!sql_.openSumaRacuna(sql)) fail(sql_.ZadnjaGreska());
+        writePayment(0, sql_.F_SUMA_RACUNA().real("F_TOTAL"));
     }
 
     void writePayment(int method, double amount) {
-        if (!UpisiPlacanje(dm_db_, job_.number, job_.bookingType, method, amount)) {
+        if (!UpisiPlacanje(db_, job_.number, job_.bookingType, method, amount)) {
             fail("Ne moze se insertovati stavka placanja,\r\nza racun broj " + integerNumeral(job_.number));
         }
-        crashPoint("row");
+        crashPoint(CrashAt::Row);
     }
 
-    Tdm_db& dm_db_;
+    const RecordContext& db_;
+    JobSql& sql_;
     const Postavke& p_;
     const CommandJob& command_;
     Job& job_;
@@ -182,7 +180,7 @@ class JobWriter {
 }  // namespace
 
 std::optional<files::FileContent> CommandProcessor::readForTakeUp(const std::string& fileName) {
-    std::set<std::string>& noticed = dm_db_.state().unreadableFilesNoticed;
+    std::set<std::string>& noticed = context_.state.unreadableFilesNoticed;
     files::FileContent content = files::readFileOnce(fileName, kCommandFileLimit);
     using Result = files::FileContent::Result;
     if (content.result == Result::Read || content.result == Result::OverLimit) {
@@ -192,17 +190,18 @@ std::optional<files::FileContent> CommandProcessor::readForTakeUp(const std::str
     if (content.result == Result::Missing) {  // gone since the scan
         noticed.erase(fileName);
     } else if (noticed.insert(fileName).second) {
-        Obavijesti(dm_db_.ui(), unreadableMessage(fileName, content));
+        Obavijesti(context_.ui, unreadableMessage(fileName, content));
     }
     return std::nullopt;
 }
 
 bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
-    ProcessState& state = dm_db_.state();
+    ProcessState& state = context_.state;
     state.VrijemeCekanja = 0;
     advanceBrojacObrade(state);
 
-    JobTracker tracker(dm_db_, settings_);
+    if (!tracker_) tracker_.emplace(context_);
+    JobTracker& tracker = *tracker_;
     if (!tracker.finishInterruptedJob()) return false;
     if (tracker.retryMarking(fileName)) return false;
 
@@ -216,7 +215,7 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
 
     // The number after the last one could not be saved: the file waits.
     if (state.BrojRacuna == std::numeric_limits<int>::max()) {
-        Obavijesti(dm_db_.ui(), "Knjigovodstveni broj racuna je dosao do najvece vrijednosti " +
+        Obavijesti(context_.ui, "Knjigovodstveni broj racuna je dosao do najvece vrijednosti " +
                                     integerNumeral(state.BrojRacuna) + "; fajl " + fileName + " ceka.");
         return false;
     }
@@ -230,21 +229,22 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
             job.bookingType = command.bookingType;
             throw CommandFileError(command.invalid);
         }
-        JobWriter(dm_db_, command, job, tracker).write();
+        JobWriter(context_, command, job, tracker).write();
     } catch (const std::exception& e) {
         job.outcome = kInvalidFile;
         job.message = "Neispravan fajl " + fileName + "\r\n" + "Greska:" + e.what();
         // A connection lost on the way: the database's own words tell why.
-        if (dm_db_.connectionLost() && !dm_db_.ZadnjaGreska().empty() &&
-            job.message.find(dm_db_.ZadnjaGreska()) == std::string::npos)
-            job.message += "\r\n" + dm_db_.ZadnjaGreska();
-        Obavijesti(dm_db_.ui(), job.message);
-        ObrisiPlacanja(dm_db_, job.number, job.bookingType);
-        ObrisiStavkeRacuna(dm_db_, job.number, job.bookingType);
-        ObrisiSemafor(dm_db_, job.number, job.bookingType);
+        const std::string& dbError = context_.sql.ZadnjaGreska();
+        if (context_.sql.connectionLost() && !dbError.empty() &&
+            job.message.find(dbError) == std::string::npos)
+            job.message += "\r\n" + dbError;
+        Obavijesti(context_.ui, job.message);
+        ObrisiPlacanja(context_, job.number, job.bookingType);
+        ObrisiStavkeRacuna(context_, job.number, job.bookingType);
+        ObrisiSemafor(context_, job.number, job.bookingType);
     }
-    const bool settled = finishJob(dm_db_, fileName, job);
-    crashPoint("marked");
+    const bool settled = finishJob(context_, fileName, job);
+    crashPoint(CrashAt::Marked);
     tracker.endJob(fileName, job.outcome, settled);
     ++state.BrojRacuna;  // saved in the settings file by the tracker
     return job.outcome == kDone;

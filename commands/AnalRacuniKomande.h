@@ -4,13 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "commands/JobContext.h"
+#include "commands/JobTracker.h"
 #include "config/Postavke.h"
 #include "platform/OpenedFile.h"
 
 namespace fm {
-
-class Settings;
-class Tdm_db;
 
 // The processing counter's step at every file met: 1, 2, ..., 9, 0, 1, ...
 inline void advanceBrojacObrade(ProcessState& state) {
@@ -21,12 +20,12 @@ inline void advanceBrojacObrade(ProcessState& state) {
 // and reports its outcome.
 class CommandProcessor {
   public:
-    CommandProcessor(Tdm_db& dm_db, const Settings& settings) : dm_db_(dm_db), settings_(settings) {}
+    CommandProcessor(const RecordContext& db, const Settings& settings) : context_{db, settings} {}
 
     // One command file from reading to the advanced job number. True when the job
     // succeeded or the file was processed already; false when the file is not
     // complete yet, cannot be read, or its job failed. A job that a crash interrupted
-    // is finished first (JobTracker); while that cannot be done, nothing is taken up.
+    // is finished first (by the job tracker of the run); while that cannot be done, nothing is taken up.
     bool AnalRacuniKomande(const std::string& fileName);
 
   private:
@@ -35,8 +34,8 @@ class CommandProcessor {
     // up, no number used.
     std::optional<files::FileContent> readForTakeUp(const std::string& fileName);
 
-    Tdm_db& dm_db_;
-    const Settings& settings_;
+    const JobContext context_;
+    std::optional<JobTracker> tracker_;  // loaded at the first file, kept for the run
 };
 
 }  // namespace fm

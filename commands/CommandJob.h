@@ -6,21 +6,13 @@
 #include <variant>
 #include <vector>
 
+#include "db/JobCodes.h"
+
 // What a command file asks for, read and validated before anything is written: the
 // processor writes its rows from it, fmerilon-check prints it.
 namespace fm {
 
 enum class JobKind { None, Receipt, PriceChanges, DeleteArticle, OfficialDeposit, ReportZ, ReportX };
-
-enum : int {
-    kSaleReceipt = 0,
-    kReferringReceipt = 1,
-    kPriceChanges = 2,
-    kReportZ = 4,
-    kReportX = 5,
-    kOfficialDeposit = 50,
-    kDeleteArticle = 80,
-};
 
 // One field as read: its number in the record (5 is the first after the status).
 struct ReadField {

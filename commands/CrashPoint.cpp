@@ -27,9 +27,9 @@ Armed readEnvironment() {
 
 }  // namespace
 
-void crashPoint(const char* name) {
+void crashPoint(CrashAt point) {
     static Armed armed = readEnvironment();
-    if (!armed.on || armed.name != name || --armed.passesLeft > 0) return;
+    if (!armed.on || armed.name != kCrashPointNames[std::size_t(point)] || --armed.passesLeft > 0) return;
     std::_Exit(137);
 }
 

@@ -6,7 +6,6 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "commands/AnalRacuniKomande.h"
 #include "config/Postavke.h"
 #include "db/DM_db_source.h"
 #include "platform/DirectoryWatcher.h"
@@ -111,7 +110,7 @@ void SettlingFiles::keepOnly(const std::vector<files::DirectoryEntry>& listing) 
 // ---- the poller ----
 
 DirectoryPoller::DirectoryPoller(Tdm_db& dm_db, const Settings& settings)
-    : dm_db_(dm_db), settings_(settings) {}
+    : dm_db_(dm_db), processor_(dm_db, settings) {}
 
 DirectoryPoller::~DirectoryPoller() = default;
 
@@ -209,7 +208,7 @@ bool DirectoryPoller::takeUp(const std::string& fileName, const files::Directory
     const int jobNumber = dm_db_.state().BrojRacuna;
     bool done = false;
     try {
-        done = CommandProcessor(dm_db_, settings_).AnalRacuniKomande(fileName);
+        done = processor_.AnalRacuniKomande(fileName);
     } catch (const std::exception& e) {
         Obavijesti(dm_db_.ui(), "Greska pri obradi fajla " + fileName + "\r\n" + e.what());
         return true;

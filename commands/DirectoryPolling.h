@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "commands/AnalRacuniKomande.h"
 #include "platform/FileSystem.h"
 
 namespace fm {
@@ -98,7 +99,7 @@ class DirectoryPoller {
     std::string inputDirectory() const;
 
     Tdm_db& dm_db_;
-    const Settings& settings_;
+    CommandProcessor processor_;  // with the job tracker of the run
     ProcessedFiles processed_;
     SettlingFiles settling_;
     std::unique_ptr<DirectoryWatcher> watcher_;

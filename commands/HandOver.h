@@ -4,7 +4,7 @@
 
 namespace fm {
 
-class Tdm_db;
+struct RecordContext;
 
 // F_PREDAJA (F_ID_KASE, F_RBR, TIPKNJIZENJA, CEKANJE), the program's own table of
 // hand-overs: a job's row, with its booking type and wait budget, is written in the same
@@ -16,7 +16,7 @@ class Tdm_db;
 // left under its number), creating the table when it is missing; the next sqlexec (the
 // F_SEMAFOR row) commits them. False when the table cannot be used: the F_SEMAFOR row
 // then goes alone.
-bool beginTracedHandOver(Tdm_db& dm_db, int jobNumber, int bookingType, int budget);
+bool beginTracedHandOver(const RecordContext& db, int jobNumber, int bookingType, int budget);
 
 enum class HandOverState { Committed, NotCommitted, Unknown };
 
@@ -26,10 +26,10 @@ enum class HandOverState { Committed, NotCommitted, Unknown };
 // decide, the job's row or its error row in F_SEMAFOR, or a receipt's rows that the
 // PARTNER has not consumed; when nothing of the job is left it counts as committed
 // (done by the PARTNER), so that it is never handed over twice.
-HandOverState interruptedHandOver(Tdm_db& dm_db, JobInFlight& job);
+HandOverState interruptedHandOver(const RecordContext& db, JobInFlight& job);
 
 // Removes the job's F_PREDAJA row (nothing without the table). A failure leaves a row
 // that the job's next hand-over (should the number come again) replaces.
-void forgetHandOver(Tdm_db& dm_db, int jobNumber);
+void forgetHandOver(const RecordContext& db, int jobNumber);
 
 }  // namespace fm

@@ -28,7 +28,7 @@ struct JobInFlight {
     int number = 0;
     JobStage stage = JobStage::Rows;
     int bookingType = 0;  // from HandingOver on
-    int budget = 0;       // VrijemeCekanja in ms, from HandingOver on
+    int budget = 0;       // the wait budget in ms, from HandingOver on
 };
 
 // A file whose job is over but which could be neither marked nor deleted, as it was

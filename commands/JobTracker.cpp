@@ -7,10 +7,10 @@
 #include "commands/CrashPoint.h"
 #include "commands/DirectoryPolling.h"
 #include "commands/HandOver.h"
+#include "commands/JobContext.h"
 #include "commands/Outcome.h"
 #include "config/ReceiptCounter.h"
 #include "config/Settings.h"
-#include "db/DM_db_source.h"
 #include "db/RecordWriters.h"
 #include "db/SqlText.h"
 #include "platform/FileSystem.h"
@@ -37,14 +37,14 @@ std::optional<files::FileContent> stillTheFile(const std::string& fileName, cons
 
 }  // namespace
 
-JobTracker::JobTracker(Tdm_db& dm_db, const Settings& settings)
-    : dm_db_(dm_db), settings_(settings), record_(JobRecord::besideSettings(settings.filePath())) {
+JobTracker::JobTracker(const JobContext& context)
+    : context_(context), record_(JobRecord::besideSettings(context.settings.filePath())) {
     std::string error;
     if (!record_.load(&error)) {
         setAside(error);
         return;
     }
-    const Postavke& p = dm_db_.state().postavke;
+    const Postavke& p = context_.state.postavke;
     std::string outside;
     if (record_.job && !isInputFilePath(record_.job->fileName, p)) outside = record_.job->fileName;
     for (const UnmarkedFile& u : record_.unmarked)
@@ -60,15 +60,15 @@ JobTracker::JobTracker(Tdm_db& dm_db, const Settings& settings)
 void JobTracker::setAside(const std::string& damage) {
     std::string error;
     if (record_.setAside(&error))
-        Obavijesti(dm_db_.ui(), damage + "\r\nZapis je premjesten u " + record_.asidePath());
+        Obavijesti(context_.ui, damage + "\r\nZapis je premjesten u " + record_.asidePath());
     else
-        Obavijesti(dm_db_.ui(), damage + "\r\n" + error);
+        Obavijesti(context_.ui, damage + "\r\n" + error);
 }
 
 // Rows may stand under the number of a job in flight: it is never used again.
 void JobTracker::passNumber(int number) {
-    if (dm_db_.state().BrojRacuna > number) return;
-    dm_db_.state().BrojRacuna = number + 1;
+    if (context_.state.BrojRacuna > number) return;
+    context_.state.BrojRacuna = number + 1;
     saveNumber(number + 1);
 }
 
@@ -78,7 +78,7 @@ bool JobTracker::finishInterruptedJob() {
     passNumber(job.number);
 
     const HandOverState handOver =
-        job.stage == JobStage::HandedOver ? HandOverState::Committed : interruptedHandOver(dm_db_, job);
+        job.stage == JobStage::HandedOver ? HandOverState::Committed : interruptedHandOver(context_, job);
     if (handOver == HandOverState::Unknown) return false;
     // The PARTNER's traces change as it works: their answer is kept.
     if (job.stage == JobStage::HandingOver && handOver == HandOverState::Committed) {
@@ -92,7 +92,7 @@ bool JobTracker::finishInterruptedJob() {
     const int number = job.number;
     record_.job.reset();
     save();
-    if (handOver == HandOverState::Committed) forgetHandOver(dm_db_, number);
+    if (handOver == HandOverState::Committed) forgetHandOver(context_, number);
     return true;
 }
 
@@ -100,10 +100,10 @@ bool JobTracker::finishInterruptedJob() {
 // Its file, when still waiting, is taken up again by the scan (an invalid one may have
 // been marked already).
 void JobTracker::discardRows(const JobInFlight& job) {
-    ObrisiPlacanja(dm_db_, job.number, job.bookingType);
-    ObrisiStavkeRacuna(dm_db_, job.number, job.bookingType);
+    ObrisiPlacanja(context_, job.number, job.bookingType);
+    ObrisiStavkeRacuna(context_, job.number, job.bookingType);
     if (files::entryIs(job.fileName, job.file)) {
-        Obavijesti(dm_db_.ui(), "Posao broj " + integerNumeral(job.number) + " (fajl " + job.fileName +
+        Obavijesti(context_.ui, "Posao broj " + integerNumeral(job.number) + " (fajl " + job.fileName +
                                     ") je prekinut prije predaje PARTNERU; njegovi redovi su obrisani.");
     }
 }
@@ -118,9 +118,9 @@ void JobTracker::finishHandedOverJob(const JobInFlight& inFlight) {
     job.bookingType = inFlight.bookingType;
     job.file = file->identity;
     job.bytes = std::move(file->bytes);
-    dm_db_.state().VrijemeCekanja = inFlight.budget;
-    const bool settled = finishJob(dm_db_, inFlight.fileName, job);
-    crashPoint("marked");
+    job.budget = inFlight.budget;
+    const bool settled = finishJob(context_, inFlight.fileName, job);
+    crashPoint(CrashAt::Marked);
     if (!settled) rememberUnmarked(inFlight.fileName, job.file, job.outcome);
 }
 
@@ -134,7 +134,7 @@ bool JobTracker::retryMarking(const std::string& fileName) {
         save();
         return false;
     }
-    if (markOrDelete(dm_db_, fileName, file->identity, file->bytes, unmarked->outcome, false)) {
+    if (markOrDelete(context_, fileName, file->identity, file->bytes, unmarked->outcome, false)) {
         record_.unmarked.erase(unmarked);
         save();
     }
@@ -150,28 +150,28 @@ void JobTracker::reserveNumber(const std::string& fileName, const FileIdentity& 
     tracedHandOver_ = false;
     // Without its record a restart would not know the number: the counter keeps it then.
     if (!save()) saveNumber(number + 1);
-    crashPoint("reserved");
+    crashPoint(CrashAt::Reserved);
 }
 
 // With an F_PREDAJA row the record stays as it is: the row tells a restart of the hand-over.
 bool JobTracker::handOver(const Job& job, const std::function<bool()>& writeSemafor) {
     JobInFlight& inFlight = *record_.job;
     inFlight.bookingType = job.bookingType;
-    inFlight.budget = dm_db_.state().VrijemeCekanja;
-    tracedHandOver_ = beginTracedHandOver(dm_db_, job.number, job.bookingType, inFlight.budget);
+    inFlight.budget = job.budget;
+    tracedHandOver_ = beginTracedHandOver(context_, job.number, job.bookingType, inFlight.budget);
     const auto noteStage = [&](JobStage stage) {
         if (tracedHandOver_) return;
         inFlight.stage = stage;
         save();
     };
     noteStage(JobStage::HandingOver);
-    crashPoint("handing");
+    crashPoint(CrashAt::Handing);
     if (!writeSemafor()) {
         noteStage(JobStage::Rows);
         tracedHandOver_ = false;
         return false;
     }
-    crashPoint("handed");
+    crashPoint(CrashAt::Handed);
     noteStage(JobStage::HandedOver);
     return true;
 }
@@ -179,15 +179,15 @@ bool JobTracker::handOver(const Job& job, const std::function<bool()>& writeSema
 void JobTracker::endJob(const std::string& fileName, int outcome, bool fileSettled) {
     if (!fileSettled) rememberUnmarked(fileName, record_.job->file, outcome);
     const int number = record_.job->number;
-    crashPoint("counter");
+    crashPoint(CrashAt::Counter);
     saveNumber(number + 1);  // before the record goes: the number is never used again
     // The F_PREDAJA row goes while the record says the PARTNER had the job, so that a
     // restart in between neither takes the job for one never handed over nor keeps the row.
     if (tracedHandOver_) {
         record_.job->stage = JobStage::HandedOver;
         if (save()) {
-            crashPoint("ending");
-            forgetHandOver(dm_db_, number);
+            crashPoint(CrashAt::Ending);
+            forgetHandOver(context_, number);
         }
     }
     record_.job.reset();
@@ -202,8 +202,8 @@ void JobTracker::rememberUnmarked(const std::string& fileName, const FileIdentit
 }
 
 void JobTracker::saveNumber(int nextNumber) {
-    if (!SnimiBrojRacuna(settings_, nextNumber)) {
-        dm_db_.ui().showMessage("Ne moze se povecati knjigovodstveni broj racuna!");
+    if (!SnimiBrojRacuna(context_.settings, nextNumber)) {
+        context_.ui.showMessage("Ne moze se povecati knjigovodstveni broj racuna!");
     }
 }
 
@@ -214,7 +214,7 @@ bool JobTracker::save() {
     });
     std::string error;
     if (record_.save(&error)) return true;
-    Obavijesti(dm_db_.ui(), "Ne moze se upisati zapis o poslu u toku\r\n" + error);
+    Obavijesti(context_.ui, "Ne moze se upisati zapis o poslu u toku\r\n" + error);
     return false;
 }
 

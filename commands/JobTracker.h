@@ -5,13 +5,12 @@
 #include <optional>
 #include <string>
 
+#include "commands/JobContext.h"
 #include "commands/JobRecord.h"
 #include "platform/OpenedFile.h"
 
 namespace fm {
 
-class Settings;
-class Tdm_db;
 struct Job;
 
 // Follows every job in the job record from the reservation of its number to the mark of
@@ -22,7 +21,7 @@ class JobTracker {
     // Loads the record. A damaged one (unreadable, or naming a file that is not a command
     // file of the input directory) is shown as a notice, moved aside and taken as empty;
     // only the number of its job, if it has a valid one, is never used again.
-    JobTracker(Tdm_db& dm_db, const Settings& settings);
+    explicit JobTracker(const JobContext& context);
 
     // The interrupted job, if any, is finished: when its F_SEMAFOR row was committed, its
     // handshake is completed and its file marked (or deleted) with the real outcome;
@@ -56,8 +55,7 @@ class JobTracker {
     void saveNumber(int nextNumber);
     bool save();
 
-    Tdm_db& dm_db_;
-    const Settings& settings_;
+    const JobContext context_;
     JobRecord record_;
     bool tracedHandOver_ = false;  // the job in flight was handed over with an F_PREDAJA row
 };

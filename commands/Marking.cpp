@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "commands/CommandFile.h"
+#include "db/JobCodes.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 
@@ -25,8 +26,8 @@ std::string errorDirectory(const std::string& tarvologgreske) {
 }  // namespace
 
 const char* statusText(int outcome) {
-    if (outcome == 0) return "OK";
-    if (outcome == -2) return "No";
+    if (outcome == kDone) return "OK";
+    if (outcome == kNotFinished) return "No";
     return "Er";
 }
 

@@ -4,8 +4,9 @@
 #include <utility>
 
 #include "commands/CrashPoint.h"
+#include "commands/JobContext.h"
 #include "commands/Marking.h"
-#include "db/DM_db_source.h"
+#include "db/JobSql.h"
 #include "db/RecordWriters.h"
 #include "db/SqlText.h"
 #include "platform/FileSystem.h"
@@ -19,14 +20,14 @@ constexpr int kPollInterval = 500;
 constexpr int kLastChancePause = 2000;
 
 // Polls F_SEMAFOR until the job is gone or the budget is spent; the last answer.
-int waitForPartner(Tdm_db& dm_db, const Job& job) {
-    const int polls = dm_db.state().VrijemeCekanja / kPollInterval;
+int waitForPartner(const RecordContext& db, const Job& job) {
+    const int polls = job.budget / kPollInterval;
     int result = kDone;
     for (int poll = 0; poll < polls; ++poll) {
-        result = ProvjeriSemafor(dm_db, job.number, job.bookingType);
+        result = ProvjeriSemafor(db, job.number, job.bookingType);
         if (result == kDone) break;
-        crashPoint("waiting");
-        dm_db.ui().pause(kPollInterval);
+        crashPoint(CrashAt::Waiting);
+        db.ui.pause(kPollInterval);
     }
     return result;
 }
@@ -34,24 +35,21 @@ int waitForPartner(Tdm_db& dm_db, const Job& job) {
 // A receipt not finished in time: names the first item, or else the first
 // payment, that the PARTNER left; with neither left, gives it one more poll. Items
 // and payments are counted before each of the two looks.
-void diagnoseReceiptTimeout(Tdm_db& dm_db, Job& job) {
-    const Postavke& p = dm_db.state().postavke;
-    const auto number = [&](long long value) { return SqlBroj(integerNumeral(value), p.K71B3); };
-    const std::string jobRows = " Where F_ID_KASE=" + number(p.FID_RACUNA) +
-                                " AND F_RBR=" + number(job.number) +
-                                " AND TIPKNJIZENJA=" + number(rowBookingType(job.bookingType));
+void diagnoseReceiptTimeout(const RecordContext& db, Job& job) {
+    const std::string jobRows =
+        jobRowCondition(db.state.postavke, " Where ", "AND", job.number, rowBookingType(job.bookingType));
     const auto countRows = [&] {
-        const int items = BrojStavkiRacuna(dm_db, job.number, job.bookingType);
-        return std::pair{items, BrojPlacanja(dm_db, job.number, job.bookingType)};
+        const int items = BrojStavkiRacuna(db, job.number, job.bookingType);
+        return std::pair{items, BrojPlacanja(db, job.number, job.bookingType)};
     };
 
     if (countRows().first == 0) {
-        dm_db.ui().pause(kLastChancePause);
-        job.outcome = ProvjeriSemafor(dm_db, job.number, job.bookingType);
-    } else if (dm_db.sqlopen3("Select F_SIFRA_ROBE,F_STORNO_STAVKA,F_KOLICINA From F_RACUN" + jobRows +
-                              " Order By F_SIFRA_ROBE,TIPKNJIZENJA,F_STORNO_STAVKA") &&
-               dm_db.up3().hasRow()) {
-        const ScratchQuery& item = dm_db.up3();
+        db.ui.pause(kLastChancePause);
+        job.outcome = ProvjeriSemafor(db, job.number, job.bookingType);
+    } else if (db.sql.sqlopen3("Select F_SIFRA_ROBE,F_STORNO_STAVKA,F_KOLICINA From F_RACUN" + jobRows +
+                               " Order By F_SIFRA_ROBE,TIPKNJIZENJA,F_STORNO_STAVKA") &&
+               db.sql.up3().hasRow()) {
+        const ScratchQuery& item = db.sql.up3();
         job.outcome = kItemsLeft;
         job.message =
             "Proces nije izvrsen!\r\nProblem pri prodaji artikla sifra=" + item.text("F_SIFRA_ROBE") +
@@ -62,10 +60,10 @@ void diagnoseReceiptTimeout(Tdm_db& dm_db, Job& job) {
 
     const auto [items, payments] = countRows();
     if (items == 0 && payments > 0 &&
-        dm_db.sqlopen3("Select F_NACIN_PLACANJA,F_UPLACENO From F_PLACANJE" + jobRows +
-                       " Order By TIPKNJIZENJA") &&
-        dm_db.up3().hasRow()) {
-        const ScratchQuery& payment = dm_db.up3();
+        db.sql.sqlopen3("Select F_NACIN_PLACANJA,F_UPLACENO From F_PLACANJE" + jobRows +
+                        " Order By TIPKNJIZENJA") &&
+        db.sql.up3().hasRow()) {
+        const ScratchQuery& payment = db.sql.up3();
         job.outcome = kPaymentsLeft;
         job.message =
             "Proces nije izvrsen!\r\nProblem pri placanju tip =" + payment.text("F_NACIN_PLACANJA") + "," +
@@ -90,8 +88,8 @@ void setFixedMessage(Job& job) {
 }
 
 // Tarvo.err holds the message of the last failed job; success removes it.
-void reportToErrorFile(Tdm_db& dm_db, const Job& job) {
-    const std::string& directory = dm_db.state().postavke.TARVOLOGGRESKE;
+void reportToErrorFile(const RecordContext& db, const Job& job) {
+    const std::string& directory = db.state.postavke.TARVOLOGGRESKE;
     std::string error;
     bool written = true;
     if (job.outcome != kDone) {
@@ -100,45 +98,46 @@ void reportToErrorFile(Tdm_db& dm_db, const Job& job) {
         const std::string path = errorFilePath(directory);
         if (!path.empty() && files::fileExists(path)) written = files::removeFile(path, &error);
     }
-    if (!written) Obavijesti(dm_db.ui(), error);
+    if (!written) Obavijesti(db.ui, error);
 }
 
 }  // namespace
 
-bool markOrDelete(Tdm_db& dm_db, const std::string& fileName, const FileIdentity& file,
+bool markOrDelete(const RecordContext& db, const std::string& fileName, const FileIdentity& file,
                   const std::string& bytes, int outcome, bool showFailures) {
-    const ProcessState& state = dm_db.state();
+    const ProcessState& state = db.state;
     std::string error;
     if (state.postavke.TARVOOBRISI_FAJL) {
         const std::string notThisFile = notTheFileRead(fileName, file);
         if (notThisFile.empty() && files::removeFile(fileName, &error)) return true;
         if (!notThisFile.empty()) error = "Ne moze se obrisati fajl " + fileName + ": " + notThisFile;
-        if (showFailures) Obavijesti(dm_db.ui(), error);
+        if (showFailures) Obavijesti(db.ui, error);
         if (!files::fileExists(fileName)) return true;
         if (!notThisFile.empty()) return false;  // marking it would fail alike
     }
     if (OznaciFajl(fileName, file, bytes, outcome, state.BrojacObrade, state.postavke.F_BROJ_KASE, &error))
         return true;
-    if (showFailures) Obavijesti(dm_db.ui(), "Ne moze se oznaciti fajl " + fileName + "\r\n" + error);
+    if (showFailures) Obavijesti(db.ui, "Ne moze se oznaciti fajl " + fileName + "\r\n" + error);
     return !files::fileExists(fileName);
 }
 
-bool finishJob(Tdm_db& dm_db, const std::string& fileName, Job& job) {
+bool finishJob(const RecordContext& db, const std::string& fileName, Job& job) {
     try {
         if (job.outcome != kInvalidFile) {
-            job.outcome = waitForPartner(dm_db, job);
-            if (job.outcome == kNotFinished && job.bookingType < 2) diagnoseReceiptTimeout(dm_db, job);
+            job.outcome = waitForPartner(db, job);
+            if (job.outcome == kNotFinished && job.bookingType < kPriceChanges)
+                diagnoseReceiptTimeout(db, job);
             setFixedMessage(job);
         }
-        reportToErrorFile(dm_db, job);
-        crashPoint("reported");
-        return markOrDelete(dm_db, fileName, job.file, job.bytes, job.outcome, true);
+        reportToErrorFile(db, job);
+        crashPoint(CrashAt::Reported);
+        return markOrDelete(db, fileName, job.file, job.bytes, job.outcome, true);
     } catch (const std::exception& e) {
-        Obavijesti(dm_db.ui(),
+        Obavijesti(db.ui,
                    "Greska pri zavrsetku posla broj " + integerNumeral(job.number) + "\r\n" + e.what());
         // An outcome that could not be made sure of is never marked as a success.
         if (job.outcome == kDone) job.outcome = kInvalidFile;
-        return markOrDelete(dm_db, fileName, job.file, job.bytes, job.outcome, true);
+        return markOrDelete(db, fileName, job.file, job.bytes, job.outcome, true);
     }
 }
 

@@ -2,22 +2,12 @@
 
 #include <string>
 
+#include "db/JobCodes.h"
 #include "platform/OpenedFile.h"
 
 namespace fm {
 
-class Tdm_db;
-
-// Outcome codes of a job.
-enum : int {
-    kDone = 0,
-    kSemaforUnreadable = -1,
-    kNotFinished = -2,
-    kPartnerError = -3,
-    kItemsLeft = -4,
-    kPaymentsLeft = -5,
-    kInvalidFile = -255,
-};
+struct RecordContext;
 
 // A job taken up: its number (F_RBR), command booking type and outcome so far, and its
 // command file as it was read: the file is marked from these bytes, and only while its
@@ -26,23 +16,24 @@ struct Job {
     int number = 0;
     int bookingType = 0;
     int outcome = kDone;
+    int budget = 0;       // ms the PARTNER is given (WaitBudget)
     std::string message;  // outcome message of an invalid file
     FileIdentity file;
     std::string bytes;  // none for a file over the limit
 };
 
-// The end of every job taken up: waits for the PARTNER within VrijemeCekanja (not for
+// The end of every job taken up: waits for the PARTNER within its budget (not for
 // an invalid file), diagnoses a receipt's timeout, writes or removes "Tarvo.err" and
 // marks or deletes the command file. Errors of the file steps are shown as notices and
 // end nothing. True when the command file carries the outcome or is gone.
-bool finishJob(Tdm_db& dm_db, const std::string& fileName, Job& job);
+bool finishJob(const RecordContext& db, const std::string& fileName, Job& job);
 
 // Deletes the command file (TARVOOBRISI_FAJL "DA") or marks it with the outcome from its
 // bytes, either only while its entry is still the file of that identity. A file that
 // cannot be deleted is marked instead, so that it is never taken up again. Failures are
 // shown as notices when showFailures is set. True when the file carries the outcome or
 // is gone.
-bool markOrDelete(Tdm_db& dm_db, const std::string& fileName, const FileIdentity& file,
+bool markOrDelete(const RecordContext& db, const std::string& fileName, const FileIdentity& file,
                   const std::string& bytes, int outcome, bool showFailures);
 
 }  // namespace fm

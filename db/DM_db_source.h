@@ -6,31 +6,16 @@
 #include <string>
 
 #include "config/Postavke.h"
+#include "db/JobSql.h"
 #include "db/Schema.h"
 
 namespace fm {
 
 class UserInterface;
 
-// The result of the latest helper call on one scratch query: the current row of
-// the result, columns read by name. Numbers read as text are in the general form
-// of realNumeral (12, 1.5, -1); a missing (null) value reads as 0 through integer()
-// and real() and as "" through text(), as does any column of an empty result.
-// An unknown column throws std::runtime_error.
-class ScratchQuery {
-  public:
-    virtual ~ScratchQuery() = default;
-    virtual const std::string& sql() const = 0;
-    virtual bool hasRow() const = 0;  // false for an empty result (or none yet)
-    virtual bool next() = 0;          // to the following row; false past the last
-    virtual std::string text(const std::string& column) const = 0;
-    virtual long long integer(const std::string& column) const = 0;  // rounded to nearest
-    virtual double real(const std::string& column) const = 0;
-};
-
 // The data module: the connection db_f to the fiscal database, its table views,
 // the scratch queries up..up4 with their helpers, ZadnjaGreska and the polling timer.
-class Tdm_db {
+class Tdm_db : public JobSql {
   public:
     Tdm_db(ProcessState& state, UserInterface& ui);
     ~Tdm_db();

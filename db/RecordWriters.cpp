@@ -1,6 +1,7 @@
 #include "db/RecordWriters.h"
 
 #include "db/DM_db_source.h"
+#include "db/JobCodes.h"
 #include "db/SqlText.h"
 #include "platform/Text.h"
 #include "platform/UserInterface.h"
@@ -16,171 +17,212 @@ struct Numbers {
     std::string real(double value) const { return SqlBroj(realNumeral(value), k71b3); }
 };
 
-Numbers numbers(Tdm_db& dm_db) { return {dm_db.state().postavke.K71B3}; }
-int fidRacuna(Tdm_db& dm_db) { return dm_db.state().postavke.FID_RACUNA; }
-int fidRoba(Tdm_db& dm_db) { return dm_db.state().postavke.FID_ROBA; }
-
-// " F_ID_KASE=1 and F_RBR=57 and TIPKNJIZENJA=0" with the given words for "and".
-std::string jobCondition(Tdm_db& dm_db, const char* andWord, double jobNumber, double bookingType) {
-    const Numbers n = numbers(dm_db);
-    return n(fidRacuna(dm_db)) + " " + andWord + " F_RBR=" + n.real(jobNumber) + " " + andWord +
-           " TIPKNJIZENJA=" + n.real(bookingType);
-}
-
 // A clean-up delete of a job's rows; when it fails (the connection may be gone), it is
 // run again before the next file is taken up.
-bool deleteJobRows(Tdm_db& dm_db, const std::string& sql) {
-    if (dm_db.sqlexec(sql)) return true;
-    dm_db.cleanUpLater(sql);
+bool deleteJobRows(const RecordContext& db, const std::string& sql) {
+    if (db.sql.sqlexec(sql)) return true;
+    db.sql.cleanUpLater(sql);
     return false;
 }
 
+// A job's item or payment rows; nothing while the database is closed.
+bool deleteRowsOf(const RecordContext& db, const char* table, double jobNumber, double commandBookingType) {
+    return db.state.BazaOtvorena &&
+           deleteJobRows(db, std::string("DELETE FROM ") + table +
+                                 jobRowCondition(db.state.postavke, " WHERE  ", "AND", jobNumber,
+                                                 rowBookingType(commandBookingType)));
+}
+
+int count(const RecordContext& db, const char* table, double jobNumber, double commandBookingType) {
+    if (!db.state.BazaOtvorena) return -1;
+    if (!db.sql.sqlopen3(std::string(" Select count(*) as br from ") + table +
+                         jobRowCondition(db.state.postavke, " Where ", "and", jobNumber,
+                                         rowBookingType(commandBookingType))))
+        return -1;
+    return int(db.sql.up3().integer("br"));
+}
+
 }  // namespace
+
+RecordContext::RecordContext(Tdm_db& dm_db) : RecordContext(dm_db, dm_db.state(), dm_db.ui()) {}
 
 int rowBookingType(double commandBookingType) {
     return commandBookingType == 20 || commandBookingType == 21 ? 2 : 1;
 }
 
-bool UpisiStavkuRacuna(Tdm_db& dm_db, int jobNumber, int commandBookingType, int storno, int articleCode,
-                       int groupCode, int taxCode, const std::string& barCode, const std::string& name,
-                       double price, double quantity) {
-    const Numbers n = numbers(dm_db);
-    return dm_db.sqlexec(
-        "insert into F_RACUN  (F_ID_KASE,F_RBR,TIPKNJIZENJA,F_STORNO_STAVKA,F_SIFRA_ROBE,F_SIFRA_GRUPA,"
-        "F_BAR_CODE,F_NAZIV_ROBE,F_SIFRA_POR_STOPE,F_CIJENA_ROBE,F_KOLICINA) values ( " +
-        n(fidRacuna(dm_db)) + "," + n(jobNumber) + ", " + n(rowBookingType(commandBookingType)) + ", " +
-        n(storno) + ", " + n(articleCode) + ", " + n(groupCode) + ", " + SqlTekst(barCode) + ", " +
-        SqlTekst(name) + ", " + n(taxCode) + ", " + n.real(price) + "," + n.real(quantity) + ") ");
+std::string jobRowCondition(const Postavke& p, const char* where, const char* andWord, double jobNumber,
+                            std::optional<double> bookingType) {
+    const Numbers n{p.K71B3};
+    std::string condition =
+        std::string(where) + "F_ID_KASE=" + n(p.FID_RACUNA) + " " + andWord + " F_RBR=" + n.real(jobNumber);
+    if (bookingType) condition += std::string(" ") + andWord + " TIPKNJIZENJA=" + n.real(*bookingType);
+    return condition;
 }
 
-bool UpisiPlacanje(Tdm_db& dm_db, int jobNumber, int commandBookingType, int paymentMethod, double amount) {
-    const Numbers n = numbers(dm_db);
-    return dm_db.sqlexec(
-        "insert into F_PLACANJE  (F_ID_KASE,F_RBR,TIPKNJIZENJA,F_NACIN_PLACANJA,F_UPLACENO) values ( " +
-        n(fidRacuna(dm_db)) + "," + n(jobNumber) + ", " + n(rowBookingType(commandBookingType)) + ", " +
-        n(paymentMethod) + ", " + n.real(amount) + ") ");
+namespace statement {
+
+std::string racunInsert(const Postavke& p, int jobNumber, int commandBookingType, int storno, int articleCode,
+                        int groupCode, int taxCode, const std::string& barCode, const std::string& name,
+                        double price, double quantity) {
+    const Numbers n{p.K71B3};
+    return "insert into F_RACUN  (F_ID_KASE,F_RBR,TIPKNJIZENJA,F_STORNO_STAVKA,F_SIFRA_ROBE,F_SIFRA_GRUPA,"
+           "F_BAR_CODE,F_NAZIV_ROBE,F_SIFRA_POR_STOPE,F_CIJENA_ROBE,F_KOLICINA) values ( " +
+           n(p.FID_RACUNA) + "," + n(jobNumber) + ", " + n(rowBookingType(commandBookingType)) + ", " +
+           n(storno) + ", " + n(articleCode) + ", " + n(groupCode) + ", " + SqlTekst(barCode) + ", " +
+           SqlTekst(name) + ", " + n(taxCode) + ", " + n.real(price) + "," + n.real(quantity) + ") ";
 }
 
-bool UpisiSemafor(Tdm_db& dm_db, int jobNumber, int commandBookingType, int sifraKupca, int reklBroj,
-                  double printMemo, double printRacun, const std::string& memo) {
-    const Numbers n = numbers(dm_db);
-    return dm_db.sqlexec(
-        "insert into F_SEMAFOR  "
-        "(F_ID_KASE,F_RBR,TIPKNJIZENJA,PRINTMEMO,PRINTRACUN,F_SIFRA_KUPCA,F_REKL_BROJ,MEMO)"
-        " values ( " +
-        n(fidRacuna(dm_db)) + "," + n(jobNumber) + ", " + n(commandBookingType) + ", " + n.real(printMemo) +
-        ", " + n.real(printRacun) + ", " + n(sifraKupca) + ", " + n(reklBroj) + "," + SqlTekst(memo) + ")");
+std::string placanjeInsert(const Postavke& p, int jobNumber, int commandBookingType, int paymentMethod,
+                           double amount) {
+    const Numbers n{p.K71B3};
+    return "insert into F_PLACANJE  (F_ID_KASE,F_RBR,TIPKNJIZENJA,F_NACIN_PLACANJA,F_UPLACENO) values ( " +
+           n(p.FID_RACUNA) + "," + n(jobNumber) + ", " + n(rowBookingType(commandBookingType)) + ", " +
+           n(paymentMethod) + ", " + n.real(amount) + ") ";
 }
 
-bool UpisiRobu(Tdm_db& dm_db, int articleCode, int groupCode, int taxCode, const std::string& barCode,
-               const std::string& name, const std::string& knjigSifra, double price) {
-    const Numbers n = numbers(dm_db);
-    if (!dm_db.sqlexec(
-            " Insert into F_ROBA(F_ID_KASE,F_SIFRA_ROBE,F_SIFRA_GRUPA,F_SIFRA_POR_STOPE,F_BAR_CODE,"
-            "F_NAZIV_ROBE,F_CIJENA_ROBE,F_KNJIG_SIFRA) Values (" +
-            n(fidRoba(dm_db)) + "," + n(articleCode) + ", " + n(groupCode) + ", " + n(taxCode) + ", " +
-            SqlTekst(barCode) + ", " + SqlTekst(name) + ", " + n.real(price) + "," + SqlTekst(knjigSifra) +
-            ")"))
+std::string semaforInsert(const Postavke& p, int jobNumber, int commandBookingType, int sifraKupca,
+                          int reklBroj, double printMemo, double printRacun, const std::string& memo) {
+    const Numbers n{p.K71B3};
+    return "insert into F_SEMAFOR  "
+           "(F_ID_KASE,F_RBR,TIPKNJIZENJA,PRINTMEMO,PRINTRACUN,F_SIFRA_KUPCA,F_REKL_BROJ,MEMO)"
+           " values ( " +
+           n(p.FID_RACUNA) + "," + n(jobNumber) + ", " + n(commandBookingType) + ", " + n.real(printMemo) +
+           ", " + n.real(printRacun) + ", " + n(sifraKupca) + ", " + n(reklBroj) + "," + SqlTekst(memo) + ")";
+}
+
+std::string robaInsert(const Postavke& p, int articleCode, int groupCode, int taxCode,
+                       const std::string& barCode, const std::string& name, const std::string& knjigSifra,
+                       double price) {
+    const Numbers n{p.K71B3};
+    return " Insert into F_ROBA(F_ID_KASE,F_SIFRA_ROBE,F_SIFRA_GRUPA,F_SIFRA_POR_STOPE,F_BAR_CODE,"
+           "F_NAZIV_ROBE,F_CIJENA_ROBE,F_KNJIG_SIFRA) Values (" +
+           n(p.FID_ROBA) + "," + n(articleCode) + ", " + n(groupCode) + ", " + n(taxCode) + ", " +
+           SqlTekst(barCode) + ", " + SqlTekst(name) + ", " + n.real(price) + "," + SqlTekst(knjigSifra) +
+           ")";
+}
+
+std::string nivelacijaRoba(const Postavke& p, bool articleExists, int articleCode, int groupCode, int taxCode,
+                           const std::string& barCode, const std::string& name, double newPrice) {
+    const Numbers n{p.K71B3};
+    if (articleExists)
+        return "Update F_ROBA SET F_SIFRA_GRUPA=" + n(groupCode) + ", F_SIFRA_POR_STOPE=" + n(taxCode) +
+               ", F_BAR_CODE=" + SqlTekst(barCode) + ", F_NAZIV_ROBE=" + SqlTekst(name) +
+               ", F_CIJENA_ROBE=" + n.real(newPrice) + " Where F_ID_KASE=" + n(p.FID_ROBA) +
+               " AND F_SIFRA_ROBE=" + n(articleCode);
+    return " Insert into "
+           "F_ROBA(F_ID_KASE,F_SIFRA_ROBE,F_SIFRA_GRUPA,F_SIFRA_POR_STOPE,F_BAR_CODE,F_NAZIV_ROBE,"
+           "F_CIJENA_ROBE) Values (" +
+           n(p.FID_ROBA) + "," + n(articleCode) + ", " + n(groupCode) + ", " + n(taxCode) + ", " +
+           SqlTekst(barCode) + ", " + SqlTekst(name) + ", " + n.real(newPrice) + ")";
+}
+
+std::string nivelacijaInsert(const Postavke& p, int jobNumber, int articleCode, int groupCode, int taxCode,
+                             const std::string& barCode, const std::string& name, double newPrice) {
+    const Numbers n{p.K71B3};
+    return " Insert into F_NIVELACIJA(F_ID_KASE,F_RBR,F_SIFRA_ROBE,F_SIFRA_GRUPA,F_SIFRA_POR_STOPE,"
+           "F_BAR_CODE,F_NAZIV_ROBE,F_CIJENA_ROBE) Values (" +
+           n(p.FID_RACUNA) + "," + n(jobNumber) + ", " + n(articleCode) + ", " + n(groupCode) + ", " +
+           n(taxCode) + ", " + SqlTekst(barCode) + ", " + SqlTekst(name) + ", " + n.real(newPrice) + ")";
+}
+
+}  // namespace statement
+
+bool UpisiStavkuRacuna(const RecordContext& db, int jobNumber, int commandBookingType, int storno,
+                       int articleCode, int groupCode, int taxCode, const std::string& barCode,
+                       const std::string& name, double price, double quantity) {
+    return db.sql.sqlexec(statement::racunInsert(db.state.postavke, jobNumber, commandBookingType, storno,
+                                                 articleCode, groupCode, taxCode, barCode, name, price,
+                                                 quantity));
+}
+
+bool UpisiPlacanje(const RecordContext& db, int jobNumber, int commandBookingType, int paymentMethod,
+                   double amount) {
+    return db.sql.sqlexec(
+        statement::placanjeInsert(db.state.postavke, jobNumber, commandBookingType, paymentMethod, amount));
+}
+
+bool UpisiSemafor(const RecordContext& db, int jobNumber, int commandBookingType, int sifraKupca,
+                  int reklBroj, double printMemo, double printRacun, const std::string& memo) {
+    return db.sql.sqlexec(statement::semaforInsert(db.state.postavke, jobNumber, commandBookingType,
+                                                   sifraKupca, reklBroj, printMemo, printRacun, memo));
+}
+
+bool UpisiRobu(const RecordContext& db, int articleCode, int groupCode, int taxCode,
+               const std::string& barCode, const std::string& name, const std::string& knjigSifra,
+               double price) {
+    if (!db.sql.sqlexec(statement::robaInsert(db.state.postavke, articleCode, groupCode, taxCode, barCode,
+                                              name, knjigSifra, price)))
         return false;
-    dm_db.refreshArticleView();
+    db.sql.refreshArticleView();
     return true;
 }
 
-bool UpisiNivelaciju(Tdm_db& dm_db, int jobNumber, int articleCode, int groupCode, int taxCode,
+bool UpisiNivelaciju(const RecordContext& db, int jobNumber, int articleCode, int groupCode, int taxCode,
                      const std::string& barCode, const std::string& name, double newPrice) {
-    const Numbers n = numbers(dm_db);
-    const std::string article =
-        dm_db.articleExists(fidRoba(dm_db), articleCode)
-            ? "Update F_ROBA SET F_SIFRA_GRUPA=" + n(groupCode) + ", F_SIFRA_POR_STOPE=" + n(taxCode) +
-                  ", F_BAR_CODE=" + SqlTekst(barCode) + ", F_NAZIV_ROBE=" + SqlTekst(name) +
-                  ", F_CIJENA_ROBE=" + n.real(newPrice) + " Where F_ID_KASE=" + n(fidRoba(dm_db)) +
-                  " AND F_SIFRA_ROBE=" + n(articleCode)
-            : " Insert into "
-              "F_ROBA(F_ID_KASE,F_SIFRA_ROBE,F_SIFRA_GRUPA,F_SIFRA_POR_STOPE,F_BAR_CODE,F_NAZIV_ROBE,"
-              "F_CIJENA_ROBE) Values (" +
-                  n(fidRoba(dm_db)) + "," + n(articleCode) + ", " + n(groupCode) + ", " + n(taxCode) + ", " +
-                  SqlTekst(barCode) + ", " + SqlTekst(name) + ", " + n.real(newPrice) + ")";
-    if (!dm_db.sqlexec(article)) return false;
-    dm_db.refreshArticleView();
-    return dm_db.sqlexec(
-        " Insert into F_NIVELACIJA(F_ID_KASE,F_RBR,F_SIFRA_ROBE,F_SIFRA_GRUPA,F_SIFRA_POR_STOPE,"
-        "F_BAR_CODE,F_NAZIV_ROBE,F_CIJENA_ROBE) Values (" +
-        n(fidRacuna(dm_db)) + "," + n(jobNumber) + ", " + n(articleCode) + ", " + n(groupCode) + ", " +
-        n(taxCode) + ", " + SqlTekst(barCode) + ", " + SqlTekst(name) + ", " + n.real(newPrice) + ")");
+    const Postavke& p = db.state.postavke;
+    const bool exists = db.sql.articleExists(p.FID_ROBA, articleCode);
+    if (!db.sql.sqlexec(
+            statement::nivelacijaRoba(p, exists, articleCode, groupCode, taxCode, barCode, name, newPrice)))
+        return false;
+    db.sql.refreshArticleView();
+    return db.sql.sqlexec(
+        statement::nivelacijaInsert(p, jobNumber, articleCode, groupCode, taxCode, barCode, name, newPrice));
 }
 
-bool ObrisiPlacanja(Tdm_db& dm_db, double jobNumber, double commandBookingType) {
-    if (!dm_db.state().BazaOtvorena) return false;
-    const bool deleted =
-        deleteJobRows(dm_db, "DELETE FROM F_PLACANJE WHERE  F_ID_KASE=" +
-                                 jobCondition(dm_db, "AND", jobNumber, rowBookingType(commandBookingType)));
-    dm_db.reopenPlacanjeView();
+bool ObrisiPlacanja(const RecordContext& db, double jobNumber, double commandBookingType) {
+    const bool deleted = deleteRowsOf(db, "F_PLACANJE", jobNumber, commandBookingType);
+    if (db.state.BazaOtvorena) db.sql.reopenPlacanjeView();
     return deleted;
 }
 
-bool ObrisiStavkeRacuna(Tdm_db& dm_db, double jobNumber, double commandBookingType) {
-    if (!dm_db.state().BazaOtvorena) return false;
-    const bool deleted =
-        deleteJobRows(dm_db, "DELETE FROM F_RACUN WHERE  F_ID_KASE=" +
-                                 jobCondition(dm_db, "AND", jobNumber, rowBookingType(commandBookingType)));
-    dm_db.reopenRacunView();
+bool ObrisiStavkeRacuna(const RecordContext& db, double jobNumber, double commandBookingType) {
+    const bool deleted = deleteRowsOf(db, "F_RACUN", jobNumber, commandBookingType);
+    if (db.state.BazaOtvorena) db.sql.reopenRacunView();
     return deleted;
 }
 
-bool ObrisiSemafor(Tdm_db& dm_db, double jobNumber, double commandBookingType) {
-    if (!dm_db.state().BazaOtvorena) return false;
-    if (deleteJobRows(dm_db, "delete from F_SEMAFOR WHERE  F_ID_KASE=" +
-                                 jobCondition(dm_db, "and", jobNumber, commandBookingType)))
+bool ObrisiSemafor(const RecordContext& db, double jobNumber, double commandBookingType) {
+    if (!db.state.BazaOtvorena) return false;
+    if (deleteJobRows(db, "delete from F_SEMAFOR" + jobRowCondition(db.state.postavke, " WHERE  ", "and",
+                                                                    jobNumber, commandBookingType)))
         return true;
-    Obavijesti(dm_db.ui(), " Greska SQL upita pri azuriranju semafora! \r\n" + dm_db.ZadnjaGreska());
-    dm_db.ui().pause(1000);
+    Obavijesti(db.ui, " Greska SQL upita pri azuriranju semafora! \r\n" + db.sql.ZadnjaGreska());
+    db.ui.pause(1000);
     return false;
 }
 
-namespace {
-
-int count(Tdm_db& dm_db, const char* table, double jobNumber, double commandBookingType) {
-    if (!dm_db.state().BazaOtvorena) return -1;
-    if (!dm_db.sqlopen3(std::string(" Select count(*) as br from ") + table + " Where F_ID_KASE=" +
-                        jobCondition(dm_db, "and", jobNumber, rowBookingType(commandBookingType))))
-        return -1;
-    return int(dm_db.up3().integer("br"));
+int BrojStavkiRacuna(const RecordContext& db, double jobNumber, double commandBookingType) {
+    return count(db, "f_racun", jobNumber, commandBookingType);
 }
 
-}  // namespace
-
-int BrojStavkiRacuna(Tdm_db& dm_db, double jobNumber, double commandBookingType) {
-    return count(dm_db, "f_racun", jobNumber, commandBookingType);
+int BrojPlacanja(const RecordContext& db, double jobNumber, double commandBookingType) {
+    return count(db, "f_placanje", jobNumber, commandBookingType);
 }
 
-int BrojPlacanja(Tdm_db& dm_db, double jobNumber, double commandBookingType) {
-    return count(dm_db, "f_placanje", jobNumber, commandBookingType);
-}
-
-int ProvjeriSemafor(Tdm_db& dm_db, double jobNumber, double commandBookingType) {
+int ProvjeriSemafor(const RecordContext& db, double jobNumber, double commandBookingType) {
     // The wait goes on across a restart of the database server.
-    if (dm_db.connectionLost()) dm_db.ensureConnected();
+    if (db.sql.connectionLost()) db.sql.ensureConnected();
     const auto select = [&](double rbr) {
-        return dm_db.sqlopen3(" Select * from F_SEMAFOR Where F_ID_KASE=" +
-                              jobCondition(dm_db, "and", rbr, commandBookingType));
+        return db.sql.sqlopen3(" Select * from F_SEMAFOR" +
+                               jobRowCondition(db.state.postavke, " Where ", "and", rbr, commandBookingType));
     };
-    if (!select(jobNumber)) return -1;
-    if (dm_db.up3().hasRow()) return -2;
-    if (!select(-jobNumber)) return -1;
-    return dm_db.up3().hasRow() ? -3 : 0;
+    if (!select(jobNumber)) return kSemaforUnreadable;
+    if (db.sql.up3().hasRow()) return kNotFinished;
+    if (!select(-jobNumber)) return kSemaforUnreadable;
+    return db.sql.up3().hasRow() ? kPartnerError : kDone;
 }
 
-int NadjiSifruPoBarKodu(Tdm_db& dm_db, const std::string& barCode) {
-    const Numbers n = numbers(dm_db);
-    if (!dm_db.sqlopen3(" SELECT F_SIFRA_ROBE FROM F_ROBA  WHERE  F_ID_KASE=" + n(fidRacuna(dm_db)) +
-                        " and F_BAR_CODE=" + SqlTekst(text::trim(barCode))) ||
-        !dm_db.up3().hasRow())
+int NadjiSifruPoBarKodu(const RecordContext& db, const std::string& barCode) {
+    if (!db.sql.sqlopen3(" SELECT F_SIFRA_ROBE FROM F_ROBA  WHERE  F_ID_KASE=" +
+                         Numbers{db.state.postavke.K71B3}(db.state.postavke.FID_RACUNA) +
+                         " and F_BAR_CODE=" + SqlTekst(text::trim(barCode))) ||
+        !db.sql.up3().hasRow())
         return -1;
-    return int(dm_db.up3().integer("F_SIFRA_ROBE"));
+    return int(db.sql.up3().integer("F_SIFRA_ROBE"));
 }
 
-int NadjiSifruPoKnjigSifri(Tdm_db& dm_db, const std::string& knjigSifra) {
-    return dm_db.articleByKnjigSifra(knjigSifra).value_or(-1);
+int NadjiSifruPoKnjigSifri(const RecordContext& db, const std::string& knjigSifra) {
+    return db.sql.articleByKnjigSifra(knjigSifra).value_or(-1);
 }
 
 }  // namespace fm

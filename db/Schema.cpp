@@ -179,6 +179,12 @@ const std::vector<Table>& fiscalTables() {
     return tables;
 }
 
+const Table& handOverTable() {
+    static const Table table{
+        "F_PREDAJA", {number("F_ID_KASE"), number("F_RBR"), number("TIPKNJIZENJA"), number("CEKANJE")}, {}};
+    return table;
+}
+
 const Table& table(std::string_view name) {
     for (const Table& t : fiscalTables())
         if (text::equalsIgnoringCase(t.name, name)) return t;

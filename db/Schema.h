@@ -39,6 +39,10 @@ enum class Dialect { Firebird, MariaDB, Standard };
 // and F_SEMAFOR (created by the fiscal-printer driver) included.
 const std::vector<Table>& fiscalTables();
 
+// F_PREDAJA (F_ID_KASE, F_RBR, TIPKNJIZENJA, CEKANJE), the program's own table of
+// hand-overs: outside the schema check, created at the first hand-over that misses it.
+const Table& handOverTable();
+
 // The table of that name (letter case ignored); throws std::out_of_range for an unknown one.
 const Table& table(std::string_view name);
 

@@ -26,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include "commands/CrashPoint.h"
 #include "db/SqlLayer.h"
 #include "platform/Text.h"
 #include "tests/support/OwnServer.h"
@@ -291,8 +292,7 @@ TEST(CrashAtAnyPoint, NoJobIsLostDoubledOrRenumbered) {
     const auto uniform = [&](int low, int high) {
         return std::uniform_int_distribution<int>(low, high)(random);
     };
-    const std::vector<std::string> points = {"counter", "reserved", "row",    "handing", "handed",
-                                             "waiting", "reported", "marked", "ending"};
+    const std::vector<std::string> points(kCrashPointNames.begin(), kCrashPointNames.end());
 
     const auto startedAt = std::chrono::steady_clock::now();
     Till till;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "db/JobCodes.h"
 #include "db/RecordWriters.h"
 #include "db/Schema.h"
 #include "db/SqlLayer.h"
@@ -17,8 +18,8 @@ namespace fm::partner {
 
 namespace {
 
-bool isReceipt(int type) { return type == 0 || type == 1; }
-bool isOfficialDeposit(int type) { return type >= 50 && type < 80; }
+bool isReceipt(int type) { return type == kSaleReceipt || type == kReferringReceipt; }
+bool isOfficialDeposit(int type) { return type >= kOfficialDeposit && type < kDeleteArticle; }
 
 }  // namespace
 
@@ -67,7 +68,7 @@ bool Partner::takeUpNextJob() {
             print("GRESKA: posao ovog tipa se ne moze izvrsiti");
         } else if (isReceipt(job.type)) {
             end = receipt(job);
-        } else if (job.type == 2) {
+        } else if (job.type == kPriceChanges) {
             end = priceChanges(job);
         } else {
             end = simpleCommand(job);
@@ -79,7 +80,8 @@ bool Partner::takeUpNextJob() {
 }
 
 Partner::End Partner::receipt(const Job& job) {
-    print(job.type == 1 ? "RACUN uz racun broj " + number(double(job.reklBroj)) : std::string("RACUN"));
+    print(job.type == kReferringReceipt ? "RACUN uz racun broj " + number(double(job.reklBroj))
+                                        : std::string("RACUN"));
     const std::string items = jobRows(job);
     sql::ResultSet rows;
     select(
@@ -145,14 +147,14 @@ Partner::End Partner::priceChanges(const Job& job) {
 }
 
 Partner::End Partner::simpleCommand(const Job& job) {
-    if (job.type == 4) {
+    if (job.type == kReportZ) {
         print("DNEVNI IZVJESTAJ Z");
-    } else if (job.type == 5) {
+    } else if (job.type == kReportX) {
         print("PRESJEK STANJA X");
-    } else if (job.type == 80) {
+    } else if (job.type == kDeleteArticle) {
         print("BRISANJE ARTIKLA broj " + number(double(job.printRacun)));
     } else if (isOfficialDeposit(job.type)) {
-        print("SLUZBENI UNOS/IZNOS vrsta " + number(job.type - 50) + ", iznos " + job.memo);
+        print("SLUZBENI UNOS/IZNOS vrsta " + number(job.type - kOfficialDeposit) + ", iznos " + job.memo);
     } else {
         print("NEPOZNAT POSAO");
     }

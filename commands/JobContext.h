@@ -1,0 +1,18 @@
+#pragma once
+
+#include "config/Postavke.h"
+#include "db/JobSql.h"
+#include "db/RecordWriters.h"
+#include "platform/UserInterface.h"
+
+namespace fm {
+
+class Settings;
+
+// What the stages of a job work with: the database, the process state with its
+// settings, the user interface, and the settings file that keeps the job number.
+struct JobContext : RecordContext {
+    const Settings& settings;
+};
+
+}  // namespace fm

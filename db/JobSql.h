@@ -1,0 +1,57 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "db/Schema.h"
+
+namespace fm {
+
+// The result of the latest helper call on one scratch query: the current row of
+// the result, columns read by name. Numbers read as text are in the general form
+// of realNumeral (12, 1.5, -1); a missing (null) value reads as 0 through integer()
+// and real() and as "" through text(), as does any column of an empty result.
+// An unknown column throws std::runtime_error.
+class ScratchQuery {
+  public:
+    virtual ~ScratchQuery() = default;
+    virtual const std::string& sql() const = 0;
+    virtual bool hasRow() const = 0;  // false for an empty result (or none yet)
+    virtual bool next() = 0;          // to the following row; false past the last
+    virtual std::string text(const std::string& column) const = 0;
+    virtual long long integer(const std::string& column) const = 0;  // rounded to nearest
+    virtual double real(const std::string& column) const = 0;
+};
+
+// What a job asks of the fiscal database: the scratch statements with the text of the
+// last error, and the article view and document views that its rows touch. Tdm_db is
+// the one of the program; tests record statements through a fake.
+class JobSql {
+  public:
+    virtual ~JobSql() = default;
+
+    // False with the database's text in ZadnjaGreska.
+    virtual bool sqlexec(const std::string& sql) = 0;
+    // Committed with the next sqlexec, or rolled back with it.
+    virtual bool sqlexecWithNext(const std::string& sql) = 0;
+    virtual bool sqlopen3(const std::string& sql) = 0;
+    virtual ScratchQuery& up3() = 0;
+    virtual bool openSumaRacuna(const std::string& sql) = 0;
+    virtual ScratchQuery& F_SUMA_RACUNA() = 0;
+    virtual const std::string& ZadnjaGreska() const = 0;
+    virtual bool lastErrorIsKeyViolation() const = 0;
+
+    virtual bool connectionLost() const = 0;
+    virtual bool ensureConnected() = 0;
+    virtual void cleanUpLater(const std::string& sql) = 0;
+    virtual schema::Dialect dialect() const = 0;
+
+    virtual int max(const std::string& table, const std::string& column) = 0;
+    virtual bool articleExists(int fidRoba, int sifraRobe) = 0;
+    virtual std::optional<int> articleByKnjigSifra(const std::string& knjigSifra) = 0;
+    virtual void refreshArticleView() = 0;
+    virtual void reopenRacunView() = 0;
+    virtual void reopenPlacanjeView() = 0;
+};
+
+}  // namespace fm
