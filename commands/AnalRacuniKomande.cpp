@@ -11,6 +11,7 @@
 #include "commands/CommandFile.h"
 #include "commands/CommandJob.h"
 #include "commands/CrashPoint.h"
+#include "commands/JobJournal.h"
 #include "commands/JobTracker.h"
 #include "commands/Outcome.h"
 #include "commands/WaitBudget.h"
@@ -111,11 +112,13 @@ class JobWriter {
 
     void handOver(int reklBroj, double printMemo, double printRacun, const std::string& memo,
                   const std::string& failure) {
+        job_.times.handingOver = nowEpochMs();
         const bool written = tracker_.handOver(job_, [&] {
             return UpisiSemafor(dm_db_, job_.number, job_.bookingType, 0, reklBroj, printMemo, printRacun,
                                 memo);
         });
         if (!written) fail(failure);
+        job_.times.handedOver = nowEpochMs();
     }
 
     void saleItem(const SaleItem& item) {
@@ -202,10 +205,11 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
     state.VrijemeCekanja = 0;
     advanceBrojacObrade(state);
 
-    JobTracker tracker(dm_db_, settings_);
+    JobTracker tracker(dm_db_, settings_, journal_);
     if (!tracker.finishInterruptedJob()) return false;
     if (tracker.retryMarking(fileName)) return false;
 
+    const std::int64_t takenUp = nowEpochMs();
     std::optional<files::FileContent> file = readForTakeUp(fileName);
     if (!file) return false;
     const CommandJob command =
@@ -224,6 +228,9 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
     job.number = state.BrojRacuna;
     job.file = file->identity;
     job.bytes = std::move(file->bytes);
+    job.times.takenUp = takenUp;
+    job.times.read = nowEpochMs();
+    noteCommand(job, command);
     tracker.reserveNumber(fileName, job.file, job.number);
     try {
         if (!command.invalid.empty()) {
@@ -244,8 +251,12 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
         ObrisiSemafor(dm_db_, job.number, job.bookingType);
     }
     const bool settled = finishJob(dm_db_, fileName, job);
+    job.times.marked = nowEpochMs();
     crashPoint("marked");
     tracker.endJob(fileName, job.outcome, settled);
+    if (journal_)
+        journal_->jobEnded(
+            journalEntryOf(job, fileName, state.postavke.FID_RACUNA, state.VrijemeCekanja, settled));
     ++state.BrojRacuna;  // saved in the settings file by the tracker
     return job.outcome == kDone;
 }

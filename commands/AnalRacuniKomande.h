@@ -9,6 +9,7 @@
 
 namespace fm {
 
+class JobJournal;
 class Settings;
 class Tdm_db;
 
@@ -21,7 +22,9 @@ inline void advanceBrojacObrade(ProcessState& state) {
 // and reports its outcome.
 class CommandProcessor {
   public:
-    CommandProcessor(Tdm_db& dm_db, const Settings& settings) : dm_db_(dm_db), settings_(settings) {}
+    // The journal, when given, is told the end of every job.
+    CommandProcessor(Tdm_db& dm_db, const Settings& settings, JobJournal* journal = nullptr)
+        : dm_db_(dm_db), settings_(settings), journal_(journal) {}
 
     // One command file from reading to the advanced job number. True when the job
     // succeeded or the file was processed already; false when the file is not
@@ -37,6 +40,7 @@ class CommandProcessor {
 
     Tdm_db& dm_db_;
     const Settings& settings_;
+    JobJournal* journal_;
 };
 
 }  // namespace fm

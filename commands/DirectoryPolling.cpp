@@ -114,8 +114,8 @@ void SettlingFiles::keepOnly(const std::vector<files::DirectoryEntry>& listing) 
 
 // ---- the poller ----
 
-DirectoryPoller::DirectoryPoller(Tdm_db& dm_db, const Settings& settings)
-    : dm_db_(dm_db), settings_(settings) {}
+DirectoryPoller::DirectoryPoller(Tdm_db& dm_db, const Settings& settings, JobJournal* journal)
+    : dm_db_(dm_db), settings_(settings), journal_(journal) {}
 
 DirectoryPoller::~DirectoryPoller() = default;
 
@@ -213,7 +213,7 @@ bool DirectoryPoller::takeUp(const std::string& fileName, const files::Directory
     const int jobNumber = dm_db_.state().BrojRacuna;
     bool done = false;
     try {
-        done = CommandProcessor(dm_db_, settings_).AnalRacuniKomande(fileName);
+        done = CommandProcessor(dm_db_, settings_, journal_).AnalRacuniKomande(fileName);
     } catch (const std::exception& e) {
         Obavijesti(dm_db_.ui(), "Greska pri obradi fajla " + fileName + "\r\n" + e.what());
         return true;

@@ -7,6 +7,7 @@
 #include "commands/CrashPoint.h"
 #include "commands/DirectoryPolling.h"
 #include "commands/HandOver.h"
+#include "commands/JobJournal.h"
 #include "commands/Outcome.h"
 #include "config/ReceiptCounter.h"
 #include "config/Settings.h"
@@ -37,8 +38,11 @@ std::optional<files::FileContent> stillTheFile(const std::string& fileName, cons
 
 }  // namespace
 
-JobTracker::JobTracker(Tdm_db& dm_db, const Settings& settings)
-    : dm_db_(dm_db), settings_(settings), record_(JobRecord::besideSettings(settings.filePath())) {
+JobTracker::JobTracker(Tdm_db& dm_db, const Settings& settings, JobJournal* journal)
+    : dm_db_(dm_db),
+      settings_(settings),
+      journal_(journal),
+      record_(JobRecord::besideSettings(settings.filePath())) {
     std::string error;
     if (!record_.load(&error)) {
         setAside(error);
@@ -102,10 +106,13 @@ bool JobTracker::finishInterruptedJob() {
 void JobTracker::discardRows(const JobInFlight& job) {
     ObrisiPlacanja(dm_db_, job.number, job.bookingType);
     ObrisiStavkeRacuna(dm_db_, job.number, job.bookingType);
+    std::string message;
     if (files::entryIs(job.fileName, job.file)) {
-        Obavijesti(dm_db_.ui(), "Posao broj " + integerNumeral(job.number) + " (fajl " + job.fileName +
-                                    ") je prekinut prije predaje PARTNERU; njegovi redovi su obrisani.");
+        message = "Posao broj " + integerNumeral(job.number) + " (fajl " + job.fileName +
+                  ") je prekinut prije predaje PARTNERU; njegovi redovi su obrisani.";
+        Obavijesti(dm_db_.ui(), message);
     }
+    if (journal_) journal_->jobEnded(interruptedJobEntry(job, dm_db_.state().postavke.FID_RACUNA, message));
 }
 
 // The PARTNER has the job: its handshake is taken up again, and its file, when it is
@@ -119,9 +126,16 @@ void JobTracker::finishHandedOverJob(const JobInFlight& inFlight) {
     job.file = file->identity;
     job.bytes = std::move(file->bytes);
     dm_db_.state().VrijemeCekanja = inFlight.budget;
+    job.times.handedOver = nowEpochMs();  // the wait taken up again
     const bool settled = finishJob(dm_db_, inFlight.fileName, job);
+    job.times.marked = nowEpochMs();
     crashPoint("marked");
     if (!settled) rememberUnmarked(inFlight.fileName, job.file, job.outcome);
+    if (!journal_) return;
+    JobEntry entry =
+        journalEntryOf(job, inFlight.fileName, dm_db_.state().postavke.FID_RACUNA, inFlight.budget, settled);
+    entry.recovered = true;
+    journal_->jobEnded(entry);
 }
 
 bool JobTracker::retryMarking(const std::string& fileName) {
@@ -135,8 +149,11 @@ bool JobTracker::retryMarking(const std::string& fileName) {
         return false;
     }
     if (markOrDelete(dm_db_, fileName, file->identity, file->bytes, unmarked->outcome, false)) {
+        const FileAction action =
+            files::fileExists(fileName) ? markFor(unmarked->outcome) : FileAction::Deleted;
         record_.unmarked.erase(unmarked);
         save();
+        if (journal_) journal_->fileSettledLater(fileName, action, nowEpochMs());
     }
     return true;
 }

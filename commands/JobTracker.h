@@ -10,6 +10,7 @@
 
 namespace fm {
 
+class JobJournal;
 class Settings;
 class Tdm_db;
 struct Job;
@@ -22,7 +23,8 @@ class JobTracker {
     // Loads the record. A damaged one (unreadable, or naming a file that is not a command
     // file of the input directory) is shown as a notice, moved aside and taken as empty;
     // only the number of its job, if it has a valid one, is never used again.
-    JobTracker(Tdm_db& dm_db, const Settings& settings);
+    // The journal, when given, is told of jobs finished or given up here.
+    JobTracker(Tdm_db& dm_db, const Settings& settings, JobJournal* journal = nullptr);
 
     // The interrupted job, if any, is finished: when its F_SEMAFOR row was committed, its
     // handshake is completed and its file marked (or deleted) with the real outcome;
@@ -58,6 +60,7 @@ class JobTracker {
 
     Tdm_db& dm_db_;
     const Settings& settings_;
+    JobJournal* journal_;
     JobRecord record_;
     bool tracedHandOver_ = false;  // the job in flight was handed over with an F_PREDAJA row
 };

@@ -130,6 +130,7 @@ bool finishJob(Tdm_db& dm_db, const std::string& fileName, Job& job) {
             if (job.outcome == kNotFinished && job.bookingType < 2) diagnoseReceiptTimeout(dm_db, job);
             setFixedMessage(job);
         }
+        job.times.decided = nowEpochMs();
         reportToErrorFile(dm_db, job);
         crashPoint("reported");
         return markOrDelete(dm_db, fileName, job.file, job.bytes, job.outcome, true);
@@ -138,6 +139,7 @@ bool finishJob(Tdm_db& dm_db, const std::string& fileName, Job& job) {
                    "Greska pri zavrsetku posla broj " + integerNumeral(job.number) + "\r\n" + e.what());
         // An outcome that could not be made sure of is never marked as a success.
         if (job.outcome == kDone) job.outcome = kInvalidFile;
+        job.times.decided = nowEpochMs();
         return markOrDelete(dm_db, fileName, job.file, job.bytes, job.outcome, true);
     }
 }
