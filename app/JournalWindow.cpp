@@ -24,6 +24,7 @@ QString text(const std::string& bytes) { return QString::fromLatin1(bytes.data()
 // Every field of the job, its message in full.
 std::string detailsOf(const JobEntry& e) {
     const auto ms = [](std::int64_t value) { return std::to_string(value) + " ms"; };
+    const auto at = [](std::int64_t moment) { return moment ? formatMoment(moment) : std::string("-"); };
     std::string details = "Posao " + std::to_string(e.number) + ", kasa " + std::to_string(e.register_) +
                           ", status " + e.status() + ", fajl " + fileActionText(e.action) +
                           (e.recovered ? ", zavrsen nakon ponovnog pokretanja" : "") + "\n";
@@ -33,9 +34,8 @@ std::string detailsOf(const JobEntry& e) {
                std::to_string(e.paymentRows) + "\n";
     details += "Ishod: " + (e.outcome ? std::to_string(*e.outcome) : std::string("-")) + ", budzet " +
                ms(e.budgetMs) + ", cekano " + ms(e.waitedMs) + "\n";
-    details += "Preuzet " + formatMoment(e.times.takenUp) + ", predan " + formatMoment(e.times.handedOver) +
-               ", odluceno " + formatMoment(e.times.decided) + ", oznacen " + formatMoment(e.times.marked) +
-               "\n";
+    details += "Preuzet " + at(e.times.takenUp) + ", predan " + at(e.times.handedOver) + ", odluceno " +
+               at(e.times.decided) + ", oznacen " + at(e.times.marked) + "\n";
     details += "Trajanje: citanje " + ms(e.readMs()) + ", redovi " + ms(e.rowsMs()) + ", predaja " +
                ms(e.handOverMs()) + ", cekanje " + ms(e.waitMs()) + ", oznacavanje " + ms(e.markingMs()) +
                "\n";
