@@ -56,7 +56,7 @@ JournalWindow::JournalWindow(const std::string& journalPath, QWidget* parent)
       error_(new QLabel(this)) {
     setObjectName(QStringLiteral("ZadnjiPoslovi"));
     setWindowTitle(QStringLiteral("Zadnji poslovi - FMerilon"));
-    resize(900, 520);
+    resize(900, 560);
 
     status_->addItems({QStringLiteral("Svi"), QStringLiteral("OK"), QStringLiteral("No"),
                        QStringLiteral("Er"), QStringLiteral("prekinut")});
@@ -75,8 +75,14 @@ JournalWindow::JournalWindow(const std::string& journalPath, QWidget* parent)
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setStretchLastSection(true);
-    table_->setColumnWidth(JournalModel::TakenUp, 170);
-    table_->setColumnWidth(JournalModel::File, 200);
+    table_->setWordWrap(false);
+    for (const auto& [column, width] : {std::pair{JournalModel::TakenUp, 170},
+                                        {JournalModel::Number, 60},
+                                        {JournalModel::Status, 70},
+                                        {JournalModel::FileAction, 80},
+                                        {JournalModel::Waited, 80},
+                                        {JournalModel::File, 170}})
+        table_->setColumnWidth(column, width);
     details_->setReadOnly(true);
     error_->setStyleSheet(QStringLiteral("color: #b00000"));
     error_->hide();
@@ -84,8 +90,7 @@ JournalWindow::JournalWindow(const std::string& journalPath, QWidget* parent)
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(table_);
     splitter->addWidget(details_);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({300, 190});
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(filters);
     layout->addWidget(error_);
@@ -97,6 +102,7 @@ JournalWindow::JournalWindow(const std::string& journalPath, QWidget* parent)
     connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &JournalWindow::showSelected);
     applyFilter();
+    table_->setFocus();
 }
 
 JournalWindow::~JournalWindow() = default;

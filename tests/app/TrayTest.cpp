@@ -234,8 +234,13 @@ TEST_F(Tray, TheLatestJobsWindowFromTheTrayMenu) {
             const std::int64_t start = nowEpochMs() - (110 - number) * 60000;
             e.times = {start, start + 3, start + 40, start + 52, start + 1852, start + 1860};
             e.fileName = "C:\\RACUNI\\r" + std::to_string(number) + ".inp";
+            e.fileSize = 96;
             e.number = number;
+            e.register_ = 1;
             e.letter = 'S';
+            e.itemRows = 2;
+            e.paymentRows = 1;
+            e.budgetMs = 7100;
             e.outcome = outcome;
             e.action = markFor(outcome);
             e.waitedMs = outcome == -255 ? 0 : 1800;
@@ -257,6 +262,7 @@ TEST_F(Tray, TheLatestJobsWindowFromTheTrayMenu) {
     run("xdotool", {"mousemove", "--window", QString::fromStdString(menu), "30", "10", "click", "1"});
     const std::string window = findWindow(program->pid(), named("Zadnji poslovi - FMerilon"));
     ASSERT_FALSE(window.empty()) << program->log();
+    pressKey(window, "Down");  // the receipt whose article the PARTNER stopped at
     QTest::qWait(500);
     screenshot("journal-window.png", areaOf(window));
     EXPECT_EQ(program->endWithSigterm(), 0);
