@@ -6,7 +6,7 @@ namespace fm {
 
 std::string jobEndLine(const JobEntry& entry) {
     std::string line = "posao " + std::to_string(entry.number) + ", fajl " + entry.fileName + ", status " +
-                       entry.status() + ", fajl " + fileActionText(entry.action) + ", cekano " +
+                       entry.status() + " (fajl " + fileActionText(entry.action) + "), cekano " +
                        std::to_string(entry.waitedMs) + " ms";
     if (entry.recovered) line += ", zavrsen nakon ponovnog pokretanja";
     return line;

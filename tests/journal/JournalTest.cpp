@@ -144,8 +144,8 @@ TEST(Journal, ADamagedFileIsMovedAsideAndANewOneStarted) {
     JournalStore store(path);
     EXPECT_EQ(numbers(store), (std::vector<int>{8, 7}));
     EXPECT_EQ(lines,
-              (std::vector<std::string>{"posao 7, fajl /racuni/r7.inp, status No, fajl No, cekano 1000 ms",
-                                        "posao 8, fajl /racuni/r8.inp, status OK, fajl OK, cekano 1000 ms"}));
+              (std::vector<std::string>{"posao 7, fajl /racuni/r7.inp, status No (fajl No), cekano 1000 ms",
+                                        "posao 8, fajl /racuni/r8.inp, status OK (fajl OK), cekano 1000 ms"}));
 }
 
 TEST(JournalText, CsvQuotesWhatNeedsItAndNamesEveryStage) {
