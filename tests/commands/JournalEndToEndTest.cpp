@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "commands/AnalRacuniKomande.h"
+#include "commands/DirectoryPolling.h"
+#include "commands/HandOver.h"
+#include "commands/JobRecord.h"
+#include "db/RecordWriters.h"
 #include "journal/Journal.h"
 #include "tests/commands/PartnerHarness.h"
 
@@ -55,8 +59,8 @@ TEST(JournalEndToEnd, EveryJobEndsAsOneRowWithItsStagesAndOneLogLine) {
     EXPECT_EQ(bad.message.rfind("Neispravan fajl " + h.inputFile("bad.inp") + "\r\nGreska:", 0), 0u);
 
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].rfind("posao 100, fajl " + h.inputFile("r1.inp") + ", status OK (fajl OK), cekano ", 0),
-              0u)
+    EXPECT_EQ(
+        lines[0].rfind("posao 100, fajl " + h.inputFile("r1.inp") + ", status OK (fajl OK), cekano ", 0), 0u)
         << lines[0];
     EXPECT_EQ(lines[1], "posao 101, fajl " + h.inputFile("bad.inp") + ", status Er (fajl Er), cekano 0 ms");
 }
@@ -77,6 +81,57 @@ TEST(JournalEndToEnd, AJournalThatCannotBeWrittenHoldsNoJobBack) {
     ASSERT_EQ(h.ui.notices.size(), 1u);
     EXPECT_NE(h.ui.notices[0].text.find("Dnevnik poslova"), std::string::npos);
     EXPECT_EQ(journal.waiting(), 2u);
+}
+
+// The state a crash leaves: the job's record at its stage, the sale's rows written, and
+// with a handed-over job its F_SEMAFOR row committed with its F_PREDAJA row.
+void crashedAt(PartnerHarness& h, const std::string& name, int number, JobStage stage) {
+    h.drop(name, kSale);
+    ASSERT_TRUE(UpisiStavkuRacuna(*h.dm, number, 0, 0, 1001, 1, 2, "", "Mlijeko 1l", 1.2, 2));
+    if (stage == JobStage::HandedOver) {
+        ASSERT_TRUE(beginTracedHandOver(*h.dm, number, 0, 10000));
+        ASSERT_TRUE(UpisiSemafor(*h.dm, number, 0, 0, 0, 0, 1, ""));
+    }
+    JobRecord record(JobRecord::besideSettings(h.settings->filePath()));
+    JobInFlight job;
+    job.fileName = h.inputFile(name);
+    job.file = files::entryAt(job.fileName).identity;
+    job.number = number;
+    job.stage = stage;
+    job.budget = 10000;
+    record.job = job;
+    ASSERT_TRUE(record.save(nullptr));
+    h.state.BrojRacuna = number;
+}
+
+TEST(JournalEndToEnd, JobsThatACrashInterruptedAreJournalledByTheNextStart) {
+    PartnerHarness h;
+    Journal journal(h.root.file("MerilonDnevnik.db"), h.ui, nullptr);
+    JournalStore store(h.root.file("MerilonDnevnik.db"));
+    std::string error;
+
+    crashedAt(h, "handed.inp", 100, JobStage::HandedOver);
+    DirectoryPoller(*h.dm, *h.settings, &journal).Timer1Timer();
+    std::vector<JobEntry> jobs = store.read({}, &error).value();
+    ASSERT_EQ(jobs.size(), 1u) << error;
+    EXPECT_EQ(jobs[0].number, 100);
+    EXPECT_TRUE(jobs[0].recovered);
+    EXPECT_EQ(jobs[0].status(), "OK");
+    EXPECT_EQ(jobs[0].action, FileAction::MarkedOk);
+    EXPECT_EQ(jobs[0].budgetMs, 10000);
+
+    crashedAt(h, "cut.inp", 101, JobStage::Rows);
+    DirectoryPoller(*h.dm, *h.settings, &journal).Timer1Timer();
+    jobs = store.read({}, &error).value();
+    ASSERT_EQ(jobs.size(), 3u) << error;
+    EXPECT_EQ(jobs[1].number, 101);  // given up, its file taken up again under the next number
+    EXPECT_EQ(jobs[1].status(), "prekinut");
+    EXPECT_EQ(jobs[1].fileName, h.inputFile("cut.inp"));
+    EXPECT_NE(jobs[1].message.find("je prekinut prije predaje PARTNERU"), std::string::npos);
+    EXPECT_EQ(jobs[0].number, 102);
+    EXPECT_EQ(jobs[0].fileName, h.inputFile("cut.inp"));
+    EXPECT_EQ(jobs[0].status(), "OK");
+    EXPECT_FALSE(jobs[0].recovered);
 }
 
 }  // namespace
