@@ -16,8 +16,8 @@
 #include "config/Settings.h"
 #include "platform/desktop/DesktopUserInterface.h"
 #include "platform/desktop/SingleInstance.h"
-#include "tests/app/LogCapture.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/SettingsFile.h"
 
 namespace fm {
 namespace {
@@ -25,14 +25,13 @@ namespace {
 class MainWindow : public ::testing::Test {
   protected:
     void create(const std::string& settingsText) {
-        dir.write("MerilonSettings.ini", settingsText);
-        settings = std::make_unique<Settings>(dir.file("MerilonSettings.ini"));
+        settings = std::make_unique<Settings>(file.write(settingsText));
         window = std::make_unique<TF_Merilon>(state, *settings, ui, instance, stop);
     }
 
     int stopQuestions() const { return test::countOf(log.text(), "[FMerilon pitanje]"); }
 
-    test::TempDir dir;
+    test::SettingsFile file;
     test::LogCapture log;
     ProcessState state;
     std::unique_ptr<Settings> settings;

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "tests/app/LogCapture.h"
+#include "tests/support/LogCapture.h"
 #include "tests/support/TempDir.h"
 
 namespace fm::test {

@@ -4,7 +4,7 @@
 #include "config/Postavke.h"
 #include "config/Settings.h"
 #include "tests/support/RecordingUserInterface.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/SettingsFile.h"
 
 namespace fm {
 namespace {
@@ -12,11 +12,10 @@ namespace {
 class ReadingAtCreate : public ::testing::Test {
   protected:
     bool read(const std::string& settingsText) {
-        dir.write("MerilonSettings.ini", settingsText);
-        return readSettingsAtCreate(Settings(dir.file("MerilonSettings.ini")), state, ui);
+        return readSettingsAtCreate(file.write(settingsText), state, ui);
     }
 
-    test::TempDir dir;
+    test::SettingsFile file;
     ProcessState state;
     test::RecordingUserInterface ui;
 };

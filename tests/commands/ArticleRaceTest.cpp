@@ -7,7 +7,7 @@
 
 #include "db/SqlLayer.h"
 #include "platform/Text.h"
-#include "tests/commands/PartnerHarness.h"
+#include "tests/support/PartnerHarness.h"
 #include "tests/support/EngineDatabase.h"
 
 namespace fm::test {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "tests/commands/PartnerHarness.h"
+#include "tests/support/PartnerHarness.h"
 #include "tests/support/OwnServer.h"
 
 namespace fm::test {

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "platform/FileSystem.h"
-#include "tests/commands/PartnerHarness.h"
+#include "tests/support/PartnerHarness.h"
 
 namespace fm::test {
 namespace {

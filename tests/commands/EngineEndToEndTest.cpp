@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "tests/commands/PartnerHarness.h"
+#include "tests/support/PartnerHarness.h"
 #include "tests/support/CommaLocale.h"
 #include "tests/support/EngineDatabase.h"
 

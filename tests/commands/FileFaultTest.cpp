@@ -13,7 +13,7 @@
 #include <optional>
 
 #include "commands/CommandFile.h"
-#include "tests/commands/PartnerHarness.h"
+#include "tests/support/PartnerHarness.h"
 
 namespace fm::test {
 namespace {

@@ -8,7 +8,7 @@
 #include "commands/JobRecord.h"
 #include "db/RecordWriters.h"
 #include "journal/Journal.h"
-#include "tests/commands/PartnerHarness.h"
+#include "tests/support/PartnerHarness.h"
 
 namespace fm::test {
 namespace {

@@ -15,7 +15,7 @@
 #include "config/Settings.h"
 #include "db/DM_db_source.h"
 #include "db/RecordWriters.h"
-#include "tests/commands/PartnerHarness.h"
+#include "tests/support/PartnerHarness.h"
 #include "tests/support/RecordingUserInterface.h"
 #include "tests/support/TempDir.h"
 

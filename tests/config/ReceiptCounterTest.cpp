@@ -3,19 +3,16 @@
 #include "config/ReceiptCounter.h"
 #include "config/Settings.h"
 #include "tests/support/RecordingUserInterface.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/SettingsFile.h"
 
 namespace fm {
 namespace {
 
 class ReceiptCounterTest : public ::testing::Test {
   protected:
-    Settings withFile(const std::string& bytes) {
-        dir.write("MerilonSettings.ini", bytes);
-        return Settings(dir.file("MerilonSettings.ini"));
-    }
-    std::string fileNow() { return dir.read("MerilonSettings.ini"); }
-    test::TempDir dir;
+    Settings withFile(const std::string& bytes) { return file.write(bytes); }
+    std::string fileNow() { return file.read(); }
+    test::SettingsFile file;
     test::RecordingUserInterface ui;
     ProcessState state;
 };
@@ -58,7 +55,7 @@ TEST_F(ReceiptCounterTest, WriterDoesNotTrimTheKey) {
 }
 
 TEST_F(ReceiptCounterTest, NothingToRewriteWithoutFile) {
-    EXPECT_FALSE(SnimiBrojRacuna(Settings(dir.file("MerilonSettings.ini")), 5));
+    EXPECT_FALSE(SnimiBrojRacuna(Settings(file.path()), 5));
     EXPECT_FALSE(SnimiBrojRacuna(withFile("K71B3=1\n"), 5));
     EXPECT_EQ(fileNow(), "K71B3=1\n");
 }

@@ -3,18 +3,15 @@
 #include <stdexcept>
 
 #include "config/Settings.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/SettingsFile.h"
 
 namespace fm {
 namespace {
 
 class SettingsTest : public ::testing::Test {
   protected:
-    Settings withFile(const std::string& bytes) {
-        dir.write("MerilonSettings.ini", bytes);
-        return Settings(dir.file("MerilonSettings.ini"));
-    }
-    test::TempDir dir;
+    Settings withFile(const std::string& bytes) { return file.write(bytes); }
+    test::SettingsFile file;
 };
 
 TEST_F(SettingsTest, KeysIgnoreLetterCaseAndValuesKeepIt) {
@@ -47,7 +44,7 @@ TEST_F(SettingsTest, LinesWithoutKeyOrValueAreIgnored) {
 }
 
 TEST_F(SettingsTest, MissingFileGivesDefaults) {
-    Settings settings(dir.file("MerilonSettings.ini"));
+    Settings settings(file.path());
     EXPECT_EQ(settings.CitajPostavku("TARVOOBRISI_FAJL", "NE"), "NE");
 }
 

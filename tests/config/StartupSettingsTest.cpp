@@ -3,18 +3,15 @@
 #include "config/Settings.h"
 #include "config/StartupSettings.h"
 #include "tests/support/RecordingUserInterface.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/SettingsFile.h"
 
 namespace fm {
 namespace {
 
 class StartupSettingsTest : public ::testing::Test {
   protected:
-    bool read(const std::string& bytes) {
-        dir.write("MerilonSettings.ini", bytes);
-        return readStartupSettings(Settings(dir.file("MerilonSettings.ini")), postavke, ui);
-    }
-    test::TempDir dir;
+    bool read(const std::string& bytes) { return readStartupSettings(file.write(bytes), postavke, ui); }
+    test::SettingsFile file;
     test::RecordingUserInterface ui;
     Postavke postavke;
 };

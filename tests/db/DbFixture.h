@@ -8,6 +8,7 @@
 
 #include "db/DM_db_source.h"
 #include "tests/support/FreshDatabase.h"
+#include "tests/support/QueryRows.h"
 #include "tests/support/RecordingUserInterface.h"
 
 namespace fm::test {
@@ -38,14 +39,7 @@ class DbFixture : public testing::Test {
 
     // The named columns of every row of a query as text, joined by "/".
     std::vector<std::string> rows(const std::string& sql, const std::vector<std::string>& columns) {
-        std::vector<std::string> values;
-        EXPECT_TRUE(dm->sqlopen4(sql)) << dm->ZadnjaGreska();
-        for (; dm->up4().hasRow(); dm->up4().next()) {
-            std::string row;
-            for (const std::string& c : columns) row += (row.empty() ? "" : "/") + dm->up4().text(c);
-            values.push_back(row);
-        }
-        return values;
+        return test::rows(*dm, sql, columns, "/");
     }
 
     FreshDatabase database;

@@ -13,6 +13,7 @@
 #include "db/DM_db_source.h"
 #include "db/RecordWriters.h"
 #include "tests/support/EngineDatabase.h"
+#include "tests/support/QueryRows.h"
 #include "tests/support/RecordingUserInterface.h"
 #include "tests/support/TempDir.h"
 
@@ -58,14 +59,7 @@ class HostileFiles : public testing::TestWithParam<Engine> {
     }
 
     std::vector<std::string> rows(const std::string& sql, const std::vector<std::string>& columns) {
-        std::vector<std::string> values;
-        EXPECT_TRUE(dm->sqlopen4(sql)) << dm->ZadnjaGreska();
-        for (; dm->up4().hasRow(); dm->up4().next()) {
-            std::string row;
-            for (const std::string& c : columns) row += (row.empty() ? "" : "|") + dm->up4().text(c);
-            values.push_back(row);
-        }
-        return values;
+        return test::rows(*dm, sql, columns);
     }
     std::string count(const std::string& table) {
         return rows("select count(*) as n from " + table, {"n"}).at(0);

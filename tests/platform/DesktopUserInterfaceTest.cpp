@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/desktop/DesktopUserInterface.h"
-#include "tests/app/LogCapture.h"
+#include "tests/support/LogCapture.h"
 
 namespace fm::desktop {
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/commands/PartnerHarness.h"
+#include "tests/support/PartnerHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include "commands/DirectoryPolling.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "tests/support/QueryRows.h"
 #include "tests/support/TillSettings.h"
 
 namespace fm::test {
@@ -126,14 +127,7 @@ std::string PartnerHarness::errorFile() const {
 
 std::vector<std::string> PartnerHarness::rows(const std::string& sql,
                                               const std::vector<std::string>& columns) {
-    if (!dm->sqlopen4(sql)) throw std::runtime_error(sql + ": " + dm->ZadnjaGreska());
-    std::vector<std::string> result;
-    for (ScratchQuery& q = dm->up4(); q.hasRow(); q.next()) {
-        std::string row;
-        for (std::size_t i = 0; i < columns.size(); ++i) row += (i ? "|" : "") + q.text(columns[i]);
-        result.push_back(row);
-    }
-    return result;
+    return test::rows(*dm, sql, columns);
 }
 
 long long PartnerHarness::count(const std::string& sql) {
