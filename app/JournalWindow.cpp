@@ -25,7 +25,7 @@ QString text(const std::string& bytes) { return QString::fromLatin1(bytes.data()
 std::string detailsOf(const JobEntry& e) {
     const auto ms = [](std::int64_t value) { return std::to_string(value) + " ms"; };
     const auto at = [](std::int64_t moment) { return moment ? formatMoment(moment) : std::string("-"); };
-    std::string details = "Posao " + std::to_string(e.number) + ", kasa " + std::to_string(e.register_) +
+    std::string details = "Posao " + std::to_string(e.number) + ", kasa " + std::to_string(e.cashRegister) +
                           ", status " + e.status() + ", fajl " + fileActionText(e.action) +
                           (e.recovered ? ", zavrsen nakon ponovnog pokretanja" : "") + "\n";
     details += "Fajl: " + e.fileName + " (" + std::to_string(e.fileSize) + " bajtova)\n";

@@ -21,7 +21,7 @@ JobEntry journalEntryOf(const Job& job, const std::string& fileName, int registe
     entry.fileName = fileName;
     entry.fileSize = job.file.size;
     entry.number = job.number;
-    entry.register_ = registerNumber;
+    entry.cashRegister = registerNumber;
     entry.letter = job.letter;
     entry.bookingType = job.bookingType;
     entry.itemRows = job.itemRows;
@@ -45,7 +45,7 @@ JobEntry interruptedJobEntry(const JobInFlight& job, int registerNumber, const s
     entry.fileName = job.fileName;
     entry.fileSize = job.file.size;
     entry.number = job.number;
-    entry.register_ = registerNumber;
+    entry.cashRegister = registerNumber;
     entry.bookingType = job.bookingType;
     entry.message = message;
     entry.recovered = true;

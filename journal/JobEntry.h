@@ -62,9 +62,9 @@ struct JobEntry {
     JobTimes times;
     std::string fileName;
     std::uint64_t fileSize = 0;
-    int number = 0;     // F_RBR
-    int register_ = 0;  // FID_RACUNA
-    char letter = 0;    // of the first command record; 0 when none was read
+    int number = 0;        // F_RBR
+    int cashRegister = 0;  // FID_RACUNA
+    char letter = 0;       // of the first command record; 0 when none was read
     int bookingType = 0;
     int itemRows = 0;
     int paymentRows = 0;

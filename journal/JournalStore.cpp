@@ -172,7 +172,7 @@ bool JournalStore::add(const JobEntry& e, std::string* error) {
                 bytes(e.fileName),
                 qulonglong(e.fileSize),
                 e.number,
-                e.register_,
+                e.cashRegister,
                 e.letter == 0 ? QVariant(QString()) : QVariant(bytes(std::string(1, e.letter))),
                 e.bookingType,
                 e.itemRows,
@@ -254,7 +254,7 @@ std::optional<std::vector<JobEntry>> JournalStore::read(const JournalFilter& fil
         e.fileName = bytes(next());
         e.fileSize = next().toULongLong();
         e.number = next().toInt();
-        e.register_ = next().toInt();
+        e.cashRegister = next().toInt();
         const std::string letter = bytes(next());
         e.letter = letter.empty() ? 0 : letter.front();
         e.bookingType = next().toInt();

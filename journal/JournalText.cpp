@@ -52,7 +52,7 @@ std::string journalCsv(const std::vector<JobEntry>& entries) {
                                               e.fileName,
                                               numeral(std::int64_t(e.fileSize)),
                                               numeral(e.number),
-                                              numeral(e.register_),
+                                              numeral(e.cashRegister),
                                               e.letter ? std::string(1, e.letter) : std::string(),
                                               numeral(e.bookingType),
                                               numeral(e.itemRows),

@@ -236,7 +236,7 @@ TEST_F(Tray, TheLatestJobsWindowFromTheTrayMenu) {
             e.fileName = "C:\\RACUNI\\r" + std::to_string(number) + ".inp";
             e.fileSize = 96;
             e.number = number;
-            e.register_ = 1;
+            e.cashRegister = 1;
             e.letter = 'S';
             e.itemRows = 2;
             e.paymentRows = 1;

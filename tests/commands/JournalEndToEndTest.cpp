@@ -37,7 +37,7 @@ TEST(JournalEndToEnd, EveryJobEndsAsOneRowWithItsStagesAndOneLogLine) {
     EXPECT_EQ(sale.number, 100);
     EXPECT_EQ(sale.fileName, h.inputFile("r1.inp"));
     EXPECT_EQ(sale.fileSize, kSale.size());
-    EXPECT_EQ(sale.register_, 1);
+    EXPECT_EQ(sale.cashRegister, 1);
     EXPECT_EQ(sale.letter, 'S');
     EXPECT_EQ(sale.bookingType, 0);
     EXPECT_EQ(sale.itemRows, 2);

@@ -21,7 +21,7 @@ JobEntry job(int number, int outcome, const std::string& message = {}) {
     e.fileName = "/racuni/r" + std::to_string(number) + ".inp";
     e.fileSize = 120;
     e.number = number;
-    e.register_ = 1;
+    e.cashRegister = 1;
     e.letter = 'S';
     e.itemRows = 2;
     e.paymentRows = 1;
@@ -143,9 +143,9 @@ TEST(Journal, ADamagedFileIsMovedAsideAndANewOneStarted) {
         << ui.notices[0].text;
     JournalStore store(path);
     EXPECT_EQ(numbers(store), (std::vector<int>{8, 7}));
-    EXPECT_EQ(lines,
-              (std::vector<std::string>{"posao 7, fajl /racuni/r7.inp, status No (fajl No), cekano 1000 ms",
-                                        "posao 8, fajl /racuni/r8.inp, status OK (fajl OK), cekano 1000 ms"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "posao 7, fajl /racuni/r7.inp, status No (fajl No), cekano 1000 ms",
+                         "posao 8, fajl /racuni/r8.inp, status OK (fajl OK), cekano 1000 ms"}));
 }
 
 TEST(JournalText, CsvQuotesWhatNeedsItAndNamesEveryStage) {
