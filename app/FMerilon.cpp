@@ -15,6 +15,7 @@
 #include "config/StartupSettings.h"
 #include "db/DM_db_source.h"
 #include "db/FirebirdClient.h"
+#include "journal/Journal.h"
 #include "platform/FileSystem.h"
 #include "platform/desktop/DesktopUserInterface.h"
 #include "platform/desktop/Display.h"
@@ -98,13 +99,18 @@ int main(int argc, char* argv[]) {
 
     std::unique_ptr<fm::TF_Merilon> F_Merilon;
     std::unique_ptr<fm::Tdm_db> dm_db;
+    std::unique_ptr<fm::Journal> journal;
     std::unique_ptr<fm::DirectoryPoller> poller;
     guarded(ui, "Greska kreiranja formi \r\n", [&] {
         F_Merilon = std::make_unique<fm::TF_Merilon>(state, settings, ui, instance, stop);
         fm::prepareFirebirdClient();
         dm_db = std::make_unique<fm::Tdm_db>(state, ui);
-        poller = std::make_unique<fm::DirectoryPoller>(*dm_db, settings);
+        const std::string journalPath = fm::journalPathBeside(settings.filePath());
+        journal = std::make_unique<fm::Journal>(
+            journalPath, ui, [](const std::string& line) { fm::desktop::logLine("posao", line); });
+        poller = std::make_unique<fm::DirectoryPoller>(*dm_db, settings, journal.get());
         F_Merilon->attachDataModule(*dm_db, *poller);
+        F_Merilon->attachJournal(journalPath);
     });
 
     if (F_Merilon) F_Merilon->show();  // FormShow: the database is opened now

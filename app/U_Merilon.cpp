@@ -15,6 +15,7 @@
 #include <functional>
 #include <stdexcept>
 
+#include "app/JournalWindow.h"
 #include "app/Startup.h"
 #include "app/StopControl.h"
 #include "commands/DirectoryPolling.h"
@@ -75,6 +76,8 @@ TF_Merilon::TF_Merilon(ProcessState& state, Settings& settings, desktop::Desktop
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     showPicture(true);
 
+    QAction* ZadnjiPoslovi1 = PopupMenu1->addAction(QStringLiteral("Zadnji poslovi"));
+    connect(ZadnjiPoslovi1, &QAction::triggered, this, &TF_Merilon::ZadnjiPoslovi1Click);
     QAction* ZatvaranjeFMerilona1 = PopupMenu1->addAction(QStringLiteral("Zatvaranje FMerilona"));
     connect(ZatvaranjeFMerilona1, &QAction::triggered, this, &TF_Merilon::ZatvaranjeFMerilona1Click);
 
@@ -105,6 +108,20 @@ TF_Merilon::~TF_Merilon() = default;
 void TF_Merilon::attachDataModule(Tdm_db& dm_db, DirectoryPoller& poller) {
     dm_db_ = &dm_db;
     poller_ = &poller;
+}
+
+void TF_Merilon::attachJournal(const std::string& journalPath) { journalPath_ = journalPath; }
+
+// Opened once, then brought to the front with its newest jobs read again.
+void TF_Merilon::ZadnjiPoslovi1Click() {
+    if (journalPath_.empty()) return;
+    if (!journalWindow_)
+        journalWindow_ = new JournalWindow(journalPath_, this);
+    else
+        journalWindow_->refresh();
+    journalWindow_->showNormal();
+    journalWindow_->raise();
+    journalWindow_->activateWindow();
 }
 
 void TF_Merilon::FormCreate() {

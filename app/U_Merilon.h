@@ -17,6 +17,7 @@ class Settings;
 class StopControl;
 class Tdm_db;
 class DirectoryPoller;
+class JournalWindow;
 
 namespace desktop {
 class DesktopUserInterface;
@@ -38,6 +39,8 @@ class TF_Merilon : public QWidget {
 
     // The data module and its poller, created after the window; FormShow uses them.
     void attachDataModule(Tdm_db& dm_db, DirectoryPoller& poller);
+    // The job journal that the menu item "Zadnji poslovi" shows.
+    void attachJournal(const std::string& journalPath);
 
     // Exit code when start-up finds the configuration unusable: an unreadable settings
     // file, a wrong IBFK, a polling interval that is not a number.
@@ -57,6 +60,7 @@ class TF_Merilon : public QWidget {
     void mintimerTimer();
     void CoolTrayIcon1DblClick();
     void ZatvaranjeFMerilona1Click();
+    void ZadnjiPoslovi1Click();
     void NovaProceduraProzora();
     void sessionEndQuery(QSessionManager& manager);
     // The picture takes its memory only while the window is on screen.
@@ -70,6 +74,8 @@ class TF_Merilon : public QWidget {
     StopControl& stop_;
     Tdm_db* dm_db_ = nullptr;
     DirectoryPoller* poller_ = nullptr;
+    std::string journalPath_;
+    JournalWindow* journalWindow_ = nullptr;
 
     QLabel* Panel1;
     QLabel* Image1;

@@ -12,6 +12,7 @@
 #include "commands/CommandJob.h"
 #include "commands/CrashPoint.h"
 #include "commands/JobContext.h"
+#include "commands/JobJournal.h"
 #include "commands/Outcome.h"
 #include "commands/WaitBudget.h"
 #include "db/RecordWriters.h"
@@ -110,10 +111,12 @@ class JobWriter {
 
     void handOver(int reklBroj, double printMemo, double printRacun, const std::string& memo,
                   const std::string& failure) {
+        job_.times.handingOver = nowEpochMs();
         const bool written = tracker_.handOver(job_, [&] {
             return UpisiSemafor(db_, job_.number, job_.bookingType, 0, reklBroj, printMemo, printRacun, memo);
         });
         if (!written) fail(failure);
+        job_.times.handedOver = nowEpochMs();
     }
 
     void saleItem(const SaleItem& item) {
@@ -200,11 +203,12 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
     state.VrijemeCekanja = 0;
     advanceBrojacObrade(state);
 
-    if (!tracker_) tracker_.emplace(context_);
+    if (!tracker_) tracker_.emplace(context_, journal_);
     JobTracker& tracker = *tracker_;
     if (!tracker.finishInterruptedJob()) return false;
     if (tracker.retryMarking(fileName)) return false;
 
+    const std::int64_t takenUp = nowEpochMs();
     std::optional<files::FileContent> file = readForTakeUp(fileName);
     if (!file) return false;
     const CommandJob command =
@@ -223,6 +227,9 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
     job.number = state.BrojRacuna;
     job.file = file->identity;
     job.bytes = std::move(file->bytes);
+    job.times.takenUp = takenUp;
+    job.times.read = nowEpochMs();
+    noteCommand(job, command);
     tracker.reserveNumber(fileName, job.file, job.number);
     try {
         if (!command.invalid.empty()) {
@@ -244,8 +251,12 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
         ObrisiSemafor(context_, job.number, job.bookingType);
     }
     const bool settled = finishJob(context_, fileName, job);
+    job.times.marked = nowEpochMs();
     crashPoint(CrashAt::Marked);
     tracker.endJob(fileName, job.outcome, settled);
+    if (journal_)
+        journal_->jobEnded(
+            journalEntryOf(job, fileName, state.postavke.FID_RACUNA, job.budget, settled));
     ++state.BrojRacuna;  // saved in the settings file by the tracker
     return job.outcome == kDone;
 }

@@ -11,6 +11,8 @@
 
 namespace fm {
 
+class JobJournal;
+
 // The processing counter's step at every file met: 1, 2, ..., 9, 0, 1, ...
 inline void advanceBrojacObrade(ProcessState& state) {
     state.BrojacObrade = state.BrojacObrade >= 9 ? 0 : state.BrojacObrade + 1;
@@ -20,7 +22,9 @@ inline void advanceBrojacObrade(ProcessState& state) {
 // and reports its outcome.
 class CommandProcessor {
   public:
-    CommandProcessor(const RecordContext& db, const Settings& settings) : context_{db, settings} {}
+    // The journal, when given, is told the end of every job.
+    CommandProcessor(const RecordContext& db, const Settings& settings, JobJournal* journal = nullptr)
+        : context_{db, settings}, journal_(journal) {}
 
     // One command file from reading to the advanced job number. True when the job
     // succeeded or the file was processed already; false when the file is not
@@ -36,6 +40,7 @@ class CommandProcessor {
 
     const JobContext context_;
     std::optional<JobTracker> tracker_;  // loaded at the first file, kept for the run
+    JobJournal* journal_;
 };
 
 }  // namespace fm

@@ -109,8 +109,8 @@ void SettlingFiles::keepOnly(const std::vector<files::DirectoryEntry>& listing) 
 
 // ---- the poller ----
 
-DirectoryPoller::DirectoryPoller(Tdm_db& dm_db, const Settings& settings)
-    : dm_db_(dm_db), processor_(dm_db, settings) {}
+DirectoryPoller::DirectoryPoller(Tdm_db& dm_db, const Settings& settings, JobJournal* journal)
+    : dm_db_(dm_db), processor_(dm_db, settings, journal) {}
 
 DirectoryPoller::~DirectoryPoller() = default;
 

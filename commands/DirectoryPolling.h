@@ -14,6 +14,7 @@
 namespace fm {
 
 class Tdm_db;
+class JobJournal;
 class Settings;
 class DirectoryWatcher;
 struct Postavke;
@@ -74,7 +75,8 @@ class DirectoryPoller {
     // Runs one scan, for the caller to wrap (a stop waits for the scan's end).
     using ScanRunner = std::function<void(const std::function<void()>&)>;
 
-    DirectoryPoller(Tdm_db& dm_db, const Settings& settings);
+    // The journal, when given, is told the end of every job.
+    DirectoryPoller(Tdm_db& dm_db, const Settings& settings, JobJournal* journal = nullptr);
     ~DirectoryPoller();
 
     // One tick: Timer1 off, scan TARVOLOCALDIR, pending events, Timer1 on again.

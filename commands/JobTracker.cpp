@@ -8,6 +8,7 @@
 #include "commands/DirectoryPolling.h"
 #include "commands/HandOver.h"
 #include "commands/JobContext.h"
+#include "commands/JobJournal.h"
 #include "commands/Outcome.h"
 #include "config/ReceiptCounter.h"
 #include "config/Settings.h"
@@ -37,8 +38,8 @@ std::optional<files::FileContent> stillTheFile(const std::string& fileName, cons
 
 }  // namespace
 
-JobTracker::JobTracker(const JobContext& context)
-    : context_(context), record_(JobRecord::besideSettings(context.settings.filePath())) {
+JobTracker::JobTracker(const JobContext& context, JobJournal* journal)
+    : context_(context), journal_(journal), record_(JobRecord::besideSettings(context.settings.filePath())) {
     std::string error;
     if (!record_.load(&error)) {
         setAside(error);
@@ -102,10 +103,13 @@ bool JobTracker::finishInterruptedJob() {
 void JobTracker::discardRows(const JobInFlight& job) {
     ObrisiPlacanja(context_, job.number, job.bookingType);
     ObrisiStavkeRacuna(context_, job.number, job.bookingType);
+    std::string message;
     if (files::entryIs(job.fileName, job.file)) {
-        Obavijesti(context_.ui, "Posao broj " + integerNumeral(job.number) + " (fajl " + job.fileName +
-                                    ") je prekinut prije predaje PARTNERU; njegovi redovi su obrisani.");
+        message = "Posao broj " + integerNumeral(job.number) + " (fajl " + job.fileName +
+                  ") je prekinut prije predaje PARTNERU; njegovi redovi su obrisani.";
+        Obavijesti(context_.ui, message);
     }
+    if (journal_) journal_->jobEnded(interruptedJobEntry(job, context_.state.postavke.FID_RACUNA, message));
 }
 
 // The PARTNER has the job: its handshake is taken up again, and its file, when it is
@@ -119,9 +123,16 @@ void JobTracker::finishHandedOverJob(const JobInFlight& inFlight) {
     job.file = file->identity;
     job.bytes = std::move(file->bytes);
     job.budget = inFlight.budget;
+    job.times.handedOver = nowEpochMs();  // the wait taken up again
     const bool settled = finishJob(context_, inFlight.fileName, job);
+    job.times.marked = nowEpochMs();
     crashPoint(CrashAt::Marked);
     if (!settled) rememberUnmarked(inFlight.fileName, job.file, job.outcome);
+    if (!journal_) return;
+    JobEntry entry =
+        journalEntryOf(job, inFlight.fileName, context_.state.postavke.FID_RACUNA, inFlight.budget, settled);
+    entry.recovered = true;
+    journal_->jobEnded(entry);
 }
 
 bool JobTracker::retryMarking(const std::string& fileName) {
@@ -135,8 +146,11 @@ bool JobTracker::retryMarking(const std::string& fileName) {
         return false;
     }
     if (markOrDelete(context_, fileName, file->identity, file->bytes, unmarked->outcome, false)) {
+        const FileAction action =
+            files::fileExists(fileName) ? markFor(unmarked->outcome) : FileAction::Deleted;
         record_.unmarked.erase(unmarked);
         save();
+        if (journal_) journal_->fileSettledLater(fileName, action, nowEpochMs());
     }
     return true;
 }

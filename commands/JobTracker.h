@@ -11,6 +11,7 @@
 
 namespace fm {
 
+class JobJournal;
 struct Job;
 
 // Follows every job in the job record from the reservation of its number to the mark of
@@ -21,7 +22,8 @@ class JobTracker {
     // Loads the record. A damaged one (unreadable, or naming a file that is not a command
     // file of the input directory) is shown as a notice, moved aside and taken as empty;
     // only the number of its job, if it has a valid one, is never used again.
-    explicit JobTracker(const JobContext& context);
+    // The journal, when given, is told of jobs finished or given up here.
+    explicit JobTracker(const JobContext& context, JobJournal* journal = nullptr);
 
     // The interrupted job, if any, is finished: when its F_SEMAFOR row was committed, its
     // handshake is completed and its file marked (or deleted) with the real outcome;
@@ -56,6 +58,7 @@ class JobTracker {
     bool save();
 
     const JobContext context_;
+    JobJournal* journal_;
     JobRecord record_;
     bool tracedHandOver_ = false;  // the job in flight was handed over with an F_PREDAJA row
 };

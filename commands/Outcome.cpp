@@ -129,6 +129,7 @@ bool finishJob(const RecordContext& db, const std::string& fileName, Job& job) {
                 diagnoseReceiptTimeout(db, job);
             setFixedMessage(job);
         }
+        job.times.decided = nowEpochMs();
         reportToErrorFile(db, job);
         crashPoint(CrashAt::Reported);
         return markOrDelete(db, fileName, job.file, job.bytes, job.outcome, true);
@@ -137,6 +138,7 @@ bool finishJob(const RecordContext& db, const std::string& fileName, Job& job) {
                    "Greska pri zavrsetku posla broj " + integerNumeral(job.number) + "\r\n" + e.what());
         // An outcome that could not be made sure of is never marked as a success.
         if (job.outcome == kDone) job.outcome = kInvalidFile;
+        job.times.decided = nowEpochMs();
         return markOrDelete(db, fileName, job.file, job.bytes, job.outcome, true);
     }
 }

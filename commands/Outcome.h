@@ -3,6 +3,7 @@
 #include <string>
 
 #include "db/JobCodes.h"
+#include "journal/JobEntry.h"
 #include "platform/OpenedFile.h"
 
 namespace fm {
@@ -20,6 +21,11 @@ struct Job {
     std::string message;  // outcome message of an invalid file
     FileIdentity file;
     std::string bytes;  // none for a file over the limit
+    // For the job journal: the stages' moments, the command's letter and rows.
+    JobTimes times;
+    char letter = 0;
+    int itemRows = 0;
+    int paymentRows = 0;
 };
 
 // The end of every job taken up: waits for the PARTNER within its budget (not for

@@ -66,8 +66,9 @@ TEST_F(MainWindow, HasItsTitleStripPictureAndTrayIcon) {
     EXPECT_EQ(icon->toolTip(), "FMerilon");
     EXPECT_EQ(icon->icon().availableSizes().value(0), QSize(54, 54));
     ASSERT_NE(icon->contextMenu(), nullptr);
-    ASSERT_EQ(icon->contextMenu()->actions().size(), 1);
-    EXPECT_EQ(icon->contextMenu()->actions().at(0)->text(), "Zatvaranje FMerilona");
+    ASSERT_EQ(icon->contextMenu()->actions().size(), 2);
+    EXPECT_EQ(icon->contextMenu()->actions().at(0)->text(), "Zadnji poslovi");
+    EXPECT_EQ(icon->contextMenu()->actions().at(1)->text(), "Zatvaranje FMerilona");
 }
 
 TEST_F(MainWindow, KeysWithACharacterAskTheStopQuestionOthersDoNot) {

@@ -10,8 +10,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "journal/JournalStore.h"
 #include "tests/app/ProgramCopy.h"
 #include "tests/support/TempDir.h"
 
@@ -195,19 +197,75 @@ TEST_F(Tray, BackFromTheTrayAndStoppedThroughTheStopQuestion) {
     EXPECT_EQ(countOf(program->log(), "[FMerilon pitanje]"), 1);
     EXPECT_TRUE(program->running());
 
-    // The tray menu's only item, then Yes: the program ends with exit code 0. Without a
+    // The tray menu's last item, then Yes: the program ends with exit code 0. Without a
     // window manager the maximised window lies over the tray; the tray is raised first.
     run("xdotool", {"search", "--class", "trayer", "windowraise", "%@"});
     clickIcon(icon, "3", "1");
     const std::string menu = findWindow(
         program->pid(), [&](const std::string& id) { return !isEmbedded(id) && windowName(id).empty(); });
     ASSERT_FALSE(menu.empty());
-    run("xdotool", {"mousemove", "--window", QString::fromStdString(menu), "30", "10", "click", "1"});
+    const QString lastItem = QString::number(areaOf(menu).height - 12);
+    run("xdotool", {"mousemove", "--window", QString::fromStdString(menu), "30", lastItem, "click", "1"});
     confirm = findWindow(program->pid(), named("Confirm"));
     ASSERT_FALSE(confirm.empty());
     pressKey(confirm, "Return");
     EXPECT_EQ(program->waitForExit(), 0);
     EXPECT_EQ(countOf(program->log(), "zaustavis FMerilon - Da"), 1) << program->log();
+}
+
+// The menu's first item opens the journal's latest jobs, the newest selected.
+TEST_F(Tray, TheLatestJobsWindowFromTheTrayMenu) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) GTEST_SKIP() << "no display with a system tray";
+    program = std::make_unique<ProgramCopy>(kSettings);
+    {
+        JournalStore store(program->dir().file("MerilonDnevnik.db"));
+        std::string error;
+        for (const auto& [number, outcome, message] : std::vector<std::tuple<int, int, std::string>>{
+                 {100, 0, ""},
+                 {101, -2, "Proces nije izvrsen!\r\nPARTNER nije zavrsio proces u predvidjenom vremenu!"},
+                 {102, -255,
+                  "Neispravan fajl C:\\RACUNI\\r102.inp\r\nGreska:linija 1, polje 6 (cijena): "
+                  "'x1' nije ispravan broj"},
+                 {103, -4,
+                  "Proces nije izvrsen!\r\nProblem pri prodaji artikla sifra=7\r\nStorno "
+                  "stavka=0,Kolicina=1"},
+                 {104, 0, ""}}) {
+            JobEntry e;
+            const std::int64_t start = nowEpochMs() - (110 - number) * 60000;
+            e.times = {start, start + 3, start + 40, start + 52, start + 1852, start + 1860};
+            e.fileName = "C:\\RACUNI\\r" + std::to_string(number) + ".inp";
+            e.fileSize = 96;
+            e.number = number;
+            e.cashRegister = 1;
+            e.letter = 'S';
+            e.itemRows = 2;
+            e.paymentRows = 1;
+            e.budgetMs = 7100;
+            e.outcome = outcome;
+            e.action = markFor(outcome);
+            e.waitedMs = outcome == -255 ? 0 : 1800;
+            e.message = message;
+            ASSERT_TRUE(store.add(e, &error)) << error;
+        }
+    }
+    program->start(meeting.path());
+    ASSERT_TRUE(program->waitForLog("[FMerilon dogadjaj] pokretanje")) << program->log();
+    if (program->log().find("obavijesti u trayu") == std::string::npos) GTEST_SKIP() << "no system tray";
+    const std::string icon = findTrayIcon(program->pid());
+    ASSERT_FALSE(icon.empty()) << program->log();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return windowNow(program->pid(), named("FMERILON")).empty(); }, 10000));
+
+    clickIcon(icon, "3", "1");
+    const std::string menu = findWindow(
+        program->pid(), [&](const std::string& id) { return !isEmbedded(id) && windowName(id).empty(); });
+    ASSERT_FALSE(menu.empty());
+    run("xdotool", {"mousemove", "--window", QString::fromStdString(menu), "30", "10", "click", "1"});
+    const std::string window = findWindow(program->pid(), named("Zadnji poslovi - FMerilon"));
+    ASSERT_FALSE(window.empty()) << program->log();
+    pressKey(window, "Down");  // the receipt whose article the PARTNER stopped at
+    QTest::qWait(500);
+    screenshot("journal-window.png", areaOf(window));
+    EXPECT_EQ(program->endWithSigterm(), 0);
 }
 
 }  // namespace

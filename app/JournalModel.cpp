@@ -1,0 +1,104 @@
+#include "app/JournalModel.h"
+
+#include <QColor>
+
+#include "journal/JournalText.h"
+
+namespace fm {
+
+namespace {
+
+QString text(const std::string& bytes) { return QString::fromLatin1(bytes.data(), qsizetype(bytes.size())); }
+
+QColor statusColour(const JobEntry& entry) {
+    if (!entry.outcome) return QColor(220, 220, 220);
+    if (*entry.outcome == 0) return QColor(200, 240, 200);
+    if (*entry.outcome == -2) return QColor(255, 225, 160);
+    return QColor(255, 190, 190);
+}
+
+}  // namespace
+
+JournalModel::JournalModel(JournalStore& store, QObject* parent)
+    : QAbstractTableModel(parent), store_(store) {
+    filter_.limit = kPage;
+}
+
+void JournalModel::setFilter(const std::string& status, const std::string& text) {
+    filter_.status = status;
+    filter_.text = text;
+    reload();
+}
+
+void JournalModel::reload() {
+    beginResetModel();
+    rows_.clear();
+    more_ = true;
+    error_.clear();
+    endResetModel();
+    fetchMore({});
+}
+
+const JobEntry* JournalModel::entry(int row) const {
+    return row >= 0 && row < int(rows_.size()) ? &rows_[std::size_t(row)] : nullptr;
+}
+
+int JournalModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(rows_.size());
+}
+
+int JournalModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+
+QVariant JournalModel::data(const QModelIndex& index, int role) const {
+    const JobEntry* e = entry(index.row());
+    if (!e) return {};
+    if (role == Qt::BackgroundRole && index.column() == Status) return statusColour(*e);
+    if (role == Qt::TextAlignmentRole && (index.column() == Number || index.column() == Waited))
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole) return {};
+    switch (index.column()) {
+        case TakenUp:
+            return text(formatMoment(e->times.takenUp ? e->times.takenUp : e->times.marked));
+        case Number:
+            return e->number;
+        case Status:
+            return text(e->status());
+        case FileAction:
+            return QString::fromLatin1(fileActionText(e->action));
+        case Waited:
+            return e->waitedMs;
+        case File:
+            return text(e->fileName);
+        case Message:
+            return text(oneLine(e->message));
+        default:
+            return {};
+    }
+}
+
+QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    static const char* const titles[] = {"Preuzet",   "Broj",          "Status", "Fajl",
+                                         "Cekano ms", "Komandni fajl", "Poruka"};
+    return section >= 0 && section < ColumnCount ? QString::fromLatin1(titles[section]) : QVariant();
+}
+
+bool JournalModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && more_; }
+
+void JournalModel::fetchMore(const QModelIndex& parent) {
+    if (parent.isValid() || !more_) return;
+    JournalFilter page = filter_;
+    page.beforeId = rows_.empty() ? 0 : rows_.back().id;
+    std::optional<std::vector<JobEntry>> read = store_.read(page, &error_);
+    if (!read) {
+        more_ = false;
+        return;
+    }
+    more_ = int(read->size()) == kPage;
+    if (read->empty()) return;
+    beginInsertRows({}, int(rows_.size()), int(rows_.size() + read->size()) - 1);
+    rows_.insert(rows_.end(), std::make_move_iterator(read->begin()), std::make_move_iterator(read->end()));
+    endInsertRows();
+}
+
+}  // namespace fm

@@ -1,0 +1,55 @@
+#include "commands/JobJournal.h"
+
+#include "commands/CommandJob.h"
+#include "commands/JobRecord.h"
+#include "commands/Outcome.h"
+#include "platform/FileSystem.h"
+
+namespace fm {
+
+void noteCommand(Job& job, const CommandJob& command) {
+    if (!command.records.empty()) job.letter = command.records.front().letter;
+    job.itemRows =
+        int(command.kind == JobKind::PriceChanges ? command.priceChanges.size() : command.itemCount());
+    job.paymentRows = int(command.paymentCount());
+}
+
+JobEntry journalEntryOf(const Job& job, const std::string& fileName, int registerNumber, int budgetMs,
+                        bool fileSettled) {
+    JobEntry entry;
+    entry.times = job.times;
+    entry.fileName = fileName;
+    entry.fileSize = job.file.size;
+    entry.number = job.number;
+    entry.cashRegister = registerNumber;
+    entry.letter = job.letter;
+    entry.bookingType = job.bookingType;
+    entry.itemRows = job.itemRows;
+    entry.paymentRows = job.paymentRows;
+    entry.budgetMs = budgetMs;
+    entry.waitedMs = int(entry.waitMs());
+    entry.outcome = job.outcome;
+    entry.message = job.message;
+    if (!fileSettled)
+        entry.action = FileAction::NotMarked;
+    else if (!files::fileExists(fileName))
+        entry.action = FileAction::Deleted;
+    else
+        entry.action = markFor(job.outcome);
+    return entry;
+}
+
+JobEntry interruptedJobEntry(const JobInFlight& job, int registerNumber, const std::string& message) {
+    JobEntry entry;
+    entry.times.marked = nowEpochMs();
+    entry.fileName = job.fileName;
+    entry.fileSize = job.file.size;
+    entry.number = job.number;
+    entry.cashRegister = registerNumber;
+    entry.bookingType = job.bookingType;
+    entry.message = message;
+    entry.recovered = true;
+    return entry;
+}
+
+}  // namespace fm

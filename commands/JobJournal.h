@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "journal/JobEntry.h"
+
+namespace fm {
+
+struct CommandJob;
+struct Job;
+struct JobInFlight;
+
+// Where the end of every job is told, for the job journal. A call never throws and
+// never holds the job back, whatever becomes of the entry.
+class JobJournal {
+  public:
+    virtual ~JobJournal() = default;
+
+    // A job is over: ended by the processor, finished by the start after a crash, or
+    // given up before its hand-over (then without an outcome).
+    virtual void jobEnded(const JobEntry& entry) = 0;
+
+    // A file that could not be marked at its job's end now carries its mark, or was
+    // deleted: the latest job of that file is updated.
+    virtual void fileSettledLater(const std::string& fileName, FileAction action, std::int64_t atMs) = 0;
+};
+
+// The command's letter and its item and payment rows, noted on the job.
+void noteCommand(Job& job, const CommandJob& command);
+
+// The journal's entry of a job at its end; fileSettled: the file carries its outcome or is gone.
+JobEntry journalEntryOf(const Job& job, const std::string& fileName, int registerNumber, int budgetMs,
+                        bool fileSettled);
+
+// The entry of a job that a crash interrupted before its hand-over: it has no outcome.
+JobEntry interruptedJobEntry(const JobInFlight& job, int registerNumber, const std::string& message);
+
+}  // namespace fm

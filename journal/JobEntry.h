@@ -1,0 +1,94 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// One job as the journal keeps it; plain C++, so that the processor can fill it in.
+namespace fm {
+
+// Moments of a job's stages, ms since the epoch; 0 while a stage was not reached.
+struct JobTimes {
+    std::int64_t takenUp = 0;      // the file opened
+    std::int64_t read = 0;         // its bytes read and checked
+    std::int64_t handingOver = 0;  // its rows written, the F_SEMAFOR row being committed
+    std::int64_t handedOver = 0;   // the F_SEMAFOR row committed
+    std::int64_t decided = 0;      // the outcome known
+    std::int64_t marked = 0;       // the file marked, deleted or given up on
+};
+
+inline std::int64_t nowEpochMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+// What was done to the command file at the job's end.
+enum class FileAction { None, MarkedOk, MarkedNo, MarkedEr, Deleted, NotMarked };
+
+// The journal's word for it.
+inline const char* fileActionText(FileAction action) {
+    switch (action) {
+        case FileAction::MarkedOk:
+            return "OK";
+        case FileAction::MarkedNo:
+            return "No";
+        case FileAction::MarkedEr:
+            return "Er";
+        case FileAction::Deleted:
+            return "obrisan";
+        case FileAction::NotMarked:
+            return "neoznacen";
+        case FileAction::None:
+            break;
+    }
+    return "-";
+}
+
+// The mark a file carries for an outcome.
+inline FileAction markFor(int outcome) {
+    return outcome == 0 ? FileAction::MarkedOk : outcome == -2 ? FileAction::MarkedNo : FileAction::MarkedEr;
+}
+
+// A job's status as the journal tells it: "OK", "No", "Er", or "prekinut" for a job
+// that never got an outcome (interrupted before its hand-over).
+inline std::string jobStatusText(const std::optional<int>& outcome) {
+    if (!outcome) return "prekinut";
+    return fileActionText(markFor(*outcome));
+}
+
+struct JobEntry {
+    std::int64_t id = 0;  // the journal's own row number, set when read back
+    JobTimes times;
+    std::string fileName;
+    std::uint64_t fileSize = 0;
+    int number = 0;        // F_RBR
+    int cashRegister = 0;  // FID_RACUNA
+    char letter = 0;       // of the first command record; 0 when none was read
+    int bookingType = 0;
+    int itemRows = 0;
+    int paymentRows = 0;
+    int budgetMs = 0;
+    int waitedMs = 0;
+    std::optional<int> outcome;  // none: the job was interrupted before its hand-over
+    FileAction action = FileAction::None;
+    std::string message;
+    bool recovered = false;  // finished by the start after a crash
+    bool open = false;       // waiting for a late outcome
+
+    std::string status() const { return jobStatusText(outcome); }
+    // Milliseconds of the stages read, rows, hand-over commit, wait and marking (0 when
+    // the stage was not reached).
+    std::int64_t readMs() const { return span(times.takenUp, times.read); }
+    std::int64_t rowsMs() const { return span(times.read, times.handingOver); }
+    std::int64_t handOverMs() const { return span(times.handingOver, times.handedOver); }
+    std::int64_t waitMs() const { return span(times.handedOver, times.decided); }
+    std::int64_t markingMs() const { return span(times.decided, times.marked); }
+
+  private:
+    static std::int64_t span(std::int64_t from, std::int64_t to) {
+        return from == 0 || to < from ? 0 : to - from;
+    }
+};
+
+}  // namespace fm

@@ -1,0 +1,276 @@
+#include "journal/JournalStore.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+#include <QVariant>
+#include <filesystem>
+
+namespace fm {
+
+namespace {
+
+constexpr std::int64_t kDayMs = 24LL * 60 * 60 * 1000;
+
+const char* const kSchema[] = {
+    "CREATE TABLE IF NOT EXISTS poslovi ("
+    " id INTEGER PRIMARY KEY, upisan INTEGER NOT NULL,"
+    " preuzet INTEGER, procitan INTEGER, predaja INTEGER, predan INTEGER, odluceno INTEGER, oznacen INTEGER,"
+    " fajl TEXT NOT NULL, velicina INTEGER, broj INTEGER, kasa INTEGER, komanda TEXT, tip INTEGER,"
+    " stavke INTEGER, placanja INTEGER, budzet_ms INTEGER, cekano_ms INTEGER, ishod INTEGER,"
+    " fajl_radnja TEXT, poruka TEXT, oporavak INTEGER, otvoren INTEGER)",
+    "CREATE INDEX IF NOT EXISTS poslovi_upisan ON poslovi (upisan)",
+    "CREATE INDEX IF NOT EXISTS poslovi_fajl ON poslovi (fajl)",
+    "PRAGMA user_version = 1",
+};
+
+const char* const kColumns =
+    "id, preuzet, procitan, predaja, predan, odluceno, oznacen, fajl, velicina, broj, kasa, komanda, tip,"
+    " stavke, placanja, budzet_ms, cekano_ms, ishod, fajl_radnja, poruka, oporavak, otvoren";
+
+QString bytes(const std::string& text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
+std::string bytes(const QVariant& value) { return value.toString().toLatin1().toStdString(); }
+
+// SQLITE_CORRUPT and SQLITE_NOTADB: the file is no journal any more.
+bool isDamage(const QSqlError& error) {
+    const QString code = error.nativeErrorCode();
+    return code == QLatin1String("11") || code == QLatin1String("26") ||
+           error.databaseText().contains(QLatin1String("malformed")) ||
+           error.databaseText().contains(QLatin1String("not a database"));
+}
+
+FileAction actionFromText(const std::string& text) {
+    for (FileAction action : {FileAction::MarkedOk, FileAction::MarkedNo, FileAction::MarkedEr,
+                              FileAction::Deleted, FileAction::NotMarked})
+        if (text == fileActionText(action)) return action;
+    return FileAction::None;
+}
+
+std::string statusCondition(const std::string& status) {
+    if (status == "OK") return " AND ishod = 0";
+    if (status == "No") return " AND ishod = -2";
+    if (status == "Er") return " AND ishod NOT IN (0, -2)";
+    if (status == "prekinut") return " AND ishod IS NULL";
+    return {};
+}
+
+std::string likePattern(const std::string& text) {
+    std::string pattern = "%";
+    for (const char c : text) {
+        if (c == '%' || c == '_' || c == '\\') pattern += '\\';
+        pattern += c;
+    }
+    return pattern + "%";
+}
+
+}  // namespace
+
+std::string journalPathBeside(const std::string& settingsPath) {
+    return (std::filesystem::path(settingsPath).parent_path() / "MerilonDnevnik.db").string();
+}
+
+// One QSQLITE connection of its own name; a statement's failure is kept as lastError.
+class JournalStore::Connection {
+  public:
+    explicit Connection(const std::string& path)
+        : name_(QStringLiteral("dnevnik-") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        db.setDatabaseName(QString::fromStdString(path));
+    }
+    ~Connection() {
+        { QSqlDatabase::database(name_, false).close(); }
+        QSqlDatabase::removeDatabase(name_);
+    }
+    QSqlDatabase db() const { return QSqlDatabase::database(name_, false); }
+
+    bool open() {
+        QSqlDatabase db = this->db();
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=250"));
+        return db.open() || fail(db.lastError());
+    }
+    // The statement in a transaction of its own.
+    bool runCommitted(const QString& sql, const QVariantList& values) {
+        QSqlDatabase db = this->db();
+        if (!db.transaction()) return fail(db.lastError());
+        if (run(sql, values) && (db.commit() || fail(db.lastError()))) return true;
+        db.rollback();
+        return false;
+    }
+
+    bool run(const QString& sql, const QVariantList& values = {}, QSqlQuery* result = nullptr) {
+        QSqlQuery query(db());
+        if (!query.prepare(sql)) return fail(query.lastError());
+        for (const QVariant& value : values) query.addBindValue(value);
+        if (!query.exec()) return fail(query.lastError());
+        if (result) *result = std::move(query);
+        return true;
+    }
+    bool fail(const QSqlError& error) {
+        lastError = error;
+        return false;
+    }
+
+    QSqlError lastError;
+
+  private:
+    QString name_;
+};
+
+JournalStore::JournalStore(std::string path, Bounds bounds) : path_(std::move(path)), bounds_(bounds) {}
+
+JournalStore::~JournalStore() = default;
+
+bool JournalStore::open(std::string* error) {
+    if (connection_) return true;
+    connection_ = std::make_unique<Connection>(path_);
+    if (!connection_->open()) return failed("otvaranje", error);
+    bool ready = connection_->run(QStringLiteral("PRAGMA journal_mode = WAL")) &&
+                 connection_->run(QStringLiteral("PRAGMA synchronous = FULL"));
+    for (const char* statement : kSchema) ready = ready && connection_->run(QString::fromLatin1(statement));
+    if (!ready) return failed("otvaranje", error);
+    return true;
+}
+
+// Closes the connection; a damaged file is moved aside, so that the next try starts a new one.
+bool JournalStore::failed(const std::string& what, std::string* error) {
+    const QSqlError sqlError = connection_ ? connection_->lastError : QSqlError();
+    const bool damaged = connection_ && isDamage(sqlError);
+    if (error) {
+        *error = "Dnevnik poslova " + path_ + " (" + what +
+                 "): " + (sqlError.isValid() ? bytes(sqlError.text()) : std::string("nepoznata greska"));
+    }
+    connection_.reset();
+    if (!damaged) return false;
+    std::error_code ec;
+    const std::string aside = path_ + ".neispravan";
+    std::filesystem::rename(path_, aside, ec);
+    if (ec) {
+        if (error) *error += "\r\nNe moze se premjestiti: " + ec.message();
+        return false;
+    }
+    for (const char* suffix : {"-wal", "-shm"}) std::filesystem::remove(path_ + suffix, ec);
+    setAside_ = aside;
+    if (error) *error += "\r\nOstecen dnevnik je premjesten u " + aside + "; pocinje novi.";
+    return false;
+}
+
+bool JournalStore::add(const JobEntry& e, std::string* error) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const std::string before = setAside_;
+        if (open(error)) {
+            const QVariant none;
+            const auto moment = [&](std::int64_t ms) { return ms == 0 ? none : QVariant(qlonglong(ms)); };
+            QVariantList values{
+                qlonglong(nowEpochMs()),
+                moment(e.times.takenUp),
+                moment(e.times.read),
+                moment(e.times.handingOver),
+                moment(e.times.handedOver),
+                moment(e.times.decided),
+                moment(e.times.marked),
+                bytes(e.fileName),
+                qulonglong(e.fileSize),
+                e.number,
+                e.cashRegister,
+                e.letter == 0 ? QVariant(QString()) : QVariant(bytes(std::string(1, e.letter))),
+                e.bookingType,
+                e.itemRows,
+                e.paymentRows,
+                e.budgetMs,
+                e.waitedMs,
+                e.outcome ? QVariant(*e.outcome) : none,
+                QString::fromLatin1(fileActionText(e.action)),
+                bytes(e.message),
+                e.recovered ? 1 : 0,
+                e.open ? 1 : 0};
+            const QString insert = QStringLiteral(
+                "INSERT INTO poslovi (upisan, preuzet, procitan, predaja, predan, odluceno, oznacen, fajl,"
+                " velicina, broj, kasa, komanda, tip, stavke, placanja, budzet_ms, cekano_ms, ishod,"
+                " fajl_radnja, poruka, oporavak, otvoren)"
+                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+            if (connection_->runCommitted(insert, values)) return true;
+            failed("upis posla", error);
+        }
+        if (setAside_ == before) return false;  // not damaged: a later job tries again
+    }
+    return false;
+}
+
+bool JournalStore::settleLater(const std::string& fileName, FileAction action, std::int64_t atMs,
+                               std::string* error) {
+    if (!open(error)) return false;
+    const QString update = QStringLiteral(
+        "UPDATE poslovi SET fajl_radnja = ?, oznacen = ? WHERE id = (SELECT max(id) FROM poslovi"
+        " WHERE fajl = ? AND fajl_radnja = ?)");
+    if (connection_->run(update,
+                         {QString::fromLatin1(fileActionText(action)), qlonglong(atMs), bytes(fileName),
+                          QString::fromLatin1(fileActionText(FileAction::NotMarked))}))
+        return true;
+    return failed("oznaka fajla", error);
+}
+
+bool JournalStore::prune(std::int64_t nowMs, std::string* error) {
+    if (!open(error)) return false;
+    const bool pruned =
+        connection_->run(QStringLiteral("DELETE FROM poslovi WHERE upisan < ?"),
+                         {qlonglong(nowMs - bounds_.maxAgeDays * kDayMs)}) &&
+        connection_->run(
+            QStringLiteral("DELETE FROM poslovi WHERE id <= (SELECT id FROM poslovi ORDER BY id DESC"
+                           " LIMIT 1 OFFSET ?)"),
+            {bounds_.maxJobs});
+    return pruned || failed("brisanje starih poslova", error);
+}
+
+std::optional<std::vector<JobEntry>> JournalStore::read(const JournalFilter& filter, std::string* error) {
+    if (!open(error)) return std::nullopt;
+    std::string sql = std::string("SELECT ") + kColumns + " FROM poslovi WHERE 1 = 1";
+    QVariantList values;
+    if (filter.beforeId > 0) {
+        sql += " AND id < ?";
+        values << qlonglong(filter.beforeId);
+    }
+    sql += statusCondition(filter.status);
+    if (!filter.text.empty()) {
+        sql += " AND (fajl LIKE ? ESCAPE '\\' OR poruka LIKE ? ESCAPE '\\' OR CAST(broj AS TEXT) = ?)";
+        values << bytes(likePattern(filter.text)) << bytes(likePattern(filter.text)) << bytes(filter.text);
+    }
+    sql += " ORDER BY id DESC LIMIT ?";
+    values << filter.limit;
+    QSqlQuery query;
+    if (!connection_->run(QString::fromLatin1(sql.c_str()), values, &query)) {
+        failed("citanje", error);
+        return std::nullopt;
+    }
+    std::vector<JobEntry> entries;
+    while (query.next()) {
+        JobEntry e;
+        int c = 0;
+        const auto next = [&] { return query.value(c++); };
+        e.id = next().toLongLong();
+        for (std::int64_t* moment : {&e.times.takenUp, &e.times.read, &e.times.handingOver,
+                                     &e.times.handedOver, &e.times.decided, &e.times.marked})
+            *moment = next().toLongLong();
+        e.fileName = bytes(next());
+        e.fileSize = next().toULongLong();
+        e.number = next().toInt();
+        e.cashRegister = next().toInt();
+        const std::string letter = bytes(next());
+        e.letter = letter.empty() ? 0 : letter.front();
+        e.bookingType = next().toInt();
+        e.itemRows = next().toInt();
+        e.paymentRows = next().toInt();
+        e.budgetMs = next().toInt();
+        e.waitedMs = next().toInt();
+        const QVariant outcome = next();
+        if (!outcome.isNull()) e.outcome = outcome.toInt();
+        e.action = actionFromText(bytes(next()));
+        e.message = bytes(next());
+        e.recovered = next().toInt() != 0;
+        e.open = next().toInt() != 0;
+        entries.push_back(std::move(e));
+    }
+    return entries;
+}
+
+}  // namespace fm

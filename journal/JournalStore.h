@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "journal/JobEntry.h"
+
+namespace fm {
+
+// The journal's file beside the settings file: "MerilonDnevnik.db".
+std::string journalPathBeside(const std::string& settingsPath);
+
+// Which jobs a reading of the journal wants: newest first, older than beforeId when set.
+struct JournalFilter {
+    std::string status;  // "OK", "No", "Er", "prekinut"; empty: any
+    std::string text;    // part of the file name or message, or the job number; empty: any
+    std::int64_t beforeId = 0;
+    int limit = 200;
+};
+
+// How many jobs, and how old, the journal keeps at most.
+struct JournalBounds {
+    int maxJobs = 100000;
+    int maxAgeDays = 180;
+};
+
+// The job journal in an SQLite file (WAL), one transaction per job, bounded by the
+// number and the age of its jobs. Texts are kept byte for byte. A damaged file is moved
+// aside (".neispravan") and a new one started; other failures leave it for a later try.
+class JournalStore {
+  public:
+    using Bounds = JournalBounds;
+
+    explicit JournalStore(std::string path, Bounds bounds = JournalBounds());
+    ~JournalStore();
+    JournalStore(const JournalStore&) = delete;
+    JournalStore& operator=(const JournalStore&) = delete;
+
+    // Each false with *error set; the file is opened (created) on the way when needed.
+    bool add(const JobEntry& entry, std::string* error);
+    // The latest job of the file that could not be marked gets its later action.
+    bool settleLater(const std::string& fileName, FileAction action, std::int64_t atMs, std::string* error);
+    // Drops the jobs past the bounds, oldest first; nowMs is the moment their age is told from.
+    bool prune(std::int64_t nowMs, std::string* error);
+    std::optional<std::vector<JobEntry>> read(const JournalFilter& filter, std::string* error);
+
+    const std::string& path() const { return path_; }
+    // Where a damaged file went; empty while none was moved aside.
+    const std::string& setAsidePath() const { return setAside_; }
+
+  private:
+    class Connection;
+    bool open(std::string* error);
+    bool failed(const std::string& what, std::string* error);
+
+    std::string path_;
+    Bounds bounds_;
+    std::unique_ptr<Connection> connection_;
+    std::string setAside_;
+};
+
+}  // namespace fm

@@ -1,0 +1,138 @@
+// The job journal at the end of real jobs, the PARTNER emulator serving them.
+
+#include <gtest/gtest.h>
+
+#include "commands/AnalRacuniKomande.h"
+#include "commands/DirectoryPolling.h"
+#include "commands/HandOver.h"
+#include "commands/JobRecord.h"
+#include "db/RecordWriters.h"
+#include "journal/Journal.h"
+#include "tests/support/PartnerHarness.h"
+
+namespace fm::test {
+namespace {
+
+const std::string kSale =
+    "S,P1,_,______,__;Mlijeko 1l;1.20;2;;1;2;;1001\r\n"
+    "S,P1,_,______,__;Hljeb;0.90;-1;;1;2;;1002\r\n"
+    "T,P1,_,______,__;\r\n";
+
+TEST(JournalEndToEnd, EveryJobEndsAsOneRowWithItsStagesAndOneLogLine) {
+    PartnerHarness h;
+    std::vector<std::string> lines;
+    Journal journal(h.root.file("MerilonDnevnik.db"), h.ui,
+                    [&](const std::string& line) { lines.push_back(line); });
+    h.drop("r1.inp", kSale);
+    h.drop("bad.inp", "S,P1,_,______,__;Sok;x1;1;;1;2;;7\r\nT,P1,_,______,__;\r\n");
+
+    EXPECT_TRUE(CommandProcessor(*h.dm, *h.settings, &journal).AnalRacuniKomande(h.inputFile("r1.inp")));
+    EXPECT_FALSE(CommandProcessor(*h.dm, *h.settings, &journal).AnalRacuniKomande(h.inputFile("bad.inp")));
+
+    JournalStore store(h.root.file("MerilonDnevnik.db"));
+    std::string error;
+    const std::vector<JobEntry> jobs = store.read({}, &error).value();
+    ASSERT_EQ(jobs.size(), 2u) << error;
+    const JobEntry& sale = jobs[1];
+    EXPECT_EQ(sale.number, 100);
+    EXPECT_EQ(sale.fileName, h.inputFile("r1.inp"));
+    EXPECT_EQ(sale.fileSize, kSale.size());
+    EXPECT_EQ(sale.cashRegister, 1);
+    EXPECT_EQ(sale.letter, 'S');
+    EXPECT_EQ(sale.bookingType, 0);
+    EXPECT_EQ(sale.itemRows, 2);
+    EXPECT_EQ(sale.paymentRows, 1);
+    EXPECT_GT(sale.budgetMs, 3000);
+    EXPECT_EQ(sale.outcome, 0);
+    EXPECT_EQ(sale.action, FileAction::MarkedOk);
+    const JobTimes& t = sale.times;
+    EXPECT_TRUE(t.takenUp > 0 && t.takenUp <= t.read && t.read <= t.handingOver &&
+                t.handingOver <= t.handedOver && t.handedOver <= t.decided && t.decided <= t.marked);
+    EXPECT_EQ(sale.waitedMs, t.decided - t.handedOver);
+    EXPECT_GT(sale.waitedMs, 0);  // the PARTNER takes its time to print
+
+    const JobEntry& bad = jobs[0];
+    EXPECT_EQ(bad.number, 101);
+    EXPECT_EQ(bad.status(), "Er");
+    EXPECT_EQ(bad.outcome, -255);
+    EXPECT_EQ(bad.times.handedOver, 0);
+    EXPECT_EQ(bad.message.rfind("Neispravan fajl " + h.inputFile("bad.inp") + "\r\nGreska:", 0), 0u);
+
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(
+        lines[0].rfind("posao 100, fajl " + h.inputFile("r1.inp") + ", status OK (fajl OK), cekano ", 0), 0u)
+        << lines[0];
+    EXPECT_EQ(lines[1], "posao 101, fajl " + h.inputFile("bad.inp") + ", status Er (fajl Er), cekano 0 ms");
+}
+
+TEST(JournalEndToEnd, AJournalThatCannotBeWrittenHoldsNoJobBack) {
+    PartnerHarness h;
+    h.root.write("zauzeto", "a file where the journal's directory should be");
+    Journal journal(h.root.file("zauzeto/MerilonDnevnik.db"), h.ui, nullptr);
+    h.drop("r1.inp", kSale);
+    h.drop("r2.inp", kSale);
+
+    EXPECT_TRUE(CommandProcessor(*h.dm, *h.settings, &journal).AnalRacuniKomande(h.inputFile("r1.inp")));
+    EXPECT_TRUE(CommandProcessor(*h.dm, *h.settings, &journal).AnalRacuniKomande(h.inputFile("r2.inp")));
+
+    EXPECT_EQ(h.status("r1.inp"), "OK");
+    EXPECT_EQ(h.status("r2.inp"), "OK");
+    EXPECT_EQ(h.rbrr(), "RBRR=102");
+    ASSERT_EQ(h.ui.notices.size(), 1u);
+    EXPECT_NE(h.ui.notices[0].text.find("Dnevnik poslova"), std::string::npos);
+    EXPECT_EQ(journal.waiting(), 2u);
+}
+
+// The state a crash leaves: the job's record at its stage, the sale's rows written, and
+// with a handed-over job its F_SEMAFOR row committed with its F_PREDAJA row.
+void crashedAt(PartnerHarness& h, const std::string& name, int number, JobStage stage) {
+    h.drop(name, kSale);
+    ASSERT_TRUE(UpisiStavkuRacuna(*h.dm, number, 0, 0, 1001, 1, 2, "", "Mlijeko 1l", 1.2, 2));
+    if (stage == JobStage::HandedOver) {
+        ASSERT_TRUE(beginTracedHandOver(*h.dm, number, 0, 10000));
+        ASSERT_TRUE(UpisiSemafor(*h.dm, number, 0, 0, 0, 0, 1, ""));
+    }
+    JobRecord record(JobRecord::besideSettings(h.settings->filePath()));
+    JobInFlight job;
+    job.fileName = h.inputFile(name);
+    job.file = files::entryAt(job.fileName).identity;
+    job.number = number;
+    job.stage = stage;
+    job.budget = 10000;
+    record.job = job;
+    ASSERT_TRUE(record.save(nullptr));
+    h.state.BrojRacuna = number;
+}
+
+TEST(JournalEndToEnd, JobsThatACrashInterruptedAreJournalledByTheNextStart) {
+    PartnerHarness h;
+    Journal journal(h.root.file("MerilonDnevnik.db"), h.ui, nullptr);
+    JournalStore store(h.root.file("MerilonDnevnik.db"));
+    std::string error;
+
+    crashedAt(h, "handed.inp", 100, JobStage::HandedOver);
+    DirectoryPoller(*h.dm, *h.settings, &journal).Timer1Timer();
+    std::vector<JobEntry> jobs = store.read({}, &error).value();
+    ASSERT_EQ(jobs.size(), 1u) << error;
+    EXPECT_EQ(jobs[0].number, 100);
+    EXPECT_TRUE(jobs[0].recovered);
+    EXPECT_EQ(jobs[0].status(), "OK");
+    EXPECT_EQ(jobs[0].action, FileAction::MarkedOk);
+    EXPECT_EQ(jobs[0].budgetMs, 10000);
+
+    crashedAt(h, "cut.inp", 101, JobStage::Rows);
+    DirectoryPoller(*h.dm, *h.settings, &journal).Timer1Timer();
+    jobs = store.read({}, &error).value();
+    ASSERT_EQ(jobs.size(), 3u) << error;
+    EXPECT_EQ(jobs[1].number, 101);  // given up, its file taken up again under the next number
+    EXPECT_EQ(jobs[1].status(), "prekinut");
+    EXPECT_EQ(jobs[1].fileName, h.inputFile("cut.inp"));
+    EXPECT_NE(jobs[1].message.find("je prekinut prije predaje PARTNERU"), std::string::npos);
+    EXPECT_EQ(jobs[0].number, 102);
+    EXPECT_EQ(jobs[0].fileName, h.inputFile("cut.inp"));
+    EXPECT_EQ(jobs[0].status(), "OK");
+    EXPECT_FALSE(jobs[0].recovered);
+}
+
+}  // namespace
+}  // namespace fm::test

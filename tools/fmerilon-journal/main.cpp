@@ -1,0 +1,71 @@
+// fmerilon-journal [--journal FILE] [--last N] [--status S] [--text T] [--csv]
+// Prints the latest jobs of the job journal, oldest of them first. Exit code 0, 1 when
+// the journal cannot be read, 2 on bad arguments.
+#include <QCoreApplication>
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "journal/JournalStore.h"
+#include "journal/JournalText.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr,
+                 "upotreba: fmerilon-journal [--journal MerilonDnevnik.db] [--last N] "
+                 "[--status OK|No|Er|prekinut] [--text TEKST] [--csv]\n");
+    return 2;
+}
+
+bool wholeNumber(const std::string& text, int& value) {
+    if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), ::isdigit)) return false;
+    value = std::stoi(text);
+    return value > 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    std::string path = fm::journalPathBeside(fm::files::executableDirectory() + "MerilonSettings.ini");
+    fm::JournalFilter filter;
+    filter.limit = 20;
+    bool csv = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--csv") {
+            csv = true;
+        } else if (arg == "--journal" && hasValue) {
+            path = argv[++i];
+        } else if (arg == "--last" && hasValue) {
+            if (!wholeNumber(argv[++i], filter.limit)) return usage();
+        } else if (arg == "--status" && hasValue) {
+            filter.status = argv[++i];
+            if (filter.status != "OK" && filter.status != "No" && filter.status != "Er" &&
+                filter.status != "prekinut")
+                return usage();
+        } else if (arg == "--text" && hasValue) {
+            filter.text = argv[++i];
+        } else {
+            return usage();
+        }
+    }
+    if (!fm::files::fileExists(path)) {
+        std::fprintf(stderr, "fmerilon-journal: nema dnevnika poslova %s\n", path.c_str());
+        return 1;
+    }
+    fm::JournalStore store(path);
+    std::string error;
+    std::optional<std::vector<fm::JobEntry>> entries = store.read(filter, &error);
+    if (!entries) {
+        std::fprintf(stderr, "fmerilon-journal: %s\n", fm::oneLine(error).c_str());
+        return 1;
+    }
+    std::reverse(entries->begin(), entries->end());
+    const std::string text = csv ? fm::journalCsv(*entries) : fm::journalTable(*entries);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return 0;
+}
