@@ -9,10 +9,10 @@
 #include "db/Engine.h"
 #include "db/SqlFailure.h"
 
-// The program's side of Qt SQL: one named connection chosen by a driver name and a
-// NAME=VALUE parameter list, literal SQL in single-byte text, results read whole.
 class QSqlDatabase;
 
+// The program's side of Qt SQL: one named connection chosen by a driver name and a
+// NAME=VALUE parameter list, literal SQL in single-byte text, results read whole.
 namespace fm::sql {
 
 // A NAME=VALUE parameter list ("database.ini"): a value is looked up by the text
