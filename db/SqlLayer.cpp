@@ -24,11 +24,6 @@ bool namesLine(const std::string& line, const std::string& name) {
 
 const Outcome notOpen{Failure::ConnectionLost, "Database is not open"};
 
-// Both drivers hand the statement over as a C string: a NUL byte would end it there.
-bool holdsNul(const std::string& sql) { return sql.find('\0') != std::string::npos; }
-const Outcome refusedNul{Failure::Other,
-                         "SQL naredba sadrzi znak NUL (kod 0), na kojem bi je baza prekinula"};
-
 }  // namespace
 
 std::string ParameterList::value(const std::string& name) const {
@@ -175,12 +170,18 @@ void Connection::rollback() {
     inTransaction_ = false;
 }
 
+// Both drivers hand the statement over as a C string: a NUL byte would end it there.
+Outcome Connection::refusal(const std::string& sql) {
+    if (!isOpen()) return fail(notOpen);
+    if (!sessionFault_.empty()) return fail({Failure::ConnectionLost, sessionFault_});
+    if (sql.find('\0') == std::string::npos) return {};
+    return {Failure::Other, "SQL naredba sadrzi znak NUL (kod 0), na kojem bi je baza prekinula"};
+}
+
 Outcome Connection::execute(const std::string& sql) {
     const std::string statement = engine_.inDialect(sql);
     if (observer_) observer_(statement);
-    if (!isOpen()) return fail(notOpen);
-    if (!sessionFault_.empty()) return fail({Failure::ConnectionLost, sessionFault_});
-    if (holdsNul(statement)) return refusedNul;
+    if (const Outcome refused = refusal(statement); !refused) return refused;
     QSqlQuery query(*db_);
     if (!query.exec(toQt(statement, engine_.coding))) return fail(failed(engine_, query.lastError()));
     return {};
@@ -189,9 +190,7 @@ Outcome Connection::execute(const std::string& sql) {
 Outcome Connection::select(const std::string& sql, ResultSet& result) {
     result.reset(sql);
     if (observer_) observer_(sql);
-    if (!isOpen()) return fail(notOpen);
-    if (!sessionFault_.empty()) return fail({Failure::ConnectionLost, sessionFault_});
-    if (holdsNul(sql)) return refusedNul;
+    if (const Outcome refused = refusal(sql); !refused) return refused;
     // Read whole and let the query go, so that no read transaction stays open.
     const TextCoding coding = engine_.coding;
     QSqlQuery query(*db_);

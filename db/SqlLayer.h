@@ -116,6 +116,8 @@ class Connection {
 
   private:
     Outcome fail(Outcome outcome);
+    // Why a statement is not sent: not open, a session without its modes, a NUL byte.
+    Outcome refusal(const std::string& sql);
     Outcome checkSession();
 
     std::string name_;
