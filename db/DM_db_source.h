@@ -8,6 +8,7 @@
 #include "config/Postavke.h"
 #include "db/JobSql.h"
 #include "db/Schema.h"
+#include "db/SqlFailure.h"
 
 namespace fm {
 
@@ -113,8 +114,10 @@ class Tdm_db : public JobSql {
     void db_fAfterConnect();
     void addArticleCodeIndex();
     void afterConnectMessage(const std::string& text);
-    bool reconnect(std::string* error);
-    bool runCleanUps(std::string* error);
+    sql::Outcome reconnect();
+    sql::Outcome runCleanUps();
+    // Keeps a helper's outcome for ZadnjaGreska and lastErrorIsKeyViolation.
+    bool remember(const sql::Outcome& outcome);
     bool queryOn(int index, const std::string& sql);
     bool execOn(int index, const std::string& sql);
 

@@ -2,12 +2,14 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "db/DM_db_source.h"
-#include "db/Schema.h"
+#include "db/Engine.h"
+#include "db/SqlFailure.h"
+
+class QSqlDatabase;
 
 // The program's side of Qt SQL: one named connection chosen by a driver name and a
 // NAME=VALUE parameter list, literal SQL in single-byte text, results read whole.
@@ -64,14 +66,8 @@ class ResultSet : public ScratchQuery {
     std::size_t row_ = 0;
 };
 
-// Qt driver behind a driver name: "INTRBASE" is QIBASE (Firebird), "MySQL ODBC 3.51 Driver"
-// is QODBC with that ODBC driver; any other name goes to Qt SQL unchanged.
-std::string qtDriverFor(const std::string& driverName);
-
-// How texts cross over to the driver, one character a byte: as Latin-1, or as KOI8-R for
-// MariaDB through its ODBC connector.
-enum class TextCoding { Latin1, Koi8r };
-
+// Every call returns how it ended; errors come as the engine's text, a missing table
+// reads "Table does not exist. ..."
 class Connection {
   public:
     explicit Connection(std::string name);
@@ -79,42 +75,39 @@ class Connection {
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // Parameters understood: "Database" (a file path, host:path or host/port:path for
-    // Firebird; the database name for ODBC and others), "Server" and "Port" (ODBC and
-    // others), "USER NAME", "PASSWORD".
-    bool open(const std::string& driverName, const ParameterList& parameters, std::string* error);
+    // The engine is chosen by the driver name (see Engine::forDriver). Parameters
+    // understood: "Database" (a file path, host:path or host/port:path for Firebird; the
+    // database name for ODBC and others), "Server" and "Port" (ODBC and others),
+    // "USER NAME", "PASSWORD".
+    Outcome open(const std::string& driverName, const ParameterList& parameters);
     void close();
     bool isOpen() const;
-    schema::Dialect dialect() const { return dialect_; }
+    const Engine& engine() const { return engine_; }
+    schema::Dialect dialect() const { return engine_.dialect; }
 
-    // What the latest failed call met: a duplicate key, a connection that is gone (or a
-    // failure the driver could not word), or anything else. None after a call that worked.
-    enum class Failure { None, KeyViolation, ConnectionLost, Other };
-    Failure lastFailure() const { return lastFailure_; }
     // Since it was opened, a call has found the connection gone.
     bool lost() const { return lost_; }
-    // A statement that asks the engine for nothing: false when it does not answer. On
+    // A statement that asks the engine for nothing: fails when it does not answer. On
     // MariaDB it reads the session's sql_mode: without NO_BACKSLASH_ESCAPES and
     // STRICT_ALL_TABLES (a session the driver opened again on its own) the connection
     // counts as lost and every statement is refused until it is opened again.
-    bool ping(std::string* error);
+    Outcome ping();
 
     bool inTransaction() const { return inTransaction_; }
-    bool beginTransaction(std::string* error);
-    bool commit(std::string* error);
+    Outcome beginTransaction();
+    Outcome commit();
     void rollback();
 
-    // Errors come as the engine's text; a missing table reads "Table does not exist. ..."
-    bool execute(const std::string& sql, std::string* error);
-    bool select(const std::string& sql, ResultSet& result, std::string* error);
+    Outcome execute(const std::string& sql);
+    Outcome select(const std::string& sql, ResultSet& result);
 
     // Whether the table has those columns ("*" for any), reading no row.
-    bool probe(const std::string& table, const std::string& columns, std::string* error);
+    Outcome probe(const std::string& table, const std::string& columns);
 
     // Catalogue: user tables (system tables excluded) and a table's columns and indexes.
-    std::optional<std::vector<std::string>> userTables(std::string* error);
-    std::optional<std::vector<std::string>> columnNames(const std::string& table, std::string* error);
-    std::optional<std::vector<std::string>> indexNames(const std::string& table, std::string* error);
+    Outcome userTables(std::vector<std::string>& names);
+    Outcome columnNames(const std::string& table, std::vector<std::string>& names);
+    Outcome indexNames(const std::string& table, std::vector<std::string>& names);
 
     // Sees every SQL text before it goes to the engine.
     void setStatementObserver(std::function<void(const std::string&)> observer) {
@@ -122,20 +115,18 @@ class Connection {
     }
 
   private:
-    struct Qt;
-    std::optional<std::vector<std::string>> names(const std::string& sql, std::string* error);
-    bool fail(Failure failure, const std::string& message, std::string* error);
-    bool checkSessionMode(std::string* error);
+    Outcome fail(Outcome outcome);
+    // Why a statement is not sent: not open, a session without its modes, a NUL byte.
+    Outcome refusal(const std::string& sql);
+    Outcome checkSession();
 
     std::string name_;
-    schema::Dialect dialect_ = schema::Dialect::Standard;
-    TextCoding coding_ = TextCoding::Latin1;
+    Engine engine_;
     bool inTransaction_ = false;
-    Failure lastFailure_ = Failure::None;
     bool lost_ = false;
     std::string sessionFault_;  // not empty: the session lacks its modes, statements are refused
     std::function<void(const std::string&)> observer_;
-    std::unique_ptr<Qt> qt_;
+    std::unique_ptr<QSqlDatabase> db_;
 };
 
 }  // namespace fm::sql

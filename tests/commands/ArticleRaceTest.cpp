@@ -24,8 +24,8 @@ class ArticleRace : public testing::TestWithParam<Engine> {
         h = std::make_unique<PartnerHarness>(std::vector<std::string>{}, ini);
         h->state.postavke.TARVOSLOVNESIFRE = true;
         sql::ParameterList parameters(text::splitLines(ini));
-        std::string error;
-        ASSERT_TRUE(otherTill.open(text::trim(parameters.value("DRIVERNAME")), parameters, &error)) << error;
+        const sql::Outcome opened = otherTill.open(text::trim(parameters.value("DRIVERNAME")), parameters);
+        ASSERT_TRUE(opened) << opened.error;
     }
 
     // Before each of the program's article inserts (up to `times`), the other till adds
@@ -34,15 +34,13 @@ class ArticleRace : public testing::TestWithParam<Engine> {
         h->dm->onStatement([this, codeText, times](const std::string& sql) {
             if (sql.rfind(articleInsert, 0) != 0) return;
             if (++programInserts > times) return;
-            std::string error;
-            ASSERT_TRUE(otherTill.execute(
+            const sql::Outcome done = otherTill.execute(
                 "insert into F_ROBA "
                 "(F_ID_KASE,F_SIFRA_ROBE,F_SIFRA_GRUPA,F_SIFRA_POR_STOPE,F_BAR_CODE,F_NAZIV_ROBE,"
                 "F_CIJENA_ROBE,F_KNJIG_SIFRA) select 1, coalesce(max(F_SIFRA_ROBE), 0) + 1, 1, 2, '', 'DRUGA "
                 "KASA', 1, '" +
-                    codeText + "' from F_ROBA",
-                &error))
-                << error;
+                codeText + "' from F_ROBA");
+            ASSERT_TRUE(done) << done.error;
         });
     }
     void countInserts() {

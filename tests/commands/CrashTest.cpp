@@ -264,11 +264,11 @@ class Till {
 
     std::vector<std::string> column(const std::string& sql, const std::string& name) {
         sql::Connection db("crash-test-check");
-        std::string error;
-        if (!db.open("INTRBASE", sql::ParameterList(text::splitLines(databaseIni)), &error))
-            throw std::runtime_error(error);
+        const sql::Outcome opened = db.open("INTRBASE", sql::ParameterList(text::splitLines(databaseIni)));
+        if (!opened) throw std::runtime_error(opened.error);
         sql::ResultSet rows;
-        if (!db.select(sql, rows, &error)) throw std::runtime_error(sql + ": " + error);
+        if (const sql::Outcome done = db.select(sql, rows); !done)
+            throw std::runtime_error(sql + ": " + done.error);
         std::vector<std::string> values;
         for (; rows.hasRow(); rows.next()) values.push_back(rows.text(name));
         return values;

@@ -245,21 +245,23 @@ TEST_P(Engines, AMariaDbSessionWithoutItsModesIsRefusedAndOpenedAgain) {
     ASSERT_TRUE(ini) << error;
     const sql::ParameterList parameters(text::splitLines(*ini));
     sql::Connection connection("sql-mode-test");
-    ASSERT_TRUE(connection.open(parameters.value("DRIVERNAME"), parameters, &error)) << error;
-    ASSERT_TRUE(connection.ping(&error)) << error;
-    ASSERT_TRUE(connection.execute("SET SESSION sql_mode = 'STRICT_ALL_TABLES'", &error)) << error;
+    sql::Outcome done = connection.open(parameters.value("DRIVERNAME"), parameters);
+    ASSERT_TRUE(done) << done.error;
+    ASSERT_TRUE(done = connection.ping()) << done.error;
+    ASSERT_TRUE(done = connection.execute("SET SESSION sql_mode = 'STRICT_ALL_TABLES'")) << done.error;
 
     const std::string refused =
         "Sesija baze podataka nema sql_mode NO_BACKSLASH_ESCAPES (sql_mode je 'STRICT_ALL_TABLES'): SQL "
         "naredbe se ne izvrsavaju";
-    EXPECT_FALSE(connection.ping(&error));
-    EXPECT_EQ(error, refused);
+    EXPECT_FALSE(done = connection.ping());
+    EXPECT_EQ(done.error, refused);
+    EXPECT_EQ(done.failure, sql::Failure::ConnectionLost);
     EXPECT_TRUE(connection.lost());
-    EXPECT_FALSE(connection.execute("delete from F_SEMAFOR", &error));
-    EXPECT_EQ(error, refused);
+    EXPECT_FALSE(done = connection.execute("delete from F_SEMAFOR"));
+    EXPECT_EQ(done.error, refused);
     sql::ResultSet rows;
-    EXPECT_FALSE(connection.select("select 1 as n", rows, &error));
-    EXPECT_EQ(error, refused);
+    EXPECT_FALSE(done = connection.select("select 1 as n", rows));
+    EXPECT_EQ(done.error, refused);
 
     ASSERT_TRUE(connect());
     ASSERT_TRUE(dm->sqlexec("SET SESSION sql_mode = ''"));

@@ -82,16 +82,15 @@ EngineDatabase::EngineDatabase(Engine engine, FreshDatabase::PartnerTables partn
 
     if (partnerTables == FreshDatabase::PartnerTables::Yes) {
         sql::Connection connection("partner-tables");
-        std::string error;
         const std::vector<std::string> ini = {"Database=" + serverDatabase_, "Server=" + host_,
                                               "Port=" + port_, "USER NAME=opkasa", "PASSWORD=lumbrico"};
-        if (!connection.open(engine == Engine::MariaDB ? "MySQL ODBC 3.51 Driver" : "INTRBASE",
-                             sql::ParameterList(ini), &error))
-            throw std::runtime_error("cannot open the new database: " + error);
+        const sql::Outcome opened = connection.open(
+            engine == Engine::MariaDB ? "MySQL ODBC 3.51 Driver" : "INTRBASE", sql::ParameterList(ini));
+        if (!opened) throw std::runtime_error("cannot open the new database: " + opened.error);
         for (const char* table : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR"})
             for (const std::string& statement : schema::createTableStatements(table, connection.dialect()))
-                if (!connection.execute(statement, &error))
-                    throw std::runtime_error(statement + ": " + error);
+                if (const sql::Outcome done = connection.execute(statement); !done)
+                    throw std::runtime_error(statement + ": " + done.error);
     }
 }
 

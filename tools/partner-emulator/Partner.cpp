@@ -27,11 +27,10 @@ Partner::Partner(sql::Connection& db, Behaviour behaviour, Journal& journal)
     : db_(db), behaviour_(std::move(behaviour)), journal_(journal) {}
 
 void Partner::createOwnTables() {
-    std::string error;
-    const auto tables = db_.userTables(&error);
-    if (!tables) throw std::runtime_error(error);
+    std::vector<std::string> tables;
+    if (const sql::Outcome read = db_.userTables(tables); !read) throw std::runtime_error(read.error);
     for (const char* name : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR"}) {
-        const bool exists = std::any_of(tables->begin(), tables->end(), [&](const std::string& table) {
+        const bool exists = std::any_of(tables.begin(), tables.end(), [&](const std::string& table) {
             return text::equalsIgnoringCase(table, name);
         });
         if (exists) continue;
@@ -224,20 +223,18 @@ std::string Partner::firstRowOnly(const std::string& deleteStatement) const {
 }
 
 void Partner::select(const std::string& sql, sql::ResultSet& result) {
-    std::string error;
-    if (!db_.select(sql, result, &error)) throw std::runtime_error(error);
+    if (const sql::Outcome done = db_.select(sql, result); !done) throw std::runtime_error(done.error);
 }
 
 void Partner::executeTogether(std::initializer_list<std::string> statements) {
-    std::string error;
-    if (!db_.beginTransaction(&error)) throw std::runtime_error(error);
-    for (const std::string& statement : statements) {
-        if (!db_.execute(statement, &error)) {
-            db_.rollback();
-            throw std::runtime_error(error);
-        }
+    sql::Outcome done = db_.beginTransaction();
+    for (auto statement = statements.begin(); done && statement != statements.end(); ++statement)
+        done = db_.execute(*statement);
+    if (!done) {
+        db_.rollback();
+        throw std::runtime_error(done.error);
     }
-    if (!db_.commit(&error)) throw std::runtime_error(error);
+    if (done = db_.commit(); !done) throw std::runtime_error(done.error);
 }
 
 }  // namespace fm::partner

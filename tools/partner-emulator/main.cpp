@@ -97,11 +97,10 @@ bool connect(fm::sql::Connection& db, const std::string& iniPath, std::string* e
     fm::sql::ParameterList parameters(fm::text::splitLines(*bytes));
     std::string driver = fm::text::trim(parameters.value("DRIVERNAME"));
     if (driver.empty()) driver = "INTRBASE";
-    if (driver == "INTRBASE") {
-        if (parameters.value("USER NAME").empty()) parameters.set("USER NAME", "opkasa");
-        if (parameters.value("PASSWORD").empty()) parameters.set("PASSWORD", "lumbrico");
-    }
-    return db.open(driver, parameters, error);
+    fm::sql::Engine::forDriver(driver).addDefaultCredentials(parameters);
+    const fm::sql::Outcome opened = db.open(driver, parameters);
+    *error = opened.error;
+    return bool(opened);
 }
 
 // After a lost connection: one message per outage, a new connection at every poll.
