@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "journal/JobEntry.h"
+#include "commands/JobEntry.h"
 
 namespace fm {
 

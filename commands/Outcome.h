@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "commands/JobEntry.h"
 #include "db/JobCodes.h"
-#include "journal/JobEntry.h"
 #include "platform/OpenedFile.h"
 
 namespace fm {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "journal/JobEntry.h"
+#include "commands/JobEntry.h"
 
 namespace fm {
 
