@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // One job as the journal keeps it; plain C++, so that the processor can fill it in.
 namespace fm {
@@ -57,6 +58,27 @@ inline std::string jobStatusText(const std::optional<int>& outcome) {
     return fileActionText(markFor(*outcome));
 }
 
+// What became of an open job after its file was marked.
+enum class LateOutcome { None, Printed, Failed, Unknown };
+
+// The journal's word for it: "odstampan kasnije", "greska kasnije", "nepoznato"; "" for None.
+inline const char* lateOutcomeText(LateOutcome late) {
+    switch (late) {
+        case LateOutcome::Printed:
+            return "odstampan kasnije";
+        case LateOutcome::Failed:
+            return "greska kasnije";
+        case LateOutcome::Unknown:
+            return "nepoznato";
+        case LateOutcome::None:
+            break;
+    }
+    return "";
+}
+
+// Outcomes after which the job's F_SEMAFOR row was still there: the PARTNER may still do it.
+inline bool leavesJobOpen(int outcome) { return outcome == -2 || outcome == -4 || outcome == -5; }
+
 struct JobEntry {
     std::int64_t id = 0;  // the journal's own row number, set when read back
     JobTimes times;
@@ -75,6 +97,11 @@ struct JobEntry {
     std::string message;
     bool recovered = false;  // finished by the start after a crash
     bool open = false;       // waiting for a late outcome
+    LateOutcome late = LateOutcome::None;
+    std::int64_t lateMs = 0;              // when the late outcome was found
+    std::vector<long long> fiscalNumbers;  // F_LOG_RACUN's for the job's register and number
+    bool printedTwice = false;            // two different fiscal numbers
+    std::string receiptKey;               // a receipt's records without their status fields
 
     std::string status() const { return jobStatusText(outcome); }
     // Milliseconds of the stages read, rows, hand-over commit, wait and marking (0 when

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "commands/JobEntry.h"
 
@@ -24,6 +25,13 @@ class JobJournal {
     // A file that could not be marked at its job's end now carries its mark, or was
     // deleted: the latest job of that file is updated.
     virtual void fileSettledLater(const std::string& fileName, FileAction action, std::int64_t atMs) = 0;
+
+    // The open jobs of the register, oldest first, as the journal keeps them.
+    virtual std::vector<JobEntry> openJobs(int registerNumber) = 0;
+
+    // An open job got its late outcome (its late, lateMs, fiscalNumbers and printedTwice
+    // set): the journal's row of that job is closed with it.
+    virtual void jobSettledLate(const JobEntry& job) = 0;
 };
 
 // The command's letter and its item and payment rows, noted on the job.

@@ -3,6 +3,8 @@
 #include <set>
 #include <string>
 
+#include "platform/Activity.h"
+
 namespace fm {
 
 // The setting variables read once at start-up. Before reading they hold zero or
@@ -28,6 +30,7 @@ struct Postavke {
     std::string TARVOLOCALDIR;
     std::string TARVORACUN;
     int TARVODBDRIVERAUTOMATICTIMER = 0;
+    bool TARVOZASTITADUPLIKATA = false;
 };
 
 // Process-wide values shared by the parts of the program for the whole run.
@@ -39,6 +42,7 @@ struct ProcessState {
     int BrojacObrade = 0;                          // processing counter, 0 to 9
     int VrijemeCekanja = 0;                        // wait budget of the current job, ms
     std::set<std::string> unreadableFilesNoticed;  // command files whose reading failed, shown once
+    Activity activity;                             // what the tray icon shows
 };
 
 }  // namespace fm

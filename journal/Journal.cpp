@@ -12,6 +12,15 @@ std::string jobEndLine(const JobEntry& entry) {
     return line;
 }
 
+std::string lateOutcomeLine(const JobEntry& entry) {
+    std::string line = "posao " + std::to_string(entry.number) + ", fajl " + entry.fileName + ": " +
+                       lateOutcomeText(entry.late);
+    for (std::size_t i = 0; i < entry.fiscalNumbers.size(); ++i)
+        line += (i == 0 ? ", fiskalni broj " : ", ") + std::to_string(entry.fiscalNumbers[i]);
+    if (entry.printedTwice) line += ", ODSTAMPAN DVA PUTA";
+    return line;
+}
+
 Journal::Journal(const std::string& path, UserInterface& ui, Log log, JournalBounds bounds)
     : store_(path, bounds), ui_(ui), log_(std::move(log)) {}
 
@@ -31,6 +40,10 @@ void Journal::writeWaiting() {
         if (!added) return noteFailure(error);
         waiting_.pop_front();
     }
+    while (!waitingLate_.empty()) {
+        if (!store_.settleLate(waitingLate_.front(), &error)) return noteFailure(error);
+        waitingLate_.pop_front();
+    }
     if (!store_.prune(nowEpochMs(), &error)) return noteFailure(error);
     noteSuccess();
 }
@@ -39,6 +52,21 @@ void Journal::fileSettledLater(const std::string& fileName, FileAction action, s
     writeWaiting();  // the file's own job first
     std::string error;
     if (!store_.settleLater(fileName, action, atMs, &error)) return noteFailure(error);
+}
+
+std::vector<JobEntry> Journal::openJobs(int registerNumber) {
+    writeWaiting();
+    std::string error;
+    if (std::optional<std::vector<JobEntry>> open = store_.openJobs(registerNumber, &error)) return *open;
+    noteFailure(error);
+    return {};
+}
+
+void Journal::jobSettledLate(const JobEntry& job) {
+    if (log_) log_(lateOutcomeLine(job));
+    waitingLate_.push_back(job);
+    if (waitingLate_.size() > kMaxWaiting) waitingLate_.pop_front();
+    writeWaiting();
 }
 
 void Journal::noteSetAside() {

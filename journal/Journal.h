@@ -23,6 +23,8 @@ class Journal : public JobJournal {
 
     void jobEnded(const JobEntry& entry) override;
     void fileSettledLater(const std::string& fileName, FileAction action, std::int64_t atMs) override;
+    std::vector<JobEntry> openJobs(int registerNumber) override;
+    void jobSettledLate(const JobEntry& job) override;
 
     std::size_t waiting() const { return waiting_.size(); }
 
@@ -36,11 +38,14 @@ class Journal : public JobJournal {
     UserInterface& ui_;
     Log log_;
     std::deque<JobEntry> waiting_;
+    std::deque<JobEntry> waitingLate_;  // late outcomes not written yet
     bool failing_ = false;
     std::string setAsideNoticed_;
 };
 
 // The log line of a job's end: number, file, status, time waited.
 std::string jobEndLine(const JobEntry& entry);
+// The log line of an open job's late outcome.
+std::string lateOutcomeLine(const JobEntry& entry);
 
 }  // namespace fm

@@ -13,21 +13,34 @@ namespace {
 
 constexpr std::int64_t kDayMs = 24LL * 60 * 60 * 1000;
 
+// Version 1 had no columns for late outcomes, fiscal numbers and receipt keys.
+constexpr int kVersion = 2;
+
 const char* const kSchema[] = {
     "CREATE TABLE IF NOT EXISTS poslovi ("
     " id INTEGER PRIMARY KEY, upisan INTEGER NOT NULL,"
     " preuzet INTEGER, procitan INTEGER, predaja INTEGER, predan INTEGER, odluceno INTEGER, oznacen INTEGER,"
     " fajl TEXT NOT NULL, velicina INTEGER, broj INTEGER, kasa INTEGER, komanda TEXT, tip INTEGER,"
     " stavke INTEGER, placanja INTEGER, budzet_ms INTEGER, cekano_ms INTEGER, ishod INTEGER,"
-    " fajl_radnja TEXT, poruka TEXT, oporavak INTEGER, otvoren INTEGER)",
+    " fajl_radnja TEXT, poruka TEXT, oporavak INTEGER, otvoren INTEGER,"
+    " kasni_ishod TEXT, kasno INTEGER, fiskalni TEXT, dvaput INTEGER, kljuc TEXT)",
     "CREATE INDEX IF NOT EXISTS poslovi_upisan ON poslovi (upisan)",
     "CREATE INDEX IF NOT EXISTS poslovi_fajl ON poslovi (fajl)",
-    "PRAGMA user_version = 1",
+    "CREATE INDEX IF NOT EXISTS poslovi_otvoreni ON poslovi (kasa, broj) WHERE otvoren = 1",
+};
+
+const char* const kAddedInVersion2[] = {
+    "ALTER TABLE poslovi ADD COLUMN kasni_ishod TEXT",
+    "ALTER TABLE poslovi ADD COLUMN kasno INTEGER",
+    "ALTER TABLE poslovi ADD COLUMN fiskalni TEXT",
+    "ALTER TABLE poslovi ADD COLUMN dvaput INTEGER",
+    "ALTER TABLE poslovi ADD COLUMN kljuc TEXT",
 };
 
 const char* const kColumns =
     "id, preuzet, procitan, predaja, predan, odluceno, oznacen, fajl, velicina, broj, kasa, komanda, tip,"
-    " stavke, placanja, budzet_ms, cekano_ms, ishod, fajl_radnja, poruka, oporavak, otvoren";
+    " stavke, placanja, budzet_ms, cekano_ms, ishod, fajl_radnja, poruka, oporavak, otvoren,"
+    " kasni_ishod, kasno, fiskalni, dvaput, kljuc";
 
 QString bytes(const std::string& text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
 std::string bytes(const QVariant& value) { return value.toString().toLatin1().toStdString(); }
@@ -45,6 +58,29 @@ FileAction actionFromText(const std::string& text) {
                               FileAction::Deleted, FileAction::NotMarked})
         if (text == fileActionText(action)) return action;
     return FileAction::None;
+}
+
+LateOutcome lateFromText(const std::string& text) {
+    for (LateOutcome late : {LateOutcome::Printed, LateOutcome::Failed, LateOutcome::Unknown})
+        if (text == lateOutcomeText(late)) return late;
+    return LateOutcome::None;
+}
+
+std::string fiscalText(const std::vector<long long>& numbers) {
+    std::string text;
+    for (const long long number : numbers) text += (text.empty() ? "" : ",") + std::to_string(number);
+    return text;
+}
+
+std::vector<long long> fiscalNumbersOf(const std::string& text) {
+    std::vector<long long> numbers;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find(',', at);
+        if (end == std::string::npos) end = text.size();
+        numbers.push_back(std::stoll(text.substr(at, end - at)));
+        at = end + 1;
+    }
+    return numbers;
 }
 
 std::string statusCondition(const std::string& status) {
@@ -128,6 +164,15 @@ bool JournalStore::open(std::string* error) {
     bool ready = connection_->run(QStringLiteral("PRAGMA journal_mode = WAL")) &&
                  connection_->run(QStringLiteral("PRAGMA synchronous = FULL"));
     for (const char* statement : kSchema) ready = ready && connection_->run(QString::fromLatin1(statement));
+    QSqlQuery version;
+    ready = ready && connection_->run(QStringLiteral("PRAGMA user_version"), {}, &version) && version.next();
+    const int found = ready ? version.value(0).toInt() : 0;
+    if (ready && found == 1) {
+        for (const char* statement : kAddedInVersion2)
+            ready = ready && connection_->run(QString::fromLatin1(statement));
+    }
+    if (ready && found < kVersion)
+        ready = connection_->run(QStringLiteral("PRAGMA user_version = %1").arg(kVersion));
     if (!ready) return failed("otvaranje", error);
     return true;
 }
@@ -183,12 +228,17 @@ bool JournalStore::add(const JobEntry& e, std::string* error) {
                 QString::fromLatin1(fileActionText(e.action)),
                 bytes(e.message),
                 e.recovered ? 1 : 0,
-                e.open ? 1 : 0};
+                e.open ? 1 : 0,
+                e.late == LateOutcome::None ? none : QVariant(QString::fromLatin1(lateOutcomeText(e.late))),
+                moment(e.lateMs),
+                e.fiscalNumbers.empty() ? none : QVariant(bytes(fiscalText(e.fiscalNumbers))),
+                e.printedTwice ? 1 : 0,
+                e.receiptKey.empty() ? none : QVariant(bytes(e.receiptKey))};
             const QString insert = QStringLiteral(
                 "INSERT INTO poslovi (upisan, preuzet, procitan, predaja, predan, odluceno, oznacen, fajl,"
                 " velicina, broj, kasa, komanda, tip, stavke, placanja, budzet_ms, cekano_ms, ishod,"
-                " fajl_radnja, poruka, oporavak, otvoren)"
-                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                " fajl_radnja, poruka, oporavak, otvoren, kasni_ishod, kasno, fiskalni, dvaput, kljuc)"
+                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
             if (connection_->runCommitted(insert, values)) return true;
             failed("upis posla", error);
         }
@@ -222,55 +272,103 @@ bool JournalStore::prune(std::int64_t nowMs, std::string* error) {
     return pruned || failed("brisanje starih poslova", error);
 }
 
-std::optional<std::vector<JobEntry>> JournalStore::read(const JournalFilter& filter, std::string* error) {
+namespace {
+
+JobEntry entryOf(const QSqlQuery& query) {
+    JobEntry e;
+    int c = 0;
+    const auto next = [&] { return query.value(c++); };
+    e.id = next().toLongLong();
+    for (std::int64_t* moment : {&e.times.takenUp, &e.times.read, &e.times.handingOver, &e.times.handedOver,
+                                 &e.times.decided, &e.times.marked})
+        *moment = next().toLongLong();
+    e.fileName = bytes(next());
+    e.fileSize = next().toULongLong();
+    e.number = next().toInt();
+    e.cashRegister = next().toInt();
+    const std::string letter = bytes(next());
+    e.letter = letter.empty() ? 0 : letter.front();
+    e.bookingType = next().toInt();
+    e.itemRows = next().toInt();
+    e.paymentRows = next().toInt();
+    e.budgetMs = next().toInt();
+    e.waitedMs = next().toInt();
+    const QVariant outcome = next();
+    if (!outcome.isNull()) e.outcome = outcome.toInt();
+    e.action = actionFromText(bytes(next()));
+    e.message = bytes(next());
+    e.recovered = next().toInt() != 0;
+    e.open = next().toInt() != 0;
+    e.late = lateFromText(bytes(next()));
+    e.lateMs = next().toLongLong();
+    e.fiscalNumbers = fiscalNumbersOf(bytes(next()));
+    e.printedTwice = next().toInt() != 0;
+    e.receiptKey = bytes(next());
+    return e;
+}
+
+}  // namespace
+
+std::optional<std::vector<JobEntry>> JournalStore::select(const std::string& condition, const QVariantList& values,
+                                                          std::string* error) {
     if (!open(error)) return std::nullopt;
-    std::string sql = std::string("SELECT ") + kColumns + " FROM poslovi WHERE 1 = 1";
-    QVariantList values;
-    if (filter.beforeId > 0) {
-        sql += " AND id < ?";
-        values << qlonglong(filter.beforeId);
-    }
-    sql += statusCondition(filter.status);
-    if (!filter.text.empty()) {
-        sql += " AND (fajl LIKE ? ESCAPE '\\' OR poruka LIKE ? ESCAPE '\\' OR CAST(broj AS TEXT) = ?)";
-        values << bytes(likePattern(filter.text)) << bytes(likePattern(filter.text)) << bytes(filter.text);
-    }
-    sql += " ORDER BY id DESC LIMIT ?";
-    values << filter.limit;
+    const std::string sql = std::string("SELECT ") + kColumns + " FROM poslovi WHERE " + condition;
     QSqlQuery query;
     if (!connection_->run(QString::fromLatin1(sql.c_str()), values, &query)) {
         failed("citanje", error);
         return std::nullopt;
     }
     std::vector<JobEntry> entries;
-    while (query.next()) {
-        JobEntry e;
-        int c = 0;
-        const auto next = [&] { return query.value(c++); };
-        e.id = next().toLongLong();
-        for (std::int64_t* moment : {&e.times.takenUp, &e.times.read, &e.times.handingOver,
-                                     &e.times.handedOver, &e.times.decided, &e.times.marked})
-            *moment = next().toLongLong();
-        e.fileName = bytes(next());
-        e.fileSize = next().toULongLong();
-        e.number = next().toInt();
-        e.cashRegister = next().toInt();
-        const std::string letter = bytes(next());
-        e.letter = letter.empty() ? 0 : letter.front();
-        e.bookingType = next().toInt();
-        e.itemRows = next().toInt();
-        e.paymentRows = next().toInt();
-        e.budgetMs = next().toInt();
-        e.waitedMs = next().toInt();
-        const QVariant outcome = next();
-        if (!outcome.isNull()) e.outcome = outcome.toInt();
-        e.action = actionFromText(bytes(next()));
-        e.message = bytes(next());
-        e.recovered = next().toInt() != 0;
-        e.open = next().toInt() != 0;
-        entries.push_back(std::move(e));
-    }
+    while (query.next()) entries.push_back(entryOf(query));
     return entries;
+}
+
+std::optional<std::vector<JobEntry>> JournalStore::read(const JournalFilter& filter, std::string* error) {
+    std::string condition = "1 = 1";
+    QVariantList values;
+    if (filter.beforeId > 0) {
+        condition += " AND id < ?";
+        values << qlonglong(filter.beforeId);
+    }
+    condition += statusCondition(filter.status);
+    if (!filter.text.empty()) {
+        condition += " AND (fajl LIKE ? ESCAPE '\\' OR poruka LIKE ? ESCAPE '\\' OR CAST(broj AS TEXT) = ?)";
+        values << bytes(likePattern(filter.text)) << bytes(likePattern(filter.text)) << bytes(filter.text);
+    }
+    condition += " ORDER BY id DESC LIMIT ?";
+    values << filter.limit;
+    return select(condition, values, error);
+}
+
+std::optional<std::vector<JobEntry>> JournalStore::openJobs(int registerNumber, std::string* error) {
+    return select("otvoren = 1 AND kasa = ? ORDER BY id", {registerNumber}, error);
+}
+
+bool JournalStore::settleLate(const JobEntry& job, std::string* error) {
+    if (!open(error)) return false;
+    const QString update = QStringLiteral(
+        "UPDATE poslovi SET otvoren = 0, kasni_ishod = ?, kasno = ?, fiskalni = ?, dvaput = ? WHERE id ="
+        " (SELECT max(id) FROM poslovi WHERE otvoren = 1 AND kasa = ? AND broj = ?)");
+    const QVariant none;
+    if (connection_->runCommitted(
+            update, {QString::fromLatin1(lateOutcomeText(job.late)), qlonglong(job.lateMs),
+                     job.fiscalNumbers.empty() ? none : QVariant(bytes(fiscalText(job.fiscalNumbers))),
+                     job.printedTwice ? 1 : 0, job.cashRegister, job.number}))
+        return true;
+    return failed("kasni ishod", error);
+}
+
+std::optional<DayCounts> JournalStore::countsSince(std::int64_t sinceMs, std::string* error) {
+    if (!open(error)) return std::nullopt;
+    QSqlQuery query;
+    if (!connection_->run(QStringLiteral("SELECT coalesce(sum(ishod = 0), 0), coalesce(sum(ishod = -2), 0),"
+                                         " coalesce(sum(ishod NOT IN (0, -2)), 0) FROM poslovi WHERE upisan >= ?"),
+                          {qlonglong(sinceMs)}, &query) ||
+        !query.next()) {
+        failed("citanje", error);
+        return std::nullopt;
+    }
+    return DayCounts{query.value(0).toInt(), query.value(1).toInt(), query.value(2).toInt()};
 }
 
 }  // namespace fm

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QVariantList>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "commands/JobEntry.h"
+#include "platform/Activity.h"
 
 namespace fm {
 
@@ -46,6 +48,12 @@ class JournalStore {
     // Drops the jobs past the bounds, oldest first; nowMs is the moment their age is told from.
     bool prune(std::int64_t nowMs, std::string* error);
     std::optional<std::vector<JobEntry>> read(const JournalFilter& filter, std::string* error);
+    // The register's jobs waiting for a late outcome, oldest first.
+    std::optional<std::vector<JobEntry>> openJobs(int registerNumber, std::string* error);
+    // Closes the register's open job of that number with its late outcome and fiscal numbers.
+    bool settleLate(const JobEntry& job, std::string* error);
+    // OK, No and Er of the jobs written since then.
+    std::optional<DayCounts> countsSince(std::int64_t sinceMs, std::string* error);
 
     const std::string& path() const { return path_; }
     // Where a damaged file went; empty while none was moved aside.
@@ -55,6 +63,8 @@ class JournalStore {
     class Connection;
     bool open(std::string* error);
     bool failed(const std::string& what, std::string* error);
+    std::optional<std::vector<JobEntry>> select(const std::string& condition, const QVariantList& values,
+                                                std::string* error);
 
     std::string path_;
     Bounds bounds_;

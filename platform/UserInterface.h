@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/Activity.h"
+
 namespace fm {
 
 // What the program's logic needs from the desktop: notices at the tray icon,
@@ -25,6 +27,9 @@ class UserInterface {
 
     // Waits the given time while pending events are handled.
     virtual void pause(int milliseconds) = 0;
+
+    // The tray icon's hint and look; nothing where there is no icon.
+    virtual void showActivity(const Activity& activity) { (void)activity; }
 };
 
 // Notice with an empty title, then one pass over the pending events.

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace fm {
+
+// Today's jobs by their status.
+struct DayCounts {
+    int ok = 0;
+    int no = 0;
+    int er = 0;
+};
+
+// What the program is doing, as the hint and the look of its tray icon tell it.
+struct Activity {
+    enum class Doing { Ready, Writing, Waiting, NoDatabase };
+    Doing doing = Doing::Ready;
+    int number = 0;        // the job being written or waited for
+    std::string fileName;  // its command file
+    int budgetMs = 0;      // of the job waited for
+    int waitedMs = 0;
+    bool partnerStalled = false;      // the PARTNER takes up no jobs
+    std::int64_t stalledSinceMs = 0;  // since then (ms since the epoch)
+    int jobsWaiting = 0;              // open jobs the PARTNER has not finished
+    DayCounts today;
+    int countedDay = 0;  // the local day (yyyymmdd) of the counts
+};
+
+enum class IconLook { Normal, Busy, Warning };
+
+// Warning while the PARTNER takes up no jobs or the database cannot be reached; busy
+// while a job is written or waited for.
+IconLook iconLook(const Activity& activity);
+
+// The icon's hint: what the program is doing, then today's counts.
+std::string activityHint(const Activity& activity);
+
+// Counts a job's end by its status ("OK", "No", "Er"; others not), starting a new day's
+// counts when the local day changed.
+void countJob(Activity& activity, const std::string& status, std::int64_t atMs);
+
+// The local midnight that began the day of that moment (ms since the epoch), and that day as yyyymmdd.
+std::int64_t startOfLocalDay(std::int64_t ms);
+int localDay(std::int64_t ms);
+
+}  // namespace fm
