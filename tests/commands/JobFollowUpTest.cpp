@@ -1,5 +1,6 @@
-// Jobs the PARTNER finishes after their wait: the late outcome found by the next scan,
-// the duplicate guard, the PARTNER watchdog. The emulator serves the jobs.
+// What follows a job's end: the fiscal numbers of F_LOG_RACUN, the late outcome of a job
+// the PARTNER finishes after its wait, the duplicate guard, the PARTNER watchdog. The
+// emulator serves the jobs.
 
 #include <gtest/gtest.h>
 
@@ -60,7 +61,7 @@ int prints(const std::string& partnerJournal) {
     return count;
 }
 
-TEST(LateOutcome, OnlyTheJobRowLateFileNoThenOneNoticeThatItWasPrinted) {
+TEST(JobFollowUp, OnlyTheJobRowLateFileNoThenOneNoticeThatItWasPrinted) {
     Till till({"--finish-after-ms", "5000"});
     till.h.drop("r1.inp", kSale);
 
@@ -85,7 +86,7 @@ TEST(LateOutcome, OnlyTheJobRowLateFileNoThenOneNoticeThatItWasPrinted) {
     EXPECT_EQ(till.h.status("r1.inp"), "No");
 }
 
-TEST(LateOutcome, NothingPrintedInTimeFileErThenThePrintIsFoundLate) {
+TEST(JobFollowUp, NothingPrintedInTimeFileErThenThePrintIsFoundLate) {
     Till till({"--line-delay-ms", "700"});
     till.h.drop("r1.inp", kSale);
 
@@ -100,7 +101,7 @@ TEST(LateOutcome, NothingPrintedInTimeFileErThenThePrintIsFoundLate) {
     EXPECT_EQ(till.noticesWith("Posao 100 (fajl").size(), 1u);
 }
 
-TEST(LateOutcome, ALateErrorRowIsRecordedAndAJobOpenForADayIsClosedAsUnknown) {
+TEST(JobFollowUp, ALateErrorRowIsRecordedAndAJobOpenForADayIsClosedAsUnknown) {
     Till till({"--line-delay-ms", "1500", "--fail-type", "2"});  // the error row after 3 s
     till.h.drop("u.inp", "U,P1,_,______,__;Hljeb;0.95;0;;1;2;1002\r\n\r\n");
     till.poller.Timer1Timer();
@@ -129,7 +130,7 @@ TEST(LateOutcome, ALateErrorRowIsRecordedAndAJobOpenForADayIsClosedAsUnknown) {
     EXPECT_EQ(till.noticesWith("Posao 90").size(), 0u);
 }
 
-TEST(LateOutcome, WithTheGuardOnAnIdenticalReceiptNeverReachesThePartner) {
+TEST(JobFollowUp, WithTheGuardOnAnIdenticalReceiptNeverReachesThePartner) {
     Till till({"--finish-after-ms", "6000"});
     till.h.state.postavke.TARVOZASTITADUPLIKATA = true;
     till.h.drop("r1.inp", kSale);
@@ -152,7 +153,7 @@ TEST(LateOutcome, WithTheGuardOnAnIdenticalReceiptNeverReachesThePartner) {
     EXPECT_EQ(prints(till.h.journal()), 1);
 }
 
-TEST(LateOutcome, WithTheGuardOffAnIdenticalReceiptIsHandedOverAsBefore) {
+TEST(JobFollowUp, WithTheGuardOffAnIdenticalReceiptIsHandedOverAsBefore) {
     Till till({"--finish-after-ms", "3000"});
     till.h.drop("r1.inp", kSale);
     till.poller.Timer1Timer();
@@ -165,7 +166,7 @@ TEST(LateOutcome, WithTheGuardOffAnIdenticalReceiptIsHandedOverAsBefore) {
     EXPECT_EQ(prints(till.h.journal()), 2);
 }
 
-TEST(LateOutcome, TheWatchdogTellsOnceWhenThePartnerStopsAndOnceWhenItWorksAgain) {
+TEST(JobFollowUp, TheWatchdogTellsOnceWhenThePartnerStopsAndOnceWhenItWorksAgain) {
     Till till({});
     till.h.stopPartner();
     till.h.drop("r1.inp", kSale);
@@ -190,6 +191,42 @@ TEST(LateOutcome, TheWatchdogTellsOnceWhenThePartnerStopsAndOnceWhenItWorksAgain
     EXPECT_FALSE(till.h.state.activity.partnerStalled);
     EXPECT_EQ(iconLook(till.h.state.activity), IconLook::Normal);
     EXPECT_EQ(till.noticesWith("je PARTNER ipak odstampao").size(), 2u);
+}
+
+TEST(JobFollowUp, EveryPrintedJobHasItsFiscalNumberAndADoublePrintIsFlaggedOnce) {
+    Till till({});
+    till.h.drop("r1.inp", kSale);
+    till.poller.Timer1Timer();
+    till.h.stopPartner();
+    till.h.startPartner({"--print-twice"});
+    till.h.drop("r2.inp", kSale);
+    till.poller.Timer1Timer();
+    till.poller.Timer1Timer();
+
+    const std::vector<JobEntry> jobs = till.jobs();
+    ASSERT_EQ(jobs.size(), 2u);
+    EXPECT_EQ(jobs[0].fiscalNumbers, std::vector<long long>{1});
+    EXPECT_FALSE(jobs[0].printedTwice);
+    EXPECT_EQ(jobs[1].fiscalNumbers, (std::vector<long long>{2, 3}));
+    EXPECT_TRUE(jobs[1].printedTwice);
+    EXPECT_EQ(till.noticesWith("DVA PUTA").size(), 1u);
+    EXPECT_NE(till.noticesWith("DVA PUTA")[0].find("Posao 101 (fajl " + till.h.inputFile("r2.inp")),
+              std::string::npos);
+}
+
+TEST(JobFollowUp, ALateJobGetsTheFiscalNumberItWasPrintedUnder) {
+    Till till({"--finish-after-ms", "5000", "--print-twice"});
+    till.h.drop("r1.inp", kSale);
+    till.poller.Timer1Timer();
+    ASSERT_EQ(till.h.status("r1.inp"), "No");
+    till.partnerDone();
+    till.poller.Timer1Timer();
+
+    const JobEntry job = till.jobs()[0];
+    EXPECT_EQ(job.late, LateOutcome::Printed);
+    EXPECT_EQ(job.fiscalNumbers, (std::vector<long long>{1, 2}));
+    EXPECT_TRUE(job.printedTwice);
+    EXPECT_EQ(till.noticesWith("DVA PUTA").size(), 1u);  // at the job's end or with its late print
 }
 
 }  // namespace
