@@ -210,6 +210,31 @@ std::string CommandProcessor::duplicateOfOpenJob(const CommandJob& command, cons
            "ponovnog slanja.";
 }
 
+// The job's rows and its hand-over; on a failure the rows written so far are removed
+// and the job ends with the invalid file's outcome.
+void CommandProcessor::writeRows(const std::string& fileName, const CommandJob& command, Job& job,
+                                 JobTracker& tracker) {
+    try {
+        if (!command.invalid.empty()) {
+            job.bookingType = command.bookingType;
+            throw CommandFileError(command.invalid);
+        }
+        JobWriter(context_, command, job, tracker).write();
+    } catch (const std::exception& e) {
+        job.outcome = kInvalidFile;
+        job.message = "Neispravan fajl " + fileName + "\r\n" + "Greska:" + e.what();
+        // A connection lost on the way: the database's own words tell why.
+        const std::string& dbError = context_.sql.ZadnjaGreska();
+        if (context_.sql.connectionLost() && !dbError.empty() &&
+            job.message.find(dbError) == std::string::npos)
+            job.message += "\r\n" + dbError;
+        Obavijesti(context_.ui, job.message);
+        ObrisiPlacanja(context_, job.number, job.bookingType);
+        ObrisiStavkeRacuna(context_, job.number, job.bookingType);
+        ObrisiSemafor(context_, job.number, job.bookingType);
+    }
+}
+
 bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
     ProcessState& state = context_.state;
     state.VrijemeCekanja = 0;
@@ -249,30 +274,14 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
     activity.fileName = fileName;
     context_.ui.showActivity(activity);
     const std::string duplicate = duplicateOfOpenJob(command, job.bytes);
-    if (!duplicate.empty()) {
+    if (duplicate.empty()) {
+        writeRows(fileName, command, job, tracker);
+    } else {
+        job.bookingType = command.bookingType;
         job.outcome = kInvalidFile;
         job.message = duplicate;
         Obavijesti(context_.ui, job.message);
-    } else
-        try {
-            if (!command.invalid.empty()) {
-                job.bookingType = command.bookingType;
-                throw CommandFileError(command.invalid);
-            }
-            JobWriter(context_, command, job, tracker).write();
-        } catch (const std::exception& e) {
-            job.outcome = kInvalidFile;
-            job.message = "Neispravan fajl " + fileName + "\r\n" + "Greska:" + e.what();
-            // A connection lost on the way: the database's own words tell why.
-            const std::string& dbError = context_.sql.ZadnjaGreska();
-            if (context_.sql.connectionLost() && !dbError.empty() &&
-                job.message.find(dbError) == std::string::npos)
-                job.message += "\r\n" + dbError;
-            Obavijesti(context_.ui, job.message);
-            ObrisiPlacanja(context_, job.number, job.bookingType);
-            ObrisiStavkeRacuna(context_, job.number, job.bookingType);
-            ObrisiSemafor(context_, job.number, job.bookingType);
-        }
+    }
     const bool settled = finishJob(context_, fileName, job);
     job.times.marked = nowEpochMs();
     crashPoint(CrashAt::Marked);

@@ -14,6 +14,7 @@ namespace fm {
 
 class JobJournal;
 struct CommandJob;
+struct Job;
 
 // The processing counter's step at every file met: 1, 2, ..., 9, 0, 1, ...
 inline void advanceBrojacObrade(ProcessState& state) {
@@ -44,6 +45,7 @@ class CommandProcessor {
     std::optional<files::FileContent> readForTakeUp(const std::string& fileName);
     // With TARVOZASTITADUPLIKATA: why a receipt equal to an open job's is not handed over; else empty.
     std::string duplicateOfOpenJob(const CommandJob& command, const std::string& bytes);
+    void writeRows(const std::string& fileName, const CommandJob& command, Job& job, JobTracker& tracker);
 
     const JobContext context_;
     JobFollowUp followUp_;               // every job's end passes it on to the journal
