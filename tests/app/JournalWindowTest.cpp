@@ -7,6 +7,7 @@
 
 #include "app/JournalModel.h"
 #include "app/JournalWindow.h"
+#include "journal/JournalText.h"
 #include "tests/support/TempDir.h"
 
 namespace fm::test {
@@ -75,6 +76,60 @@ TEST(JournalWindow, ShowsTheFullMessageOfTheSelectedJob) {
     EXPECT_NE(details->toPlainText().indexOf(QStringLiteral("greska posla 450")), -1);
     table->selectRow(3);  // 447
     EXPECT_NE(details->toPlainText().indexOf(QStringLiteral("Posao 447, kasa 0, status Er")), -1);
+}
+
+// A "No" printed later, a receipt printed twice and a job still open, each marked apart.
+TEST(JournalWindow, ShowsLateOutcomesAndFiscalNumbers) {
+    TempDir dir;
+    {
+        JournalStore store(dir.file("d.db"));
+        std::string error;
+        JobEntry late;
+        late.number = 1;
+        late.outcome = -2;
+        late.action = FileAction::MarkedNo;
+        late.late = LateOutcome::Printed;
+        late.lateMs = 1765290192345;
+        late.fiscalNumbers = {4711};
+        JobEntry twice;
+        twice.number = 2;
+        twice.outcome = 0;
+        twice.action = FileAction::MarkedOk;
+        twice.fiscalNumbers = {4712, 4713};
+        twice.printedTwice = true;
+        JobEntry open;
+        open.number = 3;
+        open.outcome = -4;
+        open.action = FileAction::MarkedEr;
+        open.open = true;
+        for (const JobEntry& e : {late, twice, open}) ASSERT_TRUE(store.add(e, &error)) << error;
+    }
+    JournalWindow window(dir.file("d.db"));
+    JournalModel& model = window.model();
+    ASSERT_EQ(model.rowCount(), 3);
+    const auto shown = [&](int row, int column) { return model.data(model.index(row, column)).toString(); };
+    const auto colour = [&](int row, int column) {
+        return model.data(model.index(row, column), Qt::BackgroundRole).value<QColor>();
+    };
+    EXPECT_EQ(shown(2, JournalModel::Late),
+              QString::fromStdString("odstampan kasnije " + formatMoment(1765290192345)));
+    EXPECT_EQ(shown(2, JournalModel::Fiscal), QStringLiteral("4711"));
+    EXPECT_EQ(shown(1, JournalModel::Fiscal), QStringLiteral("4712, 4713 ODSTAMPAN DVA PUTA"));
+    EXPECT_EQ(shown(1, JournalModel::Late), QString());
+    EXPECT_EQ(shown(0, JournalModel::Late), QStringLiteral("otvoren"));
+    EXPECT_TRUE(colour(2, JournalModel::Late).isValid());
+    EXPECT_NE(colour(2, JournalModel::Late), colour(0, JournalModel::Late));
+    EXPECT_TRUE(colour(1, JournalModel::Fiscal).isValid());
+    EXPECT_FALSE(colour(2, JournalModel::Fiscal).isValid());
+
+    auto* table = window.findChild<QTableView*>();
+    auto* details = window.findChild<QPlainTextEdit*>();
+    table->selectRow(2);
+    EXPECT_NE(details->toPlainText().indexOf(QStringLiteral("Fiskalni broj: 4711\n")), -1);
+    EXPECT_NE(details->toPlainText().indexOf(QStringLiteral("Kasnije: odstampan kasnije ")), -1)
+        << details->toPlainText().toStdString();
+    table->selectRow(1);
+    EXPECT_NE(details->toPlainText().indexOf(QStringLiteral("4712, 4713 - ODSTAMPAN DVA PUTA")), -1);
 }
 
 }  // namespace
