@@ -1,6 +1,7 @@
 #include "app/JournalModel.h"
 
 #include <QColor>
+#include <QDateTime>
 
 #include "journal/JournalText.h"
 
@@ -30,6 +31,15 @@ QVariant lateColour(const JobEntry& entry) {
             break;
     }
     return entry.open ? QVariant(QColor(255, 245, 190)) : QVariant();
+}
+
+// The late outcome with its time of day, and its date too when it came on a later day.
+QString lateColumnText(const JobEntry& entry) {
+    if (entry.late == LateOutcome::None || entry.lateMs == 0) return text(lateOutcomeOf(entry));
+    const QDateTime late = QDateTime::fromMSecsSinceEpoch(entry.lateMs);
+    const bool sameDay = late.date() == QDateTime::fromMSecsSinceEpoch(entry.times.takenUp).date();
+    return QString::fromLatin1(lateOutcomeText(entry.late)) + QLatin1Char(' ') +
+           late.toString(sameDay ? QStringLiteral("HH:mm:ss") : QStringLiteral("dd.MM. HH:mm:ss"));
 }
 
 QVariant background(const JobEntry& entry, int column) {
@@ -92,7 +102,7 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
         case Status:
             return text(e->status());
         case Late:
-            return text(lateOutcomeOf(*e));
+            return lateColumnText(*e);
         case Fiscal:
             return text(e->printedTwice ? fiscalNumbersText(*e) + " " + kPrintedTwiceText
                                         : fiscalNumbersText(*e));

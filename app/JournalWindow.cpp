@@ -83,14 +83,14 @@ JournalWindow::JournalWindow(const std::string& journalPath, QWidget* parent)
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setWordWrap(false);
-    for (const auto& [column, width] : {std::pair{JournalModel::TakenUp, 170},
-                                        {JournalModel::Number, 60},
-                                        {JournalModel::Status, 70},
-                                        {JournalModel::Late, 250},
-                                        {JournalModel::Fiscal, 110},
-                                        {JournalModel::FileAction, 80},
-                                        {JournalModel::Waited, 80},
-                                        {JournalModel::File, 170}})
+    for (const auto& [column, width] : {std::pair{JournalModel::TakenUp, 165},
+                                        {JournalModel::Number, 50},
+                                        {JournalModel::Status, 50},
+                                        {JournalModel::Late, 185},
+                                        {JournalModel::Fiscal, 228},
+                                        {JournalModel::FileAction, 60},
+                                        {JournalModel::Waited, 75},
+                                        {JournalModel::File, 130}})
         table_->setColumnWidth(column, width);
     details_->setReadOnly(true);
     error_->setStyleSheet(QStringLiteral("color: #b00000"));

@@ -2,12 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <QColor>
+#include <QDateTime>
 #include <QPlainTextEdit>
 #include <QTableView>
 
 #include "app/JournalModel.h"
 #include "app/JournalWindow.h"
-#include "journal/JournalText.h"
 #include "tests/support/TempDir.h"
 
 namespace fm::test {
@@ -90,6 +90,7 @@ TEST(JournalWindow, ShowsLateOutcomesAndFiscalNumbers) {
         late.action = FileAction::MarkedNo;
         late.late = LateOutcome::Printed;
         late.lateMs = 1765290192345;
+        late.times.takenUp = late.lateMs - 60000;
         late.fiscalNumbers = {4711};
         JobEntry twice;
         twice.number = 2;
@@ -112,7 +113,7 @@ TEST(JournalWindow, ShowsLateOutcomesAndFiscalNumbers) {
         return model.data(model.index(row, column), Qt::BackgroundRole).value<QColor>();
     };
     EXPECT_EQ(shown(2, JournalModel::Late),
-              QString::fromStdString("odstampan kasnije " + formatMoment(1765290192345)));
+              "odstampan kasnije " + QDateTime::fromMSecsSinceEpoch(1765290192345).toString("HH:mm:ss"));
     EXPECT_EQ(shown(2, JournalModel::Fiscal), QStringLiteral("4711"));
     EXPECT_EQ(shown(1, JournalModel::Fiscal), QStringLiteral("4712, 4713 ODSTAMPAN DVA PUTA"));
     EXPECT_EQ(shown(1, JournalModel::Late), QString());
