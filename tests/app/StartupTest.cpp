@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/Startup.h"
 #include "config/Postavke.h"
 #include "config/Settings.h"
@@ -49,47 +51,32 @@ TEST_F(ReadingAtCreate, AnErrorAfterTheRegisterNumbersSkipsTheCounter) {
     EXPECT_TRUE(ui.notices.empty());
 }
 
-// Today's counts at start come from the journal; a journal not there yet is not created.
+// Today's counts at start come from the journal; a missing one is not created, a damaged one noticed.
 TEST(TodaysCounts, ComeFromTheJournalAtStart) {
     test::TempDir dir;
     const std::string path = dir.file("MerilonDnevnik.db");
     test::RecordingUserInterface ui;
     Activity activity;
-    activity.today = {5, 5, 5};
-    const std::int64_t now = nowEpochMs();
-    countTodayFromJournal(path, activity, ui, now);
-    EXPECT_EQ(activity.today.ok + activity.today.no + activity.today.er, 0);
-    EXPECT_EQ(activity.countedDay, localDay(now));
+    const auto counts = [&] {
+        countTodayFromJournal(path, activity, ui, nowEpochMs());
+        return std::tuple(activity.today.ok, activity.today.no, activity.today.er);
+    };
+    EXPECT_EQ(counts(), std::tuple(0, 0, 0));
     EXPECT_FALSE(files::fileExists(path));
-
-    {
-        JournalStore store(path);
-        std::string error;
-        for (const int outcome : {0, 0, -2, -4}) {
-            JobEntry e;
-            e.outcome = outcome;
-            ASSERT_TRUE(store.add(e, &error)) << error;
-        }
-    }
-    countTodayFromJournal(path, activity, ui, now);
-    EXPECT_EQ(activity.today.ok, 2);
-    EXPECT_EQ(activity.today.no, 1);
-    EXPECT_EQ(activity.today.er, 1);
-    EXPECT_TRUE(ui.notices.empty());
-}
-
-TEST(TodaysCounts, ADamagedJournalIsMovedAsideWithANotice) {
-    test::TempDir dir;
-    const std::string path = dir.file("MerilonDnevnik.db");
     dir.write("MerilonDnevnik.db", std::string(4096, 'x'));
-    test::RecordingUserInterface ui;
-    Activity activity;
-    countTodayFromJournal(path, activity, ui, nowEpochMs());
-    EXPECT_EQ(activity.today.ok, 0);
+    EXPECT_EQ(counts(), std::tuple(0, 0, 0));
     ASSERT_EQ(ui.notices.size(), 1u);
-    EXPECT_NE(ui.notices[0].text.find("MerilonDnevnik.db.neispravan"), std::string::npos)
-        << ui.notices[0].text;
-    EXPECT_TRUE(files::fileExists(path + ".neispravan"));
+    EXPECT_NE(ui.notices[0].text.find("premjesten u " + path + ".neispravan"), std::string::npos);
+
+    JournalStore store(path);
+    std::string error;
+    for (const int outcome : {0, 0, -2, -4}) {
+        JobEntry e;
+        e.outcome = outcome;
+        ASSERT_TRUE(store.add(e, &error)) << error;
+    }
+    EXPECT_EQ(counts(), std::tuple(2, 1, 1));
+    EXPECT_EQ(activity.countedDay, localDay(nowEpochMs()));
 }
 
 }  // namespace

@@ -1,18 +1,19 @@
-// What the tray icon tells: the hint for every activity, its look, and today's counts.
+// The tray icon's hint for every activity, and today's counts across midnight.
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <tuple>
 
 #include "platform/Activity.h"
 
 namespace fm {
 namespace {
 
-// A local moment, ms since the epoch.
-std::int64_t localMoment(int year, int month, int day, int hour, int minute) {
+// A local moment of March 2026, ms since the epoch.
+std::int64_t march2026(int day, int hour, int minute) {
     std::tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
+    local.tm_year = 126;
+    local.tm_mon = 2;
     local.tm_mday = day;
     local.tm_hour = hour;
     local.tm_min = minute;
@@ -23,56 +24,37 @@ std::int64_t localMoment(int year, int month, int day, int hour, int minute) {
 TEST(Activity, TheHintTellsWhatIsDoneThenTodaysCounts) {
     Activity a;
     a.today = {12, 1, 2};
-    EXPECT_EQ(activityHint(a), "FMerilon: spreman\nDanas: OK 12, No 1, Er 2");
-    EXPECT_EQ(iconLook(a), IconLook::Normal);
-
-    a.doing = Activity::Doing::Writing;
-    a.number = 117;
-    a.fileName = "C:\\RACUNI\\r1.inp";
-    EXPECT_EQ(activityHint(a), "FMerilon: upisuje posao 117 (r1.inp)\nDanas: OK 12, No 1, Er 2");
+    const std::string counts = "\nDanas: OK 12, No 1, Er 2";
+    EXPECT_EQ(activityHint(a), "FMerilon: spreman" + counts);
+    a = {Activity::Doing::Writing, 117, "C:\\RACUNI\\r1.inp", 7100, 3999, false, 0, 0, a.today};
+    EXPECT_EQ(activityHint(a), "FMerilon: upisuje posao 117 (r1.inp)" + counts);
     EXPECT_EQ(iconLook(a), IconLook::Busy);
-
     a.doing = Activity::Doing::Waiting;
-    a.fileName = "/var/racuni/r1.inp";
-    a.budgetMs = 7100;
-    a.waitedMs = 3999;
-    EXPECT_EQ(activityHint(a),
-              "FMerilon: ceka PARTNER, posao 117 (r1.inp), 3 od 7 s\nDanas: OK 12, No 1, Er 2");
-    EXPECT_EQ(iconLook(a), IconLook::Busy);
-
+    EXPECT_EQ(activityHint(a), "FMerilon: ceka PARTNER, posao 117 (r1.inp), 3 od 7 s" + counts);
     a.partnerStalled = true;
-    a.stalledSinceMs = localMoment(2026, 6, 15, 14, 2);
+    a.stalledSinceMs = march2026(15, 14, 2);
     a.jobsWaiting = 3;
     EXPECT_EQ(activityHint(a),
               "FMerilon: ceka PARTNER, posao 117 (r1.inp), 3 od 7 s\n"
-              "PARTNER ne preuzima poslove od 14:02, ceka 3\nDanas: OK 12, No 1, Er 2");
-    EXPECT_EQ(iconLook(a), IconLook::Warning);
-
+              "PARTNER ne preuzima poslove od 14:02, ceka 3" +
+                  counts);
     a.partnerStalled = false;
     a.doing = Activity::Doing::NoDatabase;
-    EXPECT_EQ(activityHint(a), "FMerilon: baza podataka nije dostupna\nDanas: OK 12, No 1, Er 2");
+    EXPECT_EQ(activityHint(a), "FMerilon: baza podataka nije dostupna" + counts);
     EXPECT_EQ(iconLook(a), IconLook::Warning);
 }
 
 TEST(Activity, CountsStartAgainOnANewLocalDay) {
+    const auto counts = [](const Activity& a) {
+        return std::tuple(a.countedDay, a.today.ok, a.today.no, a.today.er);
+    };
     Activity a;
-    const std::int64_t evening = localMoment(2026, 3, 28, 23, 59);
-    for (const char* status : {"OK", "OK", "No", "Er", "prekinut"}) countJob(a, status, evening);
-    EXPECT_EQ(a.countedDay, 20260328);
-    EXPECT_EQ(a.today.ok, 2);
-    EXPECT_EQ(a.today.no, 1);
-    EXPECT_EQ(a.today.er, 1);
-
-    countJob(a, "Er", localMoment(2026, 3, 29, 0, 1));
-    EXPECT_EQ(a.countedDay, 20260329);
-    EXPECT_EQ(a.today.ok, 0);
-    EXPECT_EQ(a.today.no, 0);
-    EXPECT_EQ(a.today.er, 1);
-
-    // The day begins at its local midnight: a moment before belongs to the day before.
-    const std::int64_t noon = localMoment(2026, 3, 29, 12, 0);
-    EXPECT_EQ(localDay(startOfLocalDay(noon)), 20260329);
-    EXPECT_EQ(localDay(startOfLocalDay(noon) - 1), 20260328);
+    for (const char* status : {"OK", "OK", "No", "Er", "prekinut"})
+        countJob(a, status, march2026(28, 23, 59));
+    EXPECT_EQ(counts(a), std::tuple(20260328, 2, 1, 1));
+    countJob(a, "Er", march2026(29, 0, 1));
+    EXPECT_EQ(counts(a), std::tuple(20260329, 0, 0, 1));
+    EXPECT_EQ(localDay(startOfLocalDay(march2026(29, 12, 0)) - 1), 20260328);
 }
 
 }  // namespace
