@@ -69,8 +69,6 @@ TEST(DesktopUserInterface, TheTrayIconFollowsTheActivity) {
     plain.fill(Qt::darkBlue);
     QSystemTrayIcon icon{QIcon(plain)};
     const qint64 normal = icon.icon().cacheKey();
-    const auto mark = [&] { return icon.icon().pixmap(54).toImage().pixel(37, 48); };  // where looks paint
-    const QRgb plainMark = mark();
     DesktopUserInterface ui;
     ui.showActivity(Activity());  // no icon attached: nothing happens
     ui.attachTrayIcon(&icon);
@@ -81,23 +79,19 @@ TEST(DesktopUserInterface, TheTrayIconFollowsTheActivity) {
     activity.budgetMs = 9000;
     ui.showActivity(activity);
     const qint64 busy = icon.icon().cacheKey();
-    EXPECT_NE(mark(), plainMark);
+    EXPECT_NE(icon.icon().pixmap(54).toImage().pixel(37, 48), plain.toImage().pixel(37, 48));
 #ifndef _WIN32
-    EXPECT_NE(icon.toolTip().indexOf("(&lt;img src=x&gt;&amp;.inp), 0 od 9 s"), -1)
+    EXPECT_NE(icon.toolTip().indexOf("posao 0 (&lt;img src=x&gt;&amp;.inp), 0 od 9 s"), -1)
         << icon.toolTip().toStdString();
 #endif
     activity.waitedMs = 2500;
     ui.showActivity(activity);
     EXPECT_NE(icon.toolTip().indexOf("2 od 9 s"), -1);
     EXPECT_EQ(icon.icon().cacheKey(), busy);
-
     activity.partnerStalled = true;
     ui.showActivity(activity);
     EXPECT_NE(icon.icon().cacheKey(), busy);
-    EXPECT_NE(mark(), plainMark);
-    activity.partnerStalled = false;
-    ui.showActivity(activity);
-    EXPECT_EQ(icon.icon().cacheKey(), busy);
+    EXPECT_NE(icon.icon().cacheKey(), normal);
     ui.showActivity(Activity());
     EXPECT_EQ(icon.icon().cacheKey(), normal);
     EXPECT_EQ(icon.toolTip(), "FMerilon: spreman\nDanas: OK 0, No 0, Er 0");
