@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/Startup.h"
 #include "app/StopControl.h"
 #include "app/U_Merilon.h"
 #include "commands/DirectoryPolling.h"
@@ -111,6 +112,8 @@ int main(int argc, char* argv[]) {
         poller = std::make_unique<fm::DirectoryPoller>(*dm_db, settings, journal.get());
         F_Merilon->attachDataModule(*dm_db, *poller);
         F_Merilon->attachJournal(journalPath);
+        fm::countTodayFromJournal(journalPath, state.activity, ui, fm::nowEpochMs());
+        ui.showActivity(state.activity);
     });
 
     if (F_Merilon) F_Merilon->show();  // FormShow: the database is opened now

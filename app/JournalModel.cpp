@@ -1,6 +1,7 @@
 #include "app/JournalModel.h"
 
 #include <QColor>
+#include <QDateTime>
 
 #include "journal/JournalText.h"
 
@@ -15,6 +16,43 @@ QColor statusColour(const JobEntry& entry) {
     if (*entry.outcome == 0) return QColor(200, 240, 200);
     if (*entry.outcome == -2) return QColor(255, 225, 160);
     return QColor(255, 190, 190);
+}
+
+// Printed after "not printed" stands out most: the till may have sent the receipt again.
+QVariant lateColour(const JobEntry& entry) {
+    switch (entry.late) {
+        case LateOutcome::Printed:
+            return QColor(215, 170, 255);
+        case LateOutcome::Failed:
+            return QColor(255, 190, 190);
+        case LateOutcome::Unknown:
+            return QColor(220, 220, 220);
+        case LateOutcome::None:
+            break;
+    }
+    return entry.open ? QVariant(QColor(255, 245, 190)) : QVariant();
+}
+
+// The late outcome with its time of day, and its date too when it came on a later day.
+QString lateColumnText(const JobEntry& entry) {
+    if (entry.late == LateOutcome::None || entry.lateMs == 0) return text(lateOutcomeOf(entry));
+    const QDateTime late = QDateTime::fromMSecsSinceEpoch(entry.lateMs);
+    const bool sameDay = late.date() == QDateTime::fromMSecsSinceEpoch(entry.times.takenUp).date();
+    return QString::fromLatin1(lateOutcomeText(entry.late)) + QLatin1Char(' ') +
+           late.toString(sameDay ? QStringLiteral("HH:mm:ss") : QStringLiteral("dd.MM. HH:mm:ss"));
+}
+
+QVariant background(const JobEntry& entry, int column) {
+    switch (column) {
+        case JournalModel::Status:
+            return statusColour(entry);
+        case JournalModel::Late:
+            return lateColour(entry);
+        case JournalModel::Fiscal:
+            return entry.printedTwice ? QVariant(QColor(255, 120, 120)) : QVariant();
+        default:
+            return {};
+    }
 }
 
 }  // namespace
@@ -52,7 +90,7 @@ int JournalModel::columnCount(const QModelIndex& parent) const { return parent.i
 QVariant JournalModel::data(const QModelIndex& index, int role) const {
     const JobEntry* e = entry(index.row());
     if (!e) return {};
-    if (role == Qt::BackgroundRole && index.column() == Status) return statusColour(*e);
+    if (role == Qt::BackgroundRole) return background(*e, index.column());
     if (role == Qt::TextAlignmentRole && (index.column() == Number || index.column() == Waited))
         return int(Qt::AlignRight | Qt::AlignVCenter);
     if (role != Qt::DisplayRole) return {};
@@ -63,6 +101,11 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
             return e->number;
         case Status:
             return text(e->status());
+        case Late:
+            return lateColumnText(*e);
+        case Fiscal:
+            return text(e->printedTwice ? fiscalNumbersText(*e) + " " + kPrintedTwiceText
+                                        : fiscalNumbersText(*e));
         case FileAction:
             return QString::fromLatin1(fileActionText(e->action));
         case Waited:
@@ -78,8 +121,8 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
 
 QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    static const char* const titles[] = {"Preuzet",   "Broj",          "Status", "Fajl",
-                                         "Cekano ms", "Komandni fajl", "Poruka"};
+    static const char* const titles[] = {"Preuzet", "Broj",      "Status",        "Kasnije", "Fiskalni broj",
+                                         "Fajl",    "Cekano ms", "Komandni fajl", "Poruka"};
     return section >= 0 && section < ColumnCount ? QString::fromLatin1(titles[section]) : QVariant();
 }
 

@@ -9,12 +9,12 @@
 namespace fm {
 
 // The journal's jobs, newest first, fetched in pages as the view scrolls; filtered by
-// status and text.
+// status and text. Status, late outcome and a receipt printed twice in colour.
 class JournalModel : public QAbstractTableModel {
     Q_OBJECT
   public:
     static constexpr int kPage = 200;
-    enum Column { TakenUp, Number, Status, FileAction, Waited, File, Message, ColumnCount };
+    enum Column { TakenUp, Number, Status, Late, Fiscal, FileAction, Waited, File, Message, ColumnCount };
 
     JournalModel(JournalStore& store, QObject* parent = nullptr);
 

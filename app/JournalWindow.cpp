@@ -39,6 +39,13 @@ std::string detailsOf(const JobEntry& e) {
     details += "Trajanje: citanje " + ms(e.readMs()) + ", redovi " + ms(e.rowsMs()) + ", predaja " +
                ms(e.handOverMs()) + ", cekanje " + ms(e.waitMs()) + ", oznacavanje " + ms(e.markingMs()) +
                "\n";
+    if (!e.fiscalNumbers.empty())
+        details += "Fiskalni broj: " + fiscalNumbersText(e) +
+                   (e.printedTwice ? std::string(" - ") + kPrintedTwiceText : "") + "\n";
+    if (e.late != LateOutcome::None)
+        details += "Kasnije: " + lateOutcomeOf(e) + "\n";
+    else if (e.open)
+        details += "Otvoren: red posla u F_SEMAFOR je ostao, PARTNER ga moze jos odstampati\n";
     if (!e.message.empty()) details += "\n" + e.message;
     return details;
 }
@@ -56,7 +63,7 @@ JournalWindow::JournalWindow(const std::string& journalPath, QWidget* parent)
       error_(new QLabel(this)) {
     setObjectName(QStringLiteral("ZadnjiPoslovi"));
     setWindowTitle(QStringLiteral("Zadnji poslovi - FMerilon"));
-    resize(900, 560);
+    resize(1000, 560);
 
     status_->addItems({QStringLiteral("Svi"), QStringLiteral("OK"), QStringLiteral("No"),
                        QStringLiteral("Er"), QStringLiteral("prekinut")});
@@ -76,12 +83,14 @@ JournalWindow::JournalWindow(const std::string& journalPath, QWidget* parent)
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setWordWrap(false);
-    for (const auto& [column, width] : {std::pair{JournalModel::TakenUp, 170},
-                                        {JournalModel::Number, 60},
-                                        {JournalModel::Status, 70},
-                                        {JournalModel::FileAction, 80},
-                                        {JournalModel::Waited, 80},
-                                        {JournalModel::File, 170}})
+    for (const auto& [column, width] : {std::pair{JournalModel::TakenUp, 165},
+                                        {JournalModel::Number, 50},
+                                        {JournalModel::Status, 50},
+                                        {JournalModel::Late, 185},
+                                        {JournalModel::Fiscal, 228},
+                                        {JournalModel::FileAction, 60},
+                                        {JournalModel::Waited, 75},
+                                        {JournalModel::File, 130}})
         table_->setColumnWidth(column, width);
     details_->setReadOnly(true);
     error_->setStyleSheet(QStringLiteral("color: #b00000"));

@@ -16,7 +16,7 @@ namespace fm {
 class JournalModel;
 
 // "Zadnji poslovi": the journal's latest jobs, filtered by status and text, with every
-// field and the full message of the selected job.
+// field, the late outcome, the fiscal numbers and the full message of the selected job.
 class JournalWindow : public QWidget {
     Q_OBJECT
   public:

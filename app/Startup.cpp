@@ -4,8 +4,10 @@
 #include "config/Settings.h"
 #include "config/StartupSettings.h"
 #include "db/DM_db_source.h"
+#include "journal/JournalStore.h"
 #include "platform/FileSystem.h"
 #include "platform/UserInterface.h"
+#include "platform/desktop/Log.h"
 
 namespace fm {
 
@@ -18,6 +20,22 @@ bool readSettingsAtCreate(const Settings& settings, ProcessState& state, UserInt
 }
 
 bool fiscalRegisterNumberValid(const std::string& fBrojKase) { return fBrojKase.size() == 6; }
+
+void countTodayFromJournal(const std::string& journalPath, Activity& activity, UserInterface& ui,
+                           std::int64_t nowMs) {
+    activity.today = DayCounts();
+    activity.countedDay = localDay(nowMs);
+    if (!files::fileExists(journalPath)) return;
+    JournalStore store(journalPath);
+    std::string error;
+    if (const std::optional<DayCounts> counts = store.countsSince(startOfLocalDay(nowMs), &error)) {
+        activity.today = *counts;
+    } else if (!store.setAsidePath().empty()) {
+        Obavijesti(ui, error);
+    } else {
+        desktop::logLine("dogadjaj", "danasnji poslovi se ne mogu procitati iz dnevnika: " + error);
+    }
+}
 
 void openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, ProcessState& state, UserInterface& ui,
                             const std::string& directory, std::function<void()> onTimer1) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -28,6 +29,13 @@ bool fiscalRegisterNumberValid(const std::string& fBrojKase);
 // the interval read again is not a whole number.
 inline constexpr const char* kNoJobNumberNotice =
     "Komandni fajlovi se ne obradjuju: knjigovodstveni broj racuna nije ucitan!";
+
+// Today's OK, No and Er from the job journal into the activity, so that a start during the
+// day counts on. A journal not there yet counts nothing and is not created; a damaged one
+// is moved aside with a notice, any other failure is only logged (the journal gives its
+// own notice when a job cannot be written).
+void countTodayFromJournal(const std::string& journalPath, Activity& activity, UserInterface& ui,
+                           std::int64_t nowMs);
 
 void openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, ProcessState& state, UserInterface& ui,
                             const std::string& directory, std::function<void()> onTimer1);

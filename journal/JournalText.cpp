@@ -36,12 +36,24 @@ std::string oneLine(const std::string& text) {
     return line;
 }
 
+std::string fiscalNumbersText(const JobEntry& entry) {
+    std::string text;
+    for (const long long number : entry.fiscalNumbers) text += (text.empty() ? "" : ", ") + numeral(number);
+    return text;
+}
+
+std::string lateOutcomeOf(const JobEntry& entry) {
+    if (entry.late == LateOutcome::None) return entry.open ? "otvoren" : "";
+    const std::string text = lateOutcomeText(entry.late);
+    return entry.lateMs ? text + " " + formatMoment(entry.lateMs) : text;
+}
+
 std::string journalCsv(const std::vector<JobEntry>& entries) {
     std::string csv =
         "preuzet,procitan,predaja,predan,odluceno,oznacen,fajl,velicina,broj,kasa,komanda,tip,stavke,"
         "placanja,"
         "budzet_ms,cekano_ms,ishod,status,fajl_radnja,poruka,citanje_ms,redovi_ms,predaja_ms,cekanje_ms,"
-        "oznacavanje_ms,oporavak\r\n";
+        "oznacavanje_ms,oporavak,kasni_ishod,kasno,fiskalni,dvaput,otvoren\r\n";
     for (const JobEntry& e : entries) {
         const std::vector<std::string> fields{formatMoment(e.times.takenUp),
                                               formatMoment(e.times.read),
@@ -68,7 +80,12 @@ std::string journalCsv(const std::vector<JobEntry>& entries) {
                                               numeral(e.handOverMs()),
                                               numeral(e.waitMs()),
                                               numeral(e.markingMs()),
-                                              e.recovered ? "DA" : "NE"};
+                                              e.recovered ? "DA" : "NE",
+                                              lateOutcomeText(e.late),
+                                              formatMoment(e.lateMs),
+                                              fiscalNumbersText(e),
+                                              e.printedTwice ? "DA" : "NE",
+                                              e.open ? "DA" : "NE"};
         for (std::size_t i = 0; i < fields.size(); ++i) csv += (i ? "," : "") + csvField(fields[i]);
         csv += "\r\n";
     }
@@ -82,6 +99,10 @@ std::string journalTable(const std::vector<JobEntry>& entries) {
         line.resize(24, ' ');
         line += "posao " + numeral(e.number) + "  " + e.status() + "  fajl " + fileActionText(e.action) +
                 "  cekano " + numeral(e.waitedMs) + " ms  " + e.fileName;
+        if (!e.fiscalNumbers.empty()) line += "  fiskalni " + fiscalNumbersText(e);
+        if (e.printedTwice) line += std::string("  ") + kPrintedTwiceText;
+        const std::string late = lateOutcomeOf(e);
+        if (!late.empty()) line += "  " + late;
         if (!e.message.empty()) line += "  " + oneLine(e.message);
         table += line + "\n";
     }

@@ -14,10 +14,21 @@ std::string formatMoment(std::int64_t epochMs);
 // A message on one line: its line breaks read " | ".
 std::string oneLine(const std::string& text);
 
-// Jobs as CSV (RFC 4180, CR LF), a header line first: every field and the stages' durations.
+// The fiscal numbers of the job, "123" or "123, 124"; empty when none.
+std::string fiscalNumbersText(const JobEntry& entry);
+
+// What became of the job after its file was marked: the late outcome with its moment
+// ("odstampan kasnije 2026-12-09 14:03:12.345"), "otvoren" while it waits for one, else empty.
+std::string lateOutcomeOf(const JobEntry& entry);
+
+inline constexpr const char* kPrintedTwiceText = "ODSTAMPAN DVA PUTA";
+
+// Jobs as CSV (RFC 4180, CR LF), a header line first: every field and the stages' durations,
+// then the late outcome, its moment, the fiscal numbers and whether it was printed twice or is open.
 std::string journalCsv(const std::vector<JobEntry>& entries);
 
-// Jobs as a plain table, one line each: taken up, number, status, file action, waited, file, message.
+// Jobs as a plain table, one line each: taken up, number, status, file action, waited, file, fiscal
+// numbers, late outcome, message.
 std::string journalTable(const std::vector<JobEntry>& entries);
 
 }  // namespace fm

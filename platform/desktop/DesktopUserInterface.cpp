@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QMessageBox>
+#include <QTextDocument>
 #include <QTimer>
 
 #include "platform/desktop/Display.h"
@@ -21,7 +22,39 @@ QString boxText(const std::string& text) {
     return result;
 }
 
+// Qt's own tray tooltip takes a text that looks like markup for markup; a file name such
+// as "<b>.inp" is shown as it is. The Windows tooltip shows every text as it is.
+QString tooltipText(const std::string& hint) {
+    const QString text = decode(hint);
+#ifdef _WIN32
+    return text;
+#else
+    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text;
+#endif
+}
+
 }  // namespace
+
+void DesktopUserInterface::attachTrayIcon(QSystemTrayIcon* icon) {
+    trayIcon_ = icon;
+    looks_ = TrayLooks(icon ? icon->icon() : QIcon());
+    shownHint_.clear();
+    shownLook_ = IconLook::Normal;
+}
+
+void DesktopUserInterface::showActivity(const Activity& activity) {
+    if (!trayIcon_) return;
+    std::string hint = activityHint(activity);
+    if (hint != shownHint_) {
+        trayIcon_->setToolTip(tooltipText(hint));
+        shownHint_ = std::move(hint);
+    }
+    const IconLook look = iconLook(activity);
+    if (look != shownLook_) {
+        trayIcon_->setIcon(looks_.icon(look));
+        shownLook_ = look;
+    }
+}
 
 bool DesktopUserInterface::balloonsShown() const {
     return trayIcon_ && trayIcon_->isVisible() && hasSystemTray() && QSystemTrayIcon::supportsMessages();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/UserInterface.h"
+#include "platform/desktop/TrayLooks.h"
 
 namespace fm::desktop {
 
@@ -17,14 +18,17 @@ class DesktopUserInterface : public UserInterface {
     void setApplicationTitle(const std::string& title) { title_ = title; }
     const std::string& applicationTitle() const { return title_; }
 
-    // The icon that shows the notices; owned by the main window.
-    void attachTrayIcon(QSystemTrayIcon* icon) { trayIcon_ = icon; }
+    // The icon that shows the notices and the activity; owned by the main window. Its
+    // icon at this moment is the normal look.
+    void attachTrayIcon(QSystemTrayIcon* icon);
 
     void PrikaziObavijest(const std::string& title, const std::string& text) override;
     void processPendingEvents() override;
     void showMessage(const std::string& text) override;
     void showError(const std::string& text) override;
     void pause(int milliseconds) override;
+    // The hint and the look, each set only when it changed.
+    void showActivity(const Activity& activity) override;
 
     // "Da li stvarno zelis da zaustavis FMerilon ", Yes or No; true for Yes. Without a
     // display nobody can answer: logged and answered No.
@@ -39,6 +43,9 @@ class DesktopUserInterface : public UserInterface {
 
     std::string title_ = "FMerilon";
     QPointer<QSystemTrayIcon> trayIcon_;
+    TrayLooks looks_;
+    std::string shownHint_;
+    IconLook shownLook_ = IconLook::Normal;
 };
 
 }  // namespace fm::desktop

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QColor>
+#include <QDateTime>
 #include <QPlainTextEdit>
 #include <QTableView>
 
@@ -75,6 +76,44 @@ TEST(JournalWindow, ShowsTheFullMessageOfTheSelectedJob) {
     EXPECT_NE(details->toPlainText().indexOf(QStringLiteral("greska posla 450")), -1);
     table->selectRow(3);  // 447
     EXPECT_NE(details->toPlainText().indexOf(QStringLiteral("Posao 447, kasa 0, status Er")), -1);
+}
+
+// A "No" printed later, a receipt printed twice and a job still open, each marked apart.
+TEST(JournalWindow, ShowsLateOutcomesAndFiscalNumbers) {
+    TempDir dir;
+    {
+        JournalStore store(dir.file("d.db"));
+        std::string error;
+        JobEntry late, twice, open;
+        late.late = LateOutcome::Printed;
+        late.lateMs = 1765290192345;
+        late.times.takenUp = late.lateMs - 60000;
+        late.fiscalNumbers = {4711};
+        twice.fiscalNumbers = {4712, 4713};
+        twice.printedTwice = true;
+        open.open = true;
+        for (JobEntry* e : {&late, &twice, &open}) {
+            e->outcome = -2;
+            ASSERT_TRUE(store.add(*e, &error)) << error;
+        }
+    }
+    JournalWindow window(dir.file("d.db"));
+    const auto shown = [&](int row, int column, int role = Qt::DisplayRole) {
+        return window.model().data(window.model().index(row, column), role);
+    };
+    EXPECT_EQ(shown(2, JournalModel::Late).toString(),
+              "odstampan kasnije " + QDateTime::fromMSecsSinceEpoch(1765290192345).toString("HH:mm:ss"));
+    EXPECT_EQ(shown(2, JournalModel::Fiscal).toString(), QStringLiteral("4711"));
+    EXPECT_EQ(shown(1, JournalModel::Fiscal).toString(), QStringLiteral("4712, 4713 ODSTAMPAN DVA PUTA"));
+    EXPECT_EQ(shown(0, JournalModel::Late).toString(), QStringLiteral("otvoren"));
+    EXPECT_NE(shown(2, JournalModel::Late, Qt::BackgroundRole),
+              shown(0, JournalModel::Late, Qt::BackgroundRole));
+    EXPECT_TRUE(shown(1, JournalModel::Fiscal, Qt::BackgroundRole).isValid());
+
+    window.findChild<QTableView*>()->selectRow(2);
+    const QString details = window.findChild<QPlainTextEdit*>()->toPlainText();
+    EXPECT_NE(details.indexOf("Fiskalni broj: 4711\nKasnije: odstampan kasnije "), -1)
+        << details.toStdString();
 }
 
 }  // namespace

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/Startup.h"
 #include "config/Postavke.h"
 #include "config/Settings.h"
+#include "journal/JournalStore.h"
+#include "platform/FileSystem.h"
 #include "tests/support/RecordingUserInterface.h"
 #include "tests/support/SettingsFile.h"
+#include "tests/support/TempDir.h"
 
 namespace fm {
 namespace {
@@ -44,6 +49,33 @@ TEST_F(ReadingAtCreate, AnErrorAfterTheRegisterNumbersSkipsTheCounter) {
     EXPECT_EQ(state.BrojRacuna, 0);
     EXPECT_EQ(ui.errors.size(), 1u);
     EXPECT_TRUE(ui.notices.empty());
+}
+
+// Today's counts at start come from the journal; a missing one is not created, a damaged one noticed.
+TEST(TodaysCounts, ComeFromTheJournalAtStart) {
+    test::TempDir dir;
+    const std::string path = dir.file("MerilonDnevnik.db");
+    test::RecordingUserInterface ui;
+    Activity activity;
+    const auto counts = [&] {
+        countTodayFromJournal(path, activity, ui, nowEpochMs());
+        return std::tuple(activity.today.ok, activity.today.no, activity.today.er);
+    };
+    EXPECT_EQ(counts(), std::tuple(0, 0, 0));
+    EXPECT_FALSE(files::fileExists(path));
+    dir.write("MerilonDnevnik.db", std::string(4096, 'x'));
+    counts();
+    ASSERT_EQ(ui.notices.size(), 1u);
+    EXPECT_NE(ui.notices[0].text.find("premjesten u " + path + ".neispravan"), std::string::npos);
+
+    JournalStore store(path);
+    std::string error;
+    for (const int outcome : {0, 0, -2, -4}) {
+        JobEntry e;
+        e.outcome = outcome;
+        ASSERT_TRUE(store.add(e, &error)) << error;
+    }
+    EXPECT_EQ(counts(), std::tuple(2, 1, 1));
 }
 
 }  // namespace

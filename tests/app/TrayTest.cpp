@@ -3,128 +3,18 @@
 // and of a notice are left in the build's screenshots folder.
 #include <gtest/gtest.h>
 
-#include <QByteArray>
-#include <QProcess>
-#include <QStringList>
 #include <QTest>
-#include <algorithm>
-#include <filesystem>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "journal/JournalStore.h"
 #include "tests/app/ProgramCopy.h"
+#include "tests/app/ScreenTools.h"
 #include "tests/support/TempDir.h"
 
 namespace fm::test {
 namespace {
-
-std::string run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(10000)) return {};
-    return process.readAllStandardOutput().toStdString();
-}
-
-std::vector<std::string> visibleWindows(qint64 pid) {
-    std::vector<std::string> windows;
-    const QString out =
-        QString::fromStdString(run("xdotool", {"search", "--onlyvisible", "--pid", QString::number(pid)}));
-    for (const QString& id : out.split('\n', Qt::SkipEmptyParts)) windows.push_back(id.toStdString());
-    return windows;
-}
-
-// WM_NAME as the window set it ("" when it set none).
-std::string windowName(const std::string& id) {
-    const std::string out = run("xprop", {"-id", QString::fromStdString(id), "WM_NAME"});
-    const std::size_t open = out.find('"');
-    return open == std::string::npos ? std::string() : out.substr(open + 1, out.rfind('"') - open - 1);
-}
-
-bool isTooltip(const std::string& id) {
-    return run("xprop", {"-id", QString::fromStdString(id), "_NET_WM_WINDOW_TYPE"})
-               .find("_NET_WM_WINDOW_TYPE_TOOLTIP") != std::string::npos;
-}
-
-// The icon is the program's one window embedded into another (the tray's).
-bool isEmbedded(const std::string& id) {
-    const std::string tree = run("xwininfo", {"-id", QString::fromStdString(id), "-tree"});
-    const std::size_t parent = tree.find("Parent window id:");
-    return parent != std::string::npos &&
-           tree.substr(parent, tree.find('\n', parent) - parent).find("(the root window)") ==
-               std::string::npos;
-}
-
-using WindowTest = std::function<bool(const std::string&)>;
-
-std::string windowNow(qint64 pid, const WindowTest& wanted) {
-    for (const std::string& id : visibleWindows(pid)) {
-        if (wanted(id)) return id;
-    }
-    return {};
-}
-
-// Waits for a visible window of the process that passes the test; "" when none comes.
-std::string findWindow(qint64 pid, const WindowTest& wanted) {
-    std::string found;
-    if (!QTest::qWaitFor([&] { return !(found = windowNow(pid, wanted)).empty(); }, 10000)) return {};
-    return found;
-}
-
-WindowTest named(const std::string& name) {
-    return [name](const std::string& id) { return windowName(id) == name; };
-}
-
-std::string findTrayIcon(qint64 pid) { return findWindow(pid, isEmbedded); }
-
-void clickIcon(const std::string& icon, const char* button, const char* repeat) {
-    run("xdotool", {"mousemove", "0", "700"});
-    run("xdotool", {"mousemove", "--window", QString::fromStdString(icon), "8", "8", "click", "--repeat",
-                    repeat, "--delay", "80", button});
-}
-
-void pressKey(const std::string& window, const char* key) {
-    run("xdotool", {"windowfocus", "--sync", QString::fromStdString(window)});
-    run("xdotool", {"key", key});
-}
-
-struct Area {
-    int x = 0, y = 0, width = 0, height = 0;
-};
-
-Area areaOf(const std::string& window) {
-    Area area;
-    const QString shell = QString::fromStdString(
-        run("xdotool", {"getwindowgeometry", "--shell", QString::fromStdString(window)}));
-    for (const QString& line : shell.split('\n')) {
-        const int value = line.section('=', 1).toInt();
-        if (line.startsWith("X=")) area.x = value;
-        if (line.startsWith("Y=")) area.y = value;
-        if (line.startsWith("WIDTH=")) area.width = value;
-        if (line.startsWith("HEIGHT=")) area.height = value;
-    }
-    return area;
-}
-
-Area wholeScreen() {
-    const QStringList size = QString::fromStdString(run("xdotool", {"getdisplaygeometry"})).split(' ');
-    return {0, 0, size.value(0).toInt(), size.value(1).trimmed().toInt()};
-}
-
-// The part of the screen from the area's top left to the screen's top right corner.
-Area upToTheTopRight(const Area& area) {
-    const int left = std::max(0, area.x - 10);
-    return {left, 0, wholeScreen().width - left, area.y + area.height + 10};
-}
-
-void screenshot(const char* name, const Area& area) {
-    std::filesystem::create_directories(FMERILON_SCREENSHOT_DIR);
-    const QString crop =
-        QStringLiteral("%1x%2+%3+%4").arg(area.width).arg(area.height).arg(area.x).arg(area.y);
-    run("import", {"-window", "root", "-crop", crop, "+repage",
-                   QString::fromStdString(std::string(FMERILON_SCREENSHOT_DIR) + "/" + name)});
-}
 
 class Tray : public ::testing::Test {
   protected:
@@ -213,7 +103,8 @@ TEST_F(Tray, BackFromTheTrayAndStoppedThroughTheStopQuestion) {
     EXPECT_EQ(countOf(program->log(), "zaustavis FMerilon - Da"), 1) << program->log();
 }
 
-// The menu's first item opens the journal's latest jobs, the newest selected.
+// The menu's first item opens the journal's latest jobs, with their fiscal numbers, a receipt
+// printed after its file was marked "No", one still open and one printed twice.
 TEST_F(Tray, TheLatestJobsWindowFromTheTrayMenu) {
     if (qEnvironmentVariableIsEmpty("DISPLAY")) GTEST_SKIP() << "no display with a system tray";
     program = std::make_unique<ProgramCopy>(kSettings);
@@ -245,6 +136,16 @@ TEST_F(Tray, TheLatestJobsWindowFromTheTrayMenu) {
             e.action = markFor(outcome);
             e.waitedMs = outcome == -255 ? 0 : 1800;
             e.message = message;
+            if (outcome == 0 || outcome == -2) e.fiscalNumbers = {5020 + number};
+            if (outcome == -2) {  // printed four minutes after its file was marked "No"
+                e.late = LateOutcome::Printed;
+                e.lateMs = start + 4 * 60000;
+            }
+            e.open = outcome == -4;
+            if (number == 104) {
+                e.fiscalNumbers.push_back(5125);
+                e.printedTwice = true;
+            }
             ASSERT_TRUE(store.add(e, &error)) << error;
         }
     }
@@ -262,7 +163,7 @@ TEST_F(Tray, TheLatestJobsWindowFromTheTrayMenu) {
     run("xdotool", {"mousemove", "--window", QString::fromStdString(menu), "30", "10", "click", "1"});
     const std::string window = findWindow(program->pid(), named("Zadnji poslovi - FMerilon"));
     ASSERT_FALSE(window.empty()) << program->log();
-    pressKey(window, "Down");  // the receipt whose article the PARTNER stopped at
+    pressKey(window, "Down");  // the receipt whose article the PARTNER stopped at, still open
     QTest::qWait(500);
     screenshot("journal-window.png", areaOf(window));
     EXPECT_EQ(program->endWithSigterm(), 0);

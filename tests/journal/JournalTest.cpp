@@ -164,13 +164,34 @@ TEST(JournalText, CsvQuotesWhatNeedsItAndNamesEveryStage) {
     const std::string header = csv.substr(0, csv.find("\r\n"));
     EXPECT_NE(header.find("citanje_ms,redovi_ms,predaja_ms,cekanje_ms,oznacavanje_ms"), std::string::npos);
     const std::string row = csv.substr(header.size() + 2);
-    EXPECT_NE(
-        row.find(
-            ",\"/racuni/a,b.inp\",120,5,1,S,0,2,1,7000,1000,-4,Er,Er,"
-            "\"Proces nije izvrsen!\r\nProblem pri prodaji artikla sifra=\"\"7\"\"\",10,30,5,1000,5,NE\r\n"),
-        std::string::npos)
+    EXPECT_NE(row.find(",\"/racuni/a,b.inp\",120,5,1,S,0,2,1,7000,1000,-4,Er,Er,"
+                       "\"Proces nije izvrsen!\r\nProblem pri prodaji artikla "
+                       "sifra=\"\"7\"\"\",10,30,5,1000,5,NE,,,,NE,NE\r\n"),
+              std::string::npos)
         << row;
     EXPECT_EQ(oneLine("a\r\nb\nc"), "a | b | c");
+}
+
+// The later fields come last in the CSV, so that the earlier keep their places.
+TEST(JournalText, LateOutcomesAndFiscalNumbersInTheCsvAndTheTable) {
+    JobEntry late = job(6, -2);
+    late.late = LateOutcome::Printed;
+    late.lateMs = 1002000;
+    late.fiscalNumbers = {31, 32};
+    late.printedTwice = true;
+    JobEntry open = job(7, -5);
+    open.open = true;
+    const std::string moment = formatMoment(1002000);
+    const std::string csv = journalCsv({late, open});
+    EXPECT_NE(csv.find(",oporavak,kasni_ishod,kasno,fiskalni,dvaput,otvoren\r\n"), std::string::npos);
+    EXPECT_NE(csv.find(",NE,odstampan kasnije," + moment + ",\"31, 32\",DA,NE\r\n"), std::string::npos)
+        << csv;
+    EXPECT_NE(csv.find(",NE,,,,NE,DA\r\n"), std::string::npos) << csv;
+    const std::string table = journalTable({late, open});
+    EXPECT_NE(table.find("r6.inp  fiskalni 31, 32  ODSTAMPAN DVA PUTA  odstampan kasnije " + moment + "\n"),
+              std::string::npos)
+        << table;
+    EXPECT_NE(table.find("r7.inp  otvoren\n"), std::string::npos) << table;
 }
 
 TEST(JournalTool, PrintsTheLatestJobsOldestFirstFilteredByStatus) {

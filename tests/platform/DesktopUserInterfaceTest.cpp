@@ -1,6 +1,8 @@
 // Without a display (QT_QPA_PLATFORM=offscreen): everything goes to the log and nothing blocks.
 #include <gtest/gtest.h>
 
+#include <QPixmap>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <string>
 
@@ -59,6 +61,40 @@ TEST(DesktopUserInterface, APauseKeepsTheEventsGoing) {
     QTimer::singleShot(5, [&] { timerFired = true; });
     ui.pause(200);
     EXPECT_TRUE(timerFired);
+}
+
+// The hint and look follow the activity, each look painted once; a markup-like name shows as text.
+TEST(DesktopUserInterface, TheTrayIconFollowsTheActivity) {
+    QPixmap plain(54, 54);
+    plain.fill(Qt::darkBlue);
+    QSystemTrayIcon icon{QIcon(plain)};
+    const qint64 normal = icon.icon().cacheKey();
+    DesktopUserInterface ui;
+    ui.showActivity(Activity());  // no icon attached: nothing happens
+    ui.attachTrayIcon(&icon);
+
+    Activity activity;
+    activity.doing = Activity::Doing::Waiting;
+    activity.fileName = "/in/<img src=x>&.inp";
+    activity.budgetMs = 9000;
+    ui.showActivity(activity);
+    const qint64 busy = icon.icon().cacheKey();
+    EXPECT_NE(icon.icon().pixmap(54).toImage().pixel(37, 48), plain.toImage().pixel(37, 48));
+#ifndef _WIN32
+    EXPECT_NE(icon.toolTip().indexOf("posao 0 (&lt;img src=x&gt;&amp;.inp), 0 od 9 s"), -1)
+        << icon.toolTip().toStdString();
+#endif
+    activity.waitedMs = 2500;
+    ui.showActivity(activity);
+    EXPECT_NE(icon.toolTip().indexOf("2 od 9 s"), -1);
+    EXPECT_EQ(icon.icon().cacheKey(), busy);
+    activity.partnerStalled = true;
+    ui.showActivity(activity);
+    EXPECT_NE(icon.icon().cacheKey(), busy);
+    EXPECT_NE(icon.icon().cacheKey(), normal);
+    ui.showActivity(Activity());
+    EXPECT_EQ(icon.icon().cacheKey(), normal);
+    EXPECT_EQ(icon.toolTip(), "FMerilon: spreman\nDanas: OK 0, No 0, Er 0");
 }
 
 }  // namespace
