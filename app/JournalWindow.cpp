@@ -65,8 +65,8 @@ JournalWindow::JournalWindow(const std::string& journalPath, QWidget* parent)
     setWindowTitle(QStringLiteral("Zadnji poslovi - FMerilon"));
     resize(1000, 560);
 
-    status_->addItems({QStringLiteral("Svi"), QStringLiteral("OK"), QStringLiteral("No"),
-                       QStringLiteral("Er"), QStringLiteral("prekinut")});
+    status_->addItem(QStringLiteral("Svi"));
+    for (const char* status : kJournalStatuses) status_->addItem(QString::fromLatin1(status));
     text_->setPlaceholderText(QStringLiteral("fajl, poruka ili broj posla"));
     text_->setClearButtonEnabled(true);
     auto* refreshButton = new QPushButton(QStringLiteral("Osvjezi"), this);

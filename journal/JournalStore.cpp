@@ -86,6 +86,8 @@ std::string statusCondition(const std::string& status) {
     if (status == "No") return " AND ishod = -2";
     if (status == "Er") return " AND ishod NOT IN (0, -2)";
     if (status == "prekinut") return " AND ishod IS NULL";
+    if (status == "otvoren") return " AND otvoren = 1";
+    if (status == "kasnije") return " AND kasni_ishod IS NOT NULL";
     return {};
 }
 

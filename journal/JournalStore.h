@@ -15,9 +15,13 @@ namespace fm {
 // The journal's file beside the settings file: "MerilonDnevnik.db".
 std::string journalPathBeside(const std::string& settingsPath);
 
+// The statuses a reading can pick: the outcome's, a job interrupted before its hand-over,
+// one still open for a late outcome, one that got its late outcome.
+inline constexpr const char* kJournalStatuses[] = {"OK", "No", "Er", "prekinut", "otvoren", "kasnije"};
+
 // Which jobs a reading of the journal wants: newest first, older than beforeId when set.
 struct JournalFilter {
-    std::string status;  // "OK", "No", "Er", "prekinut"; empty: any
+    std::string status;  // one of kJournalStatuses; empty: any
     std::string text;    // part of the file name or message, or the job number; empty: any
     std::int64_t beforeId = 0;
     int limit = 200;

@@ -15,7 +15,7 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "upotreba: fmerilon-journal [--journal MerilonDnevnik.db] [--last N] "
-                 "[--status OK|No|Er|prekinut] [--text TEKST] [--csv]\n");
+                 "[--status OK|No|Er|prekinut|otvoren|kasnije] [--text TEKST] [--csv]\n");
     return 2;
 }
 
@@ -44,8 +44,8 @@ int main(int argc, char** argv) {
             if (!wholeNumber(argv[++i], filter.limit)) return usage();
         } else if (arg == "--status" && hasValue) {
             filter.status = argv[++i];
-            if (filter.status != "OK" && filter.status != "No" && filter.status != "Er" &&
-                filter.status != "prekinut")
+            if (std::find(std::begin(fm::kJournalStatuses), std::end(fm::kJournalStatuses), filter.status) ==
+                std::end(fm::kJournalStatuses))
                 return usage();
         } else if (arg == "--text" && hasValue) {
             filter.text = argv[++i];
