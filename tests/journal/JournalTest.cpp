@@ -1,10 +1,12 @@
 // The job journal's store, its bounds, its failures and fmerilon-journal's output.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <csignal>
 #include <filesystem>
 
 #include "journal/Journal.h"
@@ -231,6 +233,52 @@ TEST(Journal, AnUnwritableJournalIsNoticedOnceAndCatchesUpLater) {
     EXPECT_NE(ui.notices[1].text.find("se ponovo upisuje"), std::string::npos);
     JournalStore store(path);
     EXPECT_EQ(numbers(store), (std::vector<int>{3, 2, 1}));
+}
+
+// A full disk: every write of the process fails (EFBIG) while the scope lasts.
+class NoFileWrites {
+  public:
+    NoFileWrites() : signal_(std::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        const rlimit none{0, saved_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &none);
+    }
+    ~NoFileWrites() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, signal_);
+    }
+
+  private:
+    rlimit saved_{};
+    void (*signal_)(int);
+};
+
+TEST(Journal, AFullDiskIsNoticedOnceIsNoDamageAndIsCaughtUpOnLater) {
+    for (const bool inUse : {true, false}) {
+        SCOPED_TRACE(inUse ? "a journal in use" : "no journal yet");
+        TempDir dir;
+        RecordingUserInterface ui;
+        const std::string path = dir.file("MerilonDnevnik.db");
+        Journal journal(path, ui, nullptr);
+        if (inUse) journal.jobEnded(job(1, 0));
+        {
+            NoFileWrites full;
+            journal.jobEnded(job(2, -2));
+            journal.jobEnded(job(3, 0));
+        }
+        ASSERT_EQ(ui.notices.size(), 1u);
+        EXPECT_NE(ui.notices[0].text.find("Poslovi se obradjuju dalje"), std::string::npos)
+            << ui.notices[0].text;
+        EXPECT_EQ(journal.waiting(), 2u);
+
+        journal.jobEnded(job(4, 0));
+        EXPECT_EQ(journal.waiting(), 0u);
+        ASSERT_EQ(ui.notices.size(), 2u);
+        EXPECT_NE(ui.notices[1].text.find("se ponovo upisuje"), std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists(path + ".neispravan"));
+        JournalStore store(path);
+        EXPECT_EQ(numbers(store), inUse ? (std::vector<int>{4, 3, 2, 1}) : (std::vector<int>{4, 3, 2}));
+    }
 }
 
 TEST(Journal, ADamagedFileIsMovedAsideAndANewOneStarted) {
