@@ -1,6 +1,8 @@
 // The real program killed at random points of many jobs and started again each time,
 // with the PARTNER emulator's journal as the witness of what was printed. Half of the
 // run marks the command files, the other half deletes them (TARVOOBRISI_FAJL "DA").
+// The program keeps its job journal beside its settings file, as on a till: each file's
+// job must be in it once, with the outcome the file carries.
 // FMERILON_CRASH_JOBS sets the number of jobs (200), FMERILON_CRASH_SEED the seed of
 // the kills (a random one, printed, when unset).
 //
@@ -28,6 +30,7 @@
 
 #include "commands/CrashPoint.h"
 #include "db/SqlLayer.h"
+#include "journal/JournalStore.h"
 #include "platform/Text.h"
 #include "tests/support/OwnServer.h"
 #include "tests/support/TempDir.h"
@@ -262,6 +265,17 @@ class Till {
         return fs::exists(root.file("journal.txt")) ? root.read("journal.txt") : "";
     }
 
+    std::string inputFile(const CommandFile& file) const { return root.file("racuni/" + file.name); }
+
+    // The program's job journal, read while the program is not running.
+    std::vector<JobEntry> journalRows() const {
+        JournalStore store(root.file("app/MerilonDnevnik.db"));
+        std::string error;
+        std::optional<std::vector<JobEntry>> rows = store.read({"", "", 0, 1000000}, &error);
+        if (!rows) throw std::runtime_error(error);
+        return *rows;
+    }
+
     std::vector<std::string> column(const std::string& sql, const std::string& name) {
         sql::Connection db("crash-test-check");
         const sql::Outcome opened = db.open("INTRBASE", sql::ParameterList(text::splitLines(databaseIni)));
@@ -303,11 +317,29 @@ TEST(CrashAtAnyPoint, NoJobIsLostDoubledOrRenumbered) {
 
     int runs = 0, kills = 0, hookKills = 0, rbrr = 1;
     std::map<std::string, int> killsAt;
+    // Files settled without a job in the journal. The journal is written after the file's
+    // mark (or deletion), and a start after a kill in between cannot tell the job any more:
+    // its file is not the one taken up. Only a kill in that window may lose a row: one at
+    // most per kill, by SIGKILL or at the hook points between the mark and the journal.
+    std::set<int> unjournalled;
+    const std::set<std::string> pointsAfterMarking = {"", "marked", "counter", "ending"};
     std::size_t dropped = 0;
     const auto phaseSettled = [&](bool deletedPhase) {
         for (std::size_t i = 0; i < dropped; ++i)
             if (files[i].deleted == deletedPhase && !till.settled(files[i])) return false;
         return true;
+    };
+    const auto noteUnjournalled = [&](const std::string& killedAt) {
+        std::set<std::string> journalled;
+        for (const JobEntry& row : till.journalRows())
+            if (row.outcome) journalled.insert(row.fileName);
+        int lost = 0;
+        for (std::size_t i = 0; i < dropped; ++i) {
+            if (!till.settled(files[i]) || journalled.count(till.inputFile(files[i]))) continue;
+            if (unjournalled.insert(files[i].id).second) ++lost;
+        }
+        EXPECT_LE(lost, pointsAfterMarking.count(killedAt) ? 1 : 0)
+            << "jobs settled without a journal row after a kill at '" << killedAt << "'";
     };
     const auto checkFilesWhole = [&] {
         for (std::size_t i = 0; i < dropped; ++i) {
@@ -329,21 +361,21 @@ TEST(CrashAtAnyPoint, NoJobIsLostDoubledOrRenumbered) {
             for (int k = 0; k < 4 && dropped < phaseEnd; ++k, ++dropped)
                 till.root.write("racuni/" + files[dropped].name, files[dropped].bytes);
             ++runs;
+            std::string killedAt;  // the hook point, or empty for a SIGKILL
             if (uniform(0, 1) == 0) {
                 const std::string point = points[std::size_t(uniform(0, int(points.size()) - 1))];
                 till.start(point + ":" + std::to_string(uniform(1, 5)));
                 if (till.endWithin(3000)) {
                     ++hookKills;
-                    ++killsAt[point];
-                } else {
-                    ++killsAt["(SIGKILL)"];
+                    killedAt = point;
                 }
             } else {
                 till.start("");
                 till.endWithin(uniform(200, 3000));
-                ++killsAt["(SIGKILL)"];
             }
+            ++killsAt[killedAt.empty() ? "(SIGKILL)" : killedAt];
             ++kills;
+            noteUnjournalled(killedAt);
             const int now = till.checkSettingsFile();
             EXPECT_GE(now, rbrr) << "the job number went back";
             rbrr = std::max(rbrr, now);
@@ -377,6 +409,23 @@ TEST(CrashAtAnyPoint, NoJobIsLostDoubledOrRenumbered) {
         const int id = *job.ids.begin();
         EXPECT_TRUE(byFile.emplace(id, &job).second) << files.at(std::size_t(id)).name << " printed twice";
     }
+    // Each file's job is journalled once with an outcome, jobs given up before their
+    // hand-over ("prekinut") under numbers that the PARTNER never printed.
+    const std::vector<JobEntry> rows = till.journalRows();
+    std::map<std::string, std::vector<const JobEntry*>> journalledOf;
+    int recovered = 0, interrupted = 0;
+    for (const JobEntry& row : rows) {
+        EXPECT_EQ(row.cashRegister, 1) << "job " << row.number;
+        recovered += row.recovered;
+        if (row.outcome) {
+            journalledOf[row.fileName].push_back(&row);
+            continue;
+        }
+        ++interrupted;
+        EXPECT_FALSE(numbers.count(row.number))
+            << "job " << row.number << " was printed but is journalled as interrupted";
+    }
+
     std::set<int> stalled, leftRows;  // the PARTNER leaves the rows of a job it stalled on or failed
     for (const CommandFile& file : files) {
         const auto job = byFile.find(file.id);
@@ -389,6 +438,17 @@ TEST(CrashAtAnyPoint, NoJobIsLostDoubledOrRenumbered) {
         if (job != byFile.end() && job->second->end == "ZASTAO") stalled.insert(job->second->number);
         if (job != byFile.end() && job->second->end != "ZAVRSEN") leftRows.insert(job->second->number);
         const std::string expected = job == byFile.end() || job->second->end != "ZAVRSEN" ? "Er" : "OK";
+        const std::vector<const JobEntry*>& journalled = journalledOf[till.inputFile(file)];
+        EXPECT_EQ(journalled.size(), unjournalled.count(file.id) ? 0u : 1u)
+            << file.name << ": jobs in the journal";
+        if (journalled.size() == 1) {
+            const JobEntry& row = *journalled.front();
+            EXPECT_EQ(row.status(), expected) << file.name << ", job " << row.number;
+            EXPECT_EQ(row.action, file.deleted ? FileAction::Deleted : markFor(*row.outcome)) << file.name;
+            if (job != byFile.end()) {
+                EXPECT_EQ(row.number, job->second->number) << file.name;
+            }
+        }
         if (file.deleted) {
             EXPECT_FALSE(fs::exists(till.root.file("racuni/" + file.name))) << file.name << " not deleted";
         } else {
@@ -418,6 +478,10 @@ TEST(CrashAtAnyPoint, NoJobIsLostDoubledOrRenumbered) {
         "s;%s\n",
         jobs, runs, kills, hookKills, rbrr, printed.size(), static_cast<long long>(seconds.count()),
         where.c_str());
+    std::printf(
+        "crash test: journal %zu rows, %d finished after a restart, %d interrupted before the hand-over, "
+        "%zu files settled without their job\n",
+        rows.size(), recovered, interrupted, unjournalled.size());
 }
 
 }  // namespace

@@ -1,6 +1,11 @@
 // The job journal at the end of real jobs, the PARTNER emulator serving them.
 
 #include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "commands/AnalRacuniKomande.h"
 #include "commands/DirectoryPolling.h"
@@ -81,6 +86,93 @@ TEST(JournalEndToEnd, AJournalThatCannotBeWrittenHoldsNoJobBack) {
     ASSERT_EQ(h.ui.notices.size(), 1u);
     EXPECT_NE(h.ui.notices[0].text.find("Dnevnik poslova"), std::string::npos);
     EXPECT_EQ(journal.waiting(), 2u);
+}
+
+// Root writes into a read-only directory all the same: the thread gives up the
+// capabilities that override file permissions while the scope lasts.
+class NoPermissionOverride {
+  public:
+    NoPermissionOverride() {
+        if (::syscall(SYS_capget, &header_, saved_) != 0) return;
+        __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
+        reduced[0].effective &= ~(CAP_TO_MASK(CAP_DAC_OVERRIDE) | CAP_TO_MASK(CAP_DAC_READ_SEARCH));
+        dropped_ = ::syscall(SYS_capset, &header_, reduced) == 0;
+    }
+    ~NoPermissionOverride() {
+        if (dropped_) ::syscall(SYS_capset, &header_, saved_);
+    }
+
+  private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2] = {};
+    bool dropped_ = false;
+};
+
+// The journal's calls with the permissions of its directory in force, for root too; the
+// rest of the job (the database, the command files) is not touched by it.
+class JournalAsAnyUser : public JobJournal {
+  public:
+    explicit JournalAsAnyUser(Journal& journal) : journal_(journal) {}
+
+    void jobEnded(const JobEntry& entry) override {
+        NoPermissionOverride asAnyUser;
+        journal_.jobEnded(entry);
+    }
+    void fileSettledLater(const std::string& fileName, FileAction action, std::int64_t atMs) override {
+        NoPermissionOverride asAnyUser;
+        journal_.fileSettledLater(fileName, action, atMs);
+    }
+    std::vector<JobEntry> openJobs(int registerNumber) override {
+        NoPermissionOverride asAnyUser;
+        return journal_.openJobs(registerNumber);
+    }
+    void jobSettledLate(const JobEntry& job) override {
+        NoPermissionOverride asAnyUser;
+        journal_.jobSettledLate(job);
+    }
+
+  private:
+    Journal& journal_;
+};
+
+TEST(JournalEndToEnd, AReadOnlyJournalDirectoryHoldsNoJobBackAndIsWrittenOnceWritableAgain) {
+    namespace fs = std::filesystem;
+    PartnerHarness h;
+    const std::string directory = h.root.file("dnevnik");
+    fs::create_directory(directory);
+    fs::permissions(directory, fs::perms(0555));
+    const std::string path = directory + "/MerilonDnevnik.db";
+    Journal journal(path, h.ui, nullptr);
+    JournalAsAnyUser asAnyUser(journal);
+    const auto process = [&](const std::string& name) {
+        h.drop(name, kSale);
+        return CommandProcessor(*h.dm, *h.settings, &asAnyUser).AnalRacuniKomande(h.inputFile(name));
+    };
+
+    EXPECT_TRUE(process("r1.inp"));
+    EXPECT_TRUE(process("r2.inp"));
+    EXPECT_EQ(h.status("r1.inp"), "OK");
+    EXPECT_EQ(h.status("r2.inp"), "OK");
+    EXPECT_EQ(h.rbrr(), "RBRR=102");
+    ASSERT_EQ(h.ui.notices.size(), 1u);
+    EXPECT_NE(h.ui.notices[0].text.find("Poslovi se obradjuju dalje"), std::string::npos)
+        << h.ui.notices[0].text;
+    EXPECT_EQ(journal.waiting(), 2u);
+
+    fs::permissions(directory, fs::perms::owner_all);
+    EXPECT_TRUE(process("r3.inp"));
+    EXPECT_EQ(journal.waiting(), 0u);
+    ASSERT_EQ(h.ui.notices.size(), 2u);
+    EXPECT_NE(h.ui.notices[1].text.find("se ponovo upisuje"), std::string::npos) << h.ui.notices[1].text;
+    JournalStore store(path);
+    std::string error;
+    const std::vector<JobEntry> jobs = store.read({}, &error).value();
+    ASSERT_EQ(jobs.size(), 3u) << error;
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(jobs[std::size_t(i)].number, 102 - i);
+        EXPECT_EQ(jobs[std::size_t(i)].fileName, h.inputFile("r" + std::to_string(3 - i) + ".inp"));
+        EXPECT_EQ(jobs[std::size_t(i)].action, FileAction::MarkedOk);
+    }
 }
 
 // The state a crash leaves: the job's record at its stage, the sale's rows written, and

@@ -1,8 +1,12 @@
 // The job journal's store, its bounds, its failures and fmerilon-journal's output.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <csignal>
 #include <filesystem>
 
 #include "journal/Journal.h"
@@ -100,6 +104,113 @@ TEST(JournalStore, PrunesTheOldestPastItsBoundsOnly) {
     EXPECT_TRUE(numbers(store).empty());
 }
 
+// Runs statements on the file through a connection of the test's own; the last one's
+// first value.
+QVariant runOn(const std::string& path, const std::vector<std::string>& statements) {
+    QVariant value;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("test"));
+        db.setDatabaseName(QString::fromStdString(path));
+        EXPECT_TRUE(db.open());
+        QSqlQuery query(db);
+        for (const std::string& statement : statements)
+            EXPECT_TRUE(query.exec(QString::fromStdString(statement))) << statement;
+        if (query.next()) value = query.value(0);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("test"));
+    return value;
+}
+
+TEST(JournalStore, AVersionOneJournalGainsTheNewColumnsAndKeepsItsRows) {
+    TempDir dir;
+    const std::string path = dir.file("MerilonDnevnik.db");
+    runOn(path,
+          {"CREATE TABLE poslovi (id INTEGER PRIMARY KEY, upisan INTEGER NOT NULL, preuzet INTEGER,"
+           " procitan INTEGER, predaja INTEGER, predan INTEGER, odluceno INTEGER, oznacen INTEGER,"
+           " fajl TEXT NOT NULL, velicina INTEGER, broj INTEGER, kasa INTEGER, komanda TEXT, tip INTEGER,"
+           " stavke INTEGER, placanja INTEGER, budzet_ms INTEGER, cekano_ms INTEGER, ishod INTEGER,"
+           " fajl_radnja TEXT, poruka TEXT, oporavak INTEGER, otvoren INTEGER)",
+           "CREATE INDEX poslovi_upisan ON poslovi (upisan)", "CREATE INDEX poslovi_fajl ON poslovi (fajl)",
+           "INSERT INTO poslovi (upisan, fajl, broj, kasa, ishod, fajl_radnja, poruka, otvoren)"
+           " VALUES (5, '/racuni/stari.inp', 40, 1, -2, 'No', 'Proces nije izvrsen!', 1)",
+           "PRAGMA user_version = 1"});
+
+    JournalStore store(path);
+    std::string error;
+    std::vector<JobEntry> open = store.openJobs(1, &error).value();
+    ASSERT_EQ(open.size(), 1u) << error;
+    EXPECT_EQ(open[0].fileName, "/racuni/stari.inp");
+    EXPECT_EQ(open[0].status(), "No");
+    EXPECT_EQ(open[0].action, FileAction::MarkedNo);
+    EXPECT_EQ(open[0].message, "Proces nije izvrsen!");
+    EXPECT_EQ(open[0].late, LateOutcome::None);
+    EXPECT_TRUE(open[0].fiscalNumbers.empty());
+
+    open[0].late = LateOutcome::Printed;
+    open[0].lateMs = 7000;
+    ASSERT_TRUE(store.settleLate(open[0], &error)) << error;
+    ASSERT_TRUE(store.add(job(41, 0), &error)) << error;
+    const std::vector<JobEntry> all = store.read({}, &error).value();
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[1].late, LateOutcome::Printed);
+    EXPECT_FALSE(all[1].open);
+    EXPECT_EQ(runOn(path, {"PRAGMA user_version"}).toInt(), 2);
+    JournalStore again(path);  // opened at version 2: nothing added twice
+    EXPECT_EQ(again.read({}, &error).value().size(), 2u) << error;
+}
+
+TEST(JournalStore, OpenJobsAreTheRegistersUntilTheirLateOutcomeAndTodayCountsEachStatus) {
+    TempDir dir;
+    JournalStore store(dir.file("MerilonDnevnik.db"));
+    std::string error;
+    const auto openJob = [](int number, int outcome, int cashRegister) {
+        JobEntry e = job(number, outcome);
+        e.open = true;
+        e.cashRegister = cashRegister;
+        e.receiptKey = "S;Hljeb;0.90";
+        return e;
+    };
+    JobEntry interrupted;
+    interrupted.number = 13;
+    interrupted.fileName = "/racuni/p.inp";
+    for (const JobEntry& e :
+         {openJob(10, -2, 1), openJob(11, -4, 1), job(12, 0), openJob(10, -5, 2), job(14, -3), interrupted})
+        ASSERT_TRUE(store.add(e, &error)) << error;
+
+    const auto openNumbers = [&](int cashRegister) {
+        const std::vector<JobEntry> open = store.openJobs(cashRegister, &error).value();
+        std::vector<int> found;
+        for (const JobEntry& e : open) found.push_back(e.number);
+        return found;
+    };
+    EXPECT_EQ(openNumbers(1), (std::vector<int>{10, 11}));  // oldest first
+    EXPECT_EQ(openNumbers(2), std::vector<int>{10});
+    EXPECT_EQ(store.openJobs(1, &error).value()[0].receiptKey, "S;Hljeb;0.90");
+
+    JobEntry late = openJob(10, -2, 1);
+    late.late = LateOutcome::Printed;
+    late.lateMs = 2000000;
+    late.fiscalNumbers = {123, 124};
+    late.printedTwice = true;
+    ASSERT_TRUE(store.settleLate(late, &error)) << error;
+    EXPECT_EQ(openNumbers(1), std::vector<int>{11});
+    EXPECT_EQ(openNumbers(2), std::vector<int>{10});  // the other register's job of that number
+    const JobEntry settled = store.read({"No", "", 0, 1}, &error).value().front();
+    EXPECT_EQ(settled.number, 10);
+    EXPECT_EQ(settled.outcome, -2);  // the outcome the file carries stays
+    EXPECT_EQ(settled.late, LateOutcome::Printed);
+    EXPECT_EQ(settled.lateMs, 2000000);
+    EXPECT_EQ(settled.fiscalNumbers, (std::vector<long long>{123, 124}));
+    EXPECT_TRUE(settled.printedTwice);
+
+    const DayCounts today = store.countsSince(nowEpochMs() - kDayMs, &error).value();
+    EXPECT_EQ(today.ok, 1);
+    EXPECT_EQ(today.no, 1);
+    EXPECT_EQ(today.er, 3);  // -4, -5 and -3; the interrupted job has no status
+    const DayCounts tomorrow = store.countsSince(nowEpochMs() + kDayMs, &error).value();
+    EXPECT_EQ(tomorrow.ok + tomorrow.no + tomorrow.er, 0);
+}
+
 TEST(Journal, AnUnwritableJournalIsNoticedOnceAndCatchesUpLater) {
     TempDir dir;
     RecordingUserInterface ui;
@@ -131,6 +242,52 @@ TEST(Journal, AnUnwritableJournalIsNoticedOnceAndCatchesUpLater) {
     std::string error;
     EXPECT_EQ(store.read({}, &error).value()[1].late, LateOutcome::Printed);
     EXPECT_TRUE(store.openJobs(1, &error).value().empty());
+}
+
+// A full disk: every write of the process fails (EFBIG) while the scope lasts.
+class NoFileWrites {
+  public:
+    NoFileWrites() : signal_(std::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        const rlimit none{0, saved_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &none);
+    }
+    ~NoFileWrites() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, signal_);
+    }
+
+  private:
+    rlimit saved_{};
+    void (*signal_)(int);
+};
+
+TEST(Journal, AFullDiskIsNoticedOnceIsNoDamageAndIsCaughtUpOnLater) {
+    for (const bool inUse : {true, false}) {
+        SCOPED_TRACE(inUse ? "a journal in use" : "no journal yet");
+        TempDir dir;
+        RecordingUserInterface ui;
+        const std::string path = dir.file("MerilonDnevnik.db");
+        Journal journal(path, ui, nullptr);
+        if (inUse) journal.jobEnded(job(1, 0));
+        {
+            NoFileWrites full;
+            journal.jobEnded(job(2, -2));
+            journal.jobEnded(job(3, 0));
+        }
+        ASSERT_EQ(ui.notices.size(), 1u);
+        EXPECT_NE(ui.notices[0].text.find("Poslovi se obradjuju dalje"), std::string::npos)
+            << ui.notices[0].text;
+        EXPECT_EQ(journal.waiting(), 2u);
+
+        journal.jobEnded(job(4, 0));
+        EXPECT_EQ(journal.waiting(), 0u);
+        ASSERT_EQ(ui.notices.size(), 2u);
+        EXPECT_NE(ui.notices[1].text.find("se ponovo upisuje"), std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists(path + ".neispravan"));
+        JournalStore store(path);
+        EXPECT_EQ(numbers(store), inUse ? (std::vector<int>{4, 3, 2, 1}) : (std::vector<int>{4, 3, 2}));
+    }
 }
 
 TEST(Journal, ADamagedFileIsMovedAsideAndANewOneStarted) {
