@@ -282,11 +282,16 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
         job.message = duplicate;
         Obavijesti(context_.ui, job.message);
     }
-    const bool settled = finishJob(context_, fileName, job);
+    const int registerNumber = state.postavke.FID_RACUNA;
+    const bool settled = finishJob(context_, fileName, job, [&](const Job& decided) {
+        followUp_.jobEnded(journalEntryOf(decided, fileName, registerNumber,
+                                          intendedAction(state.postavke.TARVOOBRISI_FAJL, decided.outcome)));
+    });
     job.times.marked = nowEpochMs();
     crashPoint(CrashAt::Marked);
+    followUp_.jobMarked(
+        journalEntryOf(job, fileName, registerNumber, actionTaken(fileName, job.outcome, settled)));
     tracker.endJob(fileName, job.outcome, settled);
-    followUp_.jobEnded(journalEntryOf(job, fileName, state.postavke.FID_RACUNA, job.budget, settled));
     ++state.BrojRacuna;  // saved in the settings file by the tracker
     return job.outcome == kDone;
 }

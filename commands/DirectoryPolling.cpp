@@ -58,7 +58,9 @@ void eraseAllBut(Map& map, const std::vector<files::DirectoryEntry>& listing) {
 
 }  // namespace
 
-std::string inputDirectoryOf(const Postavke& postavke) { return files::withClosingSeparator(postavke.TARVOLOCALDIR); }
+std::string inputDirectoryOf(const Postavke& postavke) {
+    return files::withClosingSeparator(postavke.TARVOLOCALDIR);
+}
 
 bool isInputFilePath(const std::string& path, const Postavke& postavke) {
     const std::string directory = inputDirectoryOf(postavke);

@@ -46,9 +46,9 @@ void JobFollowUp::jobEnded(const JobEntry& entry) {
     JobEntry job = entry;
     if (job.outcome && job.times.handedOver != 0) readFiscalNumbers(job, true);
     job.open = job.outcome && leavesJobOpen(*job.outcome);
-    const bool known =
-        std::any_of(open_.begin(), open_.end(), [&](const JobEntry& o) { return o.number == job.number; });
-    if (job.open && !known) open_.push_back(job);
+    // A job decided again by the start after a crash replaces the one it had left open.
+    std::erase_if(open_, [&](const JobEntry& o) { return o.number == job.number; });
+    if (job.open) open_.push_back(job);
     const bool finished = job.outcome == kDone || job.outcome == kPartnerError;
     if (waitedFor(job) && (finished || job.open))
         watchdogSays(watchdog_.jobEnded(finished, job.times.decided, int(open_.size())));
@@ -57,6 +57,16 @@ void JobFollowUp::jobEnded(const JobEntry& entry) {
     countJob(activity, job.status(), job.times.marked ? job.times.marked : nowEpochMs());
     if (journal_) journal_->jobEnded(job);
     showActivity();
+}
+
+void JobFollowUp::jobMarked(const JobEntry& entry) {
+    for (JobEntry& open : open_) {
+        if (open.number == entry.number) {
+            open.action = entry.action;
+            open.times.marked = entry.times.marked;
+        }
+    }
+    if (journal_) journal_->jobMarked(entry);
 }
 
 void JobFollowUp::fileSettledLater(const std::string& fileName, FileAction action, std::int64_t atMs) {

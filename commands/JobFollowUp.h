@@ -21,6 +21,7 @@ class JobFollowUp : public JobJournal {
     JobFollowUp(const RecordContext& db, JobJournal* journal);
 
     void jobEnded(const JobEntry& entry) override;
+    void jobMarked(const JobEntry& entry) override;
     void fileSettledLater(const std::string& fileName, FileAction action, std::int64_t atMs) override;
     std::vector<JobEntry> openJobs(int registerNumber) override;
     void jobSettledLate(const JobEntry& job) override;

@@ -15,8 +15,7 @@ void noteCommand(Job& job, const CommandJob& command) {
     job.paymentRows = int(command.paymentCount());
 }
 
-JobEntry journalEntryOf(const Job& job, const std::string& fileName, int registerNumber, int budgetMs,
-                        bool fileSettled) {
+JobEntry journalEntryOf(const Job& job, const std::string& fileName, int registerNumber, FileAction action) {
     JobEntry entry;
     entry.times = job.times;
     entry.fileName = fileName;
@@ -27,20 +26,24 @@ JobEntry journalEntryOf(const Job& job, const std::string& fileName, int registe
     entry.bookingType = job.bookingType;
     entry.itemRows = job.itemRows;
     entry.paymentRows = job.paymentRows;
-    entry.budgetMs = budgetMs;
+    entry.budgetMs = job.budget;
     entry.waitedMs = int(entry.waitMs());
     entry.outcome = job.outcome;
     entry.message = job.message;
     entry.open = leavesJobOpen(job.outcome);
     if (job.bookingType < kPriceChanges && !job.bytes.empty())
         entry.receiptKey = receiptKey(parseCommandLines(job.bytes));
-    if (!fileSettled)
-        entry.action = FileAction::NotMarked;
-    else if (!files::fileExists(fileName))
-        entry.action = FileAction::Deleted;
-    else
-        entry.action = markFor(job.outcome);
+    entry.action = action;
     return entry;
+}
+
+FileAction intendedAction(bool deleteFiles, int outcome) {
+    return deleteFiles ? FileAction::Deleted : markFor(outcome);
+}
+
+FileAction actionTaken(const std::string& fileName, int outcome, bool fileSettled) {
+    if (!fileSettled) return FileAction::NotMarked;
+    return files::fileExists(fileName) ? markFor(outcome) : FileAction::Deleted;
 }
 
 JobEntry interruptedJobEntry(const JobInFlight& job, int registerNumber, const std::string& message) {

@@ -18,9 +18,14 @@ class JobJournal {
   public:
     virtual ~JobJournal() = default;
 
-    // A job is over: ended by the processor, finished by the start after a crash, or
-    // given up before its hand-over (then without an outcome).
+    // A job is over: decided by the processor or by the start after a crash, its file about
+    // to be marked (its action the one intended, no moment of marking yet), or given up
+    // before its hand-over (then without an outcome). The start after a crash that decides
+    // again a job journalled before its file's marking replaces that job's entry.
     virtual void jobEnded(const JobEntry& entry) = 0;
+
+    // The job told by jobEnded after its file's marking: what was done, and when.
+    virtual void jobMarked(const JobEntry& entry) = 0;
 
     // A file that could not be marked at its job's end now carries its mark, or was
     // deleted: the latest job of that file is updated.
@@ -37,9 +42,13 @@ class JobJournal {
 // The command's letter and its item and payment rows, noted on the job.
 void noteCommand(Job& job, const CommandJob& command);
 
-// The journal's entry of a job at its end; fileSettled: the file carries its outcome or is gone.
-JobEntry journalEntryOf(const Job& job, const std::string& fileName, int registerNumber, int budgetMs,
-                        bool fileSettled);
+// The journal's entry of a job at its end, with what was (or is to be) done to its file.
+JobEntry journalEntryOf(const Job& job, const std::string& fileName, int registerNumber, FileAction action);
+
+// What is to be done to a decided job's file: deleted with TARVOOBRISI_FAJL, else marked.
+FileAction intendedAction(bool deleteFiles, int outcome);
+// What was done: fileSettled, the file carries its outcome or is gone.
+FileAction actionTaken(const std::string& fileName, int outcome, bool fileSettled);
 
 // The entry of a job that a crash interrupted before its hand-over: it has no outcome.
 JobEntry interruptedJobEntry(const JobInFlight& job, int registerNumber, const std::string& message);

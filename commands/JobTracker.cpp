@@ -90,25 +90,25 @@ bool JobTracker::finishInterruptedJob() {
         finishHandedOverJob(job);
     else
         discardRows(job);
-    const int number = job.number;
+    // The F_PREDAJA row goes while the record still names the job: a restart in between
+    // finishes the job again (its file marked, nothing more) and removes the row then.
+    if (handOver == HandOverState::Committed) forgetHandOver(context_, job.number);
     record_.job.reset();
     save();
-    if (handOver == HandOverState::Committed) forgetHandOver(context_, number);
     return true;
 }
 
 // The job never reached the PARTNER: its item and payment rows go, as after a failure.
-// Its file, when still waiting, is taken up again by the scan (an invalid one may have
-// been marked already).
+// Its file, when still waiting, is taken up again by the scan, and the job is journalled
+// as interrupted. A file changed since was marked already (an invalid one, journalled
+// then) or replaced by the till.
 void JobTracker::discardRows(const JobInFlight& job) {
     ObrisiPlacanja(context_, job.number, job.bookingType);
     ObrisiStavkeRacuna(context_, job.number, job.bookingType);
-    std::string message;
-    if (files::entryIs(job.fileName, job.file)) {
-        message = "Posao broj " + integerNumeral(job.number) + " (fajl " + job.fileName +
-                  ") je prekinut prije predaje PARTNERU; njegovi redovi su obrisani.";
-        Obavijesti(context_.ui, message);
-    }
+    if (!files::entryIs(job.fileName, job.file)) return;
+    const std::string message = "Posao broj " + integerNumeral(job.number) + " (fajl " + job.fileName +
+                                ") je prekinut prije predaje PARTNERU; njegovi redovi su obrisani.";
+    Obavijesti(context_.ui, message);
     if (journal_) journal_->jobEnded(interruptedJobEntry(job, context_.state.postavke.FID_RACUNA, message));
 }
 
@@ -124,15 +124,21 @@ void JobTracker::finishHandedOverJob(const JobInFlight& inFlight) {
     job.bytes = std::move(file->bytes);
     job.budget = inFlight.budget;
     job.times.handedOver = nowEpochMs();  // the wait taken up again
-    const bool settled = finishJob(context_, inFlight.fileName, job);
+    const int registerNumber = context_.state.postavke.FID_RACUNA;
+    const auto entryOf = [&](const Job& decided, FileAction action) {
+        JobEntry entry = journalEntryOf(decided, inFlight.fileName, registerNumber, action);
+        entry.recovered = true;
+        return entry;
+    };
+    const bool settled = finishJob(context_, inFlight.fileName, job, [&](const Job& decided) {
+        if (journal_)
+            journal_->jobEnded(
+                entryOf(decided, intendedAction(context_.state.postavke.TARVOOBRISI_FAJL, decided.outcome)));
+    });
     job.times.marked = nowEpochMs();
     crashPoint(CrashAt::Marked);
+    if (journal_) journal_->jobMarked(entryOf(job, actionTaken(inFlight.fileName, job.outcome, settled)));
     if (!settled) rememberUnmarked(inFlight.fileName, job.file, job.outcome);
-    if (!journal_) return;
-    JobEntry entry =
-        journalEntryOf(job, inFlight.fileName, context_.state.postavke.FID_RACUNA, inFlight.budget, settled);
-    entry.recovered = true;
-    journal_->jobEnded(entry);
 }
 
 bool JobTracker::retryMarking(const std::string& fileName) {

@@ -126,7 +126,8 @@ bool markOrDelete(const RecordContext& db, const std::string& fileName, const Fi
     return !files::fileExists(fileName);
 }
 
-bool finishJob(const RecordContext& db, const std::string& fileName, Job& job) {
+bool finishJob(const RecordContext& db, const std::string& fileName, Job& job,
+               const std::function<void(const Job&)>& decided) {
     try {
         if (job.outcome != kInvalidFile) {
             job.outcome = waitForPartner(db, job);
@@ -137,15 +138,15 @@ bool finishJob(const RecordContext& db, const std::string& fileName, Job& job) {
         job.times.decided = nowEpochMs();
         reportToErrorFile(db, job);
         crashPoint(CrashAt::Reported);
-        return markOrDelete(db, fileName, job.file, job.bytes, job.outcome, true);
     } catch (const std::exception& e) {
         Obavijesti(db.ui,
                    "Greska pri zavrsetku posla broj " + integerNumeral(job.number) + "\r\n" + e.what());
         // An outcome that could not be made sure of is never marked as a success.
         if (job.outcome == kDone) job.outcome = kInvalidFile;
         job.times.decided = nowEpochMs();
-        return markOrDelete(db, fileName, job.file, job.bytes, job.outcome, true);
     }
+    decided(job);
+    return markOrDelete(db, fileName, job.file, job.bytes, job.outcome, true);
 }
 
 }  // namespace fm

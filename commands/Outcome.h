@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "commands/JobEntry.h"
@@ -31,8 +32,10 @@ struct Job {
 // The end of every job taken up: waits for the PARTNER within its budget (not for
 // an invalid file), diagnoses a receipt's timeout, writes or removes "Tarvo.err" and
 // marks or deletes the command file. Errors of the file steps are shown as notices and
-// end nothing. True when the command file carries the outcome or is gone.
-bool finishJob(const RecordContext& db, const std::string& fileName, Job& job);
+// end nothing. decided is told the job between its outcome and the file's marking. True
+// when the command file carries the outcome or is gone.
+bool finishJob(const RecordContext& db, const std::string& fileName, Job& job,
+               const std::function<void(const Job&)>& decided);
 
 // Deletes the command file (TARVOOBRISI_FAJL "DA") or marks it with the outcome from its
 // bytes, either only while its entry is still the file of that identity. A file that

@@ -25,14 +25,40 @@ Journal::Journal(const std::string& path, UserInterface& ui, Log log, JournalBou
     : store_(path, bounds), ui_(ui), log_(std::move(log)) {}
 
 void Journal::jobEnded(const JobEntry& entry) {
-    if (log_) log_(jobEndLine(entry));
+    const bool over = !entry.outcome;  // interrupted before its hand-over: nothing follows
+    if (over && log_) log_(jobEndLine(entry));
     waiting_.push_back(entry);
     if (waiting_.size() > kMaxWaiting) waiting_.pop_front();
-    writeWaiting();
+    writeWaiting(over);
 }
 
-// Between jobs: the waiting entries, each in its transaction, then the pruning.
-void Journal::writeWaiting() {
+void Journal::jobMarked(const JobEntry& entry) {
+    if (log_) log_(jobEndLine(entry));
+    if (JobEntry* waiting = waitingEntry(entry)) {
+        waiting->action = entry.action;
+        waiting->times.marked = entry.times.marked;
+    } else {
+        later([entry](JournalStore& store, std::string* error) { return store.setMarking(entry, error); });
+    }
+    writeWaiting(true);
+}
+
+JobEntry* Journal::waitingEntry(const JobEntry& job) {
+    for (auto waiting = waiting_.rbegin(); waiting != waiting_.rend(); ++waiting) {
+        if (waiting->number == job.number && waiting->cashRegister == job.cashRegister &&
+            waiting->fileName == job.fileName)
+            return &*waiting;
+    }
+    return nullptr;
+}
+
+void Journal::later(Update update) {
+    updates_.push_back(std::move(update));
+    if (updates_.size() > kMaxWaiting) updates_.pop_front();
+}
+
+// The waiting entries, each in its transaction, then the updates, then (between jobs) the pruning.
+void Journal::writeWaiting(bool prune) {
     std::string error;
     while (!waiting_.empty()) {
         const bool added = store_.add(waiting_.front(), &error);
@@ -40,22 +66,23 @@ void Journal::writeWaiting() {
         if (!added) return noteFailure(error);
         waiting_.pop_front();
     }
-    while (!waitingLate_.empty()) {
-        if (!store_.settleLate(waitingLate_.front(), &error)) return noteFailure(error);
-        waitingLate_.pop_front();
+    while (!updates_.empty()) {
+        if (!updates_.front()(store_, &error)) return noteFailure(error);
+        updates_.pop_front();
     }
-    if (!store_.prune(nowEpochMs(), &error)) return noteFailure(error);
+    if (prune && !store_.prune(nowEpochMs(), &error)) return noteFailure(error);
     noteSuccess();
 }
 
 void Journal::fileSettledLater(const std::string& fileName, FileAction action, std::int64_t atMs) {
-    writeWaiting();  // the file's own job first
-    std::string error;
-    if (!store_.settleLater(fileName, action, atMs, &error)) return noteFailure(error);
+    later([=](JournalStore& store, std::string* error) {
+        return store.settleLater(fileName, action, atMs, error);
+    });
+    writeWaiting(false);
 }
 
 std::vector<JobEntry> Journal::openJobs(int registerNumber) {
-    writeWaiting();
+    writeWaiting(false);
     std::string error;
     if (std::optional<std::vector<JobEntry>> open = store_.openJobs(registerNumber, &error)) return *open;
     noteFailure(error);
@@ -64,16 +91,16 @@ std::vector<JobEntry> Journal::openJobs(int registerNumber) {
 
 void Journal::jobSettledLate(const JobEntry& job) {
     if (log_) log_(lateOutcomeLine(job));
-    // Still waiting to be written itself: it goes in with its late outcome.
-    for (JobEntry& waiting : waiting_) {
-        if (waiting.open && waiting.number == job.number && waiting.cashRegister == job.cashRegister) {
-            waiting = job;
-            return writeWaiting();
-        }
+    if (JobEntry* waiting = waitingEntry(job)) {  // goes in with its late outcome
+        waiting->open = false;
+        waiting->late = job.late;
+        waiting->lateMs = job.lateMs;
+        waiting->fiscalNumbers = job.fiscalNumbers;
+        waiting->printedTwice = job.printedTwice;
+    } else {
+        later([job](JournalStore& store, std::string* error) { return store.settleLate(job, error); });
     }
-    waitingLate_.push_back(job);
-    if (waitingLate_.size() > kMaxWaiting) waitingLate_.pop_front();
-    writeWaiting();
+    writeWaiting(false);
 }
 
 void Journal::noteSetAside() {

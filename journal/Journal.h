@@ -11,9 +11,12 @@ namespace fm {
 
 class UserInterface;
 
-// The job journal at the end of every job: one log line per job, its entry into the
-// store. An entry that cannot be written waits in memory (the newest kMaxWaiting) for
-// the next job's try; one notice tells of the failure, one of its end.
+// The job journal at the end of every job: its entry into the store once it is decided,
+// before its file's marking, so that a crash after the marking loses no job; the
+// marking's action and moment after it, with one log line per job. What cannot be
+// written waits in memory (the newest kMaxWaiting entries and as many updates) for the
+// next try; one notice tells of the failure, one of its end. The store is pruned after
+// a job, never inside one.
 class Journal : public JobJournal {
   public:
     static constexpr std::size_t kMaxWaiting = 1000;
@@ -22,6 +25,7 @@ class Journal : public JobJournal {
     Journal(const std::string& path, UserInterface& ui, Log log, JournalBounds bounds = JournalBounds());
 
     void jobEnded(const JobEntry& entry) override;
+    void jobMarked(const JobEntry& entry) override;
     void fileSettledLater(const std::string& fileName, FileAction action, std::int64_t atMs) override;
     std::vector<JobEntry> openJobs(int registerNumber) override;
     void jobSettledLate(const JobEntry& job) override;
@@ -29,7 +33,12 @@ class Journal : public JobJournal {
     std::size_t waiting() const { return waiting_.size(); }
 
   private:
-    void writeWaiting();
+    using Update = std::function<bool(JournalStore&, std::string*)>;
+
+    // The entry of that job still waiting to be written; nullptr when none.
+    JobEntry* waitingEntry(const JobEntry& job);
+    void later(Update update);
+    void writeWaiting(bool prune);
     void noteFailure(const std::string& error);
     void noteSuccess();
     void noteSetAside();
@@ -38,7 +47,7 @@ class Journal : public JobJournal {
     UserInterface& ui_;
     Log log_;
     std::deque<JobEntry> waiting_;
-    std::deque<JobEntry> waitingLate_;  // late outcomes not written yet
+    std::deque<Update> updates_;  // of entries written already
     bool failing_ = false;
     std::string setAsideNoticed_;
 };

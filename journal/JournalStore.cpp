@@ -125,11 +125,13 @@ class JournalStore::Connection {
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=250"));
         return db.open() || fail(db.lastError());
     }
-    // The statement in a transaction of its own.
-    bool runCommitted(const QString& sql, const QVariantList& values) {
+    // The statements in one transaction of their own.
+    bool runCommitted(const std::vector<std::pair<QString, QVariantList>>& statements) {
         QSqlDatabase db = this->db();
         if (!db.transaction()) return fail(db.lastError());
-        if (run(sql, values) && (db.commit() || fail(db.lastError()))) return true;
+        bool done = true;
+        for (const auto& [sql, values] : statements) done = done && run(sql, values);
+        if (done && (db.commit() || fail(db.lastError()))) return true;
         db.rollback();
         return false;
     }
@@ -167,12 +169,13 @@ bool JournalStore::open(std::string* error) {
     QSqlQuery version;
     ready = ready && connection_->run(QStringLiteral("PRAGMA user_version"), {}, &version) && version.next();
     const int found = ready ? version.value(0).toInt() : 0;
-    if (ready && found == 1) {
+    // The columns and the version in one transaction: an upgrade is done whole or not at all.
+    std::vector<std::pair<QString, QVariantList>> upgrade;
+    if (found == 1)
         for (const char* statement : kAddedInVersion2)
-            ready = ready && connection_->run(QString::fromLatin1(statement));
-    }
-    if (ready && found < kVersion)
-        ready = connection_->run(QStringLiteral("PRAGMA user_version = %1").arg(kVersion));
+            upgrade.push_back({QString::fromLatin1(statement), {}});
+    upgrade.push_back({QStringLiteral("PRAGMA user_version = %1").arg(kVersion), {}});
+    if (ready && found < kVersion) ready = connection_->runCommitted(upgrade);
     if (!ready) return failed("otvaranje", error);
     return true;
 }
@@ -239,7 +242,17 @@ bool JournalStore::add(const JobEntry& e, std::string* error) {
                 " velicina, broj, kasa, komanda, tip, stavke, placanja, budzet_ms, cekano_ms, ishod,"
                 " fajl_radnja, poruka, oporavak, otvoren, kasni_ishod, kasno, fiskalni, dvaput, kljuc)"
                 " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-            if (connection_->runCommitted(insert, values)) return true;
+            std::vector<std::pair<QString, QVariantList>> statements{{insert, values}};
+            // The start after a crash decides again a job whose file was not marked yet.
+            if (e.recovered || !e.outcome) {
+                const QString replaced = QStringLiteral(
+                    "DELETE FROM poslovi WHERE id = (SELECT max(id) FROM poslovi WHERE fajl = ? AND kasa = ? "
+                    "AND"
+                    " broj = ?) AND oznacen IS NULL");
+                statements.insert(statements.begin(),
+                                  {replaced, {bytes(e.fileName), e.cashRegister, e.number}});
+            }
+            if (connection_->runCommitted(statements)) return true;
             failed("upis posla", error);
         }
         if (setAside_ == before) return false;  // not damaged: a later job tries again
@@ -350,12 +363,26 @@ bool JournalStore::settleLate(const JobEntry& job, std::string* error) {
         "UPDATE poslovi SET otvoren = 0, kasni_ishod = ?, kasno = ?, fiskalni = ?, dvaput = ? WHERE id ="
         " (SELECT max(id) FROM poslovi WHERE otvoren = 1 AND kasa = ? AND broj = ?)");
     const QVariant none;
-    if (connection_->runCommitted(
-            update, {QString::fromLatin1(lateOutcomeText(job.late)), qlonglong(job.lateMs),
-                     job.fiscalNumbers.empty() ? none : QVariant(bytes(fiscalText(job.fiscalNumbers))),
-                     job.printedTwice ? 1 : 0, job.cashRegister, job.number}))
-        return true;
+    const QVariantList values{
+        QString::fromLatin1(lateOutcomeText(job.late)),
+        qlonglong(job.lateMs),
+        job.fiscalNumbers.empty() ? none : QVariant(bytes(fiscalText(job.fiscalNumbers))),
+        job.printedTwice ? 1 : 0,
+        job.cashRegister,
+        job.number};
+    if (connection_->runCommitted({{update, values}})) return true;
     return failed("kasni ishod", error);
+}
+
+bool JournalStore::setMarking(const JobEntry& job, std::string* error) {
+    if (!open(error)) return false;
+    const QString update = QStringLiteral(
+        "UPDATE poslovi SET fajl_radnja = ?, oznacen = ? WHERE id ="
+        " (SELECT max(id) FROM poslovi WHERE fajl = ? AND kasa = ? AND broj = ?)");
+    const QVariantList values{QString::fromLatin1(fileActionText(job.action)), qlonglong(job.times.marked),
+                              bytes(job.fileName), job.cashRegister, job.number};
+    if (connection_->runCommitted({{update, values}})) return true;
+    return failed("oznaka fajla", error);
 }
 
 std::optional<DayCounts> JournalStore::countsSince(std::int64_t sinceMs, std::string* error) {

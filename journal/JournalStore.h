@@ -46,7 +46,11 @@ class JournalStore {
     JournalStore& operator=(const JournalStore&) = delete;
 
     // Each false with *error set; the file is opened (created) on the way when needed.
+    // An entry of the start after a crash (recovered, or interrupted) replaces the latest
+    // row of its register, number and file when that was never marked.
     bool add(const JobEntry& entry, std::string* error);
+    // The latest row of the entry's job gets its file's action and moment of marking.
+    bool setMarking(const JobEntry& entry, std::string* error);
     // The latest job of the file that could not be marked gets its later action.
     bool settleLater(const std::string& fileName, FileAction action, std::int64_t atMs, std::string* error);
     // Drops the jobs past the bounds, oldest first; nowMs is the moment their age is told from.

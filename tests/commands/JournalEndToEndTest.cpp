@@ -118,6 +118,10 @@ class JournalAsAnyUser : public JobJournal {
         NoPermissionOverride asAnyUser;
         journal_.jobEnded(entry);
     }
+    void jobMarked(const JobEntry& entry) override {
+        NoPermissionOverride asAnyUser;
+        journal_.jobMarked(entry);
+    }
     void fileSettledLater(const std::string& fileName, FileAction action, std::int64_t atMs) override {
         NoPermissionOverride asAnyUser;
         journal_.fileSettledLater(fileName, action, atMs);

@@ -299,8 +299,10 @@ TEST(Journal, ADamagedFileIsMovedAsideAndANewOneStarted) {
     std::vector<std::string> lines;
     Journal journal(path, ui, [&](const std::string& line) { lines.push_back(line); });
 
-    journal.jobEnded(job(7, -2));
-    journal.jobEnded(job(8, 0));
+    for (const JobEntry& entry : {job(7, -2), job(8, 0)}) {
+        journal.jobEnded(entry);
+        journal.jobMarked(entry);
+    }
 
     EXPECT_EQ(dir.read("MerilonDnevnik.db.neispravan"), garbage);
     ASSERT_EQ(ui.notices.size(), 1u);
