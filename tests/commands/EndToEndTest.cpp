@@ -25,7 +25,11 @@ std::string header(int job, int type,
     return "==== posao " + std::to_string(job) + ", kasa 1 (F_SEMAFOR: TIPKNJIZENJA=" + std::to_string(type) +
            " " + rest + ") ====\n";
 }
-std::string done(int job) { return "---- posao " + std::to_string(job) + " ZAVRSEN ----\n"; }
+// The end of a printed job: its fiscal number, then the job row removed.
+std::string done(int job, int fiscalNumber) {
+    return "FISKALNI BROJ " + std::to_string(fiscalNumber) + "\n---- posao " + std::to_string(job) +
+           " ZAVRSEN ----\n";
+}
 
 const std::string kWorkedSaleItems =
     "Mlijeko 1l  2 x 1.2 = 2.4  (sifra 1001, grupa 1, por. stopa 2)\n"
@@ -79,7 +83,7 @@ TEST(EndToEnd, WorkedExampleSaleIsPrintedMarkedAndNumbered) {
     h.scan();
 
     EXPECT_EQ(h.journal(), header(100, 0, "PRINTMEMO=0 PRINTRACUN=1 F_SIFRA_KUPCA=0 F_REKL_BROJ=0 MEMO=''") +
-                               "RACUN\n" + kWorkedSaleItems + "PLACANJE nacin 0: 1.5\n" + done(100));
+                               "RACUN\n" + kWorkedSaleItems + "PLACANJE nacin 0: 1.5\n" + done(100, 1));
     EXPECT_EQ(h.read("r1.inp"),
               "S,P1,1,AB1234,OK;Mlijeko 1l;1.20;2;;1;2;;1001\r\n"
               "S,P1,1,AB1234,OK;Hljeb;0.90;-1;;1;2;;1002\r\n"
@@ -113,11 +117,11 @@ TEST(EndToEnd, ReceiptReferringToAnEarlierOneAndReceiptWithMemo) {
                   "RACUN uz racun broj 245\n"
                   "Mlijeko 1l  2 x 1.2 = 2.4  (sifra 1001, grupa 1, por. stopa 2)\n"
                   "UKUPNO 2.4\nPLACANJE nacin 0: 2.4\n" +
-                  done(100) +
+                  done(100, 1) +
                   header(101, 0, "PRINTMEMO=1 PRINTRACUN=1 F_SIFRA_KUPCA=0 F_REKL_BROJ=0 MEMO='+Hvala'") +
                   "RACUN\nHljeb  1 x 0.9 = 0.9  (sifra 1002, grupa 1, por. stopa 2)\n"
                   "UKUPNO 0.9\nPLACANJE nacin 2: 0.9\nMEMO +Hvala\n" +
-                  done(101));
+                  done(101, 2));
     EXPECT_EQ(
         h.read("v.inp"),
         "V,P1,2,AB1234,OK;+Hvala\r\nS,P1,2,AB1234,OK;Hljeb;0.90;1;;1;2;;1002\r\nT,P1,2,AB1234,OK;2;0.90\r\n");
@@ -142,12 +146,13 @@ TEST(EndToEnd, PriceChangesDeletionDepositReportsAndAHeaderWithoutCommand) {
                   "NIVELACIJA\n"
                   "sifra 1001  Mlijeko 1l  nova cijena 1.3\n"
                   "sifra 1002  Hljeb  nova cijena 0.95\n" +
-                  done(100) +
+                  done(100, 1) +
                   header(101, 80, "PRINTMEMO=1001 PRINTRACUN=1001 F_SIFRA_KUPCA=0 F_REKL_BROJ=0 MEMO=''") +
-                  "BRISANJE ARTIKLA broj 1001\n" + done(101) +
+                  "BRISANJE ARTIKLA broj 1001\n" + done(101, 2) +
                   header(102, 51, "PRINTMEMO=0 PRINTRACUN=0 F_SIFRA_KUPCA=0 F_REKL_BROJ=0 MEMO='50'") +
-                  "SLUZBENI UNOS/IZNOS vrsta 1, iznos 50\n" + done(102) + header(103, 4) +
-                  "DNEVNI IZVJESTAJ Z\n" + done(103) + header(104, 5) + "PRESJEK STANJA X\n" + done(104));
+                  "SLUZBENI UNOS/IZNOS vrsta 1, iznos 50\n" + done(102, 3) + header(103, 4) +
+                  "DNEVNI IZVJESTAJ Z\n" + done(103, 4) + header(104, 5) + "PRESJEK STANJA X\n" +
+                  done(104, 5));
     EXPECT_EQ(
         h.rows("select F_SIFRA_ROBE,F_NAZIV_ROBE,F_CIJENA_ROBE,F_BAR_CODE from F_ROBA order by F_SIFRA_ROBE",
                {"F_SIFRA_ROBE", "F_NAZIV_ROBE", "F_CIJENA_ROBE", "F_BAR_CODE"}),
@@ -204,10 +209,37 @@ TEST(EndToEndOutcome, AJobFinishedAfterADelayIsOkWithinItsBudgetAndNoPastIt) {
     EXPECT_EQ(h.status("z.inp"), "OK");
     EXPECT_EQ(h.status("u.inp"), "No");
     EXPECT_EQ(h.count("select count(*) as n from F_SEMAFOR"), 1);
+    // Logged when printed: the late job has its fiscal number while its job row is still there.
+    EXPECT_EQ(h.rows("select F_RBR,F_FISK_BROJ,TIPKNJIZENJA,F_KOMANDA from F_LOG_RACUN order by F_FISK_BROJ",
+                     {"F_RBR", "F_FISK_BROJ", "TIPKNJIZENJA", "F_KOMANDA"}),
+              (std::vector<std::string>{"100|1|4|6", "101|2|2|2"}));
     std::this_thread::sleep_for(std::chrono::milliseconds(2500));
     EXPECT_EQ(h.count("select count(*) as n from F_SEMAFOR"), 0);
     EXPECT_NE(h.journal().find("---- posao 101 odstampan, red u F_SEMAFOR se brise za 1500 ms ----"),
               std::string::npos);
+}
+
+// The fault a fiscal bridge must notice: one receipt under two fiscal numbers; other
+// documents are still printed once.
+TEST(EndToEndOutcome, PrintingTwiceLogsAReceiptUnderTwoFiscalNumbers) {
+    PartnerHarness h({"--print-twice"});
+    h.drop("r1.inp", kWorkedSale);
+    h.drop("x.inp", "X,P1,_,______,__;\r\n\r\n");
+
+    EXPECT_TRUE(h.process("r1.inp"));
+    EXPECT_TRUE(h.process("x.inp"));
+
+    EXPECT_EQ(h.rows("select F_ID_KASE,F_RBR,F_FISK_BROJ,F_REZ_KOM,F_STATUS_K,F_GRESKA_K from F_LOG_RACUN "
+                     "order by F_FISK_BROJ",
+                     {"F_ID_KASE", "F_RBR", "F_FISK_BROJ", "F_REZ_KOM", "F_STATUS_K", "F_GRESKA_K"}),
+              (std::vector<std::string>{"1|100|1|0|0|0", "1|100|2|0|0|0", "1|101|3|0|0|0"}));
+    EXPECT_EQ(h.count("select count(*) as n from F_LOG_RACUN where F_ST_DTIME like '20__-__-__ __:__:__'"),
+              3);
+    const std::string journal = h.journal();
+    EXPECT_NE(journal.find("FISKALNI BROJ 1\n---- posao 100 odstampan jos jednom ----\n" + done(100, 2)),
+              std::string::npos)
+        << journal;
+    EXPECT_NE(journal.find("PRESJEK STANJA X\n" + done(101, 3)), std::string::npos) << journal;
 }
 
 TEST(EndToEndOutcome, ReceiptWithNothingLeftGetsOneLastPollAndStaysNotFinished) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <stdexcept>
 #include <thread>
 
@@ -21,6 +22,31 @@ namespace {
 bool isReceipt(int type) { return type == kSaleReceipt || type == kReferringReceipt; }
 bool isOfficialDeposit(int type) { return type >= kOfficialDeposit && type < kDeleteArticle; }
 
+// F_KOMANDA of a logged document: the kind of document printed.
+int documentKind(int type) {
+    if (isReceipt(type)) return 1;
+    if (type == kPriceChanges) return 2;
+    if (type == kDeleteArticle) return 3;
+    if (isOfficialDeposit(type)) return 4;
+    if (type == kReportX) return 5;
+    if (type == kReportZ) return 6;
+    return 9;
+}
+
+// F_ST_DTIME: local time as "2026-12-09 17:30:05".
+std::string timeText() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    char text[20];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
 }  // namespace
 
 Partner::Partner(sql::Connection& db, Behaviour behaviour, Journal& journal)
@@ -29,7 +55,7 @@ Partner::Partner(sql::Connection& db, Behaviour behaviour, Journal& journal)
 void Partner::createOwnTables() {
     std::vector<std::string> tables;
     if (const sql::Outcome read = db_.userTables(tables); !read) throw std::runtime_error(read.error);
-    for (const char* name : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR"}) {
+    for (const char* name : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR", "F_LOG_RACUN"}) {
         const bool exists = std::any_of(tables.begin(), tables.end(), [&](const std::string& table) {
             return text::equalsIgnoringCase(table, name);
         });
@@ -166,6 +192,11 @@ void Partner::finish(const Job& job, End end) {
                                " and TIPKNJIZENJA=" + number(job.type);
     switch (end) {
         case End::Done:
+            logDocument(job);
+            if (behaviour_.printTwice && isReceipt(job.type)) {
+                print("---- posao " + number_ + " odstampan jos jednom ----");
+                logDocument(job);
+            }
             if (behaviour_.neverFinish) {
                 print("---- posao " + number_ + " odstampan, red u F_SEMAFOR ostaje ----");
                 abandoned_.insert({job.number, job.type});
@@ -195,6 +226,19 @@ void Partner::finish(const Job& job, End end) {
             abandoned_.insert({job.number, job.type});
             return;
     }
+}
+
+void Partner::logDocument(const Job& job) {
+    const std::string registerId = number(behaviour_.registerId);
+    sql::ResultSet last;
+    select("Select max(F_FISK_BROJ) as N From F_LOG_RACUN Where F_ID_KASE=" + registerId, last);
+    const long long fiscalNumber = last.integer("N") + 1;  // null max: the register's first
+    executeTogether(
+        {"insert into F_LOG_RACUN (F_ID_KASE,F_RBR,F_FISK_BROJ,TIPKNJIZENJA,F_REZ_KOM,F_STATUS_K,F_GRESKA_K,"
+         "F_KOMANDA,F_ST_DTIME) values (" +
+         registerId + "," + number(double(job.number)) + "," + number(double(fiscalNumber)) + "," +
+         number(job.type) + ",0,0,0," + number(documentKind(job.type)) + ",'" + timeText() + "')"});
+    print("FISKALNI BROJ " + number(double(fiscalNumber)));
 }
 
 void Partner::print(const std::string& line) {

@@ -25,16 +25,18 @@ struct Behaviour {
     bool stallAfterItems = false;       // receipts stop with their payment rows left
     bool neverFinish = false;           // every job printed, its F_SEMAFOR row never removed
     int finishAfterMs = 0;              // a printed job's F_SEMAFOR row removed only that much later
+    bool printTwice = false;            // every printed receipt printed again, under a second fiscal number
 };
 
 // The fiscal-printer driver: takes up the jobs of its register from F_SEMAFOR,
-// "prints" them into the journal, consumes a receipt's rows as it prints them and
+// "prints" them into the journal, consumes a receipt's rows as it prints them, logs
+// every printed document in F_LOG_RACUN under a fiscal number of its own counting and
 // removes the job row, or replaces it by the error row.
 class Partner {
   public:
     Partner(sql::Connection& db, Behaviour behaviour, Journal& journal);
 
-    // The tables the driver owns (F_RACUN, F_PLACANJE, F_SEMAFOR), created when missing.
+    // The tables the driver writes (F_RACUN, F_PLACANJE, F_SEMAFOR, F_LOG_RACUN), created when missing.
     void createOwnTables();
 
     // Takes up the oldest waiting job and handles it to its end; false when none waits.
@@ -56,6 +58,7 @@ class Partner {
     End priceChanges(const Job& job);
     End simpleCommand(const Job& job);
     void finish(const Job& job, End end);
+    void logDocument(const Job& job);  // its F_LOG_RACUN row under the register's next fiscal number
 
     void print(const std::string& line);
     std::string number(double value) const;

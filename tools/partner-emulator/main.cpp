@@ -61,10 +61,12 @@ Options parseOptions(const QCoreApplication& app) {
     const QCommandLineOption neverFinish("never-finish", "Posao se odstampa, ali red u F_SEMAFOR ostaje.");
     const QCommandLineOption finishAfter(
         "finish-after-ms", "Posao se odstampa, a red u F_SEMAFOR brise tek nakon MS.", "ms", "0");
+    const QCommandLineOption printTwice(
+        "print-twice", "Svaki racun se odstampa dvaput, pod dva fiskalna broja (kvar za provjeru).");
     const QCommandLineOption once("once", "Zavrsi nakon jednog posla.");
     const QCommandLineOption jobs("jobs", "Zavrsi nakon N poslova.", "N");
     parser.addOptions({ini, registerId, journal, lineDelay, poll, failArticle, stallArticle, failType,
-                       stallAfterItems, neverFinish, finishAfter, once, jobs});
+                       stallAfterItems, neverFinish, finishAfter, printTwice, once, jobs});
     parser.process(app);
 
     Options options;
@@ -86,6 +88,7 @@ Options parseOptions(const QCoreApplication& app) {
     behaviour.stallAfterItems = parser.isSet(stallAfterItems);
     behaviour.neverFinish = parser.isSet(neverFinish);
     behaviour.finishAfterMs = wholeNumber(parser.value(finishAfter), "finish-after-ms");
+    behaviour.printTwice = parser.isSet(printTwice);
     return options;
 }
 
