@@ -198,12 +198,49 @@ std::optional<files::FileContent> CommandProcessor::readForTakeUp(const std::str
     return std::nullopt;
 }
 
+std::string CommandProcessor::duplicateOfOpenJob(const CommandJob& command, const std::string& bytes) {
+    if (!context_.state.postavke.TARVOZASTITADUPLIKATA || command.kind != JobKind::Receipt ||
+        !command.invalid.empty())
+        return {};
+    const JobEntry* open = followUp_.openReceipt(receiptKey(parseCommandLines(bytes)), nowEpochMs());
+    if (!open) return {};
+    return "Racun nije poslan PARTNERU: isti je kao racun posla broj " + integerNumeral(open->number) +
+           " (fajl " + open->fileName +
+           "), koji PARTNER jos nije zavrsio.\r\nProvjerite da li je taj racun odstampan prije "
+           "ponovnog slanja.";
+}
+
+// The job's rows and its hand-over; on a failure the rows written so far are removed
+// and the job ends with the invalid file's outcome.
+void CommandProcessor::writeRows(const std::string& fileName, const CommandJob& command, Job& job,
+                                 JobTracker& tracker) {
+    try {
+        if (!command.invalid.empty()) {
+            job.bookingType = command.bookingType;
+            throw CommandFileError(command.invalid);
+        }
+        JobWriter(context_, command, job, tracker).write();
+    } catch (const std::exception& e) {
+        job.outcome = kInvalidFile;
+        job.message = "Neispravan fajl " + fileName + "\r\n" + "Greska:" + e.what();
+        // A connection lost on the way: the database's own words tell why.
+        const std::string& dbError = context_.sql.ZadnjaGreska();
+        if (context_.sql.connectionLost() && !dbError.empty() &&
+            job.message.find(dbError) == std::string::npos)
+            job.message += "\r\n" + dbError;
+        Obavijesti(context_.ui, job.message);
+        ObrisiPlacanja(context_, job.number, job.bookingType);
+        ObrisiStavkeRacuna(context_, job.number, job.bookingType);
+        ObrisiSemafor(context_, job.number, job.bookingType);
+    }
+}
+
 bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
     ProcessState& state = context_.state;
     state.VrijemeCekanja = 0;
     advanceBrojacObrade(state);
 
-    if (!tracker_) tracker_.emplace(context_, journal_);
+    if (!tracker_) tracker_.emplace(context_, &followUp_);
     JobTracker& tracker = *tracker_;
     if (!tracker.finishInterruptedJob()) return false;
     if (tracker.retryMarking(fileName)) return false;
@@ -231,32 +268,25 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
     job.times.read = nowEpochMs();
     noteCommand(job, command);
     tracker.reserveNumber(fileName, job.file, job.number);
-    try {
-        if (!command.invalid.empty()) {
-            job.bookingType = command.bookingType;
-            throw CommandFileError(command.invalid);
-        }
-        JobWriter(context_, command, job, tracker).write();
-    } catch (const std::exception& e) {
+    Activity& activity = state.activity;
+    activity.doing = Activity::Doing::Writing;
+    activity.number = job.number;
+    activity.fileName = fileName;
+    context_.ui.showActivity(activity);
+    const std::string duplicate = duplicateOfOpenJob(command, job.bytes);
+    if (duplicate.empty()) {
+        writeRows(fileName, command, job, tracker);
+    } else {
+        job.bookingType = command.bookingType;
         job.outcome = kInvalidFile;
-        job.message = "Neispravan fajl " + fileName + "\r\n" + "Greska:" + e.what();
-        // A connection lost on the way: the database's own words tell why.
-        const std::string& dbError = context_.sql.ZadnjaGreska();
-        if (context_.sql.connectionLost() && !dbError.empty() &&
-            job.message.find(dbError) == std::string::npos)
-            job.message += "\r\n" + dbError;
+        job.message = duplicate;
         Obavijesti(context_.ui, job.message);
-        ObrisiPlacanja(context_, job.number, job.bookingType);
-        ObrisiStavkeRacuna(context_, job.number, job.bookingType);
-        ObrisiSemafor(context_, job.number, job.bookingType);
     }
     const bool settled = finishJob(context_, fileName, job);
     job.times.marked = nowEpochMs();
     crashPoint(CrashAt::Marked);
     tracker.endJob(fileName, job.outcome, settled);
-    if (journal_)
-        journal_->jobEnded(
-            journalEntryOf(job, fileName, state.postavke.FID_RACUNA, job.budget, settled));
+    followUp_.jobEnded(journalEntryOf(job, fileName, state.postavke.FID_RACUNA, job.budget, settled));
     ++state.BrojRacuna;  // saved in the settings file by the tracker
     return job.outcome == kDone;
 }

@@ -1,6 +1,8 @@
 #include "commands/CommandJob.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <optional>
 
@@ -292,6 +294,23 @@ CommandJob readCommandFile(std::string_view bytes, bool overSizeLimit, bool lett
     CommandJob job;
     job.invalid = std::move(overLimit);
     return job;
+}
+
+std::string receiptKey(const std::vector<std::string>& lines) {
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    const auto add = [&](std::string_view bytes) {
+        for (const unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
+    };
+    for (const std::string& line : lines) {
+        if (line.empty()) continue;
+        CommandRecord record(line);
+        add(std::string_view(&line[0], 1));
+        add(record.restAfterStatus());
+        add("\n");
+    }
+    char key[17];
+    std::snprintf(key, sizeof key, "%016llx", static_cast<unsigned long long>(hash));
+    return key;
 }
 
 }  // namespace fm

@@ -86,4 +86,8 @@ CommandJob readCommandJob(const std::vector<std::string>& lines, bool letterCode
 // there). A file over a limit is invalid and never split into lines.
 CommandJob readCommandFile(std::string_view bytes, bool overSizeLimit, bool letterCodes, int jobNumber);
 
+// A receipt's records without their fields 1 to 4 (placeholders and status), as one
+// short key: two files with the same key ask for the same receipt.
+std::string receiptKey(const std::vector<std::string>& lines);
+
 }  // namespace fm

@@ -198,6 +198,7 @@ void DirectoryPoller::scan(const std::string& directory, Trigger trigger) {
         if (!connectionChecked) dm_db_.ensureConnected();
         connectionChecked = !takeUp(fileName, *current);
     }
+    processor_.endOfScan();
     if (timer1Off) dm_db_.ui().processPendingEvents();
 }
 

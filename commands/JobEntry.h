@@ -98,10 +98,10 @@ struct JobEntry {
     bool recovered = false;  // finished by the start after a crash
     bool open = false;       // waiting for a late outcome
     LateOutcome late = LateOutcome::None;
-    std::int64_t lateMs = 0;              // when the late outcome was found
+    std::int64_t lateMs = 0;               // when the late outcome was found
     std::vector<long long> fiscalNumbers;  // F_LOG_RACUN's for the job's register and number
-    bool printedTwice = false;            // two different fiscal numbers
-    std::string receiptKey;               // a receipt's records without their status fields
+    bool printedTwice = false;             // two different fiscal numbers
+    std::string receiptKey;                // a receipt's records without their status fields
 
     std::string status() const { return jobStatusText(outcome); }
     // Milliseconds of the stages read, rows, hand-over commit, wait and marking (0 when

@@ -1,5 +1,6 @@
 #include "commands/JobJournal.h"
 
+#include "commands/CommandFile.h"
 #include "commands/CommandJob.h"
 #include "commands/JobRecord.h"
 #include "commands/Outcome.h"
@@ -30,6 +31,9 @@ JobEntry journalEntryOf(const Job& job, const std::string& fileName, int registe
     entry.waitedMs = int(entry.waitMs());
     entry.outcome = job.outcome;
     entry.message = job.message;
+    entry.open = leavesJobOpen(job.outcome);
+    if (job.bookingType < kPriceChanges && !job.bytes.empty())
+        entry.receiptKey = receiptKey(parseCommandLines(job.bytes));
     if (!fileSettled)
         entry.action = FileAction::NotMarked;
     else if (!files::fileExists(fileName))

@@ -23,7 +23,12 @@ constexpr int kLastChancePause = 2000;
 int waitForPartner(const RecordContext& db, const Job& job) {
     const int polls = job.budget / kPollInterval;
     int result = kDone;
+    Activity& activity = db.state.activity;
+    activity.doing = Activity::Doing::Waiting;
+    activity.budgetMs = job.budget;
     for (int poll = 0; poll < polls; ++poll) {
+        activity.waitedMs = poll * kPollInterval;
+        db.ui.showActivity(activity);
         result = ProvjeriSemafor(db, job.number, job.bookingType);
         if (result == kDone) break;
         crashPoint(CrashAt::Waiting);

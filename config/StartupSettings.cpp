@@ -48,6 +48,7 @@ void readTheRest(const Settings& settings, Postavke& p) {
     p.TARVOLOCALDIR = settings.CitajPostavku("TARVOLOCALDIR", "C:\\RACUNI");
     p.TARVORACUN = settings.CitajPostavku("TARVORACUN", "*.inp");
     p.TARVODBDRIVERAUTOMATICTIMER = number("TARVODBDRIVERAUTOMATICTIMER", "3000");
+    p.TARVOZASTITADUPLIKATA = yes(settings.CitajPostavku("TARVOZASTITADUPLIKATA", "NE"));
 }
 
 }  // namespace

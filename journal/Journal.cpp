@@ -64,6 +64,13 @@ std::vector<JobEntry> Journal::openJobs(int registerNumber) {
 
 void Journal::jobSettledLate(const JobEntry& job) {
     if (log_) log_(lateOutcomeLine(job));
+    // Still waiting to be written itself: it goes in with its late outcome.
+    for (JobEntry& waiting : waiting_) {
+        if (waiting.open && waiting.number == job.number && waiting.cashRegister == job.cashRegister) {
+            waiting = job;
+            return writeWaiting();
+        }
+    }
     waitingLate_.push_back(job);
     if (waitingLate_.size() > kMaxWaiting) waitingLate_.pop_front();
     writeWaiting();

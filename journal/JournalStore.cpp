@@ -30,10 +30,8 @@ const char* const kSchema[] = {
 };
 
 const char* const kAddedInVersion2[] = {
-    "ALTER TABLE poslovi ADD COLUMN kasni_ishod TEXT",
-    "ALTER TABLE poslovi ADD COLUMN kasno INTEGER",
-    "ALTER TABLE poslovi ADD COLUMN fiskalni TEXT",
-    "ALTER TABLE poslovi ADD COLUMN dvaput INTEGER",
+    "ALTER TABLE poslovi ADD COLUMN kasni_ishod TEXT", "ALTER TABLE poslovi ADD COLUMN kasno INTEGER",
+    "ALTER TABLE poslovi ADD COLUMN fiskalni TEXT",    "ALTER TABLE poslovi ADD COLUMN dvaput INTEGER",
     "ALTER TABLE poslovi ADD COLUMN kljuc TEXT",
 };
 
@@ -309,8 +307,8 @@ JobEntry entryOf(const QSqlQuery& query) {
 
 }  // namespace
 
-std::optional<std::vector<JobEntry>> JournalStore::select(const std::string& condition, const QVariantList& values,
-                                                          std::string* error) {
+std::optional<std::vector<JobEntry>> JournalStore::select(const std::string& condition,
+                                                          const QVariantList& values, std::string* error) {
     if (!open(error)) return std::nullopt;
     const std::string sql = std::string("SELECT ") + kColumns + " FROM poslovi WHERE " + condition;
     QSqlQuery query;
@@ -361,9 +359,10 @@ bool JournalStore::settleLate(const JobEntry& job, std::string* error) {
 std::optional<DayCounts> JournalStore::countsSince(std::int64_t sinceMs, std::string* error) {
     if (!open(error)) return std::nullopt;
     QSqlQuery query;
-    if (!connection_->run(QStringLiteral("SELECT coalesce(sum(ishod = 0), 0), coalesce(sum(ishod = -2), 0),"
-                                         " coalesce(sum(ishod NOT IN (0, -2)), 0) FROM poslovi WHERE upisan >= ?"),
-                          {qlonglong(sinceMs)}, &query) ||
+    if (!connection_->run(
+            QStringLiteral("SELECT coalesce(sum(ishod = 0), 0), coalesce(sum(ishod = -2), 0),"
+                           " coalesce(sum(ishod NOT IN (0, -2)), 0) FROM poslovi WHERE upisan >= ?"),
+            {qlonglong(sinceMs)}, &query) ||
         !query.next()) {
         failed("citanje", error);
         return std::nullopt;

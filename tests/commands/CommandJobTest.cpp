@@ -127,5 +127,15 @@ TEST(CommandJobTest, WhichFilesAreTakenUp) {
     EXPECT_EQ(none.kind, JobKind::None);
 }
 
+// The duplicate guard's key: the placeholders and the status do not count, the rest does.
+TEST(CommandJobTest, TheReceiptKeyLeavesOutTheFieldsTheMarkingFillsIn) {
+    const auto key = [](const std::string& bytes) { return receiptKey(parseCommandLines(bytes)); };
+    const std::string sale = "S,P1,_,______,__;Hljeb;0.90;1;;1;2;;1002\r\nT,P1,_,______,__;\r\n";
+    EXPECT_EQ(key(sale), key("S,P2,3,AB1234,No;Hljeb;0.90;1;;1;2;;1002\r\n\r\nT,P1,3,AB1234,No;\r\n"));
+    EXPECT_NE(key(sale), key("S,P1,_,______,__;Hljeb;0.90;2;;1;2;;1002\r\nT,P1,_,______,__;\r\n"));
+    EXPECT_NE(key(sale), key("S,P1,_,______,__;Hljeb;0.90;1;;1;2;;1002\r\n"));
+    EXPECT_NE(key(sale), key("K,P1,_,______,__;Hljeb;0.90;1;;1;2;;1002\r\nT,P1,_,______,__;\r\n"));
+}
+
 }  // namespace
 }  // namespace fm

@@ -108,11 +108,17 @@ TEST(Journal, AnUnwritableJournalIsNoticedOnceAndCatchesUpLater) {
     const std::string path = dir.file("dnevnik/MerilonDnevnik.db");
     Journal journal(path, ui, nullptr);
 
+    JobEntry open = job(2, -2);
+    open.open = true;
     journal.jobEnded(job(1, 0));
-    journal.jobEnded(job(2, -2));
+    journal.jobEnded(open);
     ASSERT_EQ(ui.notices.size(), 1u);
     EXPECT_NE(ui.notices[0].text.find("Poslovi se obradjuju dalje"), std::string::npos) << ui.notices[0].text;
     EXPECT_EQ(journal.waiting(), 2u);
+    JobEntry printedLate = open;
+    printedLate.open = false;
+    printedLate.late = LateOutcome::Printed;
+    journal.jobSettledLate(printedLate);  // its own row not written yet
 
     std::filesystem::remove(dir.file("dnevnik"));
     std::filesystem::create_directory(dir.file("dnevnik"));
@@ -122,6 +128,9 @@ TEST(Journal, AnUnwritableJournalIsNoticedOnceAndCatchesUpLater) {
     EXPECT_NE(ui.notices[1].text.find("se ponovo upisuje"), std::string::npos);
     JournalStore store(path);
     EXPECT_EQ(numbers(store), (std::vector<int>{3, 2, 1}));
+    std::string error;
+    EXPECT_EQ(store.read({}, &error).value()[1].late, LateOutcome::Printed);
+    EXPECT_TRUE(store.openJobs(1, &error).value().empty());
 }
 
 TEST(Journal, ADamagedFileIsMovedAsideAndANewOneStarted) {

@@ -49,17 +49,7 @@ PartnerHarness::PartnerHarness(const std::vector<std::string>& partnerOptions,
     }
 
     journalPath_ = root.file("journal.txt");
-    std::vector<std::string> arguments{
-        "--ini", root.file("database.ini"), "--journal", journalPath_, "--poll-ms",
-        "50",    "--line-delay-ms",         "5"};
-    arguments.insert(arguments.end(), partnerOptions.begin(), partnerOptions.end());
-    partner_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    partner_.start(QString::fromStdString(files::executableDirectory() + "partner-emulator"),
-                   toQt(arguments));
-    if (!partner_.waitForStarted(10000)) throw std::runtime_error("partner-emulator does not start");
-    while (!partner_.canReadLine()) {
-        if (!partner_.waitForReadyRead(30000)) throw std::runtime_error("partner-emulator is not ready");
-    }
+    startPartner(partnerOptions);
 
     // The first connect creates the program's tables, the second opens them all,
     // as on every start after the first.
@@ -77,6 +67,21 @@ PartnerHarness::PartnerHarness(const std::vector<std::string>& partnerOptions,
 PartnerHarness::~PartnerHarness() {
     dm.reset();
     stopPartner();
+}
+
+void PartnerHarness::startPartner(const std::vector<std::string>& partnerOptions) {
+    std::vector<std::string> arguments{
+        "--ini", root.file("database.ini"), "--journal", journalPath_, "--poll-ms",
+        "50",    "--line-delay-ms",         "5"};
+    arguments.insert(arguments.end(), partnerOptions.begin(), partnerOptions.end());
+    partner_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    partner_.start(QString::fromStdString(files::executableDirectory() + "partner-emulator"),
+                   toQt(arguments));
+    if (!partner_.waitForStarted(10000)) throw std::runtime_error("partner-emulator does not start");
+    while (!partner_.canReadLine()) {
+        if (!partner_.waitForReadyRead(30000)) throw std::runtime_error("partner-emulator is not ready");
+    }
+    partner_.readAll();
 }
 
 void PartnerHarness::stopPartner() {

@@ -62,6 +62,8 @@ class PartnerHarness {
     long long count(const std::string& sql);  // "select count(*) as n ..."
 
     void stopPartner();
+    // The emulator again, after stopPartner, with these extra options.
+    void startPartner(const std::vector<std::string>& partnerOptions = {});
 
   private:
     std::unique_ptr<FreshDatabase> database_;

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "commands/JobJournal.h"
+#include "commands/PartnerWatchdog.h"
+#include "db/RecordWriters.h"
+
+namespace fm {
+
+// Every job's end passes here on its way to the journal: the fiscal numbers that
+// F_LOG_RACUN holds for it, the jobs left open (their F_SEMAFOR row still there) and
+// their late outcomes, the PARTNER watchdog, and today's counts at the tray icon.
+class JobFollowUp : public JobJournal {
+  public:
+    static constexpr std::int64_t kOpenAtMostMs = 24LL * 60 * 60 * 1000;
+
+    // The journal, when given, gets every entry and keeps the open jobs between runs.
+    JobFollowUp(const RecordContext& db, JobJournal* journal);
+
+    void jobEnded(const JobEntry& entry) override;
+    void fileSettledLater(const std::string& fileName, FileAction action, std::int64_t atMs) override;
+    std::vector<JobEntry> openJobs(int registerNumber) override;
+    void jobSettledLate(const JobEntry& job) override;
+
+    // Once per scan: one look at the register's F_SEMAFOR rows settles the open jobs
+    // that the PARTNER has done or failed meanwhile; a job open for kOpenAtMostMs is
+    // closed as unknown. The tray icon is told what the program is doing now.
+    void endOfScan(std::int64_t nowMs);
+
+    // The open receipt whose records are those of the key, after a fresh look at
+    // F_SEMAFOR; nullptr when none.
+    const JobEntry* openReceipt(const std::string& key, std::int64_t nowMs);
+
+    std::size_t openCount() const { return open_.size(); }
+
+  private:
+    void load();
+    void checkOpenJobs(std::int64_t nowMs);
+    void settle(JobEntry job, LateOutcome late, std::int64_t nowMs);
+    void readFiscalNumbers(JobEntry& job, bool noticeTwice);
+    void watchdogSays(const std::optional<std::string>& notice);
+    void showActivity();
+    const JobEntry* withKey(const std::string& key) const;
+
+    const RecordContext db_;
+    JobJournal* journal_;
+    std::vector<JobEntry> open_;  // oldest first
+    bool loaded_ = false;
+    PartnerWatchdog watchdog_;
+};
+
+}  // namespace fm

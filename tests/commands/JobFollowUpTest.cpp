@@ -1,0 +1,233 @@
+// What follows a job's end: the fiscal numbers of F_LOG_RACUN, the late outcome of a job
+// the PARTNER finishes after its wait, the duplicate guard, the PARTNER watchdog. The
+// emulator serves the jobs.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "commands/DirectoryPolling.h"
+#include "db/RecordWriters.h"
+#include "journal/Journal.h"
+#include "tests/support/PartnerHarness.h"
+
+namespace fm::test {
+namespace {
+
+const std::string kSale =
+    "S,P1,_,______,__;Mlijeko 1l;1.20;2;;1;2;;1001\r\n"
+    "S,P1,_,______,__;Hljeb;0.90;-1;;1;2;;1002\r\n"
+    "T,P1,_,______,__;\r\n";
+
+// A till with its journal and poller; receipts get a budget of about 1.5 s.
+struct Till {
+    explicit Till(const std::vector<std::string>& partnerOptions)
+        : h(partnerOptions),
+          journal(h.root.file("MerilonDnevnik.db"), h.ui, nullptr),
+          poller(*h.dm, *h.settings, &journal) {
+        h.state.postavke.TARVOVREMESTAMPANJAZAGLAVLJA = -2000;
+        h.state.postavke.TARVOVREMESTAMPANJAZAVRSETKA = -1500;
+    }
+
+    std::vector<JobEntry> jobs() {
+        std::string error;
+        std::vector<JobEntry> read = JournalStore(h.root.file("MerilonDnevnik.db")).read({}, &error).value();
+        EXPECT_EQ(error, "");
+        return {read.rbegin(), read.rend()};  // oldest first
+    }
+
+    // Waits until no row of the register is left in F_SEMAFOR but the error rows.
+    void partnerDone() {
+        for (int i = 0; i < 300 && h.count("select count(*) as n from F_SEMAFOR where F_RBR >= 0") > 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+
+    std::vector<std::string> noticesWith(const std::string& part) const {
+        std::vector<std::string> found;
+        for (const auto& notice : h.ui.notices)
+            if (notice.text.find(part) != std::string::npos) found.push_back(notice.text);
+        return found;
+    }
+
+    PartnerHarness h;
+    Journal journal;
+    DirectoryPoller poller;
+};
+
+int prints(const std::string& partnerJournal) {
+    int count = 0;
+    for (std::size_t at = 0; (at = partnerJournal.find("==== posao", at)) != std::string::npos; ++at) ++count;
+    return count;
+}
+
+TEST(JobFollowUp, OnlyTheJobRowLateFileNoThenOneNoticeThatItWasPrinted) {
+    Till till({"--finish-after-ms", "5000"});
+    till.h.drop("r1.inp", kSale);
+
+    till.poller.Timer1Timer();
+    EXPECT_EQ(till.h.status("r1.inp"), "No");
+    ASSERT_EQ(till.jobs().size(), 1u);
+    EXPECT_TRUE(till.jobs()[0].open);
+    EXPECT_EQ(till.noticesWith("Posao 100").size(), 0u);
+
+    till.partnerDone();
+    till.poller.Timer1Timer();
+    till.poller.Timer1Timer();
+
+    const JobEntry job = till.jobs()[0];
+    EXPECT_FALSE(job.open);
+    EXPECT_EQ(job.late, LateOutcome::Printed);
+    EXPECT_GE(job.lateMs, job.times.marked);
+    EXPECT_EQ(job.status(), "No");  // the mark the till has read stays
+    const std::vector<std::string> notices = till.noticesWith("Posao 100 (fajl " + till.h.inputFile("r1.inp"));
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_NE(notices[0].find("Ne saljite ga ponovo"), std::string::npos);
+    EXPECT_EQ(till.h.status("r1.inp"), "No");
+}
+
+TEST(JobFollowUp, NothingPrintedInTimeFileErThenThePrintIsFoundLate) {
+    Till till({"--line-delay-ms", "700"});
+    till.h.drop("r1.inp", kSale);
+
+    till.poller.Timer1Timer();
+    EXPECT_EQ(till.h.status("r1.inp"), "Er");
+    EXPECT_EQ(till.jobs()[0].outcome, -4);
+    EXPECT_TRUE(till.jobs()[0].open);
+
+    till.partnerDone();
+    till.poller.Timer1Timer();
+    EXPECT_EQ(till.jobs()[0].late, LateOutcome::Printed);
+    EXPECT_EQ(till.noticesWith("Posao 100 (fajl").size(), 1u);
+}
+
+TEST(JobFollowUp, ALateErrorRowIsRecordedAndAJobOpenForADayIsClosedAsUnknown) {
+    Till till({"--line-delay-ms", "1500", "--fail-type", "2"});  // the error row after 3 s
+    till.h.drop("u.inp", "U,P1,_,______,__;Hljeb;0.95;0;;1;2;1002\r\n\r\n");
+    till.poller.Timer1Timer();
+    ASSERT_EQ(till.h.status("u.inp"), "No");
+    till.partnerDone();
+    till.h.stopPartner();
+    till.poller.Timer1Timer();
+    EXPECT_EQ(till.jobs()[0].late, LateOutcome::Failed);
+    EXPECT_EQ(till.noticesWith("Posao 100 (fajl").size(), 1u);
+
+    // A job whose row stays: open until a day has passed since its end.
+    JobEntry old;
+    old.number = 90;
+    old.cashRegister = 1;
+    old.outcome = -2;
+    old.open = true;
+    old.fileName = till.h.inputFile("old.inp");
+    old.times.decided = nowEpochMs() - JobFollowUp::kOpenAtMostMs - 1000;
+    std::string error;
+    ASSERT_TRUE(JournalStore(till.h.root.file("MerilonDnevnik.db")).add(old, &error)) << error;
+    ASSERT_TRUE(UpisiSemafor(*till.h.dm, 90, 0, 0, 0, 0, 1, ""));
+    Journal journal(till.h.root.file("MerilonDnevnik.db"), till.h.ui, nullptr);
+    DirectoryPoller(*till.h.dm, *till.h.settings, &journal).Timer1Timer();  // a new start loads it
+    ASSERT_EQ(till.jobs().size(), 2u);
+    EXPECT_EQ(till.jobs()[1].late, LateOutcome::Unknown);
+    EXPECT_EQ(till.noticesWith("Posao 90").size(), 0u);
+}
+
+TEST(JobFollowUp, WithTheGuardOnAnIdenticalReceiptNeverReachesThePartner) {
+    Till till({"--finish-after-ms", "6000"});
+    till.h.state.postavke.TARVOZASTITADUPLIKATA = true;
+    till.h.drop("r1.inp", kSale);
+    till.poller.Timer1Timer();
+    ASSERT_EQ(till.h.status("r1.inp"), "No");
+
+    till.h.drop("r2.inp", kSale);
+    till.poller.Timer1Timer();
+
+    EXPECT_EQ(till.h.status("r2.inp"), "Er");
+    const std::string message = "Racun nije poslan PARTNERU: isti je kao racun posla broj 100 (fajl " +
+                                till.h.inputFile("r1.inp") + "), koji PARTNER jos nije zavrsio.";
+    EXPECT_EQ(till.h.errorFile().rfind(message, 0), 0u) << till.h.errorFile();
+    EXPECT_EQ(till.noticesWith(message).size(), 1u);
+    EXPECT_EQ(till.h.count("select count(*) as n from F_SEMAFOR where F_RBR=101"), 0);
+    EXPECT_EQ(till.h.count("select count(*) as n from F_RACUN where F_RBR=101"), 0);
+    EXPECT_EQ(till.h.rbrr(), "RBRR=102");
+    till.partnerDone();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(prints(till.h.journal()), 1);
+}
+
+TEST(JobFollowUp, WithTheGuardOffAnIdenticalReceiptIsHandedOverAsBefore) {
+    Till till({"--finish-after-ms", "3000"});
+    till.h.drop("r1.inp", kSale);
+    till.poller.Timer1Timer();
+    till.h.drop("r2.inp", kSale);
+    till.poller.Timer1Timer();
+
+    EXPECT_NE(till.h.status("r2.inp"), "__");
+    till.partnerDone();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(prints(till.h.journal()), 2);
+}
+
+TEST(JobFollowUp, TheWatchdogTellsOnceWhenThePartnerStopsAndOnceWhenItWorksAgain) {
+    Till till({});
+    till.h.stopPartner();
+    till.h.drop("r1.inp", kSale);
+    till.poller.Timer1Timer();
+    EXPECT_FALSE(till.h.state.activity.partnerStalled);
+    till.h.drop("r2.inp", "S,P1,_,______,__;Sok;2.00;1;;1;2;;1003\r\nT,P1,_,______,__;\r\n");
+    till.poller.Timer1Timer();
+    till.poller.Timer1Timer();
+
+    EXPECT_EQ(till.noticesWith("PARTNER ne preuzima poslove").size(), 1u);
+    EXPECT_TRUE(till.h.state.activity.partnerStalled);
+    EXPECT_EQ(till.h.state.activity.jobsWaiting, 2);
+    EXPECT_EQ(iconLook(till.h.state.activity), IconLook::Warning);
+
+    till.h.startPartner();
+    till.partnerDone();
+    till.poller.Timer1Timer();
+    till.poller.Timer1Timer();
+
+    EXPECT_EQ(till.noticesWith("PARTNER ponovo preuzima poslove").size(), 1u);
+    EXPECT_EQ(till.noticesWith("PARTNER ne preuzima poslove").size(), 1u);
+    EXPECT_FALSE(till.h.state.activity.partnerStalled);
+    EXPECT_EQ(iconLook(till.h.state.activity), IconLook::Normal);
+    EXPECT_EQ(till.noticesWith("je PARTNER ipak odstampao").size(), 2u);
+}
+
+TEST(JobFollowUp, EveryPrintedJobHasItsFiscalNumberAndADoublePrintIsFlaggedOnce) {
+    Till till({});
+    till.h.drop("r1.inp", kSale);
+    till.poller.Timer1Timer();
+    till.h.stopPartner();
+    till.h.startPartner({"--print-twice"});
+    till.h.drop("r2.inp", kSale);
+    till.poller.Timer1Timer();
+    till.poller.Timer1Timer();
+
+    const std::vector<JobEntry> jobs = till.jobs();
+    ASSERT_EQ(jobs.size(), 2u);
+    EXPECT_EQ(jobs[0].fiscalNumbers, std::vector<long long>{1});
+    EXPECT_FALSE(jobs[0].printedTwice);
+    EXPECT_EQ(jobs[1].fiscalNumbers, (std::vector<long long>{2, 3}));
+    EXPECT_TRUE(jobs[1].printedTwice);
+    EXPECT_EQ(till.noticesWith("DVA PUTA").size(), 1u);
+    EXPECT_NE(till.noticesWith("DVA PUTA")[0].find("Posao 101 (fajl " + till.h.inputFile("r2.inp")),
+              std::string::npos);
+}
+
+TEST(JobFollowUp, ALateJobGetsTheFiscalNumberItWasPrintedUnder) {
+    Till till({"--finish-after-ms", "5000", "--print-twice"});
+    till.h.drop("r1.inp", kSale);
+    till.poller.Timer1Timer();
+    ASSERT_EQ(till.h.status("r1.inp"), "No");
+    till.partnerDone();
+    till.poller.Timer1Timer();
+
+    const JobEntry job = till.jobs()[0];
+    EXPECT_EQ(job.late, LateOutcome::Printed);
+    EXPECT_EQ(job.fiscalNumbers, (std::vector<long long>{1, 2}));
+    EXPECT_TRUE(job.printedTwice);
+    EXPECT_EQ(till.noticesWith("DVA PUTA").size(), 1u);  // at the job's end or with its late print
+}
+
+}  // namespace
+}  // namespace fm::test
