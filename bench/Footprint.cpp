@@ -90,7 +90,7 @@ std::optional<Memory> floorMemory(const std::string& databasePath) {
     }
     QThread::msleep(3000);
     const Memory memory{residentMiB(floor.processId()), ownMemoryMiB(floor.processId())};
-    floor.terminate();
+    floor.closeWriteChannel();
     if (!floor.waitForFinished(10000)) floor.kill();
     floor.waitForFinished(5000);
     return memory;

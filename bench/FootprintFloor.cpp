@@ -1,9 +1,12 @@
 // The floor of the footprint figure: a tray icon and the embedded database attached,
-// nothing else. Prints "spreman" once both are there.
+// nothing else. Prints "spreman" once both are there and ends when its standard input
+// does: the Firebird client takes SIGTERM for a shutdown of its own, which does not
+// end the process.
 // Usage: bench_footprint_floor DATABASE_PATH
 
 #include <QApplication>
 #include <QPixmap>
+#include <QSocketNotifier>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSystemTrayIcon>
@@ -28,6 +31,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_footprint_floor: %s\n", db.lastError().text().toLocal8Bit().constData());
         return 1;
     }
+    QSocketNotifier input(0, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, &app, &QApplication::quit);
     std::printf("spreman\n");
     std::fflush(stdout);
     return app.exec();
