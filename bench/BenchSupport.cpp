@@ -7,6 +7,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStringList>
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include <unistd.h>
 #endif
 
+#include "journal/JournalStore.h"
 #include "platform/FileSystem.h"
 #include "tests/support/TillSettings.h"
 
@@ -92,6 +94,99 @@ std::string receiptFile(int items) {
                  std::to_string(1000 + i) + "\r\n";
     }
     return bytes + "T,P1,_,______,__;\r\n";
+}
+
+double residentMiB(long long pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+    }
+    return 0;
+}
+
+// A mapping's header reads "start-end perms offset dev inode [path]"; its fields follow
+// as "Name: value kB". Pseudo-paths such as [heap] and [stack] name no file.
+double ownMemoryKiB(std::istream& smaps) {
+    double kib = 0;
+    bool backedByFile = false;
+    for (std::string line; std::getline(smaps, line);) {
+        std::istringstream fields(line);
+        std::string first, path;
+        if (!(fields >> first)) continue;
+        if (first.back() != ':') {
+            std::string skip;
+            fields >> skip >> skip >> skip >> skip >> path;
+            backedByFile = !path.empty() && path.front() != '[';
+        } else if (first == "Anonymous:" && !backedByFile) {
+            double value = 0;
+            fields >> value;
+            kib += value;
+        }
+    }
+    return kib;
+}
+
+double ownMemoryMiB(long long pid) {
+    std::ifstream smaps("/proc/" + std::to_string(pid) + "/smaps");
+    return ownMemoryKiB(smaps) / 1024.0;
+}
+
+JobEntry journalEntry(int number, int outcome) {
+    JobEntry entry;
+    const std::int64_t now = nowEpochMs();
+    entry.times = {now - 900, now - 880, now - 860, now - 850, now - 40, now - 20};
+    entry.fileName = "C:\\RACUNI\\r" + std::to_string(100000 + number) + ".inp";
+    entry.fileSize = 180;
+    entry.number = number;
+    entry.cashRegister = 1;
+    entry.letter = 'S';
+    entry.itemRows = 3;
+    entry.paymentRows = 1;
+    entry.budgetMs = 6900;
+    entry.waitedMs = 810;
+    entry.outcome = outcome;
+    entry.action = markFor(outcome);
+    if (outcome != 0)
+        entry.message = "Proces nije izvrsen!\r\nPARTNER nije zavrsio proces u predvidjenom vremenu!";
+    entry.receiptKey = "S,P1;Mlijeko 1l;1.20;2;;1;2;;1001|T,P1;";
+    return entry;
+}
+
+void makeJournal(const std::string& path, int jobs) {
+    constexpr int kThroughTheStore = 100;
+    {
+        JournalStore store(path, JournalBounds{jobs, 180});
+        std::string error;
+        for (int i = 1; i <= kThroughTheStore; ++i) {
+            if (!store.add(journalEntry(i, i % 10 == 0 ? -2 : i % 7 == 0 ? -3 : 0), &error))
+                throw std::runtime_error(error);
+        }
+    }
+    const QString name = QStringLiteral("bench-journal");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(QString::fromStdString(path));
+        if (!db.open()) throw std::runtime_error(db.lastError().text().toStdString());
+        QSqlQuery query(db);
+        const auto run = [&](const QString& sql) {
+            if (!query.exec(sql)) throw std::runtime_error(query.lastError().text().toStdString());
+        };
+        run(QStringLiteral("PRAGMA table_info(poslovi)"));
+        QStringList columns;  // all but the row's own id
+        while (query.next()) {
+            if (query.value(1).toString() != QLatin1String("id")) columns << query.value(1).toString();
+        }
+        const QString list = columns.join(QLatin1Char(','));
+        for (int rows = kThroughTheStore; rows < jobs; rows *= 2) {
+            run(QStringLiteral("INSERT INTO poslovi (%1) SELECT %1 FROM poslovi ORDER BY id LIMIT %2")
+                    .arg(list)
+                    .arg(std::min(rows, jobs - rows)));
+        }
+        run(QStringLiteral("SELECT count(*) FROM poslovi"));
+        if (!query.next() || query.value(0).toInt() != jobs)
+            throw std::runtime_error("the journal has not " + std::to_string(jobs) + " jobs");
+    }
+    QSqlDatabase::removeDatabase(name);
 }
 
 // A receipt's budget: lines x (speed + 600) + (header + 2000) + (ending + 1500) + polling interval.
@@ -305,14 +400,6 @@ bool ProgramProcess::waitForLog(const std::string& fragment, int timeoutMs) {
 }
 
 long long ProgramProcess::pid() const { return impl_->program.processId(); }
-
-double ProgramProcess::statusMiB(const std::string& field) const {
-    std::ifstream status("/proc/" + std::to_string(pid()) + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind(field, 0) == 0) return std::stod(line.substr(field.size())) / 1024.0;
-    }
-    return 0;
-}
 
 void ProgramProcess::stop() { end(impl_->program); }
 

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <chrono>
+#include <istream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "commands/JobEntry.h"
 #include "config/Postavke.h"
 #include "config/Settings.h"
 #include "db/DM_db_source.h"
@@ -44,6 +46,22 @@ double durableReplacementMs(const std::string& directory);
 
 // A receipt of that many sale items with numeric article codes, paid in total.
 std::string receiptFile(int items);
+
+// Memory of a process: its resident set, and its own part of it, the pages of mappings
+// backed by no file (heap, stacks, anonymous maps), without the pages of libraries and
+// files, copied or not; 0 where /proc is not there.
+double residentMiB(long long pid);
+double ownMemoryMiB(long long pid);
+// The same from the text of /proc/PID/smaps, in KiB.
+double ownMemoryKiB(std::istream& smaps);
+
+// A job as the journal keeps it: a receipt of the register 1 ended with that outcome,
+// its file marked accordingly, with times, stages and a message like a real one.
+JobEntry journalEntry(int number, int outcome);
+
+// A journal of that many jobs at the path, fast: a hundred jobs through the real
+// store, then its rows copied in plain SQL. Throws std::runtime_error on an error.
+void makeJournal(const std::string& path, int jobs);
 
 // Settings under which every command's wait budget is 0: no PARTNER is waited for.
 void withoutPartnerWait(Postavke& p);
@@ -102,10 +120,6 @@ class ProgramProcess {
     void start();
     bool waitForLog(const std::string& fragment, int timeoutMs);
     long long pid() const;
-    // VmRSS, and its part RssAnon (the program's own memory; the rest are pages of
-    // libraries and files); 0 where /proc is not there.
-    double residentMiB() const { return statusMiB("VmRSS:"); }
-    double anonymousMiB() const { return statusMiB("RssAnon:"); }
     void stop();
 
     // Writes the file beside the input directory and renames it in, so that it
@@ -113,11 +127,10 @@ class ProgramProcess {
     Clock::time_point drop(const std::string& name, const std::string& bytes) const;
     std::string read(const std::string& name) const;
     const std::string& inputDir() const { return inputDir_; }
+    std::string appDir() const { return root_.file("app/"); }  // the program's, with its settings
     const test::FreshDatabase& database() const { return database_; }
 
   private:
-    double statusMiB(const std::string& field) const;
-
     struct Impl;
     test::FreshDatabase database_{test::FreshDatabase::PartnerTables::Yes};
     test::TempDir root_;
