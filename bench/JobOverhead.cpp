@@ -3,7 +3,8 @@
 // same connection, each committed on its own, on embedded Firebird.
 //
 // The program runs with its job journal, as it always does; the journal's entry is
-// written at the job's end, after the clock has stopped: its time is shown beside.
+// written once the job is decided and completed after its marking, after the clock has
+// stopped: its time is shown beside.
 //
 // The job's budget is one poll, which comes right after the F_SEMAFOR row is
 // committed: the clock stops when that poll's statement goes to the database. No
@@ -31,6 +32,11 @@ class TimedJournal : public JobJournal {
         const Clock::time_point start = Clock::now();
         journal_.jobEnded(entry);
         lastMs = msBetween(start, Clock::now());
+    }
+    void jobMarked(const JobEntry& entry) override {
+        const Clock::time_point start = Clock::now();
+        journal_.jobMarked(entry);
+        lastMs += msBetween(start, Clock::now());
     }
     void fileSettledLater(const std::string& fileName, FileAction action, std::int64_t atMs) override {
         journal_.fileSettledLater(fileName, action, atMs);

@@ -43,6 +43,7 @@ void JobFollowUp::load() {
 
 void JobFollowUp::jobEnded(const JobEntry& entry) {
     load();
+    lastLook_.reset();  // the job's own F_SEMAFOR row came and may still be there
     JobEntry job = entry;
     if (job.outcome && job.times.handedOver != 0) readFiscalNumbers(job, true);
     job.open = job.outcome && leavesJobOpen(*job.outcome);
@@ -91,27 +92,35 @@ void JobFollowUp::endOfScan(std::int64_t nowMs) {
     showActivity();
 }
 
+// Between this program's own hand-overs the register's F_SEMAFOR rows can only go or
+// turn into error rows (their number negated): while their count and the sum of their
+// numbers stay as at the last look, so do the rows, and they are not read again.
 void JobFollowUp::checkOpenJobs(std::int64_t nowMs) {
     if (open_.empty()) return;
-    if (!db_.sql.sqlopen3("select F_RBR, TIPKNJIZENJA from F_SEMAFOR where F_ID_KASE=" +
-                          number(db_, db_.state.postavke.FID_RACUNA)))
+    const std::string registerRows =
+        " from F_SEMAFOR where F_ID_KASE=" + number(db_, db_.state.postavke.FID_RACUNA);
+    if (!db_.sql.sqlopen3("select count(*) as N, sum(F_RBR) as S" + registerRows))
         return;  // looked at again by the next scan
-    std::set<std::pair<long long, int>> rows;
-    ScratchQuery& row = db_.sql.up3();
-    if (row.hasRow()) {
-        do rows.insert({row.integer("F_RBR"), int(row.integer("TIPKNJIZENJA"))});
-        while (row.next());
-    }
-    const std::vector<JobEntry> open = open_;
-    for (const JobEntry& job : open) {
-        if (rows.count({job.number, job.bookingType})) {
-            if (nowMs - job.times.decided >= kOpenAtMostMs) settle(job, LateOutcome::Unknown, nowMs);
-        } else {
-            settle(job,
-                   rows.count({-job.number, job.bookingType}) ? LateOutcome::Failed : LateOutcome::Printed,
-                   nowMs);
+    const SemaforSummary summary{db_.sql.up3().integer("N"), db_.sql.up3().integer("S")};
+    if (summary != lastLook_) {
+        if (!db_.sql.sqlopen3("select F_RBR, TIPKNJIZENJA" + registerRows)) return;
+        rows_.clear();
+        ScratchQuery& row = db_.sql.up3();
+        if (row.hasRow()) {
+            do rows_.insert({row.integer("F_RBR"), int(row.integer("TIPKNJIZENJA"))});
+            while (row.next());
         }
+        lastLook_ = summary;
     }
+    std::vector<std::pair<JobEntry, LateOutcome>> settled;
+    for (const JobEntry& job : open_) {
+        if (!rows_.count({job.number, job.bookingType}))
+            settled.emplace_back(job, rows_.count({-job.number, job.bookingType}) ? LateOutcome::Failed
+                                                                                  : LateOutcome::Printed);
+        else if (nowMs - job.times.decided >= kOpenAtMostMs)
+            settled.emplace_back(job, LateOutcome::Unknown);
+    }
+    for (const auto& [job, late] : settled) settle(job, late, nowMs);
     std::int64_t oldest = 0;
     for (const JobEntry& job : open_)
         if (job.times.decided > watchdog_.lastWorkedMs() && (oldest == 0 || job.times.decided < oldest))

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -46,10 +48,18 @@ class JobFollowUp : public JobJournal {
     void showActivity();
     const JobEntry* withKey(const std::string& key) const;
 
+    struct SemaforSummary {
+        long long rows = 0;
+        long long numberSum = 0;
+        bool operator==(const SemaforSummary&) const = default;
+    };
+
     const RecordContext db_;
     JobJournal* journal_;
     std::vector<JobEntry> open_;  // oldest first
     bool loaded_ = false;
+    std::optional<SemaforSummary> lastLook_;    // of the register's F_SEMAFOR rows
+    std::set<std::pair<long long, int>> rows_;  // F_RBR and TIPKNJIZENJA as then
     PartnerWatchdog watchdog_;
 };
 

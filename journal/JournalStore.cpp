@@ -278,10 +278,9 @@ bool JournalStore::prune(std::int64_t nowMs, std::string* error) {
     const bool pruned =
         connection_->run(QStringLiteral("DELETE FROM poslovi WHERE upisan < ?"),
                          {qlonglong(nowMs - bounds_.maxAgeDays * kDayMs)}) &&
-        connection_->run(
-            QStringLiteral("DELETE FROM poslovi WHERE id <= (SELECT id FROM poslovi ORDER BY id DESC"
-                           " LIMIT 1 OFFSET ?)"),
-            {bounds_.maxJobs});
+        // Row numbers only grow: the newest maxJobs numbers (or fewer rows) stay, found through the key alone.
+        connection_->run(QStringLiteral("DELETE FROM poslovi WHERE id <= (SELECT max(id) FROM poslovi) - ?"),
+                         {bounds_.maxJobs});
     return pruned || failed("brisanje starih poslova", error);
 }
 
