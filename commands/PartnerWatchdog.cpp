@@ -1,23 +1,12 @@
 #include "commands/PartnerWatchdog.h"
 
-#include <ctime>
+#include "platform/LocalTime.h"
 
 namespace fm {
 
 namespace {
 
-std::string dateTime(std::int64_t ms) {
-    const std::time_t seconds = std::time_t(ms / 1000);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &seconds);
-#else
-    localtime_r(&seconds, &local);
-#endif
-    char text[32];
-    std::strftime(text, sizeof text, "%d.%m.%Y %H:%M:%S", &local);
-    return text;
-}
+std::string dateTime(std::int64_t ms) { return localTimeText(ms, "%d.%m.%Y %H:%M:%S"); }
 
 }  // namespace
 

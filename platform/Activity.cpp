@@ -2,27 +2,11 @@
 
 #include <ctime>
 
+#include "platform/LocalTime.h"
+
 namespace fm {
 
 namespace {
-
-std::tm localTime(std::int64_t ms) {
-    const std::time_t seconds = std::time_t(ms / 1000);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &seconds);
-#else
-    localtime_r(&seconds, &local);
-#endif
-    return local;
-}
-
-std::string clockTime(std::int64_t ms) {
-    const std::tm local = localTime(ms);
-    char text[16];
-    std::strftime(text, sizeof text, "%H:%M", &local);
-    return text;
-}
 
 // The name without its directory: the hint has little room.
 std::string baseName(const std::string& path) {
@@ -69,8 +53,8 @@ IconLook iconLook(const Activity& activity) {
 std::string activityHint(const Activity& activity) {
     std::string hint = "FMerilon: " + doingText(activity);
     if (activity.partnerStalled) {
-        hint += "\nPARTNER ne preuzima poslove od " + clockTime(activity.stalledSinceMs) + ", ceka " +
-                std::to_string(activity.jobsWaiting);
+        hint += "\nPARTNER ne preuzima poslove od " + localTimeText(activity.stalledSinceMs, "%H:%M") +
+                ", ceka " + std::to_string(activity.jobsWaiting);
     }
     const DayCounts& today = activity.today;
     return hint + "\nDanas: OK " + std::to_string(today.ok) + ", No " + std::to_string(today.no) + ", Er " +

@@ -13,11 +13,6 @@
 namespace fm::test {
 namespace {
 
-const std::string kWorkedSale =
-    "S,P1,_,______,__;Mlijeko 1l;1.20;2;;1;2;;1001\r\n"
-    "S,P1,_,______,__;Hljeb;0.90;-1;;1;2;;1002\r\n"
-    "T,P1,_,______,__;\r\n";
-
 std::string header(int job, int type,
                    const std::string& rest =
                        "PRINTMEMO=0 PRINTRACUN=0 F_SIFRA_KUPCA=0 "

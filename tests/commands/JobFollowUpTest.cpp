@@ -15,11 +15,6 @@
 namespace fm::test {
 namespace {
 
-const std::string kSale =
-    "S,P1,_,______,__;Mlijeko 1l;1.20;2;;1;2;;1001\r\n"
-    "S,P1,_,______,__;Hljeb;0.90;-1;;1;2;;1002\r\n"
-    "T,P1,_,______,__;\r\n";
-
 // A till with its journal and poller; receipts get a budget of about 1.5 s.
 struct Till {
     explicit Till(const std::vector<std::string>& partnerOptions)
@@ -63,7 +58,7 @@ int prints(const std::string& partnerJournal) {
 
 TEST(JobFollowUp, OnlyTheJobRowLateFileNoThenOneNoticeThatItWasPrinted) {
     Till till({"--finish-after-ms", "5000"});
-    till.h.drop("r1.inp", kSale);
+    till.h.drop("r1.inp", kWorkedSale);
 
     till.poller.Timer1Timer();
     EXPECT_EQ(till.h.status("r1.inp"), "No");
@@ -88,7 +83,7 @@ TEST(JobFollowUp, OnlyTheJobRowLateFileNoThenOneNoticeThatItWasPrinted) {
 
 TEST(JobFollowUp, NothingPrintedInTimeFileErThenThePrintIsFoundLate) {
     Till till({"--line-delay-ms", "700"});
-    till.h.drop("r1.inp", kSale);
+    till.h.drop("r1.inp", kWorkedSale);
 
     till.poller.Timer1Timer();
     EXPECT_EQ(till.h.status("r1.inp"), "Er");
@@ -133,11 +128,11 @@ TEST(JobFollowUp, ALateErrorRowIsRecordedAndAJobOpenForADayIsClosedAsUnknown) {
 TEST(JobFollowUp, WithTheGuardOnAnIdenticalReceiptNeverReachesThePartner) {
     Till till({"--finish-after-ms", "6000"});
     till.h.state.postavke.TARVOZASTITADUPLIKATA = true;
-    till.h.drop("r1.inp", kSale);
+    till.h.drop("r1.inp", kWorkedSale);
     till.poller.Timer1Timer();
     ASSERT_EQ(till.h.status("r1.inp"), "No");
 
-    till.h.drop("r2.inp", kSale);
+    till.h.drop("r2.inp", kWorkedSale);
     till.poller.Timer1Timer();
 
     EXPECT_EQ(till.h.status("r2.inp"), "Er");
@@ -155,9 +150,9 @@ TEST(JobFollowUp, WithTheGuardOnAnIdenticalReceiptNeverReachesThePartner) {
 
 TEST(JobFollowUp, WithTheGuardOffAnIdenticalReceiptIsHandedOverAsBefore) {
     Till till({"--finish-after-ms", "3000"});
-    till.h.drop("r1.inp", kSale);
+    till.h.drop("r1.inp", kWorkedSale);
     till.poller.Timer1Timer();
-    till.h.drop("r2.inp", kSale);
+    till.h.drop("r2.inp", kWorkedSale);
     till.poller.Timer1Timer();
 
     EXPECT_NE(till.h.status("r2.inp"), "__");
@@ -169,7 +164,7 @@ TEST(JobFollowUp, WithTheGuardOffAnIdenticalReceiptIsHandedOverAsBefore) {
 TEST(JobFollowUp, TheWatchdogTellsOnceWhenThePartnerStopsAndOnceWhenItWorksAgain) {
     Till till({});
     till.h.stopPartner();
-    till.h.drop("r1.inp", kSale);
+    till.h.drop("r1.inp", kWorkedSale);
     till.poller.Timer1Timer();
     EXPECT_FALSE(till.h.state.activity.partnerStalled);
     till.h.drop("r2.inp", "S,P1,_,______,__;Sok;2.00;1;;1;2;;1003\r\nT,P1,_,______,__;\r\n");
@@ -195,11 +190,11 @@ TEST(JobFollowUp, TheWatchdogTellsOnceWhenThePartnerStopsAndOnceWhenItWorksAgain
 
 TEST(JobFollowUp, EveryPrintedJobHasItsFiscalNumberAndADoublePrintIsFlaggedOnce) {
     Till till({});
-    till.h.drop("r1.inp", kSale);
+    till.h.drop("r1.inp", kWorkedSale);
     till.poller.Timer1Timer();
     till.h.stopPartner();
     till.h.startPartner({"--print-twice"});
-    till.h.drop("r2.inp", kSale);
+    till.h.drop("r2.inp", kWorkedSale);
     till.poller.Timer1Timer();
     till.poller.Timer1Timer();
 
@@ -216,7 +211,7 @@ TEST(JobFollowUp, EveryPrintedJobHasItsFiscalNumberAndADoublePrintIsFlaggedOnce)
 
 TEST(JobFollowUp, ALateJobGetsTheFiscalNumberItWasPrintedUnder) {
     Till till({"--finish-after-ms", "5000", "--print-twice"});
-    till.h.drop("r1.inp", kSale);
+    till.h.drop("r1.inp", kWorkedSale);
     till.poller.Timer1Timer();
     ASSERT_EQ(till.h.status("r1.inp"), "No");
     till.partnerDone();

@@ -18,17 +18,12 @@
 namespace fm::test {
 namespace {
 
-const std::string kSale =
-    "S,P1,_,______,__;Mlijeko 1l;1.20;2;;1;2;;1001\r\n"
-    "S,P1,_,______,__;Hljeb;0.90;-1;;1;2;;1002\r\n"
-    "T,P1,_,______,__;\r\n";
-
 TEST(JournalEndToEnd, EveryJobEndsAsOneRowWithItsStagesAndOneLogLine) {
     PartnerHarness h;
     std::vector<std::string> lines;
     Journal journal(h.root.file("MerilonDnevnik.db"), h.ui,
                     [&](const std::string& line) { lines.push_back(line); });
-    h.drop("r1.inp", kSale);
+    h.drop("r1.inp", kWorkedSale);
     h.drop("bad.inp", "S,P1,_,______,__;Sok;x1;1;;1;2;;7\r\nT,P1,_,______,__;\r\n");
 
     EXPECT_TRUE(CommandProcessor(*h.dm, *h.settings, &journal).AnalRacuniKomande(h.inputFile("r1.inp")));
@@ -41,7 +36,7 @@ TEST(JournalEndToEnd, EveryJobEndsAsOneRowWithItsStagesAndOneLogLine) {
     const JobEntry& sale = jobs[1];
     EXPECT_EQ(sale.number, 100);
     EXPECT_EQ(sale.fileName, h.inputFile("r1.inp"));
-    EXPECT_EQ(sale.fileSize, kSale.size());
+    EXPECT_EQ(sale.fileSize, kWorkedSale.size());
     EXPECT_EQ(sale.cashRegister, 1);
     EXPECT_EQ(sale.letter, 'S');
     EXPECT_EQ(sale.bookingType, 0);
@@ -74,8 +69,8 @@ TEST(JournalEndToEnd, AJournalThatCannotBeWrittenHoldsNoJobBack) {
     PartnerHarness h;
     h.root.write("zauzeto", "a file where the journal's directory should be");
     Journal journal(h.root.file("zauzeto/MerilonDnevnik.db"), h.ui, nullptr);
-    h.drop("r1.inp", kSale);
-    h.drop("r2.inp", kSale);
+    h.drop("r1.inp", kWorkedSale);
+    h.drop("r2.inp", kWorkedSale);
 
     EXPECT_TRUE(CommandProcessor(*h.dm, *h.settings, &journal).AnalRacuniKomande(h.inputFile("r1.inp")));
     EXPECT_TRUE(CommandProcessor(*h.dm, *h.settings, &journal).AnalRacuniKomande(h.inputFile("r2.inp")));
@@ -149,7 +144,7 @@ TEST(JournalEndToEnd, AReadOnlyJournalDirectoryHoldsNoJobBackAndIsWrittenOnceWri
     Journal journal(path, h.ui, nullptr);
     JournalAsAnyUser asAnyUser(journal);
     const auto process = [&](const std::string& name) {
-        h.drop(name, kSale);
+        h.drop(name, kWorkedSale);
         return CommandProcessor(*h.dm, *h.settings, &asAnyUser).AnalRacuniKomande(h.inputFile(name));
     };
 
@@ -182,7 +177,7 @@ TEST(JournalEndToEnd, AReadOnlyJournalDirectoryHoldsNoJobBackAndIsWrittenOnceWri
 // The state a crash leaves: the job's record at its stage, the sale's rows written, and
 // with a handed-over job its F_SEMAFOR row committed with its F_PREDAJA row.
 void crashedAt(PartnerHarness& h, const std::string& name, int number, JobStage stage) {
-    h.drop(name, kSale);
+    h.drop(name, kWorkedSale);
     ASSERT_TRUE(UpisiStavkuRacuna(*h.dm, number, 0, 0, 1001, 1, 2, "", "Mlijeko 1l", 1.2, 2));
     if (stage == JobStage::HandedOver) {
         ASSERT_TRUE(beginTracedHandOver(*h.dm, number, 0, 10000));

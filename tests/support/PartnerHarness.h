@@ -15,6 +15,12 @@
 
 namespace fm::test {
 
+// The worked example's sale: two items, one of them voided, and a payment of the total.
+inline const std::string kWorkedSale =
+    "S,P1,_,______,__;Mlijeko 1l;1.20;2;;1;2;;1001\r\n"
+    "S,P1,_,______,__;Hljeb;0.90;-1;;1;2;;1002\r\n"
+    "T,P1,_,______,__;\r\n";
+
 // Records like RecordingUserInterface and runs a hook at every pause, where a
 // test changes the world while the program waits for the PARTNER.
 class HookedUserInterface : public RecordingUserInterface {

@@ -11,6 +11,7 @@
 #include "db/Schema.h"
 #include "db/SqlLayer.h"
 #include "db/SqlText.h"
+#include "platform/LocalTime.h"
 #include "platform/Text.h"
 #include "tools/partner-emulator/Journal.h"
 #include "tools/partner-emulator/StopSignal.h"
@@ -34,18 +35,7 @@ int documentKind(int type) {
 }
 
 // F_ST_DTIME: local time as "2026-12-09 17:30:05".
-std::string timeText() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    char text[20];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
-}
+std::string timeText() { return localTimeText(std::int64_t(std::time(nullptr)) * 1000, "%Y-%m-%d %H:%M:%S"); }
 
 }  // namespace
 
