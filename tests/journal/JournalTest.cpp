@@ -202,6 +202,8 @@ TEST(JournalStore, OpenJobsAreTheRegistersUntilTheirLateOutcomeAndTodayCountsEac
     EXPECT_EQ(settled.lateMs, 2000000);
     EXPECT_EQ(settled.fiscalNumbers, (std::vector<long long>{123, 124}));
     EXPECT_TRUE(settled.printedTwice);
+    EXPECT_EQ(store.read({"kasnije", "", 0, 10}, &error).value().size(), 1u);
+    EXPECT_EQ(store.read({"otvoren", "", 0, 10}, &error).value().size(), 2u);  // 11 and the other register's
 
     const DayCounts today = store.countsSince(nowEpochMs() - kDayMs, &error).value();
     EXPECT_EQ(today.ok, 1);
