@@ -9,10 +9,6 @@ namespace fm {
 
 namespace {
 
-std::string number(const RecordContext& db, long long value) {
-    return SqlBroj(integerNumeral(value), db.state.postavke.K71B3);
-}
-
 std::string jobRow(const RecordContext& db, int jobNumber) {
     return jobRowCondition(db.state.postavke, " where ", "and", jobNumber);
 }
@@ -29,8 +25,8 @@ bool createTable(const RecordContext& db) {
 
 bool beginTracedHandOver(const RecordContext& db, int jobNumber, int bookingType, int budget) {
     const std::string insert = "insert into F_PREDAJA (F_ID_KASE,F_RBR,TIPKNJIZENJA,CEKANJE) values (" +
-                               number(db, db.state.postavke.FID_RACUNA) + "," + number(db, jobNumber) + "," +
-                               number(db, bookingType) + "," + number(db, budget) + ")";
+                               sqlNumber(db, db.state.postavke.FID_RACUNA) + "," + sqlNumber(db, jobNumber) +
+                               "," + sqlNumber(db, bookingType) + "," + sqlNumber(db, budget) + ")";
     const auto begin = [&] {
         return db.sql.sqlexecWithNext("delete from F_PREDAJA" + jobRow(db, jobNumber)) &&
                db.sql.sqlexecWithNext(insert);

@@ -118,4 +118,12 @@ struct JobEntry {
     }
 };
 
+// The fiscal numbers of the job, "123" or "123, 124"; empty when none.
+inline std::string fiscalNumbersText(const JobEntry& entry) {
+    std::string text;
+    for (const long long number : entry.fiscalNumbers)
+        text += (text.empty() ? "" : ", ") + std::to_string(number);
+    return text;
+}
+
 }  // namespace fm

@@ -14,18 +14,8 @@ namespace fm {
 
 namespace {
 
-std::string number(const RecordContext& db, long long value) {
-    return SqlBroj(integerNumeral(value), db.state.postavke.K71B3);
-}
-
 std::string jobName(const JobEntry& job) {
     return "Posao " + std::to_string(job.number) + " (fajl " + job.fileName + ")";
-}
-
-std::string listed(const std::vector<long long>& numbers) {
-    std::string text;
-    for (const long long n : numbers) text += (text.empty() ? "" : ", ") + std::to_string(n);
-    return text;
 }
 
 // A job the PARTNER had to wait for: it was handed over with a budget.
@@ -46,7 +36,6 @@ void JobFollowUp::jobEnded(const JobEntry& entry) {
     lastLook_.reset();  // the job's own F_SEMAFOR row came and may still be there
     JobEntry job = entry;
     if (job.outcome && job.times.handedOver != 0) readFiscalNumbers(job, true);
-    job.open = job.outcome && leavesJobOpen(*job.outcome);
     // A job decided again by the start after a crash replaces the one it had left open.
     std::erase_if(open_, [&](const JobEntry& o) { return o.number == job.number; });
     if (job.open) open_.push_back(job);
@@ -98,7 +87,7 @@ void JobFollowUp::endOfScan(std::int64_t nowMs) {
 void JobFollowUp::checkOpenJobs(std::int64_t nowMs) {
     if (open_.empty()) return;
     const std::string registerRows =
-        " from F_SEMAFOR where F_ID_KASE=" + number(db_, db_.state.postavke.FID_RACUNA);
+        " from F_SEMAFOR where F_ID_KASE=" + sqlNumber(db_, db_.state.postavke.FID_RACUNA);
     if (!db_.sql.sqlopen3("select count(*) as N, sum(F_RBR) as S" + registerRows))
         return;  // looked at again by the next scan
     const SemaforSummary summary{db_.sql.up3().integer("N"), db_.sql.up3().integer("S")};
@@ -140,7 +129,7 @@ void JobFollowUp::settle(JobEntry job, LateOutcome late, std::int64_t nowMs) {
             jobName(job) +
             " je PARTNER ipak odstampao, nakon isteka vremena cekanja (fajl: " + fileActionText(job.action) +
             ").\r\nNe saljite ga ponovo!";
-        if (!job.fiscalNumbers.empty()) notice += " Fiskalni broj: " + listed(job.fiscalNumbers) + ".";
+        if (!job.fiscalNumbers.empty()) notice += " Fiskalni broj: " + fiscalNumbersText(job) + ".";
         if (job.printedTwice && !flaggedBefore) notice += "\r\nOdstampan je DVA PUTA.";
         Obavijesti(db_.ui, notice);
     } else if (late == LateOutcome::Failed) {
@@ -156,8 +145,8 @@ void JobFollowUp::settle(JobEntry job, LateOutcome late, std::int64_t nowMs) {
 // cannot be read. Two different ones: the job was printed twice.
 void JobFollowUp::readFiscalNumbers(JobEntry& job, bool noticeTwice) {
     if (!db_.sql.sqlopen3("select F_FISK_BROJ from F_LOG_RACUN where F_ID_KASE=" +
-                          number(db_, db_.state.postavke.FID_RACUNA) +
-                          " and F_RBR=" + number(db_, job.number) + " order by F_FISK_BROJ"))
+                          sqlNumber(db_, db_.state.postavke.FID_RACUNA) +
+                          " and F_RBR=" + sqlNumber(db_, job.number) + " order by F_FISK_BROJ"))
         return;
     std::vector<long long> numbers;
     ScratchQuery& row = db_.sql.up3();
@@ -170,8 +159,8 @@ void JobFollowUp::readFiscalNumbers(JobEntry& job, bool noticeTwice) {
     job.fiscalNumbers = std::move(numbers);
     const bool twice = job.fiscalNumbers.size() > 1;
     if (twice && !job.printedTwice && noticeTwice)
-        Obavijesti(db_.ui, jobName(job) + " je odstampan DVA PUTA: fiskalni brojevi " +
-                               listed(job.fiscalNumbers) + ".");
+        Obavijesti(db_.ui,
+                   jobName(job) + " je odstampan DVA PUTA: fiskalni brojevi " + fiscalNumbersText(job) + ".");
     job.printedTwice = job.printedTwice || twice;
 }
 

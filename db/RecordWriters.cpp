@@ -44,6 +44,10 @@ int count(const RecordContext& db, const char* table, double jobNumber, double c
 
 }  // namespace
 
+std::string sqlNumber(const RecordContext& db, long long value) {
+    return Numbers{db.state.postavke.K71B3}(value);
+}
+
 RecordContext::RecordContext(Tdm_db& dm_db) : RecordContext(dm_db, dm_db.state(), dm_db.ui()) {}
 
 int rowBookingType(double commandBookingType) {

@@ -21,6 +21,9 @@ struct RecordContext {
     UserInterface& ui;
 };
 
+// A whole number in a statement, quoted unless K71B3 is 1.
+std::string sqlNumber(const RecordContext& db, long long value);
+
 // Row booking type of F_RACUN/F_PLACANJE rows: 2 for command types 20 and 21, else 1.
 int rowBookingType(double commandBookingType);
 

@@ -15,8 +15,7 @@ std::string jobEndLine(const JobEntry& entry) {
 std::string lateOutcomeLine(const JobEntry& entry) {
     std::string line = "posao " + std::to_string(entry.number) + ", fajl " + entry.fileName + ": " +
                        lateOutcomeText(entry.late);
-    for (std::size_t i = 0; i < entry.fiscalNumbers.size(); ++i)
-        line += (i == 0 ? ", fiskalni broj " : ", ") + std::to_string(entry.fiscalNumbers[i]);
+    if (!entry.fiscalNumbers.empty()) line += ", fiskalni broj " + fiscalNumbersText(entry);
     if (entry.printedTwice) line += ", ODSTAMPAN DVA PUTA";
     return line;
 }

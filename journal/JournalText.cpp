@@ -36,12 +36,6 @@ std::string oneLine(const std::string& text) {
     return line;
 }
 
-std::string fiscalNumbersText(const JobEntry& entry) {
-    std::string text;
-    for (const long long number : entry.fiscalNumbers) text += (text.empty() ? "" : ", ") + numeral(number);
-    return text;
-}
-
 std::string lateOutcomeOf(const JobEntry& entry) {
     if (entry.late == LateOutcome::None) return entry.open ? "otvoren" : "";
     const std::string text = lateOutcomeText(entry.late);

@@ -14,9 +14,6 @@ std::string formatMoment(std::int64_t epochMs);
 // A message on one line: its line breaks read " | ".
 std::string oneLine(const std::string& text);
 
-// The fiscal numbers of the job, "123" or "123, 124"; empty when none.
-std::string fiscalNumbersText(const JobEntry& entry);
-
 // What became of the job after its file was marked: the late outcome with its moment
 // ("odstampan kasnije 2026-12-09 14:03:12.345"), "otvoren" while it waits for one, else empty.
 std::string lateOutcomeOf(const JobEntry& entry);
