@@ -282,15 +282,16 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
         job.message = duplicate;
         Obavijesti(context_.ui, job.message);
     }
-    const int registerNumber = state.postavke.FID_RACUNA;
+    JobEntry entry;  // journalled once decided, completed once the file is marked
     const bool settled = finishJob(context_, fileName, job, [&](const Job& decided) {
-        followUp_.jobEnded(journalEntryOf(decided, fileName, registerNumber,
-                                          intendedAction(state.postavke.TARVOOBRISI_FAJL, decided.outcome)));
+        entry = journalEntryOf(decided, fileName, state.postavke.FID_RACUNA,
+                               intendedAction(state.postavke.TARVOOBRISI_FAJL, decided.outcome));
+        followUp_.jobEnded(entry);
     });
-    job.times.marked = nowEpochMs();
+    job.times.marked = entry.times.marked = nowEpochMs();
     crashPoint(CrashAt::Marked);
-    followUp_.jobMarked(
-        journalEntryOf(job, fileName, registerNumber, actionTaken(fileName, job.outcome, settled)));
+    entry.action = actionTaken(fileName, job.outcome, settled);
+    followUp_.jobMarked(entry);
     tracker.endJob(fileName, job.outcome, settled);
     ++state.BrojRacuna;  // saved in the settings file by the tracker
     return job.outcome == kDone;

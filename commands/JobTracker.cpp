@@ -124,20 +124,17 @@ void JobTracker::finishHandedOverJob(const JobInFlight& inFlight) {
     job.bytes = std::move(file->bytes);
     job.budget = inFlight.budget;
     job.times.handedOver = nowEpochMs();  // the wait taken up again
-    const int registerNumber = context_.state.postavke.FID_RACUNA;
-    const auto entryOf = [&](const Job& decided, FileAction action) {
-        JobEntry entry = journalEntryOf(decided, inFlight.fileName, registerNumber, action);
-        entry.recovered = true;
-        return entry;
-    };
+    JobEntry entry;                       // journalled once decided, completed once the file is marked
     const bool settled = finishJob(context_, inFlight.fileName, job, [&](const Job& decided) {
-        if (journal_)
-            journal_->jobEnded(
-                entryOf(decided, intendedAction(context_.state.postavke.TARVOOBRISI_FAJL, decided.outcome)));
+        entry = journalEntryOf(decided, inFlight.fileName, context_.state.postavke.FID_RACUNA,
+                               intendedAction(context_.state.postavke.TARVOOBRISI_FAJL, decided.outcome));
+        entry.recovered = true;
+        if (journal_) journal_->jobEnded(entry);
     });
-    job.times.marked = nowEpochMs();
+    job.times.marked = entry.times.marked = nowEpochMs();
     crashPoint(CrashAt::Marked);
-    if (journal_) journal_->jobMarked(entryOf(job, actionTaken(inFlight.fileName, job.outcome, settled)));
+    entry.action = actionTaken(inFlight.fileName, job.outcome, settled);
+    if (journal_) journal_->jobMarked(entry);
     if (!settled) rememberUnmarked(inFlight.fileName, job.file, job.outcome);
 }
 
