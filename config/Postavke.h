@@ -31,6 +31,8 @@ struct Postavke {
     std::string TARVORACUN;
     int TARVODBDRIVERAUTOMATICTIMER = 0;
     bool TARVOZASTITADUPLIKATA = false;
+    bool TARVOODGOVOR = false;     // a reply file for the till beside every job
+    std::string TARVOODGOVORDIR;  // the replies' directory; empty: the command file's own
 };
 
 // Process-wide values shared by the parts of the program for the whole run.

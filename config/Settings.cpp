@@ -19,18 +19,21 @@ std::string Settings::CitajPostavku(const std::string& key, const std::string& d
         const std::optional<std::string> bytes = files::readWholeFile(path_, &error);
         if (!bytes) throw std::runtime_error(error);
         for (const std::string& rawLine : text::splitLines(*bytes)) {
-            const std::string line = text::trim(rawLine);
-            const std::size_t equals = line.find('=');
-            if (equals == std::string::npos || equals == 0 || equals + 1 >= line.size()) continue;
-            if (text::toUpperAscii(text::trim(line.substr(0, equals))) == wantedKey) {
-                return text::trim(line.substr(equals + 1));
-            }
+            const std::optional<SettingLine> line = settingLine(rawLine);
+            if (line && text::toUpperAscii(line->key) == wantedKey) return line->value;
         }
     }
     if (tableLookup_) {
         if (std::optional<std::string> fromTable = tableLookup_(text::toUpperAscii(key))) return *fromTable;
     }
     return preset;
+}
+
+std::optional<SettingLine> settingLine(const std::string& rawLine) {
+    const std::string line = text::trim(rawLine);
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos || equals == 0 || equals + 1 >= line.size()) return std::nullopt;
+    return SettingLine{text::trim(line.substr(0, equals)), text::trim(line.substr(equals + 1))};
 }
 
 int toWholeNumber(const std::string& value) {

@@ -32,6 +32,14 @@ class Settings {
     SettingsTableLookup tableLookup_;
 };
 
+// The key and the value of one line of the settings file, both trimmed; nullopt for a
+// line that holds no setting (no "=", nothing before or after it).
+struct SettingLine {
+    std::string key;
+    std::string value;
+};
+std::optional<SettingLine> settingLine(const std::string& rawLine);
+
 // Whole decimal number with an optional sign, as the settings and "RBRR" take it.
 // Throws std::invalid_argument with a message naming the text when it is not one.
 int toWholeNumber(const std::string& text);

@@ -49,9 +49,23 @@ void readTheRest(const Settings& settings, Postavke& p) {
     p.TARVORACUN = settings.CitajPostavku("TARVORACUN", "*.inp");
     p.TARVODBDRIVERAUTOMATICTIMER = number("TARVODBDRIVERAUTOMATICTIMER", "3000");
     p.TARVOZASTITADUPLIKATA = yes(settings.CitajPostavku("TARVOZASTITADUPLIKATA", "NE"));
+    p.TARVOODGOVOR = yes(settings.CitajPostavku("TARVOODGOVOR", "NE"));
+    p.TARVOODGOVORDIR = settings.CitajPostavku("TARVOODGOVORDIR", "");
 }
 
 }  // namespace
+
+const std::vector<std::string>& settingKeys() {
+    // clang-format off
+    static const std::vector<std::string> keys = {
+        "TARVOPROVJERIISTANCU", "FID_OBJEKTA", "FID_POR_STOPA", "FID_OPERATERA", "FID_ROBA", "FID_GRUPA_ROBA",
+        "FID_RACUNA", "FID_KUPACA", "TARVOOBRISI_FAJL", "TARVOLOGGRESKE", "K71B3", "F_BROJ_KASE",
+        "TARVOBRZINASTAMPANJASTAVKI", "TARVOVREMESTAMPANJAZAGLAVLJA", "TARVOVREMESTAMPANJAZAVRSETKA",
+        "TARVOREZERVNOVRIJEME", "TARVOSLOVNESIFRE", "TARVOLOCALDIR", "TARVORACUN", "TARVODBDRIVERAUTOMATICTIMER",
+        "TARVOZASTITADUPLIKATA", "TARVOODGOVOR", "TARVOODGOVORDIR", "RBRR"};
+    // clang-format on
+    return keys;
+}
 
 bool singleInstanceCheckWanted(const Settings& settings) {
     return yes(settings.CitajPostavku("TARVOPROVJERIISTANCU", "DA"));

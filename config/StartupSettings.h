@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "config/Postavke.h"
 
 namespace fm {
@@ -15,5 +18,8 @@ bool singleInstanceCheckWanted(const Settings& settings);
 // settings message; any later error is shown in the general error box and ends the
 // reading. Returns false in that last case: the rest of start-up's reading is skipped.
 bool readStartupSettings(const Settings& settings, Postavke& postavke, UserInterface& ui);
+
+// Every key the program reads from "MerilonSettings.ini", the counter "RBRR" included.
+const std::vector<std::string>& settingKeys();
 
 }  // namespace fm
