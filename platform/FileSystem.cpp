@@ -205,6 +205,8 @@ bool syncDirectoryOf(const std::string& path) {
 
 }  // namespace
 
+std::string bareName(const std::string& path) { return path.substr(nameStart(path)); }
+
 std::string withClosingSeparator(std::string directory) {
     if (!directory.empty() && !isPathSeparator(directory.back())) directory += pathSeparator();
     return directory;

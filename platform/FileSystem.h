@@ -52,6 +52,9 @@ bool matchesMask(const std::string& name, const std::string& mask);
 bool isPathSeparator(char c);
 char pathSeparator();
 
+// The name of a path without its directory part.
+std::string bareName(const std::string& path);
+
 // The directory as a prefix of file names: its closing separator supplied when missing.
 std::string withClosingSeparator(std::string directory);
 
