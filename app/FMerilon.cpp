@@ -11,6 +11,7 @@
 #include "app/StopControl.h"
 #include "app/U_Merilon.h"
 #include "commands/DirectoryPolling.h"
+#include "commands/ReplyFiles.h"
 #include "config/Postavke.h"
 #include "config/Settings.h"
 #include "config/StartupSettings.h"
@@ -101,6 +102,7 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<fm::TF_Merilon> F_Merilon;
     std::unique_ptr<fm::Tdm_db> dm_db;
     std::unique_ptr<fm::Journal> journal;
+    std::unique_ptr<fm::ReplyFiles> replies;  // the tills' reply files, when asked for
     std::unique_ptr<fm::DirectoryPoller> poller;
     guarded(ui, "Greska kreiranja formi \r\n", [&] {
         F_Merilon = std::make_unique<fm::TF_Merilon>(state, settings, ui, instance, stop);
@@ -109,7 +111,10 @@ int main(int argc, char* argv[]) {
         const std::string journalPath = fm::journalPathBeside(settings.filePath());
         journal = std::make_unique<fm::Journal>(
             journalPath, ui, [](const std::string& line) { fm::desktop::logLine("posao", line); });
-        poller = std::make_unique<fm::DirectoryPoller>(*dm_db, settings, journal.get());
+        if (state.postavke.TARVOODGOVOR)
+            replies = std::make_unique<fm::ReplyFiles>(state.postavke, ui, journal.get());
+        poller = std::make_unique<fm::DirectoryPoller>(
+            *dm_db, settings, replies ? static_cast<fm::JobJournal*>(replies.get()) : journal.get());
         F_Merilon->attachDataModule(*dm_db, *poller);
         F_Merilon->attachJournal(journalPath);
         fm::countTodayFromJournal(journalPath, state.activity, ui, fm::nowEpochMs());

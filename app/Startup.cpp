@@ -2,6 +2,7 @@
 
 #include "config/ReceiptCounter.h"
 #include "config/Settings.h"
+#include "config/SetupMistakes.h"
 #include "config/StartupSettings.h"
 #include "db/DM_db_source.h"
 #include "journal/JournalStore.h"
@@ -16,6 +17,7 @@ bool readSettingsAtCreate(const Settings& settings, ProcessState& state, UserInt
     if (!CitajBrojRacuna(settings, state, ui)) {
         Obavijesti(ui, "Ne moze se procitati pocetni knjigovodstveni broj racuna!");
     }
+    tellSettingsMistakes(settings, state.postavke, ui);
     return true;
 }
 
@@ -37,23 +39,55 @@ void countTodayFromJournal(const std::string& journalPath, Activity& activity, U
     }
 }
 
-void openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, ProcessState& state, UserInterface& ui,
-                            const std::string& directory, std::function<void()> onTimer1) {
-    const std::string iniPath = directory + "database.ini";
-    if (!files::fileExists(iniPath)) return;
-    state.BazaOtvorena = dm_db.OtvoriBazuPodataka(iniPath);
-    if (!state.BazaOtvorena) return;
+namespace {
+
+void startPolling(Tdm_db& dm_db, Settings& settings, ProcessState& state, UserInterface& ui,
+                  std::function<void()> onTimer1) {
     if (!state.BrojRacunaUcitan) {
         // Numbering from 0 would put new jobs under numbers that earlier jobs used.
         dm_db.setTimer1Enabled(false);
         Obavijesti(ui, kNoJobNumberNotice);
         return;
     }
-
     settings.setTableLookup(
         [&dm_db](const std::string& upperKey) { return dm_db.settingFromTable(upperKey); });
     dm_db.setTimer1Interval(toWholeNumber(settings.CitajPostavku("TARVODBDRIVERAUTOMATICTIMER", "3000")));
     dm_db.onTimer1(std::move(onTimer1));
+    if (const std::string mistake = inputDirectoryMistake(state.postavke.TARVOLOCALDIR); !mistake.empty())
+        Obavijesti(ui, mistake);
+}
+
+}  // namespace
+
+DatabaseAtStart openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, ProcessState& state,
+                                       UserInterface& ui, const std::string& directory,
+                                       std::function<void()> onTimer1) {
+    const std::string iniPath = directory + "database.ini";
+    if (!files::fileExists(iniPath)) return DatabaseAtStart::Settled;
+    std::string openFailure;
+    state.BazaOtvorena = dm_db.OtvoriBazuPodataka(iniPath, &openFailure);
+    if (!state.BazaOtvorena) {
+        if (openFailure.empty()) return DatabaseAtStart::Settled;
+        Obavijesti(ui, "GRESKA! NE MOGU OTVORITI  BAZU PODATAKA\r\nNovi pokusaj svakih " +
+                           std::to_string(kDatabaseRetryMs / 1000) +
+                           " sekundi; obrada pocinje cim se baza otvori.\r\n" + openFailure);
+        state.activity.doing = Activity::Doing::DatabaseRetry;
+        ui.showActivity(state.activity);
+        return DatabaseAtStart::Retrying;
+    }
+    startPolling(dm_db, settings, state, ui, std::move(onTimer1));
+    return DatabaseAtStart::Settled;
+}
+
+bool openDatabaseAgain(Tdm_db& dm_db, Settings& settings, ProcessState& state, UserInterface& ui,
+                       std::function<void()> onTimer1) {
+    std::string openFailure;
+    state.BazaOtvorena = dm_db.openAgain(&openFailure);
+    if (!state.BazaOtvorena) return false;
+    state.activity.doing = Activity::Doing::Ready;
+    ui.showActivity(state.activity);
+    startPolling(dm_db, settings, state, ui, std::move(onTimer1));
+    return true;
 }
 
 }  // namespace fm

@@ -14,8 +14,9 @@ class UserInterface;
 
 // FormCreate's reading: every setting in start-up order, then the receipt counter,
 // with the notice "Ne moze se procitati pocetni knjigovodstveni broj racuna!" when it
-// cannot be loaded. False when an error ended the reading of the settings early: the
-// counter stays unloaded and the rest of FormCreate is skipped.
+// cannot be loaded, then one notice per set-up mistake of the settings (unknown keys, the
+// error and the replies' directories). False when an error ended the reading of the
+// settings early: the counter stays unloaded and the rest of FormCreate is skipped.
 bool readSettingsAtCreate(const Settings& settings, ProcessState& state, UserInterface& ui);
 
 // The fiscal register number (IBFK), trimmed when read, has exactly six characters.
@@ -23,12 +24,29 @@ bool fiscalRegisterNumberValid(const std::string& fBrojKase);
 
 // FormShow's database step. With "database.ini" in the directory: OtvoriBazuPodataka,
 // its result into BazaOtvorena; once open, the settings table answers CitajPostavku,
-// TARVODBDRIVERAUTOMATICTIMER is read again as Timer1's interval and onTimer1 becomes
-// Timer1's work. Without the file nothing happens. Without a loaded job number the
-// database opens but Timer1 stays off, with the notice kNoJobNumberNotice. Throws std::invalid_argument when
-// the interval read again is not a whole number.
+// TARVODBDRIVERAUTOMATICTIMER is read again as Timer1's interval, onTimer1 becomes
+// Timer1's work and a missing input directory is noticed. Without the file nothing
+// happens. A database that cannot be opened gives one notice instead of the message box
+// and is left for openDatabaseAgain, every kDatabaseRetryMs. Without a loaded job number
+// the database opens but Timer1 stays off, with the notice kNoJobNumberNotice. Throws
+// std::invalid_argument when the interval read again is not a whole number.
 inline constexpr const char* kNoJobNumberNotice =
     "Komandni fajlovi se ne obradjuju: knjigovodstveni broj racuna nije ucitan!";
+inline constexpr int kDatabaseRetryMs = 30000;
+
+enum class DatabaseAtStart {
+    Settled,   // open, or none for good: no "database.ini", the no-database driver, an unreadable file
+    Retrying,  // could not be opened: one notice, the tray hint tells of the retries
+};
+
+DatabaseAtStart openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, ProcessState& state,
+                                       UserInterface& ui, const std::string& directory,
+                                       std::function<void()> onTimer1);
+
+// A retry after DatabaseAtStart::Retrying, showing nothing when it fails. True once the
+// database is open, with everything that openDatabaseAndPolling does after the opening.
+bool openDatabaseAgain(Tdm_db& dm_db, Settings& settings, ProcessState& state, UserInterface& ui,
+                       std::function<void()> onTimer1);
 
 // Today's OK, No and Er from the job journal into the activity, so that a start during the
 // day counts on. A journal not there yet counts nothing and is not created; a damaged one
@@ -36,8 +54,5 @@ inline constexpr const char* kNoJobNumberNotice =
 // own notice when a job cannot be written).
 void countTodayFromJournal(const std::string& journalPath, Activity& activity, UserInterface& ui,
                            std::int64_t nowMs);
-
-void openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, ProcessState& state, UserInterface& ui,
-                            const std::string& directory, std::function<void()> onTimer1);
 
 }  // namespace fm

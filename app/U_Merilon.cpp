@@ -93,6 +93,8 @@ TF_Merilon::TF_Merilon(ProcessState& state, Settings& settings, desktop::Desktop
 
     mintimer.setInterval(2000);
     connect(&mintimer, &QTimer::timeout, this, &TF_Merilon::mintimerTimer);
+    databaseRetry_.setInterval(kDatabaseRetryMs);
+    connect(&databaseRetry_, &QTimer::timeout, this, &TF_Merilon::databaseRetryTimer);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &TF_Merilon::sessionEndQuery);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -138,18 +140,38 @@ void TF_Merilon::FormShow() {
     }
     if (dm_db_ && poller_) {
         try {
-            openDatabaseAndPolling(*dm_db_, settings_, state_, ui_, files::executableDirectory(),
-                                   [this] { stop_.runScan([this] { poller_->Timer1Timer(); }); });
-            if (dm_db_->timer1Enabled()) {  // polling runs: changes of the directory bring scans too
-                poller_->watchInputDirectory(
-                    [this](const std::function<void()>& scan) { stop_.runScan(scan); });
-            }
+            const DatabaseAtStart database = openDatabaseAndPolling(
+                *dm_db_, settings_, state_, ui_, files::executableDirectory(), timer1Work());
+            if (database == DatabaseAtStart::Retrying) databaseRetry_.start();
+            watchInputDirectory();
         } catch (const std::invalid_argument& e) {
             ui_.showError(e.what());
             stop_.requestStop(kConfigurationExitCode);
         }
     }
     mintimer.start();
+}
+
+std::function<void()> TF_Merilon::timer1Work() {
+    return [this] { stop_.runScan([this] { poller_->Timer1Timer(); }); };
+}
+
+void TF_Merilon::watchInputDirectory() {
+    if (!dm_db_->timer1Enabled()) return;
+    poller_->watchInputDirectory([this](const std::function<void()>& scan) { stop_.runScan(scan); });
+}
+
+void TF_Merilon::databaseRetryTimer() {
+    try {
+        if (!openDatabaseAgain(*dm_db_, settings_, state_, ui_, timer1Work())) return;
+        databaseRetry_.stop();
+        desktop::logLine("dogadjaj", "baza otvorena, obrada pocinje");
+        watchInputDirectory();
+    } catch (const std::invalid_argument& e) {
+        databaseRetry_.stop();
+        ui_.showError(e.what());
+        stop_.requestStop(kConfigurationExitCode);
+    }
 }
 
 void TF_Merilon::mintimerTimer() {

@@ -2,6 +2,7 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <string>
 
 class QIcon;
@@ -57,6 +58,10 @@ class TF_Merilon : public QWidget {
   private:
     void FormCreate();
     void FormShow();
+    std::function<void()> timer1Work();  // one scan, which a stop waits for
+    // Polling has started: changes of the input directory bring scans too.
+    void watchInputDirectory();
+    void databaseRetryTimer();
     void mintimerTimer();
     void CoolTrayIcon1DblClick();
     void ZatvaranjeFMerilona1Click();
@@ -82,7 +87,8 @@ class TF_Merilon : public QWidget {
     QSystemTrayIcon* CoolTrayIcon1;
     QMenu* PopupMenu1;
     QTimer mintimer;
-    QRect normalArea_;  // centred at creation; a second copy brings the window back there
+    QTimer databaseRetry_;  // while the database could not be opened at start
+    QRect normalArea_;      // centred at creation; a second copy brings the window back there
     bool shown_ = false;
     bool closeAgreed_ = false;
 };

@@ -53,7 +53,7 @@ Tdm_db::Tdm_db(ProcessState& state, UserInterface& ui)
 
 Tdm_db::~Tdm_db() = default;
 
-bool Tdm_db::OtvoriBazuPodataka(const std::string& iniPath) {
+bool Tdm_db::OtvoriBazuPodataka(const std::string& iniPath, std::string* openFailure) {
     std::string readError;
     const std::optional<std::string> ini =
         files::fileExists(iniPath) ? files::readWholeFile(iniPath, &readError) : std::nullopt;
@@ -73,8 +73,22 @@ bool Tdm_db::OtvoriBazuPodataka(const std::string& iniPath) {
     if (d.driverName == noDatabaseDriver) return false;
 
     if (engine.firebirdClient) prepareFirebirdClient();
+    return connect(openFailure);
+}
+
+bool Tdm_db::openAgain(std::string* openFailure) {
+    impl_->db_f.close();
+    impl_->views = makeViews();
+    return connect(openFailure);
+}
+
+bool Tdm_db::connect(std::string* openFailure) {
+    Impl& d = *impl_;
     if (const sql::Outcome opened = d.db_f.open(d.driverName, d.parameters); !opened) {
-        ui_.showMessage("GRESKA! NE MOGU OTVORITI  BAZU PODATAKA\r\n" + opened.error);
+        if (openFailure)
+            *openFailure = opened.error.empty() ? "baza se ne moze otvoriti" : opened.error;
+        else
+            ui_.showMessage("GRESKA! NE MOGU OTVORITI  BAZU PODATAKA\r\n" + opened.error);
         return false;
     }
     db_fAfterConnect();

@@ -26,8 +26,13 @@ class Tdm_db : public JobSql {
     ProcessState& state() { return state_; }
     UserInterface& ui() { return ui_; }
 
-    // Connection from the NAME=VALUE lines of database.ini; shows its own messages.
-    bool OtvoriBazuPodataka(const std::string& iniPath);
+    // Connection from the NAME=VALUE lines of database.ini; shows its own messages. With
+    // openFailure given, a connection that cannot be opened is not shown: the engine's text
+    // (never empty) goes there instead, and openAgain may try it later.
+    bool OtvoriBazuPodataka(const std::string& iniPath, std::string* openFailure = nullptr);
+    // The connection of the last OtvoriBazuPodataka opened again with its parameters, as
+    // that would have; false with the engine's text in *openFailure, nothing shown.
+    bool openAgain(std::string* openFailure);
     bool isConnected() const;
 
     // Before a file is taken up: whether the connection can be used. A connection that a
@@ -111,6 +116,7 @@ class Tdm_db : public JobSql {
     int timer1Interval() const;
 
   private:
+    bool connect(std::string* openFailure);
     void db_fAfterConnect();
     void addArticleCodeIndex();
     void afterConnectMessage(const std::string& text);

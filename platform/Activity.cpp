@@ -23,6 +23,8 @@ std::string doingText(const Activity& a) {
                    std::to_string(a.waitedMs / 1000) + " od " + std::to_string(a.budgetMs / 1000) + " s";
         case Activity::Doing::NoDatabase:
             return "baza podataka nije dostupna";
+        case Activity::Doing::DatabaseRetry:
+            return "baza podataka se ne moze otvoriti, novi pokusaj svakih 30 s";
         case Activity::Doing::Ready:
             break;
     }
@@ -44,7 +46,9 @@ std::int64_t startOfLocalDay(std::int64_t ms) {
 }
 
 IconLook iconLook(const Activity& activity) {
-    if (activity.partnerStalled || activity.doing == Activity::Doing::NoDatabase) return IconLook::Warning;
+    if (activity.partnerStalled || activity.doing == Activity::Doing::NoDatabase ||
+        activity.doing == Activity::Doing::DatabaseRetry)
+        return IconLook::Warning;
     if (activity.doing == Activity::Doing::Writing || activity.doing == Activity::Doing::Waiting)
         return IconLook::Busy;
     return IconLook::Normal;

@@ -14,7 +14,8 @@ struct DayCounts {
 
 // What the program is doing, as the hint and the look of its tray icon tell it.
 struct Activity {
-    enum class Doing { Ready, Writing, Waiting, NoDatabase };
+    // DatabaseRetry: the database could not be opened at start and is tried again.
+    enum class Doing { Ready, Writing, Waiting, NoDatabase, DatabaseRetry };
     Doing doing = Doing::Ready;
     int number = 0;        // the job being written or waited for
     std::string fileName;  // its command file
@@ -29,7 +30,7 @@ struct Activity {
 
 enum class IconLook { Normal, Busy, Warning };
 
-// Warning while the PARTNER takes up no jobs or the database cannot be reached; busy
+// Warning while the PARTNER takes up no jobs or the database cannot be reached or opened; busy
 // while a job is written or waited for.
 IconLook iconLook(const Activity& activity);
 

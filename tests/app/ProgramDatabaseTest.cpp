@@ -70,6 +70,19 @@ TEST_F(OnADatabase, SigtermDuringAJobEndsTheProgramOnlyAfterTheJob) {
     EXPECT_NE(program->dir().read("MerilonSettings.ini").find("RBRR=8"), std::string::npos);
 }
 
+TEST_F(OnADatabase, WithRepliesAskedForAJobLeavesItsReplyBesideItsFile) {
+    // No PARTNER: the daily report is not finished within its budget and stays open.
+    start("TARVODBDRIVERAUTOMATICTIMER=300\r\nTARVOREZERVNOVRIJEME=-4000\r\nRBRR=7\r\nTARVOODGOVOR=DA\r\n");
+    ASSERT_TRUE(program->waitForLog("pokrenut, baza otvorena")) << program->log();
+    meeting.write("in/z.inp", "Z,P1,_,______,__;\r\n\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(meeting.file("in/z.inp.odg")); }, 20000))
+        << program->log();
+    const std::string reply = meeting.read("in/z.inp.odg");
+    EXPECT_EQ(reply.rfind("posao=7\r\nfajl=z.inp\r\nstatus=No\r\nkod=-2\r\nstanje=OTVOREN\r\n", 0), 0u)
+        << reply;
+    EXPECT_EQ(program->endWithSigterm(), 0);
+}
+
 TEST_F(OnADatabase, ANonNumericPollingIntervalFromTheSettingsTableEndsTheProgram) {
     database.run({"CREATE TABLE settings (NAZIV VARCHAR(60), VRIJEDNOST VARCHAR(200))",
                   "INSERT INTO settings VALUES ('TARVODBDRIVERAUTOMATICTIMER', 'uskoro')"});

@@ -123,6 +123,21 @@ TEST(BadSettings, ANonNumericRegisterNumberIsReportedOnceAndStartUpGoesOn) {
     EXPECT_EQ(program.endWithSigterm(), 0);
 }
 
+TEST(BadSettings, SetUpMistakesAreNoticedOnceEachAndTheProgramRunsOn) {
+    TempDir meeting;
+    ProgramCopy program(kNoCheck + "TARVOLOCALDIRR=/in/\r\nTARVOLOGGRESKE=" + meeting.file("log") + "\r\n");
+    program.start(meeting.path());
+    ASSERT_TRUE(program.waitUntilRunning()) << program.log();
+    const std::string log = program.log();
+    EXPECT_EQ(
+        countOf(log, "[FMerilon obavijest] Nepoznat kljuc u MerilonSettings.ini, linija 3: TARVOLOCALDIRR"),
+        1)
+        << log;
+    EXPECT_EQ(countOf(log, "[FMerilon obavijest] TARVOLOGGRESKE=" + meeting.file("log") + " nema zavrsni"), 1)
+        << log;
+    EXPECT_EQ(program.endWithSigterm(), 0);
+}
+
 TEST(BadSettings, AFiscalRegisterNumberOfFiveCharactersEndsTheProgramAfterTheShowStep) {
     TempDir meeting;
     ProgramCopy program("F_BROJ_KASE=12345\r\nTARVOPROVJERIISTANCU=NE\r\n");
@@ -132,7 +147,7 @@ TEST(BadSettings, AFiscalRegisterNumberOfFiveCharactersEndsTheProgramAfterTheSho
     EXPECT_EQ(program.waitForExit(), 2);
     const std::string log = program.log();
     const auto ibfk = log.find("[FMerilon poruka] Neispravan IBFK!\n");
-    const auto database = log.find("[FMerilon poruka] GRESKA! NE MOGU OTVORITI  BAZU PODATAKA");
+    const auto database = log.find("[FMerilon obavijest] GRESKA! NE MOGU OTVORITI  BAZU PODATAKA");
     ASSERT_NE(ibfk, std::string::npos) << log;
     ASSERT_NE(database, std::string::npos) << log;
     EXPECT_LT(ibfk, database);
@@ -169,7 +184,7 @@ TEST(Database, TheLocalTextDriverOpensNoDatabaseSilently) {
     EXPECT_EQ(program.endWithSigterm(), 0);
 }
 
-TEST(Database, ADatabaseThatCannotBeOpenedIsReportedAndTheProgramStaysWithoutIt) {
+TEST(Database, ADatabaseThatCannotBeOpenedIsNoticedOnceAndTriedAgainWithoutABox) {
     TempDir meeting;
     ProgramCopy program(kNoCheck);
     program.addFirebirdConfiguration();
@@ -177,8 +192,12 @@ TEST(Database, ADatabaseThatCannotBeOpenedIsReportedAndTheProgramStaysWithoutIt)
                         "DRIVERNAME=INTRBASE\r\nDATABASE=" + program.dir().file("missing.fdb") + "\r\n");
     program.start(meeting.path());
     ASSERT_TRUE(program.waitUntilRunning()) << program.log();
-    EXPECT_EQ(countOf(program.log(), "[FMerilon poruka] GRESKA! NE MOGU OTVORITI  BAZU PODATAKA | "), 1)
+    EXPECT_EQ(countOf(program.log(),
+                      "[FMerilon obavijest] GRESKA! NE MOGU OTVORITI  BAZU PODATAKA | Novi pokusaj svakih 30 "
+                      "sekundi; obrada pocinje cim se baza otvori. | "),
+              1)
         << program.log();
+    EXPECT_EQ(countOf(program.log(), "[FMerilon poruka]"), 0) << program.log();
     EXPECT_NE(program.log().find("pokrenut, bez baze"), std::string::npos);
     EXPECT_EQ(program.endWithSigterm(), 0);
 }

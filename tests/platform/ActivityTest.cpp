@@ -23,6 +23,10 @@ TEST(Activity, TheHintTellsWhatIsDoneThenTodaysCounts) {
     a.partnerStalled = false;
     a.doing = Activity::Doing::NoDatabase;
     EXPECT_EQ(activityHint(a), "FMerilon: baza podataka nije dostupna" + counts);
+    a.doing = Activity::Doing::DatabaseRetry;
+    EXPECT_EQ(activityHint(a),
+              "FMerilon: baza podataka se ne moze otvoriti, novi pokusaj svakih 30 s" + counts);
+    EXPECT_EQ(iconLook(a), IconLook::Warning);
 }
 
 TEST(Activity, CountsStartAgainOnANewLocalDay) {
