@@ -51,16 +51,6 @@ TEST_F(ReadingAtCreate, AnErrorAfterTheRegisterNumbersSkipsTheCounter) {
     EXPECT_TRUE(ui.notices.empty());
 }
 
-TEST_F(ReadingAtCreate, EverySetUpMistakeIsOneNoticeAndTheReadingGoesOn) {
-    EXPECT_TRUE(read("TARVOLOCALDIRR=/in/\r\nTARVOLOGGRESKE=/nema/log\r\nRBRR=17\r\n"));
-    EXPECT_EQ(state.BrojRacuna, 17);
-    ASSERT_EQ(ui.notices.size(), 2u);
-    EXPECT_NE(ui.notices[0].text.find("Nepoznat kljuc u MerilonSettings.ini, linija 1: TARVOLOCALDIRR"),
-              std::string::npos);
-    EXPECT_EQ(ui.notices[1].text.rfind("TARVOLOGGRESKE=/nema/log nema zavrsni separator", 0), 0u);
-    EXPECT_TRUE(ui.messages.empty());
-}
-
 // Today's counts at start come from the journal; a missing one is not created, a damaged one noticed.
 TEST(TodaysCounts, ComeFromTheJournalAtStart) {
     test::TempDir dir;
