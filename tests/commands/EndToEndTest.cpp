@@ -9,6 +9,7 @@
 
 #include "platform/FileSystem.h"
 #include "tests/support/PartnerHarness.h"
+#include "tools/fmerilon-check/FileCheck.h"
 
 namespace fm::test {
 namespace {
@@ -351,6 +352,29 @@ TEST(EndToEndOutcome, InvalidFileIsCleanedUpShownAndMarked) {
     h.drop("ok.inp", "Z,P1,_,______,__;\r\n\r\n");  // success removes the error file
     EXPECT_TRUE(h.process("ok.inp"));
     EXPECT_EQ(h.errorFile(), "");
+}
+
+TEST(EndToEndOutcome, WhatTheCheckerLeavesToTheDatabaseIsRefusedByItAndNothingMore) {
+    PartnerHarness h;
+    const std::string name32 = "Kafa s mlijekom i secerom, 0.2 l";
+    const std::vector<std::pair<std::string, bool>> files = {
+        {"S,P1,_,______,__;" + name32 + "x;1;1;;1;2;;7\r\nT,P1,_,______,__;\r\n", false},
+        {"S,P1,_,______,__;Kafa;1;1;;1;2;;12345678901234567\r\nT,P1,_,______,__;\r\n", false},
+        {"U,P1,_,______,__;" + name32 + "x;1;0;;1;2;7\r\n\r\n", false},
+        {"U,P1,_,______,__;Kafa;1;0;;1;2;7\r\nU,P1,_,______,__;Caj;1;0;;1;2;7\r\n", false},
+        {"S,P1,_,______,__;" + name32 + "   ;1;1;;1;2;;1234567890123456\r\nT,P1,_,______,__;\r\n", true},
+        {"U,P1,_,______,__;" + name32 + ";1;0;;1;2;7\r\n\r\n", true}};
+    for (const auto& [bytes, accepted] : files) {
+        h.ui.notices.clear();
+        const check::FileCheck check = check::checkBytes("r.inp", bytes, h.state.postavke, 1);
+        EXPECT_EQ(check.refusals.empty(), accepted) << bytes;
+        h.drop("r.inp", bytes);
+        EXPECT_EQ(h.process("r.inp"), accepted) << bytes;
+        if (!accepted) {
+            ASSERT_EQ(h.ui.notices.size(), 1u) << bytes;
+            EXPECT_EQ(h.ui.notices[0].text.rfind("Neispravan fajl ", 0), 0u) << h.ui.notices[0].text;
+        }
+    }
 }
 
 TEST(EndToEndOutcome, FilesAreDeletedWhenTheSettingSaysDa) {
