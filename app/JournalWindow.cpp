@@ -67,7 +67,7 @@ JournalWindow::JournalWindow(const std::string& journalPath, QWidget* parent)
 
     status_->addItem(QStringLiteral("Svi"));
     for (const char* status : kJournalStatuses) status_->addItem(QString::fromLatin1(status));
-    text_->setPlaceholderText(QStringLiteral("fajl, poruka ili broj posla"));
+    text_->setPlaceholderText(QStringLiteral("fajl, poruka, broj posla ili fiskalni broj"));
     text_->setClearButtonEnabled(true);
     auto* refreshButton = new QPushButton(QStringLiteral("Osvjezi"), this);
     auto* filters = new QHBoxLayout;

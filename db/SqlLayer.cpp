@@ -9,6 +9,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "db/SqlDriver.h"
 #include "db/SqlText.h"
 #include "db/TextTransport.h"
 #include "platform/Text.h"
@@ -112,7 +113,9 @@ Outcome Connection::open(const std::string& driverName, const ParameterList& par
 
     lost_ = false;
     if (!db.open()) {
-        const Outcome outcome = fail(failed(engine_, db.lastError()));
+        Outcome outcome = fail(failed(engine_, db.lastError()));
+        if (std::string missing = missingDriverNotice(engine_.qtDriver); !missing.empty())
+            outcome.error = std::move(missing);
         close();
         return outcome;
     }

@@ -7,6 +7,9 @@
 #include <QVariant>
 #include <filesystem>
 
+#include "db/SqlDriver.h"
+#include "platform/Text.h"
+
 namespace fm {
 
 namespace {
@@ -88,6 +91,7 @@ std::string statusCondition(const std::string& status) {
     if (status == "prekinut") return " AND ishod IS NULL";
     if (status == "otvoren") return " AND otvoren = 1";
     if (status == "kasnije") return " AND kasni_ishod IS NOT NULL";
+    if (status == "dvaput") return " AND dvaput = 1";
     return {};
 }
 
@@ -102,6 +106,12 @@ std::string likePattern(const std::string& text) {
 
 }  // namespace
 
+std::string journalStatusNamed(const std::string& text) {
+    for (const char* status : kJournalStatuses)
+        if (text::equalsIgnoringCase(text, status)) return status;
+    return {};
+}
+
 std::string journalPathBeside(const std::string& settingsPath) {
     return (std::filesystem::path(settingsPath).parent_path() / "MerilonDnevnik.db").string();
 }
@@ -110,7 +120,9 @@ std::string journalPathBeside(const std::string& settingsPath) {
 class JournalStore::Connection {
   public:
     explicit Connection(const std::string& path)
-        : name_(QStringLiteral("dnevnik-") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {
+        : name_(QStringLiteral("dnevnik-") + QUuid::createUuid().toString(QUuid::WithoutBraces)),
+          missingDriver_(sql::missingDriverNotice("QSQLITE")) {
+        if (!missingDriver_.empty()) return;
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
         db.setDatabaseName(QString::fromStdString(path));
     }
@@ -121,6 +133,8 @@ class JournalStore::Connection {
     QSqlDatabase db() const { return QSqlDatabase::database(name_, false); }
 
     bool open() {
+        if (!missingDriver_.empty())
+            return fail(QSqlError(QString::fromStdString(missingDriver_), {}, QSqlError::ConnectionError));
         QSqlDatabase db = this->db();
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=250"));
         return db.open() || fail(db.lastError());
@@ -153,6 +167,7 @@ class JournalStore::Connection {
 
   private:
     QString name_;
+    std::string missingDriver_;
 };
 
 JournalStore::JournalStore(std::string path, Bounds bounds) : path_(std::move(path)), bounds_(bounds) {}
@@ -278,7 +293,8 @@ bool JournalStore::prune(std::int64_t nowMs, std::string* error) {
     const bool pruned =
         connection_->run(QStringLiteral("DELETE FROM poslovi WHERE upisan < ?"),
                          {qlonglong(nowMs - bounds_.maxAgeDays * kDayMs)}) &&
-        // Row numbers only grow: the newest maxJobs numbers (or fewer rows) stay, found through the key alone.
+        // Row numbers only grow: the newest maxJobs numbers (or fewer rows) stay, found through the key
+        // alone.
         connection_->run(QStringLiteral("DELETE FROM poslovi WHERE id <= (SELECT max(id) FROM poslovi) - ?"),
                          {bounds_.maxJobs});
     return pruned || failed("brisanje starih poslova", error);
@@ -344,8 +360,12 @@ std::optional<std::vector<JobEntry>> JournalStore::read(const JournalFilter& fil
     }
     condition += statusCondition(filter.status);
     if (!filter.text.empty()) {
-        condition += " AND (fajl LIKE ? ESCAPE '\\' OR poruka LIKE ? ESCAPE '\\' OR CAST(broj AS TEXT) = ?)";
-        values << bytes(likePattern(filter.text)) << bytes(likePattern(filter.text)) << bytes(filter.text);
+        // fiskalni holds "5,6": a fiscal number matches whole, between commas
+        condition +=
+            " AND (fajl LIKE ? ESCAPE '\\' OR poruka LIKE ? ESCAPE '\\' OR CAST(broj AS TEXT) = ?"
+            " OR instr(',' || fiskalni || ',', ',' || ? || ',') > 0)";
+        values << bytes(likePattern(filter.text)) << bytes(likePattern(filter.text)) << bytes(filter.text)
+               << bytes(filter.text);
     }
     condition += " ORDER BY id DESC LIMIT ?";
     values << filter.limit;

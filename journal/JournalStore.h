@@ -16,13 +16,17 @@ namespace fm {
 std::string journalPathBeside(const std::string& settingsPath);
 
 // The statuses a reading can pick: the outcome's, a job interrupted before its hand-over,
-// one still open for a late outcome, one that got its late outcome.
-inline constexpr const char* kJournalStatuses[] = {"OK", "No", "Er", "prekinut", "otvoren", "kasnije"};
+// one still open for a late outcome, one that got its late outcome, a receipt printed twice.
+inline constexpr const char* kJournalStatuses[] = {"OK",      "No",      "Er",    "prekinut",
+                                                   "otvoren", "kasnije", "dvaput"};
+
+// The status of kJournalStatuses that the text names in any letter case; empty when none.
+std::string journalStatusNamed(const std::string& text);
 
 // Which jobs a reading of the journal wants: newest first, older than beforeId when set.
 struct JournalFilter {
     std::string status;  // one of kJournalStatuses; empty: any
-    std::string text;    // part of the file name or message, or the job number; empty: any
+    std::string text;    // part of the file name or message, or the job or a fiscal number; empty: any
     std::int64_t beforeId = 0;
     int limit = 200;
 };

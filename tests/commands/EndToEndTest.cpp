@@ -9,6 +9,7 @@
 
 #include "platform/FileSystem.h"
 #include "tests/support/PartnerHarness.h"
+#include "tools/fmerilon-check/FileCheck.h"
 
 namespace fm::test {
 namespace {
@@ -351,6 +352,29 @@ TEST(EndToEndOutcome, InvalidFileIsCleanedUpShownAndMarked) {
     h.drop("ok.inp", "Z,P1,_,______,__;\r\n\r\n");  // success removes the error file
     EXPECT_TRUE(h.process("ok.inp"));
     EXPECT_EQ(h.errorFile(), "");
+}
+
+TEST(EndToEndOutcome, WhatTheCheckerLeavesToTheDatabaseIsRefusedByItAndNothingMore) {
+    PartnerHarness h;
+    const std::string name32 = "Kafa s mlijekom i secerom, 0.2 l";
+    const std::vector<std::pair<std::string, bool>> files = {
+        {"S,P1,_,______,__;" + name32 + "x;1;1;;1;2;;7\r\nT,P1,_,______,__;\r\n", false},
+        {"S,P1,_,______,__;Kafa;1;1;;1;2;;12345678901234567\r\nT,P1,_,______,__;\r\n", false},
+        {"U,P1,_,______,__;" + name32 + "x;1;0;;1;2;7\r\n\r\n", false},
+        {"U,P1,_,______,__;Kafa;1;0;;1;2;7\r\nU,P1,_,______,__;Caj;1;0;;1;2;7\r\n", false},
+        {"S,P1,_,______,__;" + name32 + "   ;1;1;;1;2;;1234567890123456\r\nT,P1,_,______,__;\r\n", true},
+        {"U,P1,_,______,__;" + name32 + ";1;0;;1;2;7\r\n\r\n", true}};
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const auto& [bytes, accepted] = files[i];
+        const std::string name = "r" + std::to_string(i) + ".inp";
+        const check::FileCheck check = check::checkBytes(name, bytes, h.state.postavke, 1);
+        EXPECT_EQ(check.refusals.empty(), accepted) << bytes;
+        h.drop(name, bytes);
+        h.process(name);
+        EXPECT_EQ(h.status(name) != "Er", accepted)
+            << bytes;  // a short budget may leave an accepted one "No"
+        EXPECT_EQ(h.errorFile().rfind("Neispravan fajl ", 0) != 0, accepted) << bytes << h.errorFile();
+    }
 }
 
 TEST(EndToEndOutcome, FilesAreDeletedWhenTheSettingSaysDa) {

@@ -1,8 +1,9 @@
 #pragma once
 
 // fmerilon-check's verdict on a command file against the processor's on the same bytes.
-// The processor runs without a database: a file the checker finds valid then fails at
-// its first database step (or succeeds, when it holds no command), never on its reading.
+// The processor runs without a database: a file the checker finds valid, or refused only
+// by the database (a text longer than its column), then fails at its first database step
+// (or succeeds, when it holds no command), never on its reading.
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -75,7 +76,9 @@ inline std::string disagreement(std::string directory, std::string_view bytes) {
     const std::string error = first.rfind(prefix, 0) == 0 ? first.substr(prefix.size()) : std::string();
     const bool databaseStep = !error.empty() && error.rfind("linija ", 0) != 0 &&
                               error.find("Nekorektan format") == std::string::npos;
-    return !done && databaseStep ? "" : "the checker finds it valid; the processor says '" + first + "'";
+    const std::string verdict =
+        check.refusals.empty() ? "the checker finds it valid" : "the checker leaves it to the database";
+    return !done && databaseStep ? "" : verdict + "; the processor says '" + first + "'";
 }
 
 }  // namespace fm::agreement

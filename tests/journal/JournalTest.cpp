@@ -9,6 +9,7 @@
 #include <csignal>
 #include <filesystem>
 
+#include "db/SqlDriver.h"
 #include "journal/Journal.h"
 #include "journal/JournalText.h"
 #include "tests/support/RecordingUserInterface.h"
@@ -203,6 +204,9 @@ TEST(JournalStore, OpenJobsAreTheRegistersUntilTheirLateOutcomeAndTodayCountsEac
     EXPECT_EQ(settled.fiscalNumbers, (std::vector<long long>{123, 124}));
     EXPECT_TRUE(settled.printedTwice);
     EXPECT_EQ(store.read({"kasnije", "", 0, 10}, &error).value().size(), 1u);
+    EXPECT_EQ(numbers(store, {"dvaput", "", 0, 10}), std::vector<int>{10});
+    EXPECT_EQ(numbers(store, {"", "124", 0, 10}), std::vector<int>{10});  // a fiscal number, whole
+    EXPECT_EQ(numbers(store, {"", "23", 0, 10}), std::vector<int>{});
     EXPECT_EQ(store.read({"otvoren", "", 0, 10}, &error).value().size(), 2u);  // 11 and the other register's
 
     const DayCounts today = store.countsSince(nowEpochMs() - kDayMs, &error).value();
@@ -388,6 +392,28 @@ TEST(JournalTool, PrintsTheLatestJobsOldestFirstFilteredByStatus) {
     tool.start(QStringLiteral(FMERILON_JOURNAL_TOOL), {"--status", "maybe"});
     ASSERT_TRUE(tool.waitForFinished(10000));
     EXPECT_EQ(tool.exitCode(), 2);
+
+    tool.start(QStringLiteral(FMERILON_JOURNAL_TOOL),
+               {"--journal", QString::fromStdString(dir.file("d.db")), "--status", "no"});
+    ASSERT_TRUE(tool.waitForFinished(10000));
+    EXPECT_EQ(tool.exitCode(), 0);
+    EXPECT_NE(tool.readAllStandardOutput().toStdString().find("posao 3  No"), std::string::npos);
+
+    tool.start(QStringLiteral(FMERILON_JOURNAL_TOOL), {"--help"});
+    ASSERT_TRUE(tool.waitForFinished(10000));
+    EXPECT_EQ(tool.exitCode(), 0);
+    const std::string help = tool.readAllStandardOutput().toStdString();
+    for (const char* option :
+         {"--journal", "--last", "--status", "--text", "--csv", "dvaput", "fiskalni broj"})
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+}
+
+TEST(JournalStore, StatusesAreNamedInAnyLetterCaseAndAMissingDriverIsNamed) {
+    EXPECT_EQ(journalStatusNamed("no"), "No");
+    EXPECT_EQ(journalStatusNamed("OTVOREN"), "otvoren");
+    EXPECT_EQ(journalStatusNamed("Nope"), "");
+    EXPECT_EQ(sql::missingDriverNotice("QSQLITE"), "");
+    EXPECT_EQ(sql::missingDriverNotice("QNEMA"), "Qt SQL drajver QNEMA nije instaliran");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "platform/FileSystem.h"
 #include "platform/OpenedFile.h"
 #include "platform/Text.h"
+#include "tools/fmerilon-check/Findings.h"
 
 namespace fm::check {
 
@@ -46,7 +47,7 @@ const char* verdictName(const FileCheck& check) {
         case CommandJob::Verdict::TakeUp:
             break;
     }
-    return check.job.invalid.empty() ? "ispravan" : "neispravan";
+    return check.passes() ? "ispravan" : "neispravan";
 }
 
 const char* verdictKey(const FileCheck& check) {
@@ -59,7 +60,7 @@ const char* verdictKey(const FileCheck& check) {
         case CommandJob::Verdict::TakeUp:
             break;
     }
-    return check.job.invalid.empty() ? "valid" : "invalid";
+    return check.passes() ? "valid" : "invalid";
 }
 
 std::string articleOf(const SaleItem& item, const Postavke& p) {
@@ -103,6 +104,19 @@ void addReceiptRows(const CommandJob& job, const Postavke& p, std::vector<std::s
     }
 }
 
+std::string listed(const char* title, const std::vector<std::string>& lines) {
+    if (lines.empty()) return std::string();
+    std::string out = std::string("  ") + title + ":\n";
+    for (const std::string& line : lines) out += "    " + line + "\n";
+    return out;
+}
+
+std::string jsonArray(const std::vector<std::string>& texts) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < texts.size(); ++i) out += std::string(i ? "," : "") + jsonString(texts[i]);
+    return out + "]";
+}
+
 }  // namespace
 
 std::string FileCheck::programMessage() const {
@@ -125,6 +139,8 @@ FileCheck checkBytes(const std::string& path, std::string_view bytes, const Post
         const std::size_t rows = check.job.kind == JobKind::PriceChanges ? check.job.priceChanges.size()
                                                                          : check.job.receipt.size();
         check.budget = waitBudget(check.job.kind, static_cast<long long>(rows), p);
+        check.refusals = databaseRefusals(check.job, p.TARVOSLOVNESIFRE);
+        check.warnings = printingWarnings(check.job, parseCommandLines(bytes));
     }
     return check;
 }
@@ -136,8 +152,9 @@ FileCheck checkFile(const std::string& path, const Postavke& p, int jobNumber) {
         return checkBytes(path, content.bytes, p, jobNumber, content.result == Result::OverLimit);
     FileCheck check;
     check.path = path;
-    check.unreadable = content.result == Result::Missing ? "Ne moze se otvoriti fajl " + path + ": fajl ne postoji"
-                                                         : unreadableMessage(path, content);
+    check.unreadable = content.result == Result::Missing
+                           ? "Ne moze se otvoriti fajl " + path + ": fajl ne postoji"
+                           : unreadableMessage(path, content);
     return check;
 }
 
@@ -178,14 +195,16 @@ std::string textReport(const FileCheck& check, const Postavke& p) {
         return out;
     }
     if (job.verdict != CommandJob::Verdict::TakeUp) return out;
+    out += listed("baza ce odbiti", check.refusals) + listed("upozorenja", check.warnings);
+    if (!check.refusals.empty()) return out;
     const std::vector<std::string> rows = rowsOf(check, p);
     if (rows.empty()) out += "  redovi: nijedan (posao zavrsava uspjesno bez PARTNERA)\n";
     for (const std::string& row : rows) out += "  red " + row + "\n";
     out += "  cekanje na PARTNERA: " + integerNumeral(check.budget) + " ms\n";
     if (job.kind == JobKind::Receipt)
-        out += "  bez baze nije provjereno: trazenje i dodavanje artikala, duzina tekstova, upis redova\n";
+        out += "  bez baze nije provjereno: trazenje i dodavanje artikala, upis redova\n";
     else if (job.kind != JobKind::None)
-        out += "  bez baze nije provjereno: duzina tekstova, upis redova\n";
+        out += "  bez baze nije provjereno: upis redova\n";
     return out;
 }
 
@@ -227,11 +246,10 @@ std::string jsonReport(const FileCheck& check, const Postavke& p) {
         }
         out += "]}";
     }
-    out += "],\"rows\":[";
-    const std::vector<std::string> rows = rowsOf(check, p);
-    for (std::size_t i = 0; i < rows.size(); ++i) out += std::string(i ? "," : "") + jsonString(rows[i]);
-    out += "],\"budgetMs\":" + integerNumeral(check.budget);
-    out += ",\"needsDatabase\":" + std::string(job.valid() && job.kind != JobKind::None ? "true" : "false");
+    out += "],\"rows\":" + jsonArray(rowsOf(check, p)) + ",\"budgetMs\":" + integerNumeral(check.budget);
+    out += ",\"errors\":" + jsonArray(check.refusals) + ",\"warnings\":" + jsonArray(check.warnings);
+    out +=
+        ",\"needsDatabase\":" + std::string(check.passes() && job.kind != JobKind::None ? "true" : "false");
     return out + "}";
 }
 

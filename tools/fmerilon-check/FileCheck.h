@@ -16,10 +16,12 @@ struct FileCheck {
     std::string unreadable;   // not empty: the file cannot be read, and why
     CommandJob job;
     int jobNumber = 0;
-    int budget = 0;  // ms, with every row of the job written
+    int budget = 0;                     // ms, with every row of the job written
+    std::vector<std::string> refusals;  // what the database will refuse of a file read validly
+    std::vector<std::string> warnings;  // accepted, but printed otherwise than the file reads
 
     // Taken up at the next scan and valid as far as a check without a database can tell.
-    bool passes() const { return unreadable.empty() && job.valid(); }
+    bool passes() const { return unreadable.empty() && job.valid() && refusals.empty(); }
     // The outcome message of an invalid file, as the program gives it.
     std::string programMessage() const;
 };

@@ -1,6 +1,7 @@
-// fmerilon-check [--settings MerilonSettings.ini] [--json] FILE...
+// fmerilon-check [--settings MerilonSettings.ini] [--json] [--strict] FILE...
 // Tells, without a database, what FMerilon will do with each command file. Exit code 0
-// when every file would be taken up and is valid, 1 otherwise, 2 on bad arguments.
+// when every file would be taken up and is valid (--strict: and has no warning), 1
+// otherwise, 2 on bad arguments.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -28,9 +29,35 @@ class StderrInterface : public fm::UserInterface {
     static void say(const std::string& text) { std::fprintf(stderr, "fmerilon-check: %s\n", text.c_str()); }
 };
 
+constexpr const char* kUsage =
+    "upotreba: fmerilon-check [--settings MerilonSettings.ini] [--json] [--strict] FAJL...\n";
+
 int usage() {
-    std::fprintf(stderr, "upotreba: fmerilon-check [--settings MerilonSettings.ini] [--json] FAJL...\n");
+    std::fputs(kUsage, stderr);
     return 2;
+}
+
+int help() {
+    std::fputs(kUsage, stdout);
+    std::fputs(
+        "Kaze, bez baze, sta ce FMerilon uraditi sa svakim komandnim fajlom: da li ga uzima,\n"
+        "kako cita svaki zapis i polje, koje redove upisuje, koliko ceka PARTNERA.\n"
+        "Greske: sve sto program odbija (neispravan broj, zapis koji ne pripada racunu, tekst\n"
+        "duzi od kolone u koju se upisuje, isti artikl dvaput u nivelaciji).\n"
+        "Upozorenja: sto program prihvata, a ne stampa nista ili stampa drugo (nepoznato ili\n"
+        "malo slovo zaglavlja, preskoceno kratko placanje, placanje ukupnog iznosa iza ranijeg\n"
+        "placanja, placanja manja od iznosa racuna, tekst u UTF-8).\n"
+        "\n"
+        "  --settings FAJL  MerilonSettings.ini cije postavke vaze (TARVOLOCALDIR, TARVOSLOVNESIFRE,\n"
+        "                   vremena stampanja, RBRR za broj posla); bez nje vaze podrazumijevane\n"
+        "  --json           jedan JSON niz, objekat po fajlu (verdict, message, records, rows,\n"
+        "                   budgetMs, errors, warnings, needsDatabase)\n"
+        "  --strict         upozorenja se racunaju kao greske (izlazni kod 1)\n"
+        "  --help           ovaj opis\n"
+        "\n"
+        "Izlazni kod: 0 svaki fajl se uzima i ispravan je, 1 inace, 2 pogresni argumenti.\n",
+        stdout);
+    return 0;
 }
 
 }  // namespace
@@ -38,11 +65,16 @@ int usage() {
 int main(int argc, char** argv) {
     std::string settingsPath;
     bool json = false;
+    bool strict = false;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--json") {
+        if (arg == "--help") {
+            return help();
+        } else if (arg == "--json") {
             json = true;
+        } else if (arg == "--strict") {
+            strict = true;
         } else if (arg == "--settings") {
             if (++i == argc) return usage();
             settingsPath = argv[i];
@@ -70,7 +102,7 @@ int main(int argc, char** argv) {
     std::string out = json ? "[\n" : "";
     for (const std::string& file : files) {
         const fm::check::FileCheck check = fm::check::checkFile(file, state.postavke, state.BrojRacuna);
-        allPass = allPass && check.passes();
+        allPass = allPass && check.passes() && !(strict && !check.warnings.empty());
         if (json)
             out += (out.size() > 2 ? ",\n" : "") + fm::check::jsonReport(check, state.postavke);
         else

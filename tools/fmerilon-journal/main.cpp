@@ -1,4 +1,4 @@
-// fmerilon-journal [--journal FILE] [--last N] [--status S] [--text T] [--csv]
+// fmerilon-journal [--journal FILE] [--last N] [--status S] [--text T] [--csv] [--help]
 // Prints the latest jobs of the job journal, oldest of them first. Exit code 0, 1 when
 // the journal cannot be read, 2 on bad arguments.
 #include <QCoreApplication>
@@ -12,11 +12,35 @@
 
 namespace {
 
+constexpr const char* kUsage =
+    "upotreba: fmerilon-journal [--journal MerilonDnevnik.db] [--last N] "
+    "[--status OK|No|Er|prekinut|otvoren|kasnije|dvaput] [--text TEKST] [--csv]\n";
+
 int usage() {
-    std::fprintf(stderr,
-                 "upotreba: fmerilon-journal [--journal MerilonDnevnik.db] [--last N] "
-                 "[--status OK|No|Er|prekinut|otvoren|kasnije] [--text TEKST] [--csv]\n");
+    std::fputs(kUsage, stderr);
     return 2;
+}
+
+int help() {
+    std::fputs(kUsage, stdout);
+    std::fputs(
+        "Ispisuje zadnje poslove iz dnevnika poslova, najstariji od njih prvi.\n"
+        "\n"
+        "  --journal FAJL  dnevnik poslova; bez nje MerilonDnevnik.db pored programa\n"
+        "  --last N        najvise N poslova (20 bez nje)\n"
+        "  --status S      samo poslovi tog stanja, velika i mala slova svejedno:\n"
+        "                    OK, No, Er   oznaka fajla po ishodu\n"
+        "                    prekinut     prekinut prije predaje PARTNERU, bez ishoda\n"
+        "                    otvoren      PARTNER ga jos moze odstampati (ceka kasni ishod)\n"
+        "                    kasnije      dobio kasni ishod (odstampan kasnije, greska, nepoznato)\n"
+        "                    dvaput       racun odstampan dvaput (dva fiskalna broja)\n"
+        "  --text TEKST    dio imena fajla ili poruke, broj posla ili fiskalni broj\n"
+        "  --csv           CSV umjesto tabele\n"
+        "  --help          ovaj opis\n"
+        "\n"
+        "Izlazni kod: 0 ispisano, 1 dnevnik se ne moze procitati, 2 pogresni argumenti.\n",
+        stdout);
+    return 0;
 }
 
 bool wholeNumber(const std::string& text, int& value) {
@@ -36,17 +60,17 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--csv") {
+        if (arg == "--help") {
+            return help();
+        } else if (arg == "--csv") {
             csv = true;
         } else if (arg == "--journal" && hasValue) {
             path = argv[++i];
         } else if (arg == "--last" && hasValue) {
             if (!wholeNumber(argv[++i], filter.limit)) return usage();
         } else if (arg == "--status" && hasValue) {
-            filter.status = argv[++i];
-            if (std::find(std::begin(fm::kJournalStatuses), std::end(fm::kJournalStatuses), filter.status) ==
-                std::end(fm::kJournalStatuses))
-                return usage();
+            filter.status = fm::journalStatusNamed(argv[++i]);
+            if (filter.status.empty()) return usage();
         } else if (arg == "--text" && hasValue) {
             filter.text = argv[++i];
         } else {

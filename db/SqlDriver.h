@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <string>
+
+namespace fm::sql {
+
+// Empty when Qt can load the SQL driver; otherwise a notice naming it and, for the drivers
+// Debian packages, the package that brings it.
+inline std::string missingDriverNotice(const std::string& qtDriver) {
+    if (QSqlDatabase::isDriverAvailable(QString::fromLatin1(qtDriver.c_str()))) return {};
+    struct Package {
+        const char* driver;
+        const char* package;
+    };
+    static constexpr Package packages[] = {{"QSQLITE", "libqt6sql6-sqlite"},
+                                           {"QIBASE", "libqt6sql6-ibase"},
+                                           {"QODBC", "libqt6sql6-odbc"},
+                                           {"QMYSQL", "libqt6sql6-mysql"},
+                                           {"QPSQL", "libqt6sql6-psql"}};
+    std::string notice = "Qt SQL drajver " + qtDriver + " nije instaliran";
+    for (const Package& p : packages)
+        if (qtDriver == p.driver) notice += std::string(" (Debian paket ") + p.package + ")";
+    return notice;
+}
+
+}  // namespace fm::sql
