@@ -3,8 +3,8 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUuid>
 #include <QSqlRecord>
+#include <QUuid>
 #include <QVariant>
 #include <algorithm>
 #include <charconv>
@@ -38,13 +38,15 @@ struct AddedColumn {
     const char* type;
 };
 const AddedColumn kAddedInVersion2[] = {
-    {"kasni_ishod", "TEXT"}, {"kasno", "INTEGER"}, {"fiskalni", "TEXT"}, {"dvaput", "INTEGER"}, {"kljuc", "TEXT"},
+    {"kasni_ishod", "TEXT"}, {"kasno", "INTEGER"}, {"fiskalni", "TEXT"},
+    {"dvaput", "INTEGER"},   {"kljuc", "TEXT"},
 };
 
 const char* const kColumns[] = {
-    "id",       "preuzet",   "procitan",  "predaja", "predan",      "odluceno",    "oznacen", "fajl",     "velicina",
-    "broj",     "kasa",      "komanda",   "tip",     "stavke",      "placanja",    "budzet_ms", "cekano_ms", "ishod",
-    "fajl_radnja", "poruka", "oporavak",  "otvoren", "kasni_ishod", "kasno",       "fiskalni", "dvaput",   "kljuc",
+    "id",       "preuzet",     "procitan",  "predaja",  "predan",      "odluceno", "oznacen",
+    "fajl",     "velicina",    "broj",      "kasa",     "komanda",     "tip",      "stavke",
+    "placanja", "budzet_ms",   "cekano_ms", "ishod",    "fajl_radnja", "poruka",   "oporavak",
+    "otvoren",  "kasni_ishod", "kasno",     "fiskalni", "dvaput",      "kljuc",
 };
 
 bool addedInVersion2(const std::string& column) {
@@ -198,7 +200,8 @@ bool JournalStore::open(std::string* error) {
     bool ready = readOnly || (connection_->run(QStringLiteral("PRAGMA journal_mode = WAL")) &&
                               connection_->run(QStringLiteral("PRAGMA synchronous = FULL")));
     if (!readOnly)
-        for (const char* statement : kSchema) ready = ready && connection_->run(QString::fromLatin1(statement));
+        for (const char* statement : kSchema)
+            ready = ready && connection_->run(QString::fromLatin1(statement));
     QSqlQuery version;
     ready = ready && connection_->run(QStringLiteral("PRAGMA user_version"), {}, &version) && version.next();
     version_ = ready ? version.value(0).toInt() : 0;
@@ -316,7 +319,8 @@ bool JournalStore::prune(std::int64_t nowMs, std::string* error) {
     const bool pruned =
         connection_->run(QStringLiteral("DELETE FROM poslovi WHERE upisan < ?"),
                          {qlonglong(nowMs - bounds_.maxAgeDays * kDayMs)}) &&
-        // Row numbers only grow: the newest maxJobs numbers (or fewer rows) stay, found through the key alone.
+        // Row numbers only grow: the newest maxJobs numbers (or fewer rows) stay, found through the key
+        // alone.
         connection_->run(QStringLiteral("DELETE FROM poslovi WHERE id <= (SELECT max(id) FROM poslovi) - ?"),
                          {bounds_.maxJobs});
     return pruned || failed("brisanje starih poslova", error);
@@ -336,7 +340,8 @@ class RowReader {
         if (value.isNull()) return std::nullopt;
         bool ok = false;
         const qlonglong number = value.toLongLong(&ok);
-        if (ok && number >= std::numeric_limits<Integer>::min() && number <= std::numeric_limits<Integer>::max())
+        if (ok && number >= std::numeric_limits<Integer>::min() &&
+            number <= std::numeric_limits<Integer>::max())
             return Integer(number);
         damage(value);
         return std::nullopt;

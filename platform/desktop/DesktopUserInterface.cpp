@@ -45,9 +45,9 @@ QString tooltipText(const std::string& hint) {
 bool noticesReadAsMarkup() {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     static const bool dbusTray = [] {
-        QDBusInterface watcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
-                               QStringLiteral("/StatusNotifierWatcher"),
-                               QStringLiteral("org.kde.StatusNotifierWatcher"), QDBusConnection::sessionBus());
+        QDBusInterface watcher(
+            QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("/StatusNotifierWatcher"),
+            QStringLiteral("org.kde.StatusNotifierWatcher"), QDBusConnection::sessionBus());
         return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool();
     }();
     return dbusTray;

@@ -32,7 +32,8 @@ void ProgramCopy::start(const std::string& meetingDir, const std::string& tempor
                     fs::perm_options::replace);  // a runtime directory is private
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(meetingDir));
-    if (!temporaryDir.empty()) environment.insert(QStringLiteral("TMPDIR"), QString::fromStdString(temporaryDir));
+    if (!temporaryDir.empty())
+        environment.insert(QStringLiteral("TMPDIR"), QString::fromStdString(temporaryDir));
     process_.setProcessEnvironment(environment);
     process_.setWorkingDirectory(QString::fromStdString(dir_.path()));
     process_.start(QString::fromStdString(dir_.file("fmerilon")), QStringList());

@@ -91,7 +91,8 @@ TEST(SingleInstance, WithoutAMeetingPlaceTheLockBesideTheProgramGuardsOrTheCopyD
     TempDir meeting, temporary;
     const std::string fallback = temporary.file("fmerilon-" + std::to_string(::geteuid()));
     std::filesystem::create_directory(fallback);
-    for (const std::string& away : {meeting.path(), fallback}) ASSERT_EQ(::chown(away.c_str(), 65534, 65534), 0);
+    for (const std::string& away : {meeting.path(), fallback})
+        ASSERT_EQ(::chown(away.c_str(), 65534, 65534), 0);
 
     ProgramCopy guarded(kGood);
     guarded.start(meeting.path(), temporary.path());
@@ -105,9 +106,10 @@ TEST(SingleInstance, WithoutAMeetingPlaceTheLockBesideTheProgramGuardsOrTheCopyD
     ASSERT_TRUE(running.tryLock(0));  // held by a live process, as by a first copy
     second.start(meeting.path(), temporary.path());
     ASSERT_TRUE(second.waitUntilRunning()) << second.log();
-    EXPECT_EQ(countOf(second.log(), "[FMerilon poruka] Greska u provjeri samo jedne istance programa! | "
-                                    "druga kopija programa iz istog direktorija vec radi | "
-                                    "Ova kopija programa ne obradjuje fajlove."),
+    EXPECT_EQ(countOf(second.log(),
+                      "[FMerilon poruka] Greska u provjeri samo jedne istance programa! | "
+                      "druga kopija programa iz istog direktorija vec radi | "
+                      "Ova kopija programa ne obradjuje fajlove."),
               1)
         << second.log();
     EXPECT_EQ(second.endWithSigterm(), 0);

@@ -6,8 +6,8 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <csignal>
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 
 #include "journal/Journal.h"
@@ -342,8 +342,9 @@ TEST(JournalText, TheTableShowsControlBytesAndDamagedValuesEscaped) {
     const std::string table = journalTable({forged});
     EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 1) << table;
     EXPECT_EQ(table.find('\x1b'), std::string::npos);
-    EXPECT_NE(table.find("/racuni/\\x1B[2J | 2026-12-10 posao 1  OK.inp  a | b\\x07  OSTECENO: fiskalni 'x'\n"),
-              std::string::npos)
+    EXPECT_NE(
+        table.find("/racuni/\\x1B[2J | 2026-12-10 posao 1  OK.inp  a | b\\x07  OSTECENO: fiskalni 'x'\n"),
+        std::string::npos)
         << table;
 }
 
@@ -358,7 +359,8 @@ TEST(JournalText, LateOutcomesAndFiscalNumbersInTheCsvAndTheTable) {
     open.open = true;
     const std::string moment = formatMoment(1002000);
     const std::string csv = journalCsv({late, open});
-    EXPECT_NE(csv.find(",oporavak,kasni_ishod,kasno,fiskalni,dvaput,otvoren,osteceno\r\n"), std::string::npos);
+    EXPECT_NE(csv.find(",oporavak,kasni_ishod,kasno,fiskalni,dvaput,otvoren,osteceno\r\n"),
+              std::string::npos);
     EXPECT_NE(csv.find(",NE,odstampan kasnije," + moment + ",\"31, 32\",DA,NE,\r\n"), std::string::npos)
         << csv;
     EXPECT_NE(csv.find(",NE,,,,NE,DA,\r\n"), std::string::npos) << csv;
@@ -383,14 +385,16 @@ TEST(JournalStore, ReadingOnlyLeavesEveryFileAsItIs) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("none.db")));
 
     const std::string old = dir.file("stari.db");
-    runOn(old, {"CREATE TABLE poslovi (id INTEGER PRIMARY KEY, upisan INTEGER NOT NULL, preuzet INTEGER,"
-                " procitan INTEGER, predaja INTEGER, predan INTEGER, odluceno INTEGER, oznacen INTEGER,"
-                " fajl TEXT NOT NULL, velicina INTEGER, broj INTEGER, kasa INTEGER, komanda TEXT, tip INTEGER,"
-                " stavke INTEGER, placanja INTEGER, budzet_ms INTEGER, cekano_ms INTEGER, ishod INTEGER,"
-                " fajl_radnja TEXT, poruka TEXT, oporavak INTEGER, otvoren INTEGER)",
-                "INSERT INTO poslovi (upisan, fajl, broj, kasa, ishod) VALUES (5, 'a.inp', 'x40', 1, 0)",
-                "PRAGMA user_version = 1"});
-    const std::vector<JobEntry> read = JournalStore(old, {}, JournalAccess::ReadOnly).read({}, &error).value();
+    runOn(old,
+          {"CREATE TABLE poslovi (id INTEGER PRIMARY KEY, upisan INTEGER NOT NULL, preuzet INTEGER,"
+           " procitan INTEGER, predaja INTEGER, predan INTEGER, odluceno INTEGER, oznacen INTEGER,"
+           " fajl TEXT NOT NULL, velicina INTEGER, broj INTEGER, kasa INTEGER, komanda TEXT, tip INTEGER,"
+           " stavke INTEGER, placanja INTEGER, budzet_ms INTEGER, cekano_ms INTEGER, ishod INTEGER,"
+           " fajl_radnja TEXT, poruka TEXT, oporavak INTEGER, otvoren INTEGER)",
+           "INSERT INTO poslovi (upisan, fajl, broj, kasa, ishod) VALUES (5, 'a.inp', 'x40', 1, 0)",
+           "PRAGMA user_version = 1"});
+    const std::vector<JobEntry> read =
+        JournalStore(old, {}, JournalAccess::ReadOnly).read({}, &error).value();
     ASSERT_EQ(read.size(), 1u);
     EXPECT_EQ(read[0].damaged, "broj 'x40'");
     EXPECT_EQ(runOn(old, {"PRAGMA user_version"}).toInt(), 1);
@@ -453,7 +457,8 @@ TEST(JournalTool, PrintsTheLatestJobsOldestFirstFilteredByStatus) {
     ASSERT_TRUE(tool.waitForFinished(10000));
     EXPECT_EQ(tool.exitCode(), 1);
     dir.write("fiscal.fdb", std::string(8192, 'x'));
-    tool.start(QStringLiteral(FMERILON_JOURNAL_TOOL), {"--journal", QString::fromStdString(dir.file("fiscal.fdb"))});
+    tool.start(QStringLiteral(FMERILON_JOURNAL_TOOL),
+               {"--journal", QString::fromStdString(dir.file("fiscal.fdb"))});
     ASSERT_TRUE(tool.waitForFinished(10000));
     EXPECT_EQ(tool.exitCode(), 1);
     EXPECT_EQ(dir.read("fiscal.fdb"), std::string(8192, 'x'));

@@ -50,7 +50,8 @@ TEST(DesktopUserInterface, ABalloonForTheNotificationServerShowsItsTextAsItIs) {
         QDBusConnection own = QDBusConnection::connectToBus(QString::fromLatin1(address), "watcher");
         ASSERT_TRUE(own.registerVirtualObject(QStringLiteral("/StatusNotifierWatcher"), &watcher));
         ASSERT_TRUE(own.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
-        EXPECT_EQ(noticeBody("Fajl C:\\RACUNI\\<b>&x.inp"), QStringLiteral("Fajl C:\\RACUNI\\&lt;b&gt;&amp;x.inp"));
+        EXPECT_EQ(noticeBody("Fajl C:\\RACUNI\\<b>&x.inp"),
+                  QStringLiteral("Fajl C:\\RACUNI\\&lt;b&gt;&amp;x.inp"));
         own.unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
     }
     QDBusConnection::disconnectFromBus(QStringLiteral("watcher"));

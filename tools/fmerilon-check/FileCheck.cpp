@@ -136,8 +136,9 @@ FileCheck checkFile(const std::string& path, const Postavke& p, int jobNumber) {
         return checkBytes(path, content.bytes, p, jobNumber, content.result == Result::OverLimit);
     FileCheck check;
     check.path = path;
-    check.unreadable = content.result == Result::Missing ? "Ne moze se otvoriti fajl " + path + ": fajl ne postoji"
-                                                         : unreadableMessage(path, content);
+    check.unreadable = content.result == Result::Missing
+                           ? "Ne moze se otvoriti fajl " + path + ": fajl ne postoji"
+                           : unreadableMessage(path, content);
     return check;
 }
 
