@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/Startup.h"
@@ -57,6 +58,28 @@ void guarded(fm::UserInterface& ui, const std::string& message, Step step) {
     }
 }
 
+// The single-instance guard, and beside it the lock in the program's directory where it can be
+// taken. Nullopt when another copy was asked to come to the front; otherwise why this copy
+// must not poll, empty when it may.
+std::optional<std::string> guardOneCopy(fm::desktop::SingleInstance& instance) {
+    std::string unguarded;
+    try {
+        if (!instance.acquire()) return std::nullopt;
+    } catch (const std::exception& e) {
+        unguarded = e.what();
+    }
+    try {
+        if (!instance.acquireBeside(fm::files::executableDirectory()))
+            return "druga kopija programa iz istog direktorija vec radi";
+        if (!unguarded.empty())
+            fm::desktop::logLine("dogadjaj", "provjera samo jedne istance: " + unguarded +
+                                                 "; cuva je lock fajl u direktoriju programa");
+        return std::string();
+    } catch (const std::exception& e) {
+        return unguarded.empty() ? std::string() : unguarded + "; " + e.what();
+    }
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -69,13 +92,15 @@ int main(int argc, char* argv[]) {
     fm::Settings settings(fm::files::executableDirectory() + "MerilonSettings.ini");
     fm::desktop::SingleInstance instance;
 
+    bool polls = true;
     try {
         if (fm::singleInstanceCheckWanted(settings)) {
-            try {
-                if (!instance.acquire()) return 1;
-            } catch (const std::exception& e) {
-                fm::desktop::logLine("dogadjaj", std::string("provjera samo jedne istance: ") + e.what());
-                ui.showMessage("Greska u provjeri samo jedne istance programa!");
+            std::optional<std::string> unguarded = guardOneCopy(instance);
+            if (!unguarded) return 1;
+            if (!unguarded->empty()) {
+                polls = false;
+                ui.showMessage("Greska u provjeri samo jedne istance programa!\r\n" + *unguarded +
+                               "\r\nOva kopija programa ne obradjuje fajlove.");
             }
         }
     } catch (const std::exception& e) {  // the settings file is there but cannot be read
@@ -113,9 +138,11 @@ int main(int argc, char* argv[]) {
             journalPath, ui, [](const std::string& line) { fm::desktop::logLine("posao", line); });
         if (state.postavke.TARVOODGOVOR)
             replies = std::make_unique<fm::ReplyFiles>(state.postavke, ui, journal.get());
-        poller = std::make_unique<fm::DirectoryPoller>(
-            *dm_db, settings, replies ? static_cast<fm::JobJournal*>(replies.get()) : journal.get());
-        F_Merilon->attachDataModule(*dm_db, *poller);
+        if (polls) {
+            poller = std::make_unique<fm::DirectoryPoller>(
+                *dm_db, settings, replies ? static_cast<fm::JobJournal*>(replies.get()) : journal.get());
+            F_Merilon->attachDataModule(*dm_db, *poller);
+        }
         F_Merilon->attachJournal(journalPath);
         fm::countTodayFromJournal(journalPath, state.activity, ui, fm::nowEpochMs());
         ui.showActivity(state.activity);

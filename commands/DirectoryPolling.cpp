@@ -182,8 +182,18 @@ void DirectoryPoller::scan(const std::string& directory, Trigger trigger) {
 
     std::optional<Timer1Pause> timer1Off;
     bool connectionChecked = false;  // since the last job; a file found processed needs no database
+    std::unordered_set<std::string> unreachable;
     for (const files::DirectoryEntry& listed : listing) {
         if (listed.isDirectory) continue;
+        if (listed.nameOutsideCodePage) {  // told once while it stays
+            if (!unreachable_.count(listed.name))
+                Obavijesti(dm_db_.ui(),
+                           "Fajl " + directory + listed.name +
+                               " ima ime sa znakovima izvan kodne stranice sistema i ne uzima se u"
+                               " obradu; treba ga preimenovati.");
+            unreachable.insert(listed.name);
+            continue;
+        }
         if (processed_.contains(listed)) {
             advanceBrojacObrade(dm_db_.state());
             continue;
@@ -200,6 +210,7 @@ void DirectoryPoller::scan(const std::string& directory, Trigger trigger) {
         if (!connectionChecked) dm_db_.ensureConnected();
         connectionChecked = !takeUp(fileName, *current);
     }
+    unreachable_ = std::move(unreachable);
     processor_.endOfScan();
     if (timer1Off) dm_db_.ui().processPendingEvents();
 }

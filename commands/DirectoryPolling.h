@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "commands/AnalRacuniKomande.h"
@@ -107,7 +108,8 @@ class DirectoryPoller {
     std::unique_ptr<DirectoryWatcher> watcher_;
     ScanRunner runScan_;
     bool scanning_ = false;
-    bool changeScanWanted_ = false;  // a change came in during a scan
+    bool changeScanWanted_ = false;                // a change came in during a scan
+    std::unordered_set<std::string> unreachable_;  // listed names no path reaches, told already
 };
 
 }  // namespace fm

@@ -102,6 +102,7 @@ struct JobEntry {
     std::vector<long long> fiscalNumbers;  // F_LOG_RACUN's for the job's register and number
     bool printedTwice = false;             // two different fiscal numbers
     std::string receiptKey;                // a receipt's records without their status fields
+    std::string damaged;  // read back: each stored value its column cannot hold, "column 'value'"
 
     std::string status() const { return jobStatusText(outcome); }
     // Milliseconds of the stages read, rows, hand-over commit, wait and marking (0 when

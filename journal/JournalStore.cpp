@@ -3,9 +3,13 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QUuid>
 #include <QVariant>
+#include <algorithm>
+#include <charconv>
 #include <filesystem>
+#include <limits>
 
 #include "db/SqlDriver.h"
 #include "platform/Text.h"
@@ -32,16 +36,34 @@ const char* const kSchema[] = {
     "CREATE INDEX IF NOT EXISTS poslovi_otvoreni ON poslovi (kasa, broj) WHERE otvoren = 1",
 };
 
-const char* const kAddedInVersion2[] = {
-    "ALTER TABLE poslovi ADD COLUMN kasni_ishod TEXT", "ALTER TABLE poslovi ADD COLUMN kasno INTEGER",
-    "ALTER TABLE poslovi ADD COLUMN fiskalni TEXT",    "ALTER TABLE poslovi ADD COLUMN dvaput INTEGER",
-    "ALTER TABLE poslovi ADD COLUMN kljuc TEXT",
+struct AddedColumn {
+    const char* name;
+    const char* type;
+};
+const AddedColumn kAddedInVersion2[] = {
+    {"kasni_ishod", "TEXT"}, {"kasno", "INTEGER"}, {"fiskalni", "TEXT"},
+    {"dvaput", "INTEGER"},   {"kljuc", "TEXT"},
 };
 
-const char* const kColumns =
-    "id, preuzet, procitan, predaja, predan, odluceno, oznacen, fajl, velicina, broj, kasa, komanda, tip,"
-    " stavke, placanja, budzet_ms, cekano_ms, ishod, fajl_radnja, poruka, oporavak, otvoren,"
-    " kasni_ishod, kasno, fiskalni, dvaput, kljuc";
+const char* const kColumns[] = {
+    "id",       "preuzet",     "procitan",  "predaja",  "predan",      "odluceno", "oznacen",
+    "fajl",     "velicina",    "broj",      "kasa",     "komanda",     "tip",      "stavke",
+    "placanja", "budzet_ms",   "cekano_ms", "ishod",    "fajl_radnja", "poruka",   "oporavak",
+    "otvoren",  "kasni_ishod", "kasno",     "fiskalni", "dvaput",      "kljuc",
+};
+
+bool addedInVersion2(const std::string& column) {
+    return std::any_of(std::begin(kAddedInVersion2), std::end(kAddedInVersion2),
+                       [&](const AddedColumn& added) { return column == added.name; });
+}
+
+// The columns to select; those a journal of an older version lacks read NULL.
+std::string columnList(int version) {
+    std::string list;
+    for (const std::string column : kColumns)
+        list += (list.empty() ? "" : ", ") + (version < 2 && addedInVersion2(column) ? "NULL" : column);
+    return list;
+}
 
 QString bytes(const std::string& text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
 std::string bytes(const QVariant& value) { return value.toString().toLatin1().toStdString(); }
@@ -73,12 +95,16 @@ std::string fiscalText(const std::vector<long long>& numbers) {
     return text;
 }
 
-std::vector<long long> fiscalNumbersOf(const std::string& text) {
+// "123,124" as numbers; nullopt when a part is not a whole number.
+std::optional<std::vector<long long>> fiscalNumbersOf(const std::string& text) {
     std::vector<long long> numbers;
     for (std::size_t at = 0; at < text.size();) {
         std::size_t end = text.find(',', at);
         if (end == std::string::npos) end = text.size();
-        numbers.push_back(std::stoll(text.substr(at, end - at)));
+        long long number = 0;
+        const auto [stop, error] = std::from_chars(text.data() + at, text.data() + end, number);
+        if (error != std::errc() || stop != text.data() + end) return std::nullopt;
+        numbers.push_back(number);
         at = end + 1;
     }
     return numbers;
@@ -132,11 +158,12 @@ class JournalStore::Connection {
     }
     QSqlDatabase db() const { return QSqlDatabase::database(name_, false); }
 
-    bool open() {
+    bool open(bool readOnly) {
         if (!missingDriver_.empty())
             return fail(QSqlError(QString::fromStdString(missingDriver_), {}, QSqlError::ConnectionError));
         QSqlDatabase db = this->db();
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=250"));
+        db.setConnectOptions(readOnly ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=250;QSQLITE_OPEN_READONLY")
+                                      : QStringLiteral("QSQLITE_BUSY_TIMEOUT=250"));
         return db.open() || fail(db.lastError());
     }
     // The statements in one transaction of their own.
@@ -170,27 +197,41 @@ class JournalStore::Connection {
     std::string missingDriver_;
 };
 
-JournalStore::JournalStore(std::string path, Bounds bounds) : path_(std::move(path)), bounds_(bounds) {}
+JournalStore::JournalStore(std::string path, Bounds bounds, JournalAccess access)
+    : path_(std::move(path)), bounds_(bounds), access_(access) {}
 
 JournalStore::~JournalStore() = default;
 
 bool JournalStore::open(std::string* error) {
     if (connection_) return true;
+    std::error_code ec;
+    if (std::filesystem::is_symlink(path_, ec)) {
+        if (error) *error = "Dnevnik poslova " + path_ + " je simbolicki link i ne koristi se";
+        return false;
+    }
+    const bool readOnly = access_ == JournalAccess::ReadOnly;
     connection_ = std::make_unique<Connection>(path_);
-    if (!connection_->open()) return failed("otvaranje", error);
-    bool ready = connection_->run(QStringLiteral("PRAGMA journal_mode = WAL")) &&
-                 connection_->run(QStringLiteral("PRAGMA synchronous = FULL"));
-    for (const char* statement : kSchema) ready = ready && connection_->run(QString::fromLatin1(statement));
+    if (!connection_->open(readOnly)) return failed("otvaranje", error);
+    bool ready = readOnly || (connection_->run(QStringLiteral("PRAGMA journal_mode = WAL")) &&
+                              connection_->run(QStringLiteral("PRAGMA synchronous = FULL")));
+    if (!readOnly)
+        for (const char* statement : kSchema)
+            ready = ready && connection_->run(QString::fromLatin1(statement));
     QSqlQuery version;
     ready = ready && connection_->run(QStringLiteral("PRAGMA user_version"), {}, &version) && version.next();
-    const int found = ready ? version.value(0).toInt() : 0;
-    // The columns and the version in one transaction: an upgrade is done whole or not at all.
-    std::vector<std::pair<QString, QVariantList>> upgrade;
-    if (found == 1)
-        for (const char* statement : kAddedInVersion2)
-            upgrade.push_back({QString::fromLatin1(statement), {}});
-    upgrade.push_back({QStringLiteral("PRAGMA user_version = %1").arg(kVersion), {}});
-    if (ready && found < kVersion) ready = connection_->runCommitted(upgrade);
+    version_ = ready ? version.value(0).toInt() : 0;
+    if (ready && !readOnly && version_ < kVersion) {
+        // The columns and the version in one transaction: an upgrade is done whole or not at all.
+        std::vector<std::pair<QString, QVariantList>> upgrade;
+        if (version_ == 1)
+            for (const AddedColumn& added : kAddedInVersion2)
+                upgrade.push_back({QStringLiteral("ALTER TABLE poslovi ADD COLUMN %1 %2")
+                                       .arg(QLatin1String(added.name), QLatin1String(added.type)),
+                                   {}});
+        upgrade.push_back({QStringLiteral("PRAGMA user_version = %1").arg(kVersion), {}});
+        ready = connection_->runCommitted(upgrade);
+        version_ = kVersion;
+    }
     if (!ready) return failed("otvaranje", error);
     return true;
 }
@@ -204,7 +245,7 @@ bool JournalStore::failed(const std::string& what, std::string* error) {
                  "): " + (sqlError.isValid() ? bytes(sqlError.text()) : std::string("nepoznata greska"));
     }
     connection_.reset();
-    if (!damaged) return false;
+    if (!damaged || access_ == JournalAccess::ReadOnly) return false;
     std::error_code ec;
     const std::string aside = path_ + ".neispravan";
     std::filesystem::rename(path_, aside, ec);
@@ -302,36 +343,75 @@ bool JournalStore::prune(std::int64_t nowMs, std::string* error) {
 
 namespace {
 
+// A row's values in column order; a value its column cannot hold is noted, not used.
+class RowReader {
+  public:
+    explicit RowReader(const QSqlQuery& query) : query_(query) {}
+
+    // None for NULL and for a damaged value.
+    template <class Integer>
+    std::optional<Integer> nullable() {
+        const QVariant value = next();
+        if (value.isNull()) return std::nullopt;
+        bool ok = false;
+        const qlonglong number = value.toLongLong(&ok);
+        if (ok && number >= std::numeric_limits<Integer>::min() &&
+            number <= std::numeric_limits<Integer>::max())
+            return Integer(number);
+        damage(value);
+        return std::nullopt;
+    }
+    template <class Integer>
+    Integer integer() {
+        return nullable<Integer>().value_or(0);
+    }
+    std::string text() { return bytes(next()); }
+    std::vector<long long> fiscalNumbers() {
+        const QVariant value = next();
+        if (std::optional<std::vector<long long>> numbers = fiscalNumbersOf(bytes(value))) return *numbers;
+        damage(value);
+        return {};
+    }
+    const std::string& damaged() const { return damaged_; }
+
+  private:
+    QVariant next() { return query_.value(column_++); }
+    void damage(const QVariant& value) {
+        damaged_ += (damaged_.empty() ? "" : ", ") + bytes(query_.record().fieldName(column_ - 1)) + " '" +
+                    bytes(value) + "'";
+    }
+
+    const QSqlQuery& query_;
+    int column_ = 0;
+    std::string damaged_;
+};
+
 JobEntry entryOf(const QSqlQuery& query) {
     JobEntry e;
-    int c = 0;
-    const auto next = [&] { return query.value(c++); };
-    e.id = next().toLongLong();
+    RowReader row(query);
+    e.id = row.integer<std::int64_t>();
     for (std::int64_t* moment : {&e.times.takenUp, &e.times.read, &e.times.handingOver, &e.times.handedOver,
                                  &e.times.decided, &e.times.marked})
-        *moment = next().toLongLong();
-    e.fileName = bytes(next());
-    e.fileSize = next().toULongLong();
-    e.number = next().toInt();
-    e.cashRegister = next().toInt();
-    const std::string letter = bytes(next());
+        *moment = row.integer<std::int64_t>();
+    e.fileName = row.text();
+    e.fileSize = std::uint64_t(row.integer<std::int64_t>());
+    e.number = row.integer<int>();
+    e.cashRegister = row.integer<int>();
+    const std::string letter = row.text();
     e.letter = letter.empty() ? 0 : letter.front();
-    e.bookingType = next().toInt();
-    e.itemRows = next().toInt();
-    e.paymentRows = next().toInt();
-    e.budgetMs = next().toInt();
-    e.waitedMs = next().toInt();
-    const QVariant outcome = next();
-    if (!outcome.isNull()) e.outcome = outcome.toInt();
-    e.action = actionFromText(bytes(next()));
-    e.message = bytes(next());
-    e.recovered = next().toInt() != 0;
-    e.open = next().toInt() != 0;
-    e.late = lateFromText(bytes(next()));
-    e.lateMs = next().toLongLong();
-    e.fiscalNumbers = fiscalNumbersOf(bytes(next()));
-    e.printedTwice = next().toInt() != 0;
-    e.receiptKey = bytes(next());
+    for (int* count : {&e.bookingType, &e.itemRows, &e.paymentRows, &e.budgetMs, &e.waitedMs})
+        *count = row.integer<int>();
+    e.outcome = row.nullable<int>();
+    e.action = actionFromText(row.text());
+    e.message = row.text();
+    e.recovered = row.integer<int>() != 0;
+    e.open = row.integer<int>() != 0;
+    e.late = lateFromText(row.text());
+    e.lateMs = row.integer<std::int64_t>();
+    e.fiscalNumbers = row.fiscalNumbers();
+    e.printedTwice = row.integer<int>() != 0;
+    e.receiptKey = row.text();
+    e.damaged = row.damaged();
     return e;
 }
 
@@ -340,7 +420,7 @@ JobEntry entryOf(const QSqlQuery& query) {
 std::optional<std::vector<JobEntry>> JournalStore::select(const std::string& condition,
                                                           const QVariantList& values, std::string* error) {
     if (!open(error)) return std::nullopt;
-    const std::string sql = std::string("SELECT ") + kColumns + " FROM poslovi WHERE " + condition;
+    const std::string sql = "SELECT " + columnList(version_) + " FROM poslovi WHERE " + condition;
     QSqlQuery query;
     if (!connection_->run(QString::fromLatin1(sql.c_str()), values, &query)) {
         failed("citanje", error);

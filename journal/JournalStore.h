@@ -37,14 +37,20 @@ struct JournalBounds {
     int maxAgeDays = 180;
 };
 
+// Writing opens (creates, upgrades) the file; reading only looks at an existing one and
+// never changes, moves or upgrades it.
+enum class JournalAccess { Write, ReadOnly };
+
 // The job journal in an SQLite file (WAL), one transaction per job, bounded by the
 // number and the age of its jobs. Texts are kept byte for byte. A damaged file is moved
 // aside (".neispravan") and a new one started; other failures leave it for a later try.
+// A symbolic link is refused. A stored value its column cannot hold is read as damaged.
 class JournalStore {
   public:
     using Bounds = JournalBounds;
 
-    explicit JournalStore(std::string path, Bounds bounds = JournalBounds());
+    explicit JournalStore(std::string path, Bounds bounds = JournalBounds(),
+                          JournalAccess access = JournalAccess::Write);
     ~JournalStore();
     JournalStore(const JournalStore&) = delete;
     JournalStore& operator=(const JournalStore&) = delete;
@@ -80,6 +86,8 @@ class JournalStore {
 
     std::string path_;
     Bounds bounds_;
+    JournalAccess access_;
+    int version_ = 0;
     std::unique_ptr<Connection> connection_;
     std::string setAside_;
 };

@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 
+#include "platform/Text.h"
+
 namespace fm {
 
 namespace {
@@ -27,14 +29,7 @@ std::string formatMoment(std::int64_t epochMs) {
         .toStdString();
 }
 
-std::string oneLine(const std::string& text) {
-    std::string line;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        line += text[i] == '\r' || text[i] == '\n' ? std::string(" | ") : std::string(1, text[i]);
-    }
-    return line;
-}
+std::string oneLine(const std::string& text) { return text::printable(text); }
 
 std::string lateOutcomeOf(const JobEntry& entry) {
     if (entry.late == LateOutcome::None) return entry.open ? "otvoren" : "";
@@ -47,7 +42,7 @@ std::string journalCsv(const std::vector<JobEntry>& entries) {
         "preuzet,procitan,predaja,predan,odluceno,oznacen,fajl,velicina,broj,kasa,komanda,tip,stavke,"
         "placanja,"
         "budzet_ms,cekano_ms,ishod,status,fajl_radnja,poruka,citanje_ms,redovi_ms,predaja_ms,cekanje_ms,"
-        "oznacavanje_ms,oporavak,kasni_ishod,kasno,fiskalni,dvaput,otvoren\r\n";
+        "oznacavanje_ms,oporavak,kasni_ishod,kasno,fiskalni,dvaput,otvoren,osteceno\r\n";
     for (const JobEntry& e : entries) {
         const std::vector<std::string> fields{formatMoment(e.times.takenUp),
                                               formatMoment(e.times.read),
@@ -79,7 +74,8 @@ std::string journalCsv(const std::vector<JobEntry>& entries) {
                                               formatMoment(e.lateMs),
                                               fiscalNumbersText(e),
                                               e.printedTwice ? "DA" : "NE",
-                                              e.open ? "DA" : "NE"};
+                                              e.open ? "DA" : "NE",
+                                              e.damaged};
         for (std::size_t i = 0; i < fields.size(); ++i) csv += (i ? "," : "") + csvField(fields[i]);
         csv += "\r\n";
     }
@@ -92,12 +88,13 @@ std::string journalTable(const std::vector<JobEntry>& entries) {
         std::string line = formatMoment(e.times.takenUp ? e.times.takenUp : e.times.marked);
         line.resize(24, ' ');
         line += "posao " + numeral(e.number) + "  " + e.status() + "  fajl " + fileActionText(e.action) +
-                "  cekano " + numeral(e.waitedMs) + " ms  " + e.fileName;
+                "  cekano " + numeral(e.waitedMs) + " ms  " + oneLine(e.fileName);
         if (!e.fiscalNumbers.empty()) line += "  fiskalni " + fiscalNumbersText(e);
         if (e.printedTwice) line += std::string("  ") + kPrintedTwiceText;
         const std::string late = lateOutcomeOf(e);
         if (!late.empty()) line += "  " + late;
         if (!e.message.empty()) line += "  " + oneLine(e.message);
+        if (!e.damaged.empty()) line += "  OSTECENO: " + oneLine(e.damaged);
         table += line + "\n";
     }
     return table;

@@ -334,7 +334,10 @@ std::vector<DirectoryEntry> findEntries(const std::string& pattern) {
         const std::wstring wideName = found.cFileName;
         if (wideName == L"." || wideName == L"..") continue;
         std::string name = narrow(wideName);
-        if (matchesMask(name, mask)) entries.push_back(entryFrom(found, std::move(name)));
+        if (!matchesMask(name, mask)) continue;
+        const bool outside = widen(name) != wideName;
+        entries.push_back(entryFrom(found, std::move(name)));
+        entries.back().nameOutsideCodePage = outside;
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return entries;

@@ -15,6 +15,9 @@ struct DirectoryEntry {
     bool isDirectory = false;
     std::uint64_t size = 0;
     std::int64_t modifiedMs = 0;  // modification time, ms since the epoch
+    // Windows: the name holds characters the ANSI code page cannot, shown as '?'; no path
+    // reaches that entry.
+    bool nameOutsideCodePage = false;
 };
 
 // The directory of the running executable, with a trailing separator.

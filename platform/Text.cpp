@@ -51,4 +51,24 @@ std::string joinLinesCrLf(const std::vector<std::string>& lines) {
     return bytes;
 }
 
+std::string printable(std::string_view text) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string line;
+    line.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\r' || c == '\n') {
+            line += " | ";
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else if (c < 0x20 || c == 0x7F) {
+            line += "\\x";
+            line += hex[c >> 4];
+            line += hex[c & 0xF];
+        } else {
+            line += static_cast<char>(c);
+        }
+    }
+    return line;
+}
+
 }  // namespace fm::text

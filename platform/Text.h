@@ -21,4 +21,8 @@ std::vector<std::string> splitLines(std::string_view bytes);
 // Every line followed by CR LF.
 std::string joinLinesCrLf(const std::vector<std::string>& lines);
 
+// The text on one line that cannot act on a terminal: each line break (CR LF, LF or CR)
+// reads " | ", every other control byte \xHH.
+std::string printable(std::string_view text);
+
 }  // namespace fm::text

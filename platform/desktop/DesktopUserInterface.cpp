@@ -5,6 +5,10 @@
 #include <QMessageBox>
 #include <QTextDocument>
 #include <QTimer>
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+#include <QDBusConnection>
+#include <QDBusInterface>
+#endif
 
 #include "platform/desktop/Display.h"
 #include "platform/desktop/Log.h"
@@ -34,6 +38,28 @@ QString tooltipText(const std::string& hint) {
 }
 
 }  // namespace
+
+// Qt hands balloons to the notification server when a StatusNotifier host is registered
+// (its D-Bus tray), and that server reads the body as markup. Qt's own balloon shows
+// plain text.
+bool noticesReadAsMarkup() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    static const bool dbusTray = [] {
+        QDBusInterface watcher(
+            QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("/StatusNotifierWatcher"),
+            QStringLiteral("org.kde.StatusNotifierWatcher"), QDBusConnection::sessionBus());
+        return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool();
+    }();
+    return dbusTray;
+#else
+    return false;
+#endif
+}
+
+QString noticeBody(const std::string& text) {
+    const QString body = decode(text);
+    return noticesReadAsMarkup() ? body.toHtmlEscaped() : body;
+}
 
 void DesktopUserInterface::attachTrayIcon(QSystemTrayIcon* icon) {
     trayIcon_ = icon;
@@ -65,7 +91,7 @@ void DesktopUserInterface::PrikaziObavijest(const std::string& title, const std:
     const std::string shownText = text.substr(0, kTextLimit);
     logLine("obavijest", shownTitle.empty() ? shownText : shownTitle + ": " + shownText);
     if (balloonsShown()) {
-        trayIcon_->showMessage(decode(shownTitle), decode(shownText), QSystemTrayIcon::Information,
+        trayIcon_->showMessage(decode(shownTitle), noticeBody(shownText), QSystemTrayIcon::Information,
                                kNoticeMilliseconds);
     }
 }

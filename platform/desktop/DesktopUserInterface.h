@@ -12,6 +12,10 @@ namespace fm::desktop {
 // The user interface on the desktop. Everything is logged; with a system tray the
 // notices are balloons at the tray icon and the boxes are modal. Without one nobody
 // can answer a box, so the log is all there is and nothing blocks.
+// The body of a balloon as the one who shows it reads it: escaped where markup is read,
+// so that a file name or a field is shown as it is.
+QString noticeBody(const std::string& text);
+
 class DesktopUserInterface : public UserInterface {
   public:
     // Title of every box; the executable's name until the program sets its own.

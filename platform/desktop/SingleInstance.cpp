@@ -1,5 +1,7 @@
 #include "platform/desktop/SingleInstance.h"
 
+#include <QFile>
+#include <QLockFile>
 #include <stdexcept>
 #include <string>
 
@@ -16,10 +18,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <cerrno>
 #include <cstring>
 
@@ -198,6 +198,18 @@ void SingleInstance::installHandOverHook() {
 }
 
 #endif
+
+bool SingleInstance::acquireBeside(const std::string& directory) {
+    auto lock = std::make_unique<QLockFile>(QFile::decodeName(QByteArray::fromStdString(directory)) +
+                                            QStringLiteral("FMerilon.lock"));
+    lock->setStaleLockTime(0);  // a lock is stale once its process is gone
+    if (lock->tryLock(0)) {
+        besideLock_ = std::move(lock);
+        return true;
+    }
+    if (lock->error() == QLockFile::LockFailedError) return false;
+    throw std::runtime_error("ne mogu zakljucati " + lock->fileName().toStdString());
+}
 
 SingleInstance::SingleInstance() : impl_(std::make_unique<Impl>()) {}
 SingleInstance::~SingleInstance() = default;

@@ -3,6 +3,9 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <string>
+
+class QLockFile;
 
 namespace fm::desktop {
 
@@ -23,6 +26,12 @@ class SingleInstance : public QObject {
     // Throws std::runtime_error when neither can be done.
     bool acquire();
 
+    // The lock "FMerilon.lock" in the directory (with a separator at its end) for the rest
+    // of the process: copies of one program directory that cannot meet each other still
+    // keep to one. False when a running copy holds it; throws std::runtime_error when it
+    // cannot be taken.
+    bool acquireBeside(const std::string& directory);
+
     // From now on a request of another copy emits handOverRequested.
     void installHandOverHook();
 
@@ -32,6 +41,7 @@ class SingleInstance : public QObject {
   private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
+    std::unique_ptr<QLockFile> besideLock_;
 };
 
 #ifndef _WIN32

@@ -27,11 +27,13 @@ void ProgramCopy::addFirebirdConfiguration() {
     fs::copy(fs::path(FMERILON_BINARY_DIR) / "firebird", dir_.file("firebird"), fs::copy_options::recursive);
 }
 
-void ProgramCopy::start(const std::string& meetingDir) {
+void ProgramCopy::start(const std::string& meetingDir, const std::string& temporaryDir) {
     fs::permissions(meetingDir, fs::perms::owner_all,
                     fs::perm_options::replace);  // a runtime directory is private
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(meetingDir));
+    if (!temporaryDir.empty())
+        environment.insert(QStringLiteral("TMPDIR"), QString::fromStdString(temporaryDir));
     process_.setProcessEnvironment(environment);
     process_.setWorkingDirectory(QString::fromStdString(dir_.path()));
     process_.start(QString::fromStdString(dir_.file("fmerilon")), QStringList());

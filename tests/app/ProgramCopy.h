@@ -25,7 +25,8 @@ class ProgramCopy {
     void addFirebirdConfiguration();
 
     // Copies meet in meetingDir, their runtime directory: that is where they find each other.
-    void start(const std::string& meetingDir);
+    // A temporaryDir, when given, is their TMPDIR.
+    void start(const std::string& meetingDir, const std::string& temporaryDir = {});
 
     // What the log says once start-up is through and the event loop runs.
     static constexpr const char* kRunning = "[FMerilon dogadjaj] pokrenut";

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QLockFile>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -81,6 +82,37 @@ TEST(SingleInstance, WhatACrashedCopyLeftBehindDoesNotStopTheNextStart) {
     ASSERT_TRUE(next.waitUntilRunning()) << next.log();
     EXPECT_EQ(countOf(next.log(), "[FMerilon poruka]"), 0) << next.log();
     EXPECT_EQ(next.endWithSigterm(), 0);
+}
+
+// Where copies cannot meet (the meeting places belong to another user), the lock beside the
+// program keeps to one; a copy that cannot take it says why once and does not poll.
+TEST(SingleInstance, WithoutAMeetingPlaceTheLockBesideTheProgramGuardsOrTheCopyDoesNotPoll) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a directory away";
+    TempDir meeting, temporary;
+    const std::string fallback = temporary.file("fmerilon-" + std::to_string(::geteuid()));
+    std::filesystem::create_directory(fallback);
+    for (const std::string& away : {meeting.path(), fallback})
+        ASSERT_EQ(::chown(away.c_str(), 65534, 65534), 0);
+
+    ProgramCopy guarded(kGood);
+    guarded.start(meeting.path(), temporary.path());
+    ASSERT_TRUE(guarded.waitUntilRunning()) << guarded.log();
+    EXPECT_EQ(countOf(guarded.log(), "[FMerilon poruka]"), 0) << guarded.log();
+    EXPECT_EQ(countOf(guarded.log(), "cuva je lock fajl u direktoriju programa"), 1) << guarded.log();
+    EXPECT_EQ(guarded.endWithSigterm(), 0);
+
+    ProgramCopy second(kGood);
+    QLockFile running(QString::fromStdString(second.dir().file("FMerilon.lock")));
+    ASSERT_TRUE(running.tryLock(0));  // held by a live process, as by a first copy
+    second.start(meeting.path(), temporary.path());
+    ASSERT_TRUE(second.waitUntilRunning()) << second.log();
+    EXPECT_EQ(countOf(second.log(),
+                      "[FMerilon poruka] Greska u provjeri samo jedne istance programa! | "
+                      "druga kopija programa iz istog direktorija vec radi | "
+                      "Ova kopija programa ne obradjuje fajlove."),
+              1)
+        << second.log();
+    EXPECT_EQ(second.endWithSigterm(), 0);
 }
 
 TEST(Headless, RunsLogsItsNoticesAndEndsCleanlyOnSigterm) {

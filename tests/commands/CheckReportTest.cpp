@@ -43,6 +43,16 @@ TEST(CheckReport, JsonHoldsAnyBytesOfTheFileAsLatin1Text) {
     EXPECT_EQ(report["rows"].toArray().size(), 3);
 }
 
+// A forged name or field can neither act on the terminal nor start a line of the report.
+TEST(CheckReport, TheTextShowsControlBytesOfNamesAndFieldsEscaped) {
+    const Postavke p = settings();
+    const std::string bytes = "S,P1,_,______,__;Hljeb\x1b[2J;1.5;2;;1;2;;7\r\nT,P1,_,______,__;\r\n";
+    const std::string text = textReport(checkBytes("in/\x1b]0;x\x07\n.inp", bytes, p, 5), p);
+    EXPECT_EQ(text.find_first_of("\x1b\x07"), std::string::npos) << text;
+    EXPECT_EQ(text.find("in/\\x1B]0;x\\x07 | .inp: ispravan\n"), 0u) << text;
+    EXPECT_NE(text.find("): 'Hljeb\\x1B[2J'\n"), std::string::npos) << text;
+}
+
 TEST(CheckReport, AnInvalidFileGivesTheProgramsMessageWithLineAndField) {
     const Postavke p = settings();
     const FileCheck check = checkBytes("in/bad.inp", "I,P1,_,______,__;1;50,00\r\n\r\n", p, 5);

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 
@@ -122,19 +123,22 @@ QVariant runOn(const std::string& path, const std::vector<std::string>& statemen
     return value;
 }
 
+// The journal's table as version 1 had it.
+const char* const kVersionOneTable =
+    "CREATE TABLE poslovi (id INTEGER PRIMARY KEY, upisan INTEGER NOT NULL, preuzet INTEGER, procitan"
+    " INTEGER, predaja INTEGER, predan INTEGER, odluceno INTEGER, oznacen INTEGER, fajl TEXT NOT NULL,"
+    " velicina INTEGER, broj INTEGER, kasa INTEGER, komanda TEXT, tip INTEGER, stavke INTEGER, placanja"
+    " INTEGER, budzet_ms INTEGER, cekano_ms INTEGER, ishod INTEGER, fajl_radnja TEXT, poruka TEXT,"
+    " oporavak INTEGER, otvoren INTEGER)";
+
 TEST(JournalStore, AVersionOneJournalGainsTheNewColumnsAndKeepsItsRows) {
     TempDir dir;
     const std::string path = dir.file("MerilonDnevnik.db");
-    runOn(path,
-          {"CREATE TABLE poslovi (id INTEGER PRIMARY KEY, upisan INTEGER NOT NULL, preuzet INTEGER,"
-           " procitan INTEGER, predaja INTEGER, predan INTEGER, odluceno INTEGER, oznacen INTEGER,"
-           " fajl TEXT NOT NULL, velicina INTEGER, broj INTEGER, kasa INTEGER, komanda TEXT, tip INTEGER,"
-           " stavke INTEGER, placanja INTEGER, budzet_ms INTEGER, cekano_ms INTEGER, ishod INTEGER,"
-           " fajl_radnja TEXT, poruka TEXT, oporavak INTEGER, otvoren INTEGER)",
-           "CREATE INDEX poslovi_upisan ON poslovi (upisan)", "CREATE INDEX poslovi_fajl ON poslovi (fajl)",
-           "INSERT INTO poslovi (upisan, fajl, broj, kasa, ishod, fajl_radnja, poruka, otvoren)"
-           " VALUES (5, '/racuni/stari.inp', 40, 1, -2, 'No', 'Proces nije izvrsen!', 1)",
-           "PRAGMA user_version = 1"});
+    runOn(path, {kVersionOneTable, "CREATE INDEX poslovi_upisan ON poslovi (upisan)",
+                 "CREATE INDEX poslovi_fajl ON poslovi (fajl)",
+                 "INSERT INTO poslovi (upisan, fajl, broj, kasa, ishod, fajl_radnja, poruka, otvoren)"
+                 " VALUES (5, '/racuni/stari.inp', 40, 1, -2, 'No', 'Proces nije izvrsen!', 1)",
+                 "PRAGMA user_version = 1"});
 
     JournalStore store(path);
     std::string error;
@@ -331,10 +335,24 @@ TEST(JournalText, CsvQuotesWhatNeedsItAndNamesEveryStage) {
     const std::string row = csv.substr(header.size() + 2);
     EXPECT_NE(row.find(",\"/racuni/a,b.inp\",120,5,1,S,0,2,1,7000,1000,-4,Er,Er,"
                        "\"Proces nije izvrsen!\r\nProblem pri prodaji artikla "
-                       "sifra=\"\"7\"\"\",10,30,5,1000,5,NE,,,,NE,NE\r\n"),
+                       "sifra=\"\"7\"\"\",10,30,5,1000,5,NE,,,,NE,NE,\r\n"),
               std::string::npos)
         << row;
     EXPECT_EQ(oneLine("a\r\nb\nc"), "a | b | c");
+}
+
+// A forged name or message cannot start a line of its own or act on the terminal.
+TEST(JournalText, TheTableShowsControlBytesAndDamagedValuesEscaped) {
+    JobEntry forged = job(9, 0, "a\r\nb\x07");
+    forged.fileName = "/racuni/\x1b[2J\n2026-12-10 posao 1  OK.inp";
+    forged.damaged = "fiskalni 'x'";
+    const std::string table = journalTable({forged});
+    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 1) << table;
+    EXPECT_EQ(table.find('\x1b'), std::string::npos);
+    EXPECT_NE(
+        table.find("/racuni/\\x1B[2J | 2026-12-10 posao 1  OK.inp  a | b\\x07  OSTECENO: fiskalni 'x'\n"),
+        std::string::npos)
+        << table;
 }
 
 // The later fields come last in the CSV, so that the earlier keep their places.
@@ -348,15 +366,61 @@ TEST(JournalText, LateOutcomesAndFiscalNumbersInTheCsvAndTheTable) {
     open.open = true;
     const std::string moment = formatMoment(1002000);
     const std::string csv = journalCsv({late, open});
-    EXPECT_NE(csv.find(",oporavak,kasni_ishod,kasno,fiskalni,dvaput,otvoren\r\n"), std::string::npos);
-    EXPECT_NE(csv.find(",NE,odstampan kasnije," + moment + ",\"31, 32\",DA,NE\r\n"), std::string::npos)
+    EXPECT_NE(csv.find(",oporavak,kasni_ishod,kasno,fiskalni,dvaput,otvoren,osteceno\r\n"),
+              std::string::npos);
+    EXPECT_NE(csv.find(",NE,odstampan kasnije," + moment + ",\"31, 32\",DA,NE,\r\n"), std::string::npos)
         << csv;
-    EXPECT_NE(csv.find(",NE,,,,NE,DA\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",NE,,,,NE,DA,\r\n"), std::string::npos) << csv;
     const std::string table = journalTable({late, open});
     EXPECT_NE(table.find("r6.inp  fiskalni 31, 32  ODSTAMPAN DVA PUTA  odstampan kasnije " + moment + "\n"),
               std::string::npos)
         << table;
     EXPECT_NE(table.find("r7.inp  otvoren\n"), std::string::npos) << table;
+}
+
+// Reading never creates, upgrades or switches a file (nor moves one: see the tool), and shows
+// what it cannot read.
+TEST(JournalStore, ReadingOnlyLeavesEveryFileAsItIs) {
+    TempDir dir;
+    std::string error;
+    EXPECT_FALSE(JournalStore(dir.file("none.db"), {}, JournalAccess::ReadOnly).read({}, &error));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("none.db")));
+
+    const std::string old = dir.file("stari.db");
+    runOn(old, {kVersionOneTable,
+                "INSERT INTO poslovi (upisan, fajl, broj, kasa, ishod) VALUES (5, 'a.inp', 'x40', 1, 0)",
+                "PRAGMA user_version = 1"});
+    const std::vector<JobEntry> read =
+        JournalStore(old, {}, JournalAccess::ReadOnly).read({}, &error).value();
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(read[0].damaged, "broj 'x40'");
+    EXPECT_EQ(runOn(old, {"PRAGMA user_version"}).toInt(), 1);
+    EXPECT_EQ(runOn(old, {"PRAGMA journal_mode"}).toString(), QStringLiteral("delete"));
+
+    const std::string current = dir.file("d.db");
+    ASSERT_TRUE(JournalStore(current).add(job(1, 0), &error)) << error;
+    runOn(current, {"UPDATE poslovi SET fiskalni = '12,x'"});
+    const std::vector<JobEntry> damaged =
+        JournalStore(current, {}, JournalAccess::ReadOnly).read({}, &error).value();
+    ASSERT_EQ(damaged.size(), 1u);
+    EXPECT_TRUE(damaged[0].fiscalNumbers.empty());
+    EXPECT_EQ(damaged[0].damaged, "fiskalni '12,x'");
+}
+
+// A link is refused like a command file that is one, with one notice; its target is left alone.
+TEST(Journal, AJournalThatIsASymbolicLinkIsRefusedWithOneNotice) {
+    TempDir dir;
+    RecordingUserInterface ui;
+    dir.write("elsewhere", "not to be touched");
+    const std::string path = dir.file("MerilonDnevnik.db");
+    std::filesystem::create_symlink(dir.file("elsewhere"), path);
+    Journal journal(path, ui, nullptr);
+    journal.jobEnded(job(1, 0));
+    journal.jobEnded(job(2, 0));
+    ASSERT_EQ(ui.notices.size(), 1u);
+    EXPECT_NE(ui.notices[0].text.find("je simbolicki link"), std::string::npos) << ui.notices[0].text;
+    EXPECT_EQ(dir.read("elsewhere"), "not to be touched");
+    EXPECT_EQ(journal.waiting(), 2u);
 }
 
 TEST(JournalTool, PrintsTheLatestJobsOldestFirstFilteredByStatus) {
@@ -389,6 +453,12 @@ TEST(JournalTool, PrintsTheLatestJobsOldestFirstFilteredByStatus) {
                {"--journal", QString::fromStdString(dir.file("none.db"))});
     ASSERT_TRUE(tool.waitForFinished(10000));
     EXPECT_EQ(tool.exitCode(), 1);
+    dir.write("fiscal.fdb", std::string(8192, 'x'));
+    tool.start(QStringLiteral(FMERILON_JOURNAL_TOOL),
+               {"--journal", QString::fromStdString(dir.file("fiscal.fdb"))});
+    ASSERT_TRUE(tool.waitForFinished(10000));
+    EXPECT_EQ(tool.exitCode(), 1);
+    EXPECT_EQ(dir.read("fiscal.fdb"), std::string(8192, 'x'));
     tool.start(QStringLiteral(FMERILON_JOURNAL_TOOL), {"--status", "maybe"});
     ASSERT_TRUE(tool.waitForFinished(10000));
     EXPECT_EQ(tool.exitCode(), 2);

@@ -4,6 +4,14 @@
 #include <QPixmap>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#ifndef _WIN32
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
+#include <QProcess>
+#include <QThread>
+#endif
 #include <string>
 
 #include "platform/desktop/DesktopUserInterface.h"
@@ -11,6 +19,48 @@
 
 namespace fm::desktop {
 namespace {
+
+#ifndef _WIN32
+// A StatusNotifier watcher that has a host: Qt then hands balloons to the notification
+// server. It answers on a connection and in a thread of its own.
+class WatcherWithAHost : public QDBusVirtualObject {
+  public:
+    QString introspect(const QString&) const override {
+        return QStringLiteral(
+            "<interface name=\"org.kde.StatusNotifierWatcher\">"
+            "<property name=\"IsStatusNotifierHostRegistered\" type=\"b\" access=\"read\"/></interface>");
+    }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+        return message.member() == QLatin1String("Get") &&
+               connection.send(message.createReply(QVariant::fromValue(QDBusVariant(true))));
+    }
+};
+
+TEST(DesktopUserInterface, ABalloonForTheNotificationServerShowsItsTextAsItIs) {
+    QProcess bus;
+    bus.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address"});
+    if (!bus.waitForReadyRead(5000)) GTEST_SKIP() << "no dbus-daemon";
+    const QByteArray address = bus.readLine().trimmed();
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+    QThread thread;
+    WatcherWithAHost watcher;
+    watcher.moveToThread(&thread);
+    thread.start();
+    {
+        QDBusConnection own = QDBusConnection::connectToBus(QString::fromLatin1(address), "watcher");
+        ASSERT_TRUE(own.registerVirtualObject(QStringLiteral("/StatusNotifierWatcher"), &watcher));
+        ASSERT_TRUE(own.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+        EXPECT_EQ(noticeBody("Fajl C:\\RACUNI\\<b>&x.inp"),
+                  QStringLiteral("Fajl C:\\RACUNI\\&lt;b&gt;&amp;x.inp"));
+        own.unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("watcher"));
+    thread.quit();
+    thread.wait();
+    bus.kill();
+    bus.waitForFinished();
+}
+#endif
 
 TEST(DesktopUserInterface, NoticesAreCutToTheirLimits) {
     DesktopUserInterface ui;

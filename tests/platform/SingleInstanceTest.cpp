@@ -70,5 +70,14 @@ TEST_F(MeetingDirectory, AFallbackThatIsNotThisUsersPrivateDirectoryIsRefused) {
     EXPECT_THROW(meetingDirectory(), std::runtime_error);
 }
 
+// Copies of one program directory keep to one through the lock beside them.
+TEST(LockBeside, TheFirstTakesItTheNextDoNotAndWhereNoneCanBeTakenItIsAnError) {
+    test::TempDir dir;
+    SingleInstance first, second;
+    EXPECT_TRUE(first.acquireBeside(dir.path()));
+    EXPECT_FALSE(second.acquireBeside(dir.path()));
+    EXPECT_THROW(second.acquireBeside(dir.file("missing/")), std::runtime_error);
+}
+
 }  // namespace
 }  // namespace fm::desktop

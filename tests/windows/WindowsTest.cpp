@@ -146,6 +146,9 @@ TEST(WindowsNames, ANameOutsideTheCodePageFailsWithAMessageAndStandsForNoOtherFi
     createWide(wide(dir.path()) + L"a\u4e2d.inp", "S;far");
     dir.write("a_.inp", "S;near");
     ASSERT_EQ(names(dir.path() + "a?.inp"), (std::vector<std::string>{"a?.inp", "a_.inp"}));
+    for (const files::DirectoryEntry& entry : files::findEntries(dir.path() + "a?.inp"))
+        EXPECT_EQ(entry.nameOutsideCodePage, entry.name == "a?.inp")
+            << entry.name;  // to be told, not skipped
     std::string error;
     EXPECT_FALSE(files::readWholeFile(dir.file("a?.inp"), &error));
     EXPECT_EQ(error.rfind("Ne moze se otvoriti fajl " + dir.file("a?.inp") + ": ", 0), 0u) << error;

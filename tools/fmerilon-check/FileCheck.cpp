@@ -173,9 +173,11 @@ std::vector<std::string> rowsOf(const FileCheck& check, const Postavke& p) {
     return rows;
 }
 
+// Names and fields come from the file: shown printable, so that none acts on the terminal
+// or starts a line of its own.
 std::string textReport(const FileCheck& check, const Postavke& p) {
-    std::string out = check.path + ": " + verdictName(check) + "\n";
-    if (!check.unreadable.empty()) return out + "  " + check.unreadable + "\n";
+    std::string out = text::printable(check.path) + ": " + verdictName(check) + "\n";
+    if (!check.unreadable.empty()) return out + "  " + text::printable(check.unreadable) + "\n";
     const CommandJob& job = check.job;
     if (job.verdict == CommandJob::Verdict::TakeUp) {
         out += "  posao broj " + integerNumeral(check.jobNumber) + ": " + kindName(job.kind) +
@@ -186,12 +188,13 @@ std::string textReport(const FileCheck& check, const Postavke& p) {
                record.role + ")\n";
         for (const ReadField& field : record.fields) {
             out += "    polje " + std::to_string(field.number) + " (" + field.meaning +
-                   "): " + quoted(field.text) + "\n";
+                   "): " + quoted(text::printable(field.text)) + "\n";
         }
     }
     if (!job.invalid.empty()) {
         out += "  poruka programa:\n";
-        for (const std::string& line : text::splitLines(check.programMessage())) out += "    " + line + "\n";
+        for (const std::string& line : text::splitLines(check.programMessage()))
+            out += "    " + text::printable(line) + "\n";
         return out;
     }
     if (job.verdict != CommandJob::Verdict::TakeUp) return out;
@@ -199,7 +202,7 @@ std::string textReport(const FileCheck& check, const Postavke& p) {
     if (!check.refusals.empty()) return out;
     const std::vector<std::string> rows = rowsOf(check, p);
     if (rows.empty()) out += "  redovi: nijedan (posao zavrsava uspjesno bez PARTNERA)\n";
-    for (const std::string& row : rows) out += "  red " + row + "\n";
+    for (const std::string& row : rows) out += "  red " + text::printable(row) + "\n";
     out += "  cekanje na PARTNERA: " + integerNumeral(check.budget) + " ms\n";
     if (job.kind == JobKind::Receipt)
         out += "  bez baze nije provjereno: trazenje i dodavanje artikala, upis redova\n";

@@ -78,10 +78,10 @@ int main(int argc, char** argv) {
         }
     }
     if (!fm::files::fileExists(path)) {
-        std::fprintf(stderr, "fmerilon-journal: nema dnevnika poslova %s\n", path.c_str());
+        std::fprintf(stderr, "fmerilon-journal: nema dnevnika poslova %s\n", fm::oneLine(path).c_str());
         return 1;
     }
-    fm::JournalStore store(path);
+    fm::JournalStore store(path, fm::JournalBounds(), fm::JournalAccess::ReadOnly);
     std::string error;
     std::optional<std::vector<fm::JobEntry>> entries = store.read(filter, &error);
     if (!entries) {
