@@ -51,4 +51,8 @@ std::string joinLinesCrLf(const std::vector<std::string>& lines) {
     return bytes;
 }
 
+std::string_view leadingBom(std::string_view bytes) {
+    return bytes.substr(0, bytes.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0);
+}
+
 }  // namespace fm::text

@@ -21,4 +21,10 @@ std::vector<std::string> splitLines(std::string_view bytes);
 // Every line followed by CR LF.
 std::string joinLinesCrLf(const std::vector<std::string>& lines);
 
+// The UTF-8 byte order mark that some editors write before the first line.
+inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// The byte order mark at the start of the bytes, if any ("" or kUtf8Bom).
+std::string_view leadingBom(std::string_view bytes);
+
 }  // namespace fm::text
