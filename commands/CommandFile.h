@@ -20,8 +20,9 @@ class CommandFileError : public std::runtime_error {
 };
 
 // The largest command file and the longest line, in bytes, and the most lines: far
-// above any real receipt or price list. A file over any is invalid; one over the file
-// limit is not read, one with too many lines not split into them (nor marked).
+// above any real receipt or price list. A file over any is invalid; of one over the file
+// limit or with too many lines only the first kCommandLineLimit bytes are split into lines,
+// for its header, and it is never rewritten.
 constexpr std::uint64_t kCommandFileLimit = 4 * 1024 * 1024;
 constexpr std::size_t kCommandLineLimit = 1024 * 1024;
 constexpr std::size_t kCommandLinesLimit = 100000;

@@ -143,8 +143,7 @@ bool JobRecord::load(std::string* error) {
             else if (key == "RBR") {
                 inFlight.number = numberOf<int>(value);
                 hasNumber = true;
-            }
-            else if (key == "TIPKNJIZENJA")
+            } else if (key == "TIPKNJIZENJA")
                 inFlight.bookingType = numberOf<int>(value);
             else if (key == "CEKANJE")
                 inFlight.budget = numberOf<int>(value);

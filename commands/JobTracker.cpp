@@ -179,7 +179,8 @@ bool JobTracker::setChangedFileAside(const UnmarkedFile& unmarked) {
     const std::string job = "Fajl " + fileName + " posla broj " +
                             (unmarked.number ? integerNumeral(*unmarked.number) : std::string("(nepoznat)")) +
                             " (status " + statusText(unmarked.outcome) + ") je izmijenjen nakon preuzimanja";
-    std::string error = "nema slobodnog imena koje maska " + context_.state.postavke.TARVORACUN + " ne obuhvata";
+    std::string error =
+        "nema slobodnog imena koje maska " + context_.state.postavke.TARVORACUN + " ne obuhvata";
     const std::optional<std::string> aside = asideName(fileName, context_.state.postavke);
     if (aside && files::renameEntry(fileName, *aside, &error)) {
         setAsideFailuresNoticed_.erase(fileName);

@@ -34,8 +34,9 @@ bool SnimiBrojRacuna(const Settings& settings, int brojRacuna) {
     }
     const std::string counterLine = "RBRR=" + std::to_string(brojRacuna);
     std::vector<std::string> lines = settingsLines(bytes);
-    const auto counter = std::find_if(lines.begin(), lines.end(),
-                                      [](const std::string& line) { return settingsLineOf(line).key == "RBRR"; });
+    const auto counter = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return settingsLineOf(line).key == "RBRR";
+    });
     if (counter == lines.end())
         lines.push_back(counterLine);
     else

@@ -321,7 +321,8 @@ bool removeFile(const std::string& path, std::string* error) {
 bool renameEntry(const std::string& from, const std::string& to, std::string* error) {
     const std::optional<std::wstring> source = widen(from);
     const std::optional<std::wstring> target = widen(to);
-    if (source && target && MoveFileExW(source->c_str(), target->c_str(), MOVEFILE_WRITE_THROUGH)) return true;
+    if (source && target && MoveFileExW(source->c_str(), target->c_str(), MOVEFILE_WRITE_THROUGH))
+        return true;
     setError(error, "Ne moze se premjestiti fajl " + from + " u " + to + ": " +
                         (source && target ? systemError(GetLastError()) : kNotInCodePage));
     return false;

@@ -108,7 +108,8 @@ class Opened {
         at.Offset = DWORD(offset);
         at.OffsetHigh = DWORD(offset >> 32);
         DWORD written = 0;
-        return WriteFile(handle_, bytes.data(), DWORD(bytes.size()), &written, &at) && written == bytes.size();
+        return WriteFile(handle_, bytes.data(), DWORD(bytes.size()), &written, &at) &&
+               written == bytes.size();
     }
 
   private:

@@ -31,8 +31,6 @@ TEST(CommandFileLimits, AFileOverALimitIsJudgedByItsHeaderAlone) {
     const std::string lines(kCommandLinesLimit + 1, '\n');
     EXPECT_EQ(readCommandFile("Z,P1,1,AB1234,OK;" + lines, false, false, 1).verdict,
               CommandJob::Verdict::ProcessedAlready);
-    EXPECT_EQ(readCommandFile("\xEF\xBB\xBF\r\nX,P1,_,______,No;", true, false, 1).verdict,
-              CommandJob::Verdict::ProcessedAlready);
     const CommandJob waiting = readCommandFile("V,P1,_,______,__;+memo\r\n", true, false, 1);
     EXPECT_EQ(waiting.verdict, CommandJob::Verdict::TakeUp);
     EXPECT_EQ(waiting.invalid, overLimitMessage());

@@ -74,7 +74,8 @@ TEST(JobRecordFile, EveryNumberTheCounterHandsOutIsRead) {
     test::TempDir dir;
     JobRecord record(dir.file("MerilonPosao.ini"));
     for (const int number : {0, -1, -2147483647 - 1}) {
-        dir.write("MerilonPosao.ini", "POSAO=PREDAN\r\nFAJL=/in/r.inp\r\nRBR=" + std::to_string(number) + "\r\n");
+        dir.write("MerilonPosao.ini",
+                  "POSAO=PREDAN\r\nFAJL=/in/r.inp\r\nRBR=" + std::to_string(number) + "\r\n");
         ASSERT_TRUE(record.load(nullptr)) << number;
         ASSERT_TRUE(record.job);
         EXPECT_EQ(record.job->number, number);

@@ -90,14 +90,6 @@ TEST(OznaciFajlTest, AFileOverALimitGetsItsStatusWhereItStands) {
     EXPECT_EQ(error, "u pocetku fajla nema zaglavlja sa statusom koji bi se oznacio");
 }
 
-// A byte order mark before the header stays where it was.
-TEST(OznaciFajlTest, KeepsALeadingByteOrderMark) {
-    test::TempDir dir;
-    dir.write("z.inp", "\xEF\xBB\xBFZ,P1,_,______,__;\n\n");
-    ASSERT_TRUE(markAsRead(dir.file("z.inp"), 0, 2, nullptr));
-    EXPECT_EQ(dir.read("z.inp"), "\xEF\xBB\xBFZ,P1,2,AB1234,OK;\r\n\r\n");
-}
-
 // Whatever stands at the entry after the read, unless it is the same file unchanged, is
 // left as it is: the file changed in place, another file renamed over it, a link.
 TEST(OznaciFajlTest, OnlyTheFileReadIsMarkedFromItsBytes) {

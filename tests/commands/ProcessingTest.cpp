@@ -144,9 +144,10 @@ TEST_F(Processing, AFileChangedAfterItsJobIsSetAsideNotTakenUpAgain) {
     const std::string rewritten = "Q,P1,_,______,__;\r\n\r\n";
     EXPECT_FALSE(process(rewritten));
     ASSERT_EQ(ui.notices.size(), 1u);
-    EXPECT_EQ(ui.notices[0].text, "Fajl " + dir.file("f.inp") +
-                                      " posla broj 7 (status Er) je izmijenjen nakon preuzimanja; premjesten je u " +
-                                      dir.file("f.inp.izmijenjen") + " i ne uzima se ponovo u obradu.");
+    EXPECT_EQ(ui.notices[0].text,
+              "Fajl " + dir.file("f.inp") +
+                  " posla broj 7 (status Er) je izmijenjen nakon preuzimanja; premjesten je u " +
+                  dir.file("f.inp.izmijenjen") + " i ne uzima se ponovo u obradu.");
     EXPECT_EQ(dir.read("f.inp.izmijenjen"), rewritten);
     EXPECT_FALSE(std::filesystem::exists(dir.file("f.inp")));
     EXPECT_EQ(state.BrojRacuna, 8);

@@ -180,27 +180,6 @@ TEST_F(Recovery, AJobThePartnerGotIsFinishedNotTakenUpAgain) {
     EXPECT_TRUE(h.ui.notices.empty()) << h.ui.notices[0].text;
 }
 
-// The counter may hold 0 or a negative number: such a job is finished like any other (the
-// PARTNER takes no F_SEMAFOR row under a negative number).
-TEST_F(Recovery, AJobNumberedZeroOrBelowIsFinishedNotTakenUpAgain) {
-    for (const int number : {0, -100}) {
-        SCOPED_TRACE(number);
-        const std::string name = "r" + std::to_string(number) + ".inp";
-        h.drop(name, kSale);
-        saleRowsWritten(number, true);
-        handedOver(number, false);
-        crashedAt(JobStage::HandedOver, name, number);
-
-        h.scan();
-
-        EXPECT_EQ(h.status(name), number == 0 ? "OK" : "Er");
-        EXPECT_EQ(h.rbrr(), "RBRR=" + std::to_string(number + 1));
-        EXPECT_FALSE(recordLeft());
-    }
-    EXPECT_EQ(jobsPrinted(), 1);
-    EXPECT_TRUE(h.ui.notices.empty()) << h.ui.notices[0].text;
-}
-
 // A crash at the very end: the file marked, the record saying the PARTNER had the job,
 // its F_PREDAJA row not yet removed.
 TEST_F(Recovery, AJobCutOffAtItsEndLeavesNoHandOverRow) {

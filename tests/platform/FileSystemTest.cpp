@@ -169,19 +169,5 @@ TEST(FileServices, ExecutableDirectoryHoldsTheRunningProgram) {
 #endif
 }
 
-TEST(RenameEntry, NeverReplacesAnEntryThere) {
-    test::TempDir dir;
-    dir.write("a.inp", "a");
-    dir.write("b.inp", "b");
-    std::string error;
-    EXPECT_FALSE(files::renameEntry(dir.file("a.inp"), dir.file("b.inp"), &error));
-    EXPECT_EQ(error.rfind("Ne moze se premjestiti fajl " + dir.file("a.inp") + " u " + dir.file("b.inp") + ": ", 0),
-              0u);
-    EXPECT_EQ(dir.read("b.inp"), "b");
-    ASSERT_TRUE(files::renameEntry(dir.file("a.inp"), dir.file("a.inp.izmijenjen"), &error)) << error;
-    EXPECT_EQ(dir.read("a.inp.izmijenjen"), "a");
-    EXPECT_FALSE(std::filesystem::exists(dir.file("a.inp")));
-}
-
 }  // namespace
 }  // namespace fm
