@@ -184,7 +184,7 @@ class JobWriter {
 
 std::optional<files::FileContent> CommandProcessor::readForTakeUp(const std::string& fileName) {
     std::set<std::string>& noticed = context_.state.unreadableFilesNoticed;
-    files::FileContent content = files::readFileOnce(fileName, kCommandFileLimit);
+    files::FileContent content = readCommandBytes(fileName);
     using Result = files::FileContent::Result;
     if (content.result == Result::Read || content.result == Result::OverLimit) {
         noticed.erase(fileName);

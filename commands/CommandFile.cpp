@@ -53,6 +53,10 @@ std::string notANumber(const std::string& field) { return "'" + field + "' nije 
 
 }  // namespace
 
+files::FileContent readCommandBytes(const std::string& path) {
+    return files::readFileOnce(path, kCommandFileLimit, kCommandLineLimit);
+}
+
 std::string overLimitMessage() {
     return "fajl je veci od najvise dozvoljenih " + std::to_string(kCommandFileLimit / (1024 * 1024)) +
            " MiB (" + std::to_string(kCommandFileLimit) + " bajtova)";
@@ -84,7 +88,7 @@ std::string unreadableMessage(const std::string& path, const files::FileContent&
 }
 
 std::vector<std::string> readCommandLines(const std::string& path) {
-    const files::FileContent content = files::readFileOnce(path, kCommandFileLimit);
+    const files::FileContent content = readCommandBytes(path);
     switch (content.result) {
         case files::FileContent::Result::Read:
             if (const std::string tooMany = tooManyLinesMessage(content.bytes); !tooMany.empty())
@@ -100,7 +104,7 @@ std::vector<std::string> readCommandLines(const std::string& path) {
 }
 
 std::vector<std::string> parseCommandLines(std::string_view bytes) {
-    std::vector<std::string> lines = text::splitLines(bytes);
+    std::vector<std::string> lines = text::splitLines(bytes.substr(text::leadingBom(bytes).size()));
     for (std::string& line : lines) line = text::trim(line);
     return lines;
 }

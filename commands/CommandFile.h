@@ -20,11 +20,16 @@ class CommandFileError : public std::runtime_error {
 };
 
 // The largest command file and the longest line, in bytes, and the most lines: far
-// above any real receipt or price list. A file over any is invalid; one over the file
-// limit is not read, one with too many lines not split into them (nor marked).
+// above any real receipt or price list. A file over any is invalid; of one over the file
+// limit or with too many lines only the first kCommandLineLimit bytes are split into lines,
+// for its header, and it is never rewritten.
 constexpr std::uint64_t kCommandFileLimit = 4 * 1024 * 1024;
 constexpr std::size_t kCommandLineLimit = 1024 * 1024;
 constexpr std::size_t kCommandLinesLimit = 100000;
+
+// The command file read once (files::readFileOnce); of a file over the size limit the
+// first kCommandLineLimit bytes, which hold its header.
+files::FileContent readCommandBytes(const std::string& path);
 
 // "fajl je veci od ..." for a file over kCommandFileLimit.
 std::string overLimitMessage();
@@ -40,7 +45,7 @@ std::string unreadableMessage(const std::string& path, const files::FileContent&
 // Throws CommandFileError when the file cannot be read or is over the limit.
 std::vector<std::string> readCommandLines(const std::string& path);
 
-// The same lines from the file's bytes.
+// The same lines from the file's bytes; a leading UTF-8 byte order mark is no part of them.
 std::vector<std::string> parseCommandLines(std::string_view bytes);
 
 // A NUL byte inside a line would end the SQL text at that point in the database

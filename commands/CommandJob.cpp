@@ -291,8 +291,14 @@ CommandJob readCommandJob(const std::vector<std::string>& lines, bool letterCode
 CommandJob readCommandFile(std::string_view bytes, bool overSizeLimit, bool letterCodes, int jobNumber) {
     std::string overLimit = overSizeLimit ? overLimitMessage() : tooManyLinesMessage(bytes);
     if (overLimit.empty()) return readCommandJob(parseCommandLines(bytes), letterCodes, jobNumber);
+    // Its header alone tells whether it was processed already.
     CommandJob job;
-    job.invalid = std::move(overLimit);
+    const std::vector<std::string> head = parseCommandLines(bytes.substr(0, kCommandLineLimit));
+    if (const std::optional<std::size_t> header = nextRecord(head, 0);
+        header && text::trim(CommandRecord(head[*header]).status()) != "__")
+        job.verdict = CommandJob::Verdict::ProcessedAlready;
+    else
+        job.invalid = std::move(overLimit);
     return job;
 }
 

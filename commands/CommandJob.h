@@ -83,7 +83,8 @@ struct CommandJob {
 CommandJob readCommandJob(const std::vector<std::string>& lines, bool letterCodes, int jobNumber);
 
 // The same from the file's bytes as read up to the size limit (overSizeLimit: more was
-// there). A file over a limit is invalid and never split into lines.
+// there, the bytes are its head). A file over a limit is never read past its first
+// kCommandLineLimit bytes: processed already when its header's status is not "__", else invalid.
 CommandJob readCommandFile(std::string_view bytes, bool overSizeLimit, bool letterCodes, int jobNumber);
 
 // A receipt's records without their fields 1 to 4 (placeholders and status), as one

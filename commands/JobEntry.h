@@ -25,7 +25,8 @@ inline std::int64_t nowEpochMs() {
 }
 
 // What was done to the command file at the job's end.
-enum class FileAction { None, MarkedOk, MarkedNo, MarkedEr, Deleted, NotMarked };
+// SetAside: changed after its job took it up, moved where no scan takes it up again.
+enum class FileAction { None, MarkedOk, MarkedNo, MarkedEr, Deleted, NotMarked, SetAside };
 
 // The journal's word for it.
 inline const char* fileActionText(FileAction action) {
@@ -40,6 +41,8 @@ inline const char* fileActionText(FileAction action) {
             return "obrisan";
         case FileAction::NotMarked:
             return "neoznacen";
+        case FileAction::SetAside:
+            return "izdvojen";
         case FileAction::None:
             break;
     }

@@ -88,7 +88,7 @@ UnmarkedFile unmarkedOf(const std::string& value) {
         field = value.substr(from, end - from);
         from = end + 1;
     }
-    UnmarkedFile unmarked{unescaped(value.substr(from)), numberOf<int>(fields[0]), {}};
+    UnmarkedFile unmarked{unescaped(value.substr(from)), numberOf<int>(fields[0]), {}, std::nullopt};
     unmarked.file.size = numberOf<std::uint64_t>(fields[1]);
     unmarked.file.modified = numberOf<std::int64_t>(fields[2]);
     return unmarked;
@@ -123,6 +123,7 @@ bool JobRecord::load(std::string* error) {
     try {
         JobInFlight inFlight;
         bool hasJob = false;
+        bool hasNumber = false;
         for (const std::string& line : text::splitLines(*bytes)) {
             const std::size_t equals = line.find('=');
             if (equals == std::string::npos) continue;
@@ -139,9 +140,10 @@ bool JobRecord::load(std::string* error) {
                 inFlight.file.modified = numberOf<std::int64_t>(value);
             else if (key == "INODE")  // not in records of older versions
                 readFileNumbers(value, inFlight.file);
-            else if (key == "RBR")
+            else if (key == "RBR") {
                 inFlight.number = numberOf<int>(value);
-            else if (key == "TIPKNJIZENJA")
+                hasNumber = true;
+            } else if (key == "TIPKNJIZENJA")
                 inFlight.bookingType = numberOf<int>(value);
             else if (key == "CEKANJE")
                 inFlight.budget = numberOf<int>(value);
@@ -150,13 +152,17 @@ bool JobRecord::load(std::string* error) {
             else if (key == "NEOZNACEN_INODE") {
                 if (unmarked.empty()) throw std::invalid_argument("inode bez neoznacenog fajla");
                 readFileNumbers(value, unmarked.back().file);
+            } else if (key == "NEOZNACEN_RBR") {
+                if (unmarked.empty()) throw std::invalid_argument("broj posla bez neoznacenog fajla");
+                unmarked.back().number = numberOf<int>(value);
             }
         }
         if (hasJob && inFlight.fileName.empty()) throw std::invalid_argument("posao bez fajla");
-        if (hasJob && (inFlight.number <= 0 || inFlight.number == std::numeric_limits<int>::max()))
+        if (hasJob && !hasNumber) throw std::invalid_argument("posao bez broja");
+        // The counter never hands this one out: the number after it would not fit.
+        if (hasJob && inFlight.number == std::numeric_limits<int>::max())
             throw std::invalid_argument("broj posla " + std::to_string(inFlight.number) +
-                                        " nije izmedju 1 i " +
-                                        std::to_string(std::numeric_limits<int>::max() - 1));
+                                        " je veci od najveceg koji brojac dodjeljuje");
         if (hasJob) job = inFlight;
     } catch (const std::exception& e) {
         job.reset();
@@ -197,6 +203,7 @@ bool JobRecord::save(std::string* error) const {
         lines.push_back("NEOZNACEN=" + std::to_string(u.outcome) + ";" + std::to_string(u.file.size) + ";" +
                         std::to_string(u.file.modified) + ";" + escaped(u.fileName));
         lines.push_back("NEOZNACEN_INODE=" + fileNumbers(u.file));
+        if (u.number) lines.push_back("NEOZNACEN_RBR=" + std::to_string(*u.number));
     }
     return files::writeFileAtomically(path_, text::joinLinesCrLf(lines), error);
 }

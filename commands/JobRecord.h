@@ -37,6 +37,7 @@ struct UnmarkedFile {
     std::string fileName;
     int outcome = 0;
     FileIdentity file;
+    std::optional<int> number;  // of its job; not in records of older versions
 };
 
 // "MerilonPosao.ini" beside the settings file: the job in flight and the unmarked
@@ -51,7 +52,7 @@ class JobRecord {
     const std::string& path() const { return path_; }
 
     // A missing file is an empty record. False with a message in *error when the file
-    // cannot be read or is damaged (a job numbered outside 1 to 2147483646 included);
+    // cannot be read or is damaged (a job without a number or numbered 2147483647 included);
     // the record is then empty.
     bool load(std::string* error);
 

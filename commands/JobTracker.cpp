@@ -9,6 +9,7 @@
 #include "commands/HandOver.h"
 #include "commands/JobContext.h"
 #include "commands/JobJournal.h"
+#include "commands/Marking.h"
 #include "commands/Outcome.h"
 #include "config/ReceiptCounter.h"
 #include "config/Settings.h"
@@ -25,7 +26,7 @@ namespace {
 // the file of that identity.
 std::optional<files::FileContent> stillTheFile(const std::string& fileName, const FileIdentity& file) {
     using Result = files::FileContent::Result;
-    files::FileContent content = files::readFileOnce(fileName, kCommandFileLimit);
+    files::FileContent content = readCommandBytes(fileName);
     if (content.result != Result::Read && content.result != Result::OverLimit) {
         const files::Entry entry = files::entryAt(fileName);  // there, but not readable
         if (entry.kind != files::EntryKind::Regular) return std::nullopt;
@@ -34,6 +35,17 @@ std::optional<files::FileContent> stillTheFile(const std::string& fileName, cons
     }
     if (!sameFile(content.identity, file)) return std::nullopt;
     return content;
+}
+
+// A free name beside the file that no scan takes up: its name with ".izmijenjen".
+std::optional<std::string> asideName(const std::string& fileName, const Postavke& postavke) {
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        const std::string name = fileName + ".izmijenjen" + (attempt == 1 ? "" : std::to_string(attempt));
+        if (!isInputFilePath(name, postavke) && files::entryAt(name).kind == files::EntryKind::Missing &&
+            !files::directoryExists(name))
+            return name;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -135,7 +147,7 @@ void JobTracker::finishHandedOverJob(const JobInFlight& inFlight) {
     crashPoint(CrashAt::Marked);
     entry.action = actionTaken(inFlight.fileName, job.outcome, settled);
     if (journal_) journal_->jobMarked(entry);
-    if (!settled) rememberUnmarked(inFlight.fileName, job.file, job.outcome);
+    if (!settled) rememberUnmarked(inFlight.fileName, job.file, job.outcome, job.number);
 }
 
 bool JobTracker::retryMarking(const std::string& fileName) {
@@ -143,10 +155,12 @@ bool JobTracker::retryMarking(const std::string& fileName) {
                                        [&](const UnmarkedFile& u) { return u.fileName == fileName; });
     if (unmarked == record_.unmarked.end()) return false;
     const std::optional<files::FileContent> file = stillTheFile(fileName, unmarked->file);
-    if (!file) {  // gone, or another file
+    if (!file) {  // gone, or changed since
+        const bool changed = files::entryAt(fileName).kind != files::EntryKind::Missing;
+        if (changed && !setChangedFileAside(*unmarked)) return true;  // stays remembered, never taken up
         record_.unmarked.erase(unmarked);
         save();
-        return false;
+        return changed;
     }
     if (markOrDelete(context_, fileName, file->identity, file->bytes, unmarked->outcome, false)) {
         const FileAction action =
@@ -156,6 +170,27 @@ bool JobTracker::retryMarking(const std::string& fileName) {
         if (journal_) journal_->fileSettledLater(fileName, action, nowEpochMs());
     }
     return true;
+}
+
+// The job's number was used for the file as it was taken up: a till that rewrote it in place
+// would get its receipt twice if it were taken up again.
+bool JobTracker::setChangedFileAside(const UnmarkedFile& unmarked) {
+    const std::string& fileName = unmarked.fileName;
+    const std::string job = "Fajl " + fileName + " posla broj " +
+                            (unmarked.number ? integerNumeral(*unmarked.number) : std::string("(nepoznat)")) +
+                            " (status " + statusText(unmarked.outcome) + ") je izmijenjen nakon preuzimanja";
+    std::string error =
+        "nema slobodnog imena koje maska " + context_.state.postavke.TARVORACUN + " ne obuhvata";
+    const std::optional<std::string> aside = asideName(fileName, context_.state.postavke);
+    if (aside && files::renameEntry(fileName, *aside, &error)) {
+        setAsideFailuresNoticed_.erase(fileName);
+        Obavijesti(context_.ui, job + "; premjesten je u " + *aside + " i ne uzima se ponovo u obradu.");
+        if (journal_) journal_->fileSettledLater(fileName, FileAction::SetAside, nowEpochMs());
+        return true;
+    }
+    if (setAsideFailuresNoticed_.insert(fileName).second)
+        Obavijesti(context_.ui, job + " i ne uzima se ponovo u obradu; ne moze se premjestiti: " + error);
+    return false;
 }
 
 void JobTracker::reserveNumber(const std::string& fileName, const FileIdentity& file, int number) {
@@ -194,7 +229,7 @@ bool JobTracker::handOver(const Job& job, const std::function<bool()>& writeSema
 }
 
 void JobTracker::endJob(const std::string& fileName, int outcome, bool fileSettled) {
-    if (!fileSettled) rememberUnmarked(fileName, record_.job->file, outcome);
+    if (!fileSettled) rememberUnmarked(fileName, record_.job->file, outcome, record_.job->number);
     const int number = record_.job->number;
     crashPoint(CrashAt::Counter);
     saveNumber(number + 1);  // before the record goes: the number is never used again
@@ -212,10 +247,11 @@ void JobTracker::endJob(const std::string& fileName, int outcome, bool fileSettl
 }
 
 // As it was taken up: a file that has changed since is not this job's file any more.
-void JobTracker::rememberUnmarked(const std::string& fileName, const FileIdentity& file, int outcome) {
+void JobTracker::rememberUnmarked(const std::string& fileName, const FileIdentity& file, int outcome,
+                                  int number) {
     std::erase_if(record_.unmarked, [&](const UnmarkedFile& u) { return u.fileName == fileName; });
     if (files::entryAt(fileName).kind != files::EntryKind::Missing)
-        record_.unmarked.push_back({fileName, outcome, file});
+        record_.unmarked.push_back({fileName, outcome, file, number});
 }
 
 void JobTracker::saveNumber(int nextNumber) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "commands/JobContext.h"
@@ -32,7 +33,9 @@ class JobTracker {
     bool finishInterruptedJob();
 
     // A file whose job is over but whose mark could not be written: the mark (or the
-    // deletion) is tried again. True when the file is such a one: it is not taken up.
+    // deletion) is tried again; a file changed since its job took it up is set aside under
+    // a name that the mask does not match. True when the file is such a one: it is not
+    // taken up.
     bool retryMarking(const std::string& fileName);
 
     // Before any row of the job: the record of the job, which holds its number ("RBRR"
@@ -53,7 +56,8 @@ class JobTracker {
     void passNumber(int number);
     void discardRows(const JobInFlight& job);
     void finishHandedOverJob(const JobInFlight& job);
-    void rememberUnmarked(const std::string& fileName, const FileIdentity& file, int outcome);
+    void rememberUnmarked(const std::string& fileName, const FileIdentity& file, int outcome, int number);
+    bool setChangedFileAside(const UnmarkedFile& unmarked);
     void saveNumber(int nextNumber);
     bool save();
 
@@ -61,6 +65,7 @@ class JobTracker {
     JobJournal* journal_;
     JobRecord record_;
     bool tracedHandOver_ = false;  // the job in flight was handed over with an F_PREDAJA row
+    std::set<std::string> setAsideFailuresNoticed_;
 };
 
 }  // namespace fm

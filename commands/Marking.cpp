@@ -1,5 +1,7 @@
 #include "commands/Marking.h"
 
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "commands/CommandFile.h"
@@ -15,6 +17,33 @@ void replaceAll(std::string& s, const std::string& from, const std::string& to) 
     for (std::size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size())) {
         s.replace(at, from.size(), to);
     }
+}
+
+// Where the "__" of the waiting status of the first record stands in the bytes; nullopt
+// when they hold no record or its status is not waiting.
+std::optional<std::size_t> waitingStatusAt(std::string_view bytes) {
+    const std::size_t bom = text::leadingBom(bytes).size();
+    std::size_t start = bom;
+    for (const std::string& line : text::splitLines(bytes.substr(bom))) {
+        const std::string record = text::trim(line);
+        if (!record.empty()) {
+            const CommandRecord header(record);
+            if (text::trim(header.status()) != "__") return std::nullopt;
+            return start + line.find(record) + header.statusOffset() + header.status().find("__");
+        }
+        start += line.size();
+        start += bytes.compare(start, 2, "\r\n") == 0 ? 2 : 1;
+    }
+    return std::nullopt;
+}
+
+// A file over a limit is never rewritten: its header's status is written where it stands.
+bool markStatusInPlace(const std::string& fileName, const FileIdentity& file, std::string_view bytes,
+                       int outcome, std::string* error) {
+    const std::optional<std::size_t> status = waitingStatusAt(bytes.substr(0, kCommandLineLimit));
+    if (status) return files::overwriteInPlace(fileName, file, *status, statusText(outcome), error);
+    if (error) *error = "u pocetku fajla nema zaglavlja sa statusom koji bi se oznacio";
+    return false;
 }
 
 std::string errorDirectory(const std::string& tarvologgreske) {
@@ -59,14 +88,15 @@ bool OznaciFajl(const std::string& fileName, const FileIdentity& file, const std
         if (error) *error = why;
         return false;
     };
-    if (file.size > kCommandFileLimit) return fail(overLimitMessage());
-    if (const std::string tooMany = tooManyLinesMessage(bytes); !tooMany.empty()) return fail(tooMany);
     if (const std::string why = notTheFileRead(fileName, file); !why.empty()) return fail(why);
+    if (file.size > kCommandFileLimit || !tooManyLinesMessage(bytes).empty())
+        return markStatusInPlace(fileName, file, bytes, outcome, error);
     std::vector<std::string> lines = parseCommandLines(bytes);
     // A file with nothing to mark (empty, or blank lines only) cannot carry its outcome.
     if (!nextRecord(lines, 0)) return fail("u fajlu nema nijednog zapisa koji bi se oznacio");
     for (std::string& line : lines) line = markedLine(line, outcome, brojacObrade, brojKase);
-    return files::writeFileAtomically(fileName, text::joinLinesCrLf(lines), error);
+    const std::string marked = std::string(text::leadingBom(bytes)) + text::joinLinesCrLf(lines);
+    return files::writeFileAtomically(fileName, marked, error);
 }
 
 std::string errorFilePath(const std::string& tarvologgreske) {

@@ -18,10 +18,11 @@ std::string markedLine(const std::string& line, int outcome, int brojacObrade, c
 std::string notTheFileRead(const std::string& fileName, const FileIdentity& file);
 
 // Rewrites the command file from the bytes read at its take-up, every line marked and
-// ended by CR LF, through an atomic replace, once the entry is found to be still that
-// file. False with a message in *error when the entry is another file or the file
-// changed, when it cannot be replaced, holds no record, or is over a limit of its size
-// (no bytes) or lines.
+// ended by CR LF (a leading byte order mark kept), through an atomic replace, once the
+// entry is found to be still that file. A file over a limit of its size (the bytes its
+// head) or lines is never rewritten: the status of its header is written in place of its
+// "__". False with a message in *error when the entry is another file or the file changed,
+// when it cannot be written, or holds no record (over a limit: no waiting header).
 bool OznaciFajl(const std::string& fileName, const FileIdentity& file, const std::string& bytes, int outcome,
                 int brojacObrade, const std::string& brojKase, std::string* error);
 

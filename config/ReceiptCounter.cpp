@@ -1,5 +1,6 @@
 #include "config/ReceiptCounter.h"
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <string>
@@ -24,20 +25,24 @@ bool CitajBrojRacuna(const Settings& settings, ProcessState& state, UserInterfac
 
 bool SnimiBrojRacuna(const Settings& settings, int brojRacuna) {
     const std::string& path = settings.filePath();
-    if (!files::fileExists(path)) return false;
     std::string error;
-    const std::optional<std::string> bytes = files::readWholeFile(path, &error);
-    if (!bytes) return false;
-
-    std::vector<std::string> lines = text::splitLines(*bytes);
-    for (std::string& line : lines) {
-        const std::size_t equals = line.find('=');
-        if (equals == std::string::npos || !text::equalsIgnoringCase(line.substr(0, equals), "RBRR"))
-            continue;
-        line = "RBRR=" + std::to_string(brojRacuna);
-        return files::writeFileAtomically(path, text::joinLinesCrLf(lines), &error);
+    std::string bytes;
+    if (files::fileExists(path)) {
+        std::optional<std::string> read = files::readWholeFile(path, &error);
+        if (!read) return false;
+        bytes = std::move(*read);
     }
-    return false;
+    const std::string counterLine = "RBRR=" + std::to_string(brojRacuna);
+    std::vector<std::string> lines = settingsLines(bytes);
+    const auto counter = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return settingsLineOf(line).key == "RBRR";
+    });
+    if (counter == lines.end())
+        lines.push_back(counterLine);
+    else
+        *counter = counterLine;
+    return files::writeFileAtomically(path, std::string(text::leadingBom(bytes)) + text::joinLinesCrLf(lines),
+                                      &error);
 }
 
 }  // namespace fm

@@ -18,9 +18,9 @@ std::string Settings::CitajPostavku(const std::string& key, const std::string& d
         std::string error;
         const std::optional<std::string> bytes = files::readWholeFile(path_, &error);
         if (!bytes) throw std::runtime_error(error);
-        for (const std::string& rawLine : text::splitLines(*bytes)) {
-            const std::optional<SettingLine> line = settingLine(rawLine);
-            if (line && text::toUpperAscii(line->key) == wantedKey) return line->value;
+        for (const std::string& line : settingsLines(*bytes)) {
+            const SettingsLine entry = settingsLineOf(line);
+            if (!entry.key.empty() && !entry.value.empty() && entry.key == wantedKey) return entry.value;
         }
     }
     if (tableLookup_) {
@@ -29,11 +29,14 @@ std::string Settings::CitajPostavku(const std::string& key, const std::string& d
     return preset;
 }
 
-std::optional<SettingLine> settingLine(const std::string& rawLine) {
-    const std::string line = text::trim(rawLine);
+SettingsLine settingsLineOf(std::string_view line) {
     const std::size_t equals = line.find('=');
-    if (equals == std::string::npos || equals == 0 || equals + 1 >= line.size()) return std::nullopt;
-    return SettingLine{text::trim(line.substr(0, equals)), text::trim(line.substr(equals + 1))};
+    if (equals == std::string_view::npos) return {};
+    return {text::toUpperAscii(text::trim(line.substr(0, equals))), text::trim(line.substr(equals + 1))};
+}
+
+std::vector<std::string> settingsLines(std::string_view bytes) {
+    return text::splitLines(bytes.substr(text::leadingBom(bytes).size()));
 }
 
 int toWholeNumber(const std::string& value) {

@@ -3,6 +3,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "config/Postavke.h"
 
@@ -32,13 +34,16 @@ class Settings {
     SettingsTableLookup tableLookup_;
 };
 
-// The key and the value of one line of the settings file, both trimmed; nullopt for a
-// line that holds no setting (no "=", nothing before or after it).
-struct SettingLine {
+// One line of the settings file as it is read: the text before its first "=" as the key
+// (trimmed, in capitals) and the text after it as the value (trimmed); both empty without "=".
+struct SettingsLine {
     std::string key;
     std::string value;
 };
-std::optional<SettingLine> settingLine(const std::string& rawLine);
+SettingsLine settingsLineOf(std::string_view line);
+
+// The settings file's lines; a leading UTF-8 byte order mark is no part of the first one.
+std::vector<std::string> settingsLines(std::string_view bytes);
 
 // Whole decimal number with an optional sign, as the settings and "RBRR" take it.
 // Throws std::invalid_argument with a message naming the text when it is not one.

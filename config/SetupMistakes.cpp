@@ -1,7 +1,6 @@
 #include "config/SetupMistakes.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "config/Settings.h"
 #include "config/StartupSettings.h"
@@ -30,12 +29,12 @@ std::string missingDirectory(const std::string& directory, const char* key, cons
 std::vector<std::string> unknownKeyMistakes(const std::string& settingsBytes) {
     std::vector<std::string> mistakes;
     int lineNumber = 0;
-    for (const std::string& rawLine : text::splitLines(settingsBytes)) {
+    for (const std::string& rawLine : settingsLines(settingsBytes)) {
         ++lineNumber;
-        const std::optional<SettingLine> line = settingLine(rawLine);
-        if (!line || commentOrSection(line->key) || known(line->key)) continue;
+        const SettingsLine line = settingsLineOf(rawLine);
+        if (line.key.empty() || commentOrSection(line.key) || known(line.key)) continue;
         mistakes.push_back("Nepoznat kljuc u MerilonSettings.ini, linija " + std::to_string(lineNumber) +
-                           ": " + line->key + " (program ga ne cita; provjerite naziv)");
+                           ": " + line.key + " (program ga ne cita; provjerite naziv)");
     }
     return mistakes;
 }

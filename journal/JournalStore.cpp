@@ -78,7 +78,7 @@ bool isDamage(const QSqlError& error) {
 
 FileAction actionFromText(const std::string& text) {
     for (FileAction action : {FileAction::MarkedOk, FileAction::MarkedNo, FileAction::MarkedEr,
-                              FileAction::Deleted, FileAction::NotMarked})
+                              FileAction::Deleted, FileAction::NotMarked, FileAction::SetAside})
         if (text == fileActionText(action)) return action;
     return FileAction::None;
 }

@@ -320,6 +320,16 @@ bool removeFile(const std::string& path, std::string* error) {
     return false;
 }
 
+bool renameEntry(const std::string& from, const std::string& to, std::string* error) {
+    const std::optional<std::wstring> source = widen(from);
+    const std::optional<std::wstring> target = widen(to);
+    if (source && target && MoveFileExW(source->c_str(), target->c_str(), MOVEFILE_WRITE_THROUGH))
+        return true;
+    setError(error, "Ne moze se premjestiti fajl " + from + " u " + to + ": " +
+                        (source && target ? systemError(GetLastError()) : kNotInCodePage));
+    return false;
+}
+
 std::vector<DirectoryEntry> findEntries(const std::string& pattern) {
     const std::size_t split = nameStart(pattern);
     const std::string mask = pattern.substr(split);
@@ -428,6 +438,23 @@ bool writeFileAtomically(const std::string& path, const std::string& bytes, std:
 bool removeFile(const std::string& path, std::string* error) {
     if (::unlink(path.c_str()) == 0) return true;
     setError(error, "Ne moze se obrisati fajl " + path + ": " + systemError(errno));
+    return false;
+}
+
+bool renameEntry(const std::string& from, const std::string& to, std::string* error) {
+    int result = ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+    if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {  // a file system without it
+        struct stat status;
+        if (::lstat(to.c_str(), &status) == 0)
+            errno = EEXIST;
+        else
+            result = ::rename(from.c_str(), to.c_str());
+    }
+    if (result == 0) {
+        syncDirectoryOf(to);
+        return true;
+    }
+    setError(error, "Ne moze se premjestiti fajl " + from + " u " + to + ": " + systemError(errno));
     return false;
 }
 

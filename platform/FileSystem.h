@@ -42,6 +42,10 @@ bool writeFileAtomically(const std::string& path, const std::string& bytes, std:
 // Removes the directory entry (a link, not its target).
 bool removeFile(const std::string& path, std::string* error);
 
+// Gives the directory entry (a link, not its target) a new path on the same volume; never
+// replaces an entry there. False with a message in *error on failure.
+bool renameEntry(const std::string& from, const std::string& to, std::string* error);
+
 // Entries matching a pattern of a directory prefix followed by a name mask with
 // '*' and '?' ("C:\RACUNI\*.inp"); the mask is matched without regard to letter case,
 // as the Windows search does. Order as the file system gives it.

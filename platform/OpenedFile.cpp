@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -78,8 +79,8 @@ std::optional<Entry> entryOfHandle(HANDLE handle) {
 // An opened command file, closed at the end of its scope.
 class Opened {
   public:
-    explicit Opened(const std::string& path)
-        : handle_(openEntry(path, GENERIC_READ, FILE_FLAG_SEQUENTIAL_SCAN)),
+    explicit Opened(const std::string& path, bool forWriting = false)
+        : handle_(openEntry(path, forWriting ? GENERIC_WRITE : GENERIC_READ, FILE_FLAG_SEQUENTIAL_SCAN)),
           error_(handle_ == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS) {}
     ~Opened() {
         if (isOpen()) CloseHandle(handle_);
@@ -99,6 +100,16 @@ class Opened {
         if (!ReadFile(handle_, buffer, DWORD(std::min<std::size_t>(size, kReadChunk)), &got, nullptr))
             return -1;
         return got;
+    }
+
+    // All the bytes written at the offset.
+    bool writeAt(std::uint64_t offset, std::string_view bytes) const {
+        OVERLAPPED at{};
+        at.Offset = DWORD(offset);
+        at.OffsetHigh = DWORD(offset >> 32);
+        DWORD written = 0;
+        return WriteFile(handle_, bytes.data(), DWORD(bytes.size()), &written, &at) &&
+               written == bytes.size();
     }
 
   private:
@@ -127,8 +138,9 @@ Entry entryOfStatus(const struct stat& status) {
 // O_NONBLOCK: a FIFO that slipped in opens at once instead of waiting for a writer.
 class Opened {
   public:
-    explicit Opened(const std::string& path)
-        : fd_(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)),
+    explicit Opened(const std::string& path, bool forWriting = false)
+        : fd_(::open(path.c_str(),
+                     (forWriting ? O_WRONLY : O_RDONLY) | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)),
           error_(fd_ < 0 ? errno : 0) {}
     ~Opened() {
         if (isOpen()) ::close(fd_);
@@ -152,6 +164,12 @@ class Opened {
             const ssize_t got = ::read(fd_, buffer, std::min(size, kReadChunk));
             if (got >= 0 || errno != EINTR) return got;
         }
+    }
+
+    // All the bytes written at the offset.
+    bool writeAt(std::uint64_t offset, std::string_view bytes) const {
+        return ::pwrite(fd_, bytes.data(), bytes.size(), off_t(offset)) == ssize_t(bytes.size()) &&
+               ::fsync(fd_) == 0;
     }
 
   private:
@@ -191,7 +209,7 @@ bool entryIs(const std::string& path, const FileIdentity& identity) {
     return entry.kind == EntryKind::Regular && sameFile(entry.identity, identity);
 }
 
-FileContent readFileOnce(const std::string& path, std::uint64_t limit) {
+FileContent readFileOnce(const std::string& path, std::uint64_t limit, std::size_t headOverLimit) {
     using Result = FileContent::Result;
     FileContent content;
     // Only a regular file is opened: opening a device may already do something.
@@ -211,16 +229,13 @@ FileContent readFileOnce(const std::string& path, std::uint64_t limit) {
     }
     if (!takeRegular(entry->kind, content)) return content;
     content.identity = entry->identity;
-    if (content.identity.size > limit) {
-        content.result = Result::OverLimit;
-        return content;
-    }
     // One byte more than the size found tells a file that grew meanwhile.
-    std::string bytes(std::size_t(content.identity.size) + 1, '\0');
+    const std::uint64_t wanted = content.identity.size > limit ? headOverLimit : content.identity.size + 1;
+    std::string bytes(std::size_t(wanted), '\0');
     std::size_t length = 0;
     for (;;) {
         if (length == bytes.size()) {
-            if (length > limit) break;
+            if (length > limit || content.identity.size > limit) break;
             bytes.resize(std::size_t(std::min<std::uint64_t>(limit + 1, length + kReadChunk)));
         }
         const long long got = file.read(bytes.data() + length, bytes.size() - length);
@@ -232,14 +247,28 @@ FileContent readFileOnce(const std::string& path, std::uint64_t limit) {
         if (got == 0) break;
         length += std::size_t(got);
     }
-    if (length > limit) {
-        content.result = Result::OverLimit;
-        return content;
-    }
     bytes.resize(length);
-    content.result = Result::Read;
+    content.result = length > limit || content.identity.size > limit ? Result::OverLimit : Result::Read;
+    if (content.result == Result::OverLimit) bytes.resize(std::min<std::size_t>(length, headOverLimit));
     content.bytes = std::move(bytes);
     return content;
+}
+
+bool overwriteInPlace(const std::string& path, const FileIdentity& identity, std::uint64_t offset,
+                      std::string_view bytes, std::string* error) {
+    const auto fail = [&](const std::string& why) {
+        if (error) *error = "Ne moze se upisati u fajl " + path + ": " + why;
+        return false;
+    };
+    if (!entryIs(path, identity)) return fail("fajl je u medjuvremenu izmijenjen ili zamijenjen drugim");
+    const Opened file(path, true);
+    if (!file.isOpen()) return fail(file.errorText());
+    const std::optional<Entry> entry = file.entry();  // the descriptor decides
+    if (!entry || entry->kind != EntryKind::Regular || !sameFile(entry->identity, identity))
+        return fail("fajl je u medjuvremenu izmijenjen ili zamijenjen drugim");
+    if (offset + bytes.size() > identity.size) return fail("mjesto upisa je izvan fajla");
+    if (!file.writeAt(offset, bytes)) return fail(lastErrorText());
+    return true;
 }
 
 }  // namespace fm::files

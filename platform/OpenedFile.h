@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace fm {
 
@@ -46,7 +48,7 @@ struct FileContent {
         Missing,     // gone before it was opened
         Link,        // the entry is a link: not opened
         NotRegular,  // a FIFO, socket or device: not read
-        OverLimit,   // larger than the limit: bytes empty, identity set
+        OverLimit,   // larger than the limit: bytes its first ones (up to headOverLimit), identity set
         Failed,      // cannot be opened or read: error says why
     };
     Result result = Result::Missing;
@@ -56,7 +58,14 @@ struct FileContent {
 };
 
 // Opens the entry once, without following a link and without blocking, checks on that
-// descriptor that it is a regular file and reads it; never more than limit + 1 bytes.
-FileContent readFileOnce(const std::string& path, std::uint64_t limit);
+// descriptor that it is a regular file and reads it; never more than limit + 1 bytes, and
+// of a file over the limit its first headOverLimit bytes at most.
+FileContent readFileOnce(const std::string& path, std::uint64_t limit, std::size_t headOverLimit = 0);
+
+// Writes the bytes over the file's own at the offset, inside the file, through the entry
+// opened once (a link never followed) while it is the regular file of that identity.
+// False with a message in *error otherwise or when writing fails.
+bool overwriteInPlace(const std::string& path, const FileIdentity& identity, std::uint64_t offset,
+                      std::string_view bytes, std::string* error);
 
 }  // namespace fm::files

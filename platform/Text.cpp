@@ -71,4 +71,8 @@ std::string printable(std::string_view text) {
     return line;
 }
 
+std::string_view leadingBom(std::string_view bytes) {
+    return bytes.substr(0, bytes.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0);
+}
+
 }  // namespace fm::text

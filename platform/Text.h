@@ -25,4 +25,10 @@ std::string joinLinesCrLf(const std::vector<std::string>& lines);
 // reads " | ", every other control byte \xHH.
 std::string printable(std::string_view text);
 
+// The UTF-8 byte order mark that some editors write before the first line.
+inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// The byte order mark at the start of the bytes, if any ("" or kUtf8Bom).
+std::string_view leadingBom(std::string_view bytes);
+
 }  // namespace fm::text

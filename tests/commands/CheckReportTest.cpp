@@ -29,6 +29,15 @@ QJsonObject parsed(const std::string& json) {
     return document.object();
 }
 
+// A byte order mark before the header, as .NET tills and Notepad write it, is no part of it.
+TEST(CheckReport, AByteOrderMarkBeforeTheHeaderIsSkipped) {
+    const Postavke p = settings();
+    const std::string bytes = "S,P1,_,______,__;Hljeb;0.90;1;;1;2;;1002\r\nT,P1,_,______,__;\r\n";
+    const FileCheck withMark = checkBytes("/tmp/r.inp", "\xEF\xBB\xBF" + bytes, p, 5);
+    EXPECT_TRUE(withMark.passes());
+    EXPECT_EQ(textReport(withMark, p), textReport(checkBytes("/tmp/r.inp", bytes, p, 5), p));
+}
+
 TEST(CheckReport, JsonHoldsAnyBytesOfTheFileAsLatin1Text) {
     const std::string name = "O\"Ne\\il \x01\x7F\xC8\xE8";
     const std::string bytes = "S,P1,_,______,__;" + name + ";1.5;2;;1;2;;7\r\nT,P1,_,______,__;\r\n";

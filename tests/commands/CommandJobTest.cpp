@@ -26,6 +26,16 @@ CommandJob read(const std::string& bytes, bool letterCodes = false) {
     return readCommandJob(parseCommandLines(bytes), letterCodes, 42);
 }
 
+// Of a file over a limit only the header is read: it decides whether the file was processed.
+TEST(CommandFileLimits, AFileOverALimitIsJudgedByItsHeaderAlone) {
+    const std::string lines(kCommandLinesLimit + 1, '\n');
+    EXPECT_EQ(readCommandFile("Z,P1,1,AB1234,OK;" + lines, false, false, 1).verdict,
+              CommandJob::Verdict::ProcessedAlready);
+    const CommandJob waiting = readCommandFile("V,P1,_,______,__;+memo\r\n", true, false, 1);
+    EXPECT_EQ(waiting.verdict, CommandJob::Verdict::TakeUp);
+    EXPECT_EQ(waiting.invalid, overLimitMessage());
+}
+
 TEST(WaitBudget, EveryCommandWithTheDefaults) {
     const Postavke p = defaults();
     EXPECT_EQ(waitBudget(JobKind::Receipt, 4, p), 13600);  // 3 items and 1 payment

@@ -130,7 +130,7 @@ TEST(FileFaults, AnEntryThatIsALinkIsNotTakenUp) {
 // While a job waits for the PARTNER its file is moved aside and something else put at its
 // entry: a FIFO, a link to another command file, another command file. Nothing is hung
 // on, marked or deleted; one notice each; the other file is a job of its own later.
-TEST(FileFaults, AFileSwappedDuringTheWaitIsNeitherHungOnNorMarked) {
+TEST(FileFaults, AFileSwappedDuringTheWaitIsNeitherHungOnNorMarkedNorTakenUpAgain) {
     const std::string report = "Z,P1,_,______,__;\r\n\r\n";
     const std::string other = "X,P1,_,______,__;\r\n\r\n";
     const std::vector<std::pair<std::string, std::function<void(const PartnerHarness&, const std::string&)>>>
@@ -173,14 +173,22 @@ TEST(FileFaults, AFileSwappedDuringTheWaitIsNeitherHungOnNorMarked) {
         EXPECT_TRUE(fs::is_symlink(h.inputFile("link.inp")));
         EXPECT_EQ(h.read("file.inp"), other);
 
+        // Whatever stands at a job's name now is set aside, never taken up under a new number.
         h.ui.onPause = nullptr;
+        h.ui.notices.clear();
         h.scan();
-        EXPECT_EQ(h.rbrr(), "RBRR=104");  // only the other file, under a number of its own
-        if (deleting)
-            EXPECT_FALSE(h.exists("file.inp"));
-        else
-            EXPECT_EQ(h.status("file.inp"), "No");
-        EXPECT_EQ(h.root.read("other.inp"), other);
+        h.scan();
+        EXPECT_EQ(h.rbrr(), "RBRR=103");
+        EXPECT_EQ(h.ui.notices.size(), 3u);
+        EXPECT_EQ(noticesStartingWith(
+                      h, "Fajl " + h.inputFile("file.inp") +
+                             " posla broj 102 (status No) je izmijenjen nakon preuzimanja; premjesten "
+                             "je u " +
+                             h.inputFile("file.inp.izmijenjen") + " i ne uzima se ponovo u obradu."),
+                  1);
+        EXPECT_TRUE(fs::is_fifo(h.inputFile("fifo.inp.izmijenjen")));
+        EXPECT_TRUE(fs::is_symlink(h.inputFile("link.inp.izmijenjen")));
+        EXPECT_EQ(h.read("file.inp.izmijenjen"), other);
     }
 }
 
@@ -195,6 +203,7 @@ long peakMemoryMb() {
 
 // 300 MB of line breaks and a 3 GB file that is one hole are refused unread; too many
 // lines, or a line over its limit, in a file under the size limit make that file invalid.
+// A file over a limit is judged by its header alone, and its status written in place.
 TEST(FileFaults, FilesOverTheLimitsAreInvalidAndReadNoFurther) {
     PartnerHarness h;
     {
@@ -207,6 +216,10 @@ TEST(FileFaults, FilesOverTheLimitsAreInvalidAndReadNoFurther) {
     h.drop("lines.inp", "Z,P1,_,______,__;" + std::string(kCommandLinesLimit + 1, '\n'));
     h.drop("line.inp", "S,P1,_,______,__;" + std::string(kCommandLineLimit, 'N') + ";1;1;;1;2;;7\r\n" +
                            "T,P1,_,______,__;\r\n");
+    const std::string overSize = "X,P1,_,______,__;\r\n" + std::string(kCommandFileLimit, '\n');
+    h.drop("big.inp", overSize);
+    const std::string processed = "Z,P1,3,AB1234,OK;" + std::string(kCommandLinesLimit + 1, '\n');
+    h.drop("done.inp", processed);
 
     h.scan();
     h.scan();
@@ -226,8 +239,11 @@ TEST(FileFaults, FilesOverTheLimitsAreInvalidAndReadNoFurther) {
                                          "\r\nGreska:fajl ima vise od najvise dozvoljenih 100000 linija"),
               1);
     EXPECT_EQ(h.status("line.inp"), "Er");
+    EXPECT_EQ(h.status("lines.inp"), "Er");  // written in place: the file is never rewritten
+    EXPECT_EQ(h.read("big.inp"), "X,P1,_,______,Er;" + overSize.substr(17));
+    EXPECT_EQ(h.read("done.inp"), processed);
     EXPECT_EQ(fs::file_size(h.inputFile("newlines.inp")), 300u << 20);
-    EXPECT_EQ(h.rbrr(), "RBRR=104");  // one number each, kept by the second scan
+    EXPECT_EQ(h.rbrr(), "RBRR=105");  // one number each but for the processed one, kept by the second scan
     EXPECT_EQ(jobsPrinted(h), 0);
     EXPECT_LT(peakMemoryMb(), 100);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 
 #include "commands/JobRecord.h"
 #include "tests/support/TempDir.h"
@@ -24,7 +25,7 @@ TEST(JobRecordFile, HoldsTheJobInFlightAndTheUnmarkedFilesAndGoesWhenEmpty) {
     job.bookingType = 53;
     job.budget = 13600;
     record.job = job;
-    record.unmarked.push_back({dir.file("x;y.inp"), -255, {1, 2, 7, 8}});
+    record.unmarked.push_back({dir.file("x;y.inp"), -255, {1, 2, 7, 8}, 0});
     ASSERT_TRUE(record.save(nullptr));
 
     JobRecord read(path);
@@ -42,6 +43,7 @@ TEST(JobRecordFile, HoldsTheJobInFlightAndTheUnmarkedFilesAndGoesWhenEmpty) {
     EXPECT_EQ(read.unmarked[0].outcome, -255);
     EXPECT_EQ(read.unmarked[0].file.inode, 2u);
     EXPECT_TRUE(sameFile(read.unmarked[0].file, {1, 2, 7, 8}));
+    EXPECT_EQ(read.unmarked[0].number, 0);
 
     read.job.reset();
     read.unmarked.clear();
@@ -65,6 +67,19 @@ TEST(JobRecordFile, ARecordWithoutInodesIsRead) {
     ASSERT_EQ(record.unmarked.size(), 1u);
     EXPECT_EQ(record.unmarked[0].fileName, "/in/a;b.inp");
     EXPECT_TRUE(sameFile(record.unmarked[0].file, {1, 2, 12, 34}));
+}
+
+// The counter may hold 0 and negative numbers: a job under one is finished after a crash too.
+TEST(JobRecordFile, EveryNumberTheCounterHandsOutIsRead) {
+    test::TempDir dir;
+    JobRecord record(dir.file("MerilonPosao.ini"));
+    for (const int number : {0, -1, -2147483647 - 1}) {
+        dir.write("MerilonPosao.ini",
+                  "POSAO=PREDAN\r\nFAJL=/in/r.inp\r\nRBR=" + std::to_string(number) + "\r\n");
+        ASSERT_TRUE(record.load(nullptr)) << number;
+        ASSERT_TRUE(record.job);
+        EXPECT_EQ(record.job->number, number);
+    }
 }
 
 TEST(JobRecordFile, ADamagedRecordIsReportedAndTakenAsEmpty) {

@@ -11,7 +11,7 @@ namespace {
 
 // Marks the file from its bytes as read now, as a job does after its wait.
 bool markAsRead(const std::string& path, int outcome, int brojacObrade, std::string* error) {
-    const files::FileContent read = files::readFileOnce(path, kCommandFileLimit);
+    const files::FileContent read = readCommandBytes(path);
     return OznaciFajl(path, read.identity, read.bytes, outcome, brojacObrade, "AB1234", error);
 }
 
@@ -69,6 +69,25 @@ TEST(OznaciFajlTest, AMissingFileIsReported) {
     std::string error;
     EXPECT_FALSE(markAsRead(dir.file("gone.inp"), 0, 1, &error));
     EXPECT_EQ(error, "fajl vise ne postoji");
+}
+
+// A file over a limit is never rewritten: its header's waiting status is written in place.
+TEST(OznaciFajlTest, AFileOverALimitGetsItsStatusWhereItStands) {
+    test::TempDir dir;
+    std::string error;
+    const std::string lines(kCommandLinesLimit + 1, '\n');
+    dir.write("lines.inp", "\xEF\xBB\xBF\r\n\n  V,P1,_,______, __ ;+memo\r\n" + lines);
+    ASSERT_TRUE(markAsRead(dir.file("lines.inp"), -3, 1, &error)) << error;
+    EXPECT_EQ(dir.read("lines.inp"), "\xEF\xBB\xBF\r\n\n  V,P1,_,______, Er ;+memo\r\n" + lines);
+
+    const std::string big = "Z,P1,_,______,__;\r\n" + std::string(kCommandFileLimit, '\n');
+    dir.write("big.inp", big);
+    ASSERT_TRUE(markAsRead(dir.file("big.inp"), 0, 1, &error)) << error;
+    EXPECT_EQ(dir.read("big.inp"), "Z,P1,_,______,OK;\r\n" + big.substr(19));
+
+    dir.write("none.inp", lines);
+    EXPECT_FALSE(markAsRead(dir.file("none.inp"), 0, 1, &error));
+    EXPECT_EQ(error, "u pocetku fajla nema zaglavlja sa statusom koji bi se oznacio");
 }
 
 // Whatever stands at the entry after the read, unless it is the same file unchanged, is

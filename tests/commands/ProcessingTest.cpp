@@ -129,17 +129,47 @@ TEST_F(Processing, AFileWithoutRecordsIsInvalidAndLeftAsItIs) {
         ui.notices.clear();
         EXPECT_FALSE(CommandProcessor(dm, settings).AnalRacuniKomande(dir.file("f.inp")));
         EXPECT_TRUE(ui.notices.empty());
+        std::filesystem::remove(dir.file("f.inp"));  // gone: forgotten
+        EXPECT_FALSE(CommandProcessor(dm, settings).AnalRacuniKomande(dir.file("f.inp")));
     }
     EXPECT_FALSE(process("V,P1,_,______,__;+Hvala\r\n\r\n\r\n"));
-    EXPECT_EQ(file(), "V,P1,5,AB1234,Er;+Hvala\r\n\r\n\r\n");
+    EXPECT_EQ(file(), "V,P1,7,AB1234,Er;+Hvala\r\n\r\n\r\n");
     EXPECT_EQ(state.BrojRacuna, 10);
 }
 
-TEST_F(Processing, AnUnsavedJobNumberIsShownAndKeptInMemory) {
+// A till that rewrites its file after the job took it up would get its receipt twice.
+TEST_F(Processing, AFileChangedAfterItsJobIsSetAsideNotTakenUpAgain) {
+    EXPECT_FALSE(process(""));  // cannot carry its mark: remembered
+    ui.notices.clear();
+    const std::string rewritten = "Q,P1,_,______,__;\r\n\r\n";
+    EXPECT_FALSE(process(rewritten));
+    ASSERT_EQ(ui.notices.size(), 1u);
+    EXPECT_EQ(ui.notices[0].text,
+              "Fajl " + dir.file("f.inp") +
+                  " posla broj 7 (status Er) je izmijenjen nakon preuzimanja; premjesten je u " +
+                  dir.file("f.inp.izmijenjen") + " i ne uzima se ponovo u obradu.");
+    EXPECT_EQ(dir.read("f.inp.izmijenjen"), rewritten);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("f.inp")));
+    EXPECT_EQ(state.BrojRacuna, 8);
+}
+
+TEST_F(Processing, AByteOrderMarkBeforeTheHeaderIsReadPastAndKept) {
+    EXPECT_TRUE(process("\xEF\xBB\xBFQ,P1,_,______,__;\r\n\r\n"));
+    EXPECT_EQ(file(), "\xEF\xBB\xBFQ,P1,1,AB1234,OK;\r\n\r\n");
+    EXPECT_EQ(state.BrojRacuna, 8);
+}
+
+TEST_F(Processing, AMissingCounterLineIsAddedAndAnUnsavedNumberShownAndKeptInMemory) {
     dir.write("MerilonSettings.ini", "TARVORACUN=*.INP\r\n");  // no RBRR line
     EXPECT_TRUE(process("Q,P1,_,______,__;\r\n\r\n"));
+    EXPECT_EQ(rbrr(), "TARVORACUN=*.INP\r\nRBRR=8\r\n");
+    EXPECT_TRUE(ui.messages.empty());
+
+    std::filesystem::remove(dir.file("MerilonSettings.ini"));
+    std::filesystem::create_directory(dir.file("MerilonSettings.ini"));  // cannot be written
+    EXPECT_TRUE(process("Q,P1,_,______,__;\r\n\r\n"));
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Ne moze se povecati knjigovodstveni broj racuna!"});
-    EXPECT_EQ(state.BrojRacuna, 8);
+    EXPECT_EQ(state.BrojRacuna, 9);
 }
 
 TEST_F(Processing, FilesAreDeletedOnlyWhenTheSettingIsExactlyDa) {

@@ -223,7 +223,7 @@ TEST_F(Recovery, ADamagedRecordIsSetAsideAndNothingItNamesIsTouched) {
     h.drop("r.txt", kSale);
     h.drop("done.inp", "Z,P1,1,AB1234,OK;\r\n\r\n");  // a file processed already: no job
     const std::string fileFault = " nije komandni fajl ulaznog direktorija";
-    const std::string numberFault = " nije izmedju 1 i 2147483646";
+    const std::string numberFault = " je veci od najveceg koji brojac dodjeljuje";
     const struct {
         std::string file;
         JobStage stage;  // what a sound record would make happen: a mark, or rows deleted
@@ -236,9 +236,7 @@ TEST_F(Recovery, ADamagedRecordIsSetAsideAndNothingItNamesIsTouched) {
          "fajl " + h.inputFile("../outside.inp") + fileFault},
         {h.inputFile("sub/r.inp"), JobStage::HandedOver, 102, "fajl " + h.inputFile("sub/r.inp") + fileFault},
         {h.inputFile("r.txt"), JobStage::HandedOver, 103, "fajl " + h.inputFile("r.txt") + fileFault},
-        {h.inputFile("r.inp"), JobStage::Rows, 2147483647, "broj posla 2147483647" + numberFault},
-        {h.inputFile("r.inp"), JobStage::Rows, 0, "broj posla 0" + numberFault},
-        {h.inputFile("r.inp"), JobStage::Rows, -100, "broj posla -100" + numberFault}};
+        {h.inputFile("r.inp"), JobStage::Rows, 2147483647, "broj posla 2147483647" + numberFault}};
     for (const auto& d : damaged) {
         SCOPED_TRACE(d.fault);
         saleRowsWritten(d.number, false);

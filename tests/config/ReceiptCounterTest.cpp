@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "config/ReceiptCounter.h"
 #include "config/Settings.h"
 #include "tests/support/RecordingUserInterface.h"
@@ -48,16 +50,27 @@ TEST_F(ReceiptCounterTest, EmptyCounterLineIsReplaced) {
     EXPECT_EQ(fileNow(), "RBRR=2\r\n");
 }
 
-TEST_F(ReceiptCounterTest, WriterDoesNotTrimTheKey) {
-    Settings settings = withFile(" RBRR=5\nRBRR =6\n");
-    EXPECT_FALSE(SnimiBrojRacuna(settings, 7));
-    EXPECT_EQ(fileNow(), " RBRR=5\nRBRR =6\n");
+// Whatever line the reader takes the counter from is the one rewritten, and the number
+// saved is the number the next start reads.
+TEST_F(ReceiptCounterTest, TheNumberSavedIsTheNumberReadBack) {
+    const std::pair<std::string, std::string> cases[] = {
+        {" RBRR = 5\nRBRR =6\n", "RBRR=7\r\nRBRR =6\r\n"},
+        {"\xEF\xBB\xBFrbrr=5\r\nK71B3=1\r\n", "\xEF\xBB\xBFRBRR=7\r\nK71B3=1\r\n"},
+        {"K71B3=1\nlast line without break", "K71B3=1\r\nlast line without break\r\nRBRR=7\r\n"},
+        {"", "RBRR=7\r\n"},
+    };
+    for (const auto& [before, after] : cases) {
+        Settings settings = withFile(before);
+        ASSERT_TRUE(SnimiBrojRacuna(settings, 7)) << before;
+        EXPECT_EQ(fileNow(), after);
+        ASSERT_TRUE(CitajBrojRacuna(settings, state, ui));
+        EXPECT_EQ(state.BrojRacuna, 7) << before;
+    }
 }
 
-TEST_F(ReceiptCounterTest, NothingToRewriteWithoutFile) {
-    EXPECT_FALSE(SnimiBrojRacuna(Settings(file.path()), 5));
-    EXPECT_FALSE(SnimiBrojRacuna(withFile("K71B3=1\n"), 5));
-    EXPECT_EQ(fileNow(), "K71B3=1\n");
+TEST_F(ReceiptCounterTest, AMissingFileIsCreatedWithTheCounter) {
+    ASSERT_TRUE(SnimiBrojRacuna(Settings(file.path()), 5));
+    EXPECT_EQ(fileNow(), "RBRR=5\r\n");
 }
 
 }  // namespace

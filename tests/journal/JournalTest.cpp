@@ -91,6 +91,9 @@ TEST(JournalStore, KeepsEveryFieldByteForByteAndFiltersNewestFirst) {
     EXPECT_EQ(settled.action, FileAction::MarkedNo);
     EXPECT_EQ(settled.times.marked, 2000000);
     EXPECT_EQ(store.read({"", "p.inp", 0, 1}, &error).value().front().action, FileAction::None);
+    ASSERT_TRUE(store.add(unmarked, &error));
+    ASSERT_TRUE(store.settleLater(unmarked.fileName, FileAction::SetAside, 2000001, &error));
+    EXPECT_EQ(store.read({"", "103", 0, 1}, &error).value().front().action, FileAction::SetAside);
 }
 
 TEST(JournalStore, PrunesTheOldestPastItsBoundsOnly) {

@@ -28,6 +28,7 @@ TEST(ReadFileOnce, ReadsARegularFileUpToItsLimitAndRefusesTheRestUnopened) {
     EXPECT_EQ(over.result, Result::OverLimit);
     EXPECT_TRUE(over.bytes.empty());
     EXPECT_TRUE(sameFile(over.identity, read.identity));
+    EXPECT_EQ(files::readFileOnce(dir.file("f"), 5, 3).bytes, "123");  // its head, when asked for
 
     // FIFOs, and links that need no special rights: not on Windows.
 #ifndef _WIN32
@@ -48,6 +49,25 @@ TEST(ReadFileOnce, ReadsARegularFileUpToItsLimitAndRefusesTheRestUnopened) {
         EXPECT_EQ(locked.error.rfind("Ne moze se otvoriti fajl " + dir.file("f") + ": ", 0), 0u);
     }
 #endif
+}
+
+TEST(OverwriteInPlace, WritesOnlyInsideTheFileOfThatIdentity) {
+    test::TempDir dir;
+    dir.write("f", "ab__cd");
+    const FileIdentity f = files::entryAt(dir.file("f")).identity;
+    std::string error;
+    ASSERT_TRUE(files::overwriteInPlace(dir.file("f"), f, 2, "OK", &error)) << error;
+    EXPECT_EQ(dir.read("f"), "abOKcd");
+    const FileIdentity marked = files::entryAt(dir.file("f")).identity;
+    EXPECT_FALSE(files::overwriteInPlace(dir.file("f"), marked, 5, "Er", &error));  // past its end
+    EXPECT_EQ(dir.read("f"), "abOKcd");
+
+    dir.write("g", "ab__cd");
+    std::filesystem::rename(dir.file("g"), dir.file("f"));
+    EXPECT_FALSE(files::overwriteInPlace(dir.file("f"), marked, 2, "Er", &error));
+    EXPECT_EQ(error, "Ne moze se upisati u fajl " + dir.file("f") +
+                         ": fajl je u medjuvremenu izmijenjen ili zamijenjen drugim");
+    EXPECT_EQ(dir.read("f"), "ab__cd");
 }
 
 TEST(ReadFileOnce, SizeAndTimeAreThoseOfStdFilesystem) {

@@ -146,7 +146,7 @@ FileCheck checkBytes(const std::string& path, std::string_view bytes, const Post
 }
 
 FileCheck checkFile(const std::string& path, const Postavke& p, int jobNumber) {
-    const files::FileContent content = files::readFileOnce(path, kCommandFileLimit);
+    const files::FileContent content = readCommandBytes(path);
     using Result = files::FileContent::Result;
     if (content.result == Result::Read || content.result == Result::OverLimit)
         return checkBytes(path, content.bytes, p, jobNumber, content.result == Result::OverLimit);
