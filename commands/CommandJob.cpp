@@ -129,6 +129,10 @@ class JobReader {
             change.group = u.integer("grupa artikla");
             change.tax = u.integer("poreska stopa");
             change.code = u.integer("sifra artikla");
+            // Stored, the highest code would leave no code for the next new article.
+            if (change.code == std::numeric_limits<int>::max())
+                u.fail("sifra robe " + integerNumeral(change.code) +
+                       " je najveca vrijednost; artikal s njom se ne moze upisati");
             job_.priceChanges.push_back(change);
             job_.bookingType = kPriceChanges;
         }
@@ -145,12 +149,12 @@ class JobReader {
         job_.kind = JobKind::OfficialDeposit;
         RecordReading i(lines_, 0, job_, "sluzbeni unos/iznos");
         const int kind = i.integer("vrsta unosa/iznosa");
-        job_.amount = i.decimal("iznos");
-        if (kind > std::numeric_limits<int>::max() - kOfficialDeposit) {
-            throw CommandFileError("linija " + std::to_string(i.line()) +
-                                   ", polje 5 (vrsta unosa/iznosa): " + "Vrsta sluzbenog unosa/iznosa " +
-                                   integerNumeral(kind) + " je izvan opsega");
+        // Other kinds would give the booking type of another command (a report, a deletion).
+        if (kind < 0 || kind > kLastOfficialDepositKind) {
+            i.fail("Vrsta sluzbenog unosa/iznosa " + integerNumeral(kind) + " je izvan opsega 0 do " +
+                   integerNumeral(kLastOfficialDepositKind));
         }
+        job_.amount = i.decimal("iznos");
         job_.bookingType = kOfficialDeposit + kind;
         job_.memo = realNumeral(job_.amount);
     }

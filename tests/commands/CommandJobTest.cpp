@@ -98,6 +98,13 @@ TEST(CommandJobTest, InvalidFieldsNameTheirLineNumberMeaningAndText) {
          "linija 1, polje 5 (broj ranijeg racuna): '24x' nije ispravan cijeli broj"},
         {"S,P1,_,______,__;a;1;1;;1;2;;7\r\nO,P1,_,______,__;1\r\n",
          "Nekorektan format racuna/komande broj 42 (linija 2: zapis 'O' ne pripada racunu)"},
+        {"I,P1,_,______,__;-46;5\r\n\r\n",
+         "linija 1, polje 5 (vrsta unosa/iznosa): Vrsta sluzbenog unosa/iznosa -46 je izvan opsega 0 do 29"},
+        {"I,P1,_,______,__;30;x\r\n\r\n",
+         "linija 1, polje 5 (vrsta unosa/iznosa): Vrsta sluzbenog unosa/iznosa 30 je izvan opsega 0 do 29"},
+        {"U,P1,_,______,__;a;1;0;;1;2;7\r\nU,P1,_,______,__;b;1;0;;1;2;2147483647\r\n",
+         "linija 2, polje 11 (sifra artikla): sifra robe 2147483647 je najveca vrijednost; artikal s njom se "
+         "ne moze upisati"},
     };
     for (const auto& c : cases) EXPECT_EQ(read(c.bytes).invalid, c.invalid) << c.bytes;
 }
@@ -110,6 +117,8 @@ TEST(CommandJobTest, TheBookingTypeIsTheOneTheReadingReached) {
               kPriceChanges);
     EXPECT_EQ(read("I,P1,_,______,__;2;5\r\n\r\n").bookingType, 52);
     EXPECT_EQ(read("I,P1,_,______,__;2;5\r\n\r\n").memo, "5");
+    EXPECT_EQ(read("I,P1,_,______,__;0;5\r\n\r\n").bookingType, 50);
+    EXPECT_EQ(read("I,P1,_,______,__;29;5\r\n\r\n").bookingType, 79);
     EXPECT_EQ(read("O,P1,_,______,__;1001\r\n\r\n").bookingType, kDeleteArticle);
 }
 
