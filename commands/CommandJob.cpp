@@ -300,21 +300,47 @@ CommandJob readCommandFile(std::string_view bytes, bool overSizeLimit, bool lett
     return job;
 }
 
-std::string receiptKey(const std::vector<std::string>& lines) {
+ReceiptKey::ReceiptKey(long long bookingType, long long referredReceipt, const std::string& memo)
+    : header_(integerNumeral(bookingType) + ";" + integerNumeral(referredReceipt) + ";" + text::trim(memo)) {}
+
+void ReceiptKey::item(const std::string& name, double price, double quantity, long long group, long long tax) {
+    rows_.push_back("S;" + text::trim(name) + ";" + realNumeral(price) + ";" + realNumeral(quantity) + ";" +
+                    integerNumeral(group) + ";" + integerNumeral(tax));
+}
+
+void ReceiptKey::payment(long long method, double amount) {
+    rows_.push_back("T;" + integerNumeral(method) + ";" + realNumeral(amount));
+}
+
+std::string ReceiptKey::text() const {
+    std::vector<std::string> rows = rows_;
+    std::sort(rows.begin(), rows.end());
     std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
     const auto add = [&](std::string_view bytes) {
         for (const unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
+        hash = (hash ^ '\n') * 1099511628211ull;
     };
-    for (const std::string& line : lines) {
-        if (line.empty()) continue;
-        CommandRecord record(line);
-        add(std::string_view(&line[0], 1));
-        add(record.restAfterStatus());
-        add("\n");
-    }
+    add(header_);
+    for (const std::string& row : rows) add(row);
     char key[17];
     std::snprintf(key, sizeof key, "%016llx", static_cast<unsigned long long>(hash));
     return key;
+}
+
+std::string receiptKey(const CommandJob& job) {
+    if (job.kind != JobKind::Receipt || !job.valid()) return {};
+    ReceiptKey key(job.bookingType, job.referredReceipt, job.memo);
+    double total = 0;  // of the items so far, as a payment of the total finds it
+    for (const ReceiptLine& line : job.receipt) {
+        if (const SaleItem* item = std::get_if<SaleItem>(&line)) {
+            key.item(item->name, item->price, item->quantity, item->group, item->tax);
+            total += item->quantity * item->price;
+        } else {
+            const Payment& payment = std::get<Payment>(line);
+            key.payment(payment.method, payment.ofTotal ? total : payment.amount);
+        }
+    }
+    return key.text();
 }
 
 }  // namespace fm

@@ -13,8 +13,9 @@ namespace {
 
 constexpr std::int64_t kDayMs = 24LL * 60 * 60 * 1000;
 
-// Version 1 had no columns for late outcomes, fiscal numbers and receipt keys.
-constexpr int kVersion = 2;
+// Version 1 had no columns for late outcomes, fiscal numbers and receipt keys; version 2
+// none for the fiscal numbers of a job number there before the job.
+constexpr int kVersion = 3;
 
 const char* const kSchema[] = {
     "CREATE TABLE IF NOT EXISTS poslovi ("
@@ -23,7 +24,7 @@ const char* const kSchema[] = {
     " fajl TEXT NOT NULL, velicina INTEGER, broj INTEGER, kasa INTEGER, komanda TEXT, tip INTEGER,"
     " stavke INTEGER, placanja INTEGER, budzet_ms INTEGER, cekano_ms INTEGER, ishod INTEGER,"
     " fajl_radnja TEXT, poruka TEXT, oporavak INTEGER, otvoren INTEGER,"
-    " kasni_ishod TEXT, kasno INTEGER, fiskalni TEXT, dvaput INTEGER, kljuc TEXT)",
+    " kasni_ishod TEXT, kasno INTEGER, fiskalni TEXT, dvaput INTEGER, kljuc TEXT, fiskalni_prije TEXT)",
     "CREATE INDEX IF NOT EXISTS poslovi_upisan ON poslovi (upisan)",
     "CREATE INDEX IF NOT EXISTS poslovi_fajl ON poslovi (fajl)",
     "CREATE INDEX IF NOT EXISTS poslovi_otvoreni ON poslovi (kasa, broj) WHERE otvoren = 1",
@@ -35,10 +36,15 @@ const char* const kAddedInVersion2[] = {
     "ALTER TABLE poslovi ADD COLUMN kljuc TEXT",
 };
 
+const char* const kAddedInVersion3[] = {"ALTER TABLE poslovi ADD COLUMN fiskalni_prije TEXT"};
+
+// The fiskalni value of fiscal numbers that could not be read.
+constexpr const char* kFiscalUnknown = "nepoznat";
+
 const char* const kColumns =
     "id, preuzet, procitan, predaja, predan, odluceno, oznacen, fajl, velicina, broj, kasa, komanda, tip,"
     " stavke, placanja, budzet_ms, cekano_ms, ishod, fajl_radnja, poruka, oporavak, otvoren,"
-    " kasni_ishod, kasno, fiskalni, dvaput, kljuc";
+    " kasni_ishod, kasno, fiskalni, dvaput, kljuc, fiskalni_prije";
 
 QString bytes(const std::string& text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
 std::string bytes(const QVariant& value) { return value.toString().toLatin1().toStdString(); }
@@ -68,6 +74,11 @@ std::string fiscalText(const std::vector<long long>& numbers) {
     std::string text;
     for (const long long number : numbers) text += (text.empty() ? "" : ",") + std::to_string(number);
     return text;
+}
+
+QVariant fiscalValue(const JobEntry& e) {
+    if (e.fiscalNumbersUnknown) return QString::fromLatin1(kFiscalUnknown);
+    return e.fiscalNumbers.empty() ? QVariant() : QVariant(bytes(fiscalText(e.fiscalNumbers)));
 }
 
 std::vector<long long> fiscalNumbersOf(const std::string& text) {
@@ -174,6 +185,9 @@ bool JournalStore::open(std::string* error) {
     if (found == 1)
         for (const char* statement : kAddedInVersion2)
             upgrade.push_back({QString::fromLatin1(statement), {}});
+    if (found >= 1 && found < 3)
+        for (const char* statement : kAddedInVersion3)
+            upgrade.push_back({QString::fromLatin1(statement), {}});
     upgrade.push_back({QStringLiteral("PRAGMA user_version = %1").arg(kVersion), {}});
     if (ready && found < kVersion) ready = connection_->runCommitted(upgrade);
     if (!ready) return failed("otvaranje", error);
@@ -234,14 +248,15 @@ bool JournalStore::add(const JobEntry& e, std::string* error) {
                 e.open ? 1 : 0,
                 e.late == LateOutcome::None ? none : QVariant(QString::fromLatin1(lateOutcomeText(e.late))),
                 moment(e.lateMs),
-                e.fiscalNumbers.empty() ? none : QVariant(bytes(fiscalText(e.fiscalNumbers))),
+                fiscalValue(e),
                 e.printedTwice ? 1 : 0,
-                e.receiptKey.empty() ? none : QVariant(bytes(e.receiptKey))};
+                e.receiptKey.empty() ? none : QVariant(bytes(e.receiptKey)),
+                e.fiscalBefore.empty() ? none : QVariant(bytes(fiscalText(e.fiscalBefore)))};
             const QString insert = QStringLiteral(
                 "INSERT INTO poslovi (upisan, preuzet, procitan, predaja, predan, odluceno, oznacen, fajl,"
                 " velicina, broj, kasa, komanda, tip, stavke, placanja, budzet_ms, cekano_ms, ishod,"
-                " fajl_radnja, poruka, oporavak, otvoren, kasni_ishod, kasno, fiskalni, dvaput, kljuc)"
-                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                " fajl_radnja, poruka, oporavak, otvoren, kasni_ishod, kasno, fiskalni, dvaput, kljuc, fiskalni_prije)"
+                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
             std::vector<std::pair<QString, QVariantList>> statements{{insert, values}};
             // The start after a crash decides again a job whose file was not marked yet.
             if (e.recovered || !e.outcome) {
@@ -275,12 +290,14 @@ bool JournalStore::settleLater(const std::string& fileName, FileAction action, s
 
 bool JournalStore::prune(std::int64_t nowMs, std::string* error) {
     if (!open(error)) return false;
+    // A job still open keeps its row whatever its age: its F_SEMAFOR row is still there.
     const bool pruned =
-        connection_->run(QStringLiteral("DELETE FROM poslovi WHERE upisan < ?"),
+        connection_->run(QStringLiteral("DELETE FROM poslovi WHERE upisan < ? AND otvoren = 0"),
                          {qlonglong(nowMs - bounds_.maxAgeDays * kDayMs)}) &&
         // Row numbers only grow: the newest maxJobs numbers (or fewer rows) stay, found through the key alone.
-        connection_->run(QStringLiteral("DELETE FROM poslovi WHERE id <= (SELECT max(id) FROM poslovi) - ?"),
-                         {bounds_.maxJobs});
+        connection_->run(
+            QStringLiteral("DELETE FROM poslovi WHERE id <= (SELECT max(id) FROM poslovi) - ? AND otvoren = 0"),
+            {bounds_.maxJobs});
     return pruned || failed("brisanje starih poslova", error);
 }
 
@@ -313,9 +330,12 @@ JobEntry entryOf(const QSqlQuery& query) {
     e.open = next().toInt() != 0;
     e.late = lateFromText(bytes(next()));
     e.lateMs = next().toLongLong();
-    e.fiscalNumbers = fiscalNumbersOf(bytes(next()));
+    const std::string fiscal = bytes(next());
+    e.fiscalNumbersUnknown = fiscal == kFiscalUnknown;
+    if (!e.fiscalNumbersUnknown) e.fiscalNumbers = fiscalNumbersOf(fiscal);
     e.printedTwice = next().toInt() != 0;
     e.receiptKey = bytes(next());
+    e.fiscalBefore = fiscalNumbersOf(bytes(next()));
     return e;
 }
 
@@ -365,7 +385,7 @@ bool JournalStore::settleLate(const JobEntry& job, std::string* error) {
     const QVariantList values{
         QString::fromLatin1(lateOutcomeText(job.late)),
         qlonglong(job.lateMs),
-        job.fiscalNumbers.empty() ? none : QVariant(bytes(fiscalText(job.fiscalNumbers))),
+        fiscalValue(job),
         job.printedTwice ? 1 : 0,
         job.cashRegister,
         job.number};

@@ -136,14 +136,22 @@ TEST(CommandJobTest, WhichFilesAreTakenUp) {
     EXPECT_EQ(none.kind, JobKind::None);
 }
 
-// The duplicate guard's key: the placeholders and the status do not count, the rest does.
-TEST(CommandJobTest, TheReceiptKeyLeavesOutTheFieldsTheMarkingFillsIn) {
-    const auto key = [](const std::string& bytes) { return receiptKey(parseCommandLines(bytes)); };
-    const std::string sale = "S,P1,_,______,__;Hljeb;0.90;1;;1;2;;1002\r\nT,P1,_,______,__;\r\n";
-    EXPECT_EQ(key(sale), key("S,P2,3,AB1234,No;Hljeb;0.90;1;;1;2;;1002\r\n\r\nT,P1,3,AB1234,No;\r\n"));
-    EXPECT_NE(key(sale), key("S,P1,_,______,__;Hljeb;0.90;2;;1;2;;1002\r\nT,P1,_,______,__;\r\n"));
-    EXPECT_NE(key(sale), key("S,P1,_,______,__;Hljeb;0.90;1;;1;2;;1002\r\n"));
-    EXPECT_NE(key(sale), key("K,P1,_,______,__;Hljeb;0.90;1;;1;2;;1002\r\nT,P1,_,______,__;\r\n"));
+// The duplicate guard's key: the values as the rows carry them, not how the file wrote them.
+TEST(CommandJobTest, TheReceiptKeyIsThatOfTheValuesAsWritten) {
+    const auto key = [](const std::string& bytes) { return receiptKey(read(bytes)); };
+    const std::string sale = "S,P1,_,______,__;Hljeb;1.2;1;;1;2;;1002\r\nT,P1,_,______,__;\r\n";
+    EXPECT_EQ(key(sale), key("S,P2,_,______,__;Hljeb ;1.20;1.0;;01;2;;1002\r\n\r\nT,P9,_,______,__;\r\n"));
+    EXPECT_EQ(key(sale), key("S,P1,_,______,__;Hljeb;1.2;1;;1;2;;1002\r\nT,P1,_,______,__;0;1.2\r\n"));
+    EXPECT_NE(key(sale), key("S,P1,_,______,__;Hljeb;1.2;2;;1;2;;1002\r\nT,P1,_,______,__;\r\n"));
+    EXPECT_NE(key(sale), key("S,P1,_,______,__;Hljeb;1.2;1;;1;2;;1002\r\n\r\n"));
+    EXPECT_NE(key(sale), key("K,P1,_,______,__;7\r\nS,P1,_,______,__;Hljeb;1.2;1;;1;2;;1002\r\nT,P1,_,______,__;\r\n"));
+    EXPECT_EQ(key("Z,P1,_,______,__;\r\n\r\n"), "");
+
+    // Built from the rows in the database, in any order, the key is the file's.
+    ReceiptKey rows(0, 0, "");
+    rows.payment(0, 1.2);
+    rows.item("Hljeb", 1.2, 1, 1, 2);
+    EXPECT_EQ(rows.text(), key(sale));
 }
 
 }  // namespace

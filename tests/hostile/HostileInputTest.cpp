@@ -196,6 +196,14 @@ TEST_P(HostileFiles, AnOfficialDepositKindOutsideZeroToTwentyNineIsInvalid) {
     EXPECT_EQ(rows("select TIPKNJIZENJA from F_SEMAFOR", {"TIPKNJIZENJA"}), std::vector<std::string>{});
 }
 
+// A budget under one poll (a negative reserve): the job is still looked for before its outcome.
+TEST_P(HostileFiles, ABudgetUnderOnePollStillLooksOnceAtTheJob) {
+    state.postavke.TARVOREZERVNOVRIJEME = -100000;
+    EXPECT_FALSE(process("o.inp", "O,P1,_,______,__;1001\r\n\r\n"));
+    EXPECT_EQ(dir.read("o.inp").substr(0, 17), "O,P1,1,AB1234,No;");
+    EXPECT_EQ(count("F_SEMAFOR"), "1");
+}
+
 // The highest code taken: a new article cannot be added, nothing wraps round.
 TEST_P(HostileFiles, ANewArticleAfterTheLargestCodeFailsTheFile) {
     ASSERT_TRUE(UpisiRobu(*dm, 2147483647, 1, 1, "", "ZADNJI", "K9", 1)) << dm->ZadnjaGreska();
