@@ -303,7 +303,8 @@ CommandJob readCommandFile(std::string_view bytes, bool overSizeLimit, bool lett
 ReceiptKey::ReceiptKey(long long bookingType, long long referredReceipt, const std::string& memo)
     : header_(integerNumeral(bookingType) + ";" + integerNumeral(referredReceipt) + ";" + text::trim(memo)) {}
 
-void ReceiptKey::item(const std::string& name, double price, double quantity, long long group, long long tax) {
+void ReceiptKey::item(const std::string& name, double price, double quantity, long long group,
+                      long long tax) {
     rows_.push_back("S;" + text::trim(name) + ";" + realNumeral(price) + ";" + realNumeral(quantity) + ";" +
                     integerNumeral(group) + ";" + integerNumeral(tax));
 }

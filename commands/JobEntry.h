@@ -78,7 +78,9 @@ inline const char* lateOutcomeText(LateOutcome late) {
 
 // Whether the PARTNER may still do a job: its F_SEMAFOR row was committed and its last
 // look did not find it gone (done, or turned into the error row).
-inline bool leavesJobOpen(int outcome, bool handedOver) { return handedOver && outcome != 0 && outcome != -3; }
+inline bool leavesJobOpen(int outcome, bool handedOver) {
+    return handedOver && outcome != 0 && outcome != -3;
+}
 
 struct JobEntry {
     std::int64_t id = 0;  // the journal's own row number, set when read back

@@ -36,7 +36,8 @@ void JobFollowUp::load() {
     loaded_ = true;
     if (!kept) return;
     std::erase_if(*kept, [&](const JobEntry& job) {
-        return std::any_of(open_.begin(), open_.end(), [&](const JobEntry& o) { return o.number == job.number; });
+        return std::any_of(open_.begin(), open_.end(),
+                           [&](const JobEntry& o) { return o.number == job.number; });
     });
     open_.insert(open_.begin(), kept->begin(), kept->end());
 }
@@ -49,7 +50,8 @@ void JobFollowUp::jobEnded(const JobEntry& entry) {
     // A job decided again by the start after a crash replaces the one it had left open.
     std::erase_if(open_, [&](const JobEntry& o) { return o.number == job.number; });
     const bool finished = job.outcome == kDone || job.outcome == kPartnerError;
-    const bool unfinished = job.outcome == kNotFinished || job.outcome == kItemsLeft || job.outcome == kPaymentsLeft;
+    const bool unfinished =
+        job.outcome == kNotFinished || job.outcome == kItemsLeft || job.outcome == kPaymentsLeft;
     // A slow PARTNER may have finished an earlier job while this one waited.
     if (waitedFor(job) && unfinished && db_.state.BazaOtvorena && !db_.sql.connectionLost())
         checkOpenJobs(nowEpochMs());
@@ -163,8 +165,8 @@ void JobFollowUp::settle(JobEntry job, LateOutcome late, std::int64_t nowMs) {
 std::optional<std::vector<long long>> loggedFiscalNumbers(const RecordContext& db, long long jobNumber,
                                                           const std::vector<long long>& before) {
     if (!db.sql.sqlopen3("select F_FISK_BROJ from F_LOG_RACUN where F_ID_KASE=" +
-                         sqlNumber(db, db.state.postavke.FID_RACUNA) + " and F_RBR=" + sqlNumber(db, jobNumber) +
-                         " order by F_FISK_BROJ"))
+                         sqlNumber(db, db.state.postavke.FID_RACUNA) +
+                         " and F_RBR=" + sqlNumber(db, jobNumber) + " order by F_FISK_BROJ"))
         return std::nullopt;
     std::vector<long long> numbers;
     ScratchQuery& row = db.sql.up3();
@@ -251,9 +253,12 @@ std::optional<std::string> JobFollowUp::keyOfRows(long long number, int bookingT
             !row.hasRow())
             return std::nullopt;
         ReceiptKey key(bookingType, row.integer("F_REKL_BROJ"), row.text("MEMO"));
-        const std::string jobRows = jobRowCondition(p, " where ", "and", double(number), rowBookingType(bookingType));
-        if (!db_.sql.sqlopen3("select F_NAZIV_ROBE, F_CIJENA_ROBE, F_KOLICINA, F_SIFRA_GRUPA, F_SIFRA_POR_STOPE"
-                              " from F_RACUN" + jobRows))
+        const std::string jobRows =
+            jobRowCondition(p, " where ", "and", double(number), rowBookingType(bookingType));
+        if (!db_.sql.sqlopen3(
+                "select F_NAZIV_ROBE, F_CIJENA_ROBE, F_KOLICINA, F_SIFRA_GRUPA, F_SIFRA_POR_STOPE"
+                " from F_RACUN" +
+                jobRows))
             return std::nullopt;
         for (bool more = row.hasRow(); more; more = row.next())
             key.item(row.text("F_NAZIV_ROBE"), row.real("F_CIJENA_ROBE"), row.real("F_KOLICINA"),

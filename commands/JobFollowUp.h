@@ -63,8 +63,8 @@ class JobFollowUp : public JobJournal {
     JobJournal* journal_;
     std::vector<JobEntry> open_;  // oldest first
     bool loaded_ = false;
-    std::optional<SemaforSummary> lastLook_;    // of the register's F_SEMAFOR rows
-    std::set<std::pair<long long, int>> rows_;  // F_RBR and TIPKNJIZENJA as then
+    std::optional<SemaforSummary> lastLook_;                    // of the register's F_SEMAFOR rows
+    std::set<std::pair<long long, int>> rows_;                  // F_RBR and TIPKNJIZENJA as then
     std::map<std::pair<long long, int>, std::string> rowKeys_;  // of receipts not in open_
     JobEntry unlisted_;                                         // the last one found by openReceipt
     PartnerWatchdog watchdog_;

@@ -149,8 +149,8 @@ bool finishJob(const RecordContext& db, const std::string& fileName, Job& job,
     try {
         decided(job);
     } catch (const std::exception& e) {
-        Obavijesti(db.ui, "Greska pri upisu posla broj " + integerNumeral(job.number) + " u dnevnik\r\n" +
-                              e.what());
+        Obavijesti(db.ui,
+                   "Greska pri upisu posla broj " + integerNumeral(job.number) + " u dnevnik\r\n" + e.what());
     }
     return markOrDelete(db, fileName, job.file, job.bytes, job.outcome, true);
 }

@@ -18,7 +18,8 @@ std::string jobEndLine(const JobEntry& entry) {
 std::string lateOutcomeLine(const JobEntry& entry) {
     std::string line = "posao " + std::to_string(entry.number) + ", fajl " + entry.fileName + ": " +
                        lateOutcomeText(entry.late);
-    if (const std::string fiscal = fiscalNumbersText(entry); !fiscal.empty()) line += ", fiskalni broj " + fiscal;
+    if (const std::string fiscal = fiscalNumbersText(entry); !fiscal.empty())
+        line += ", fiskalni broj " + fiscal;
     if (entry.printedTwice) line += ", ODSTAMPAN DVA PUTA";
     return line;
 }

@@ -255,8 +255,10 @@ bool JournalStore::add(const JobEntry& e, std::string* error) {
             const QString insert = QStringLiteral(
                 "INSERT INTO poslovi (upisan, preuzet, procitan, predaja, predan, odluceno, oznacen, fajl,"
                 " velicina, broj, kasa, komanda, tip, stavke, placanja, budzet_ms, cekano_ms, ishod,"
-                " fajl_radnja, poruka, oporavak, otvoren, kasni_ishod, kasno, fiskalni, dvaput, kljuc, fiskalni_prije)"
-                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                " fajl_radnja, poruka, oporavak, otvoren, kasni_ishod, kasno, fiskalni, dvaput, kljuc,"
+                " fiskalni_prije)"
+                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+                " ?)");
             std::vector<std::pair<QString, QVariantList>> statements{{insert, values}};
             // The start after a crash decides again a job whose file was not marked yet.
             if (e.recovered || !e.outcome) {
@@ -294,9 +296,10 @@ bool JournalStore::prune(std::int64_t nowMs, std::string* error) {
     const bool pruned =
         connection_->run(QStringLiteral("DELETE FROM poslovi WHERE upisan < ? AND otvoren = 0"),
                          {qlonglong(nowMs - bounds_.maxAgeDays * kDayMs)}) &&
-        // Row numbers only grow: the newest maxJobs numbers (or fewer rows) stay, found through the key alone.
+        // Row numbers only grow: the newest maxJobs numbers (or fewer rows) stay.
         connection_->run(
-            QStringLiteral("DELETE FROM poslovi WHERE id <= (SELECT max(id) FROM poslovi) - ? AND otvoren = 0"),
+            QStringLiteral(
+                "DELETE FROM poslovi WHERE id <= (SELECT max(id) FROM poslovi) - ? AND otvoren = 0"),
             {bounds_.maxJobs});
     return pruned || failed("brisanje starih poslova", error);
 }
@@ -381,14 +384,12 @@ bool JournalStore::settleLate(const JobEntry& job, std::string* error) {
     const QString update = QStringLiteral(
         "UPDATE poslovi SET otvoren = 0, kasni_ishod = ?, kasno = ?, fiskalni = ?, dvaput = ? WHERE id ="
         " (SELECT max(id) FROM poslovi WHERE otvoren = 1 AND kasa = ? AND broj = ?)");
-    const QVariant none;
-    const QVariantList values{
-        QString::fromLatin1(lateOutcomeText(job.late)),
-        qlonglong(job.lateMs),
-        fiscalValue(job),
-        job.printedTwice ? 1 : 0,
-        job.cashRegister,
-        job.number};
+    const QVariantList values{QString::fromLatin1(lateOutcomeText(job.late)),
+                              qlonglong(job.lateMs),
+                              fiscalValue(job),
+                              job.printedTwice ? 1 : 0,
+                              job.cashRegister,
+                              job.number};
     if (connection_->runCommitted({{update, values}})) return true;
     return failed("kasni ishod", error);
 }

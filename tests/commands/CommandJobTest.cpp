@@ -144,7 +144,8 @@ TEST(CommandJobTest, TheReceiptKeyIsThatOfTheValuesAsWritten) {
     EXPECT_EQ(key(sale), key("S,P1,_,______,__;Hljeb;1.2;1;;1;2;;1002\r\nT,P1,_,______,__;0;1.2\r\n"));
     EXPECT_NE(key(sale), key("S,P1,_,______,__;Hljeb;1.2;2;;1;2;;1002\r\nT,P1,_,______,__;\r\n"));
     EXPECT_NE(key(sale), key("S,P1,_,______,__;Hljeb;1.2;1;;1;2;;1002\r\n\r\n"));
-    EXPECT_NE(key(sale), key("K,P1,_,______,__;7\r\nS,P1,_,______,__;Hljeb;1.2;1;;1;2;;1002\r\nT,P1,_,______,__;\r\n"));
+    EXPECT_NE(key(sale),
+              key("K,P1,_,______,__;7\r\nS,P1,_,______,__;Hljeb;1.2;1;;1;2;;1002\r\nT,P1,_,______,__;\r\n"));
     EXPECT_EQ(key("Z,P1,_,______,__;\r\n\r\n"), "");
 
     // Built from the rows in the database, in any order, the key is the file's.

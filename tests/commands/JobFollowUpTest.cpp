@@ -77,7 +77,8 @@ TEST(JobFollowUp, OnlyTheJobRowLateFileNoThenOneNoticeThatItWasPrinted) {
     EXPECT_EQ(job.late, LateOutcome::Printed);
     EXPECT_GE(job.lateMs, job.times.marked);
     EXPECT_EQ(job.status(), "No");  // the mark the till has read stays
-    const std::vector<std::string> notices = till.noticesWith("Posao 100 (fajl " + till.h.inputFile("r1.inp"));
+    const std::vector<std::string> notices =
+        till.noticesWith("Posao 100 (fajl " + till.h.inputFile("r1.inp"));
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_NE(notices[0].find("Ne saljite ga ponovo"), std::string::npos);
     EXPECT_EQ(till.h.status("r1.inp"), "No");
@@ -267,9 +268,10 @@ TEST(JobFollowUp, OpenJobsAreReadAgainAfterAFailedRead) {
 TEST(JobFollowUp, AnUnreadableFiscalNumberIsUnknownAndTheJobStillEnds) {
     Till till({});
     till.h.stopPartner();
-    for (const char* sql : {"drop table F_LOG_RACUN",
-                            "create table F_LOG_RACUN (F_ID_KASE float, F_RBR float, F_FISK_BROJ varchar(20))",
-                            "insert into F_LOG_RACUN values (1, 100, 'x')"})
+    for (const char* sql :
+         {"drop table F_LOG_RACUN",
+          "create table F_LOG_RACUN (F_ID_KASE float, F_RBR float, F_FISK_BROJ varchar(20))",
+          "insert into F_LOG_RACUN values (1, 100, 'x')"})
         ASSERT_TRUE(till.h.dm->sqlexec(sql)) << till.h.dm->ZadnjaGreska();
     till.h.drop("r1.inp", kWorkedSale);
     till.poller.Timer1Timer();
@@ -298,7 +300,8 @@ TEST(JobFollowUp, AJobClosedAfterADayWithItsRowStillThereStillCountsForTheGuard)
     Journal journal(till.h.root.file("dan.db"), till.h.ui, nullptr);
     DirectoryPoller restarted(*till.h.dm, *till.h.settings, &journal);
     restarted.Timer1Timer();
-    ASSERT_EQ(JournalStore(till.h.root.file("dan.db")).read({}, &error).value()[0].late, LateOutcome::Unknown);
+    ASSERT_EQ(JournalStore(till.h.root.file("dan.db")).read({}, &error).value()[0].late,
+              LateOutcome::Unknown);
     till.h.drop("r2.inp", kWorkedSale);
     restarted.Timer1Timer();
 

@@ -156,7 +156,9 @@ TEST_F(Processing, FilesAreDeletedOnlyWhenTheSettingIsExactlyDa) {
 
 // A journal that fails at every job's end, as a value it cannot read would make it.
 struct FailingJournal : JobJournal {
-    void jobEnded(const JobEntry&) override { throw std::runtime_error("'x' is not a valid floating point value"); }
+    void jobEnded(const JobEntry&) override {
+        throw std::runtime_error("'x' is not a valid floating point value");
+    }
     void jobMarked(const JobEntry&) override {}
     void fileSettledLater(const std::string&, FileAction, std::int64_t) override {}
     std::optional<std::vector<JobEntry>> openJobs(int) override { return std::vector<JobEntry>{}; }

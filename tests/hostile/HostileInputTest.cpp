@@ -224,9 +224,10 @@ TEST_P(HostileFiles, ANewArticleAfterTheLargestCodeFailsTheFile) {
 // Stored by a price change, the highest code would block every new article of the register.
 TEST_P(HostileFiles, APriceChangeForTheLargestCodeIsRefused) {
     EXPECT_FALSE(process("u.inp", "U,P1,_,______,__;Zadnji;1;0;;1;2;2147483647\r\n\r\n"));
-    expectInvalid("u.inp",
-                  "linija 1, polje 11 (sifra artikla): sifra robe 2147483647 je najveca vrijednost; artikal s "
-                  "njom se ne moze upisati");
+    expectInvalid(
+        "u.inp",
+        "linija 1, polje 11 (sifra artikla): sifra robe 2147483647 je najveca vrijednost; artikal s "
+        "njom se ne moze upisati");
     EXPECT_EQ(articles(), std::vector<std::string>{"7|POSTOJECI|2.5|K7"});
     EXPECT_EQ(count("F_NIVELACIJA"), "0");
 }
