@@ -41,7 +41,9 @@ class TimedJournal : public JobJournal {
     void fileSettledLater(const std::string& fileName, FileAction action, std::int64_t atMs) override {
         journal_.fileSettledLater(fileName, action, atMs);
     }
-    std::vector<JobEntry> openJobs(int registerNumber) override { return journal_.openJobs(registerNumber); }
+    std::optional<std::vector<JobEntry>> openJobs(int registerNumber) override {
+        return journal_.openJobs(registerNumber);
+    }
     void jobSettledLate(const JobEntry& job) override { journal_.jobSettledLate(job); }
 
     double lastMs = 0;

@@ -111,12 +111,22 @@ class JobWriter {
 
     void handOver(int reklBroj, double printMemo, double printRacun, const std::string& memo,
                   const std::string& failure) {
+        noteFiscalNumbersBefore();
         job_.times.handingOver = nowEpochMs();
         const bool written = tracker_.handOver(job_, [&] {
             return UpisiSemafor(db_, job_.number, job_.bookingType, 0, reklBroj, printMemo, printRacun, memo);
         });
         if (!written) fail(failure);
         job_.times.handedOver = nowEpochMs();
+    }
+
+    // F_LOG_RACUN's rows of this number from before (a job number used again) are not the job's.
+    void noteFiscalNumbersBefore() {
+        try {
+            job_.fiscalBefore = loggedFiscalNumbers(db_, job_.number).value_or(std::vector<long long>());
+        } catch (const std::exception&) {
+            job_.fiscalBefore.clear();
+        }
     }
 
     void saleItem(const SaleItem& item) {
@@ -198,11 +208,9 @@ std::optional<files::FileContent> CommandProcessor::readForTakeUp(const std::str
     return std::nullopt;
 }
 
-std::string CommandProcessor::duplicateOfOpenJob(const CommandJob& command, const std::string& bytes) {
-    if (!context_.state.postavke.TARVOZASTITADUPLIKATA || command.kind != JobKind::Receipt ||
-        !command.invalid.empty())
-        return {};
-    const JobEntry* open = followUp_.openReceipt(receiptKey(parseCommandLines(bytes)), nowEpochMs());
+std::string CommandProcessor::duplicateOfOpenJob(const CommandJob& command) {
+    if (!context_.state.postavke.TARVOZASTITADUPLIKATA) return {};
+    const JobEntry* open = followUp_.openReceipt(receiptKey(command), nowEpochMs());
     if (!open) return {};
     return "Racun nije poslan PARTNERU: isti je kao racun posla broj " + integerNumeral(open->number) +
            " (fajl " + open->fileName +
@@ -273,7 +281,7 @@ bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
     activity.number = job.number;
     activity.fileName = fileName;
     context_.ui.showActivity(activity);
-    const std::string duplicate = duplicateOfOpenJob(command, job.bytes);
+    const std::string duplicate = duplicateOfOpenJob(command);
     if (duplicate.empty()) {
         writeRows(fileName, command, job, tracker);
     } else {

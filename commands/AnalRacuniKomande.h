@@ -44,7 +44,7 @@ class CommandProcessor {
     // up, no number used.
     std::optional<files::FileContent> readForTakeUp(const std::string& fileName);
     // With TARVOZASTITADUPLIKATA: why a receipt equal to an open job's is not handed over; else empty.
-    std::string duplicateOfOpenJob(const CommandJob& command, const std::string& bytes);
+    std::string duplicateOfOpenJob(const CommandJob& command);
     void writeRows(const std::string& fileName, const CommandJob& command, Job& job, JobTracker& tracker);
 
     const JobContext context_;

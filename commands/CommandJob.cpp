@@ -129,6 +129,10 @@ class JobReader {
             change.group = u.integer("grupa artikla");
             change.tax = u.integer("poreska stopa");
             change.code = u.integer("sifra artikla");
+            // Stored, the highest code would leave no code for the next new article.
+            if (change.code == std::numeric_limits<int>::max())
+                u.fail("sifra robe " + integerNumeral(change.code) +
+                       " je najveca vrijednost; artikal s njom se ne moze upisati");
             job_.priceChanges.push_back(change);
             job_.bookingType = kPriceChanges;
         }
@@ -145,12 +149,12 @@ class JobReader {
         job_.kind = JobKind::OfficialDeposit;
         RecordReading i(lines_, 0, job_, "sluzbeni unos/iznos");
         const int kind = i.integer("vrsta unosa/iznosa");
-        job_.amount = i.decimal("iznos");
-        if (kind > std::numeric_limits<int>::max() - kOfficialDeposit) {
-            throw CommandFileError("linija " + std::to_string(i.line()) +
-                                   ", polje 5 (vrsta unosa/iznosa): " + "Vrsta sluzbenog unosa/iznosa " +
-                                   integerNumeral(kind) + " je izvan opsega");
+        // Other kinds would give the booking type of another command (a report, a deletion).
+        if (kind < 0 || kind > kLastOfficialDepositKind) {
+            i.fail("Vrsta sluzbenog unosa/iznosa " + integerNumeral(kind) + " je izvan opsega 0 do " +
+                   integerNumeral(kLastOfficialDepositKind));
         }
+        job_.amount = i.decimal("iznos");
         job_.bookingType = kOfficialDeposit + kind;
         job_.memo = realNumeral(job_.amount);
     }
@@ -302,21 +306,48 @@ CommandJob readCommandFile(std::string_view bytes, bool overSizeLimit, bool lett
     return job;
 }
 
-std::string receiptKey(const std::vector<std::string>& lines) {
+ReceiptKey::ReceiptKey(long long bookingType, long long referredReceipt, const std::string& memo)
+    : header_(integerNumeral(bookingType) + ";" + integerNumeral(referredReceipt) + ";" + text::trim(memo)) {}
+
+void ReceiptKey::item(const std::string& name, double price, double quantity, long long group,
+                      long long tax) {
+    rows_.push_back("S;" + text::trim(name) + ";" + realNumeral(price) + ";" + realNumeral(quantity) + ";" +
+                    integerNumeral(group) + ";" + integerNumeral(tax));
+}
+
+void ReceiptKey::payment(long long method, double amount) {
+    rows_.push_back("T;" + integerNumeral(method) + ";" + realNumeral(amount));
+}
+
+std::string ReceiptKey::text() const {
+    std::vector<std::string> rows = rows_;
+    std::sort(rows.begin(), rows.end());
     std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
     const auto add = [&](std::string_view bytes) {
         for (const unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
+        hash = (hash ^ '\n') * 1099511628211ull;
     };
-    for (const std::string& line : lines) {
-        if (line.empty()) continue;
-        CommandRecord record(line);
-        add(std::string_view(&line[0], 1));
-        add(record.restAfterStatus());
-        add("\n");
-    }
+    add(header_);
+    for (const std::string& row : rows) add(row);
     char key[17];
     std::snprintf(key, sizeof key, "%016llx", static_cast<unsigned long long>(hash));
     return key;
+}
+
+std::string receiptKey(const CommandJob& job) {
+    if (job.kind != JobKind::Receipt || !job.valid()) return {};
+    ReceiptKey key(job.bookingType, job.referredReceipt, job.memo);
+    double total = 0;  // of the items so far, as a payment of the total finds it
+    for (const ReceiptLine& line : job.receipt) {
+        if (const SaleItem* item = std::get_if<SaleItem>(&line)) {
+            key.item(item->name, item->price, item->quantity, item->group, item->tax);
+            total += item->quantity * item->price;
+        } else {
+            const Payment& payment = std::get<Payment>(line);
+            key.payment(payment.method, payment.ofTotal ? total : payment.amount);
+        }
+    }
+    return key.text();
 }
 
 }  // namespace fm

@@ -87,8 +87,23 @@ CommandJob readCommandJob(const std::vector<std::string>& lines, bool letterCode
 // kCommandLineLimit bytes: processed already when its header's status is not "__", else invalid.
 CommandJob readCommandFile(std::string_view bytes, bool overSizeLimit, bool letterCodes, int jobNumber);
 
-// A receipt's records without their fields 1 to 4 (placeholders and status), as one
-// short key: two files with the same key ask for the same receipt.
-std::string receiptKey(const std::vector<std::string>& lines);
+// A receipt as its rows carry it in the database (its F_SEMAFOR row's booking type,
+// referred receipt and memo; its item and payment rows in any order), as one short key:
+// two receipts with the same key ask for the same thing, however their numbers were
+// written. Built alike from a command file and from the rows of a job handed over.
+class ReceiptKey {
+  public:
+    ReceiptKey(long long bookingType, long long referredReceipt, const std::string& memo);
+    void item(const std::string& name, double price, double quantity, long long group, long long tax);
+    void payment(long long method, double amount);
+    std::string text() const;
+
+  private:
+    std::string header_;
+    std::vector<std::string> rows_;
+};
+
+// The key of a valid receipt; empty for any other job.
+std::string receiptKey(const CommandJob& job);
 
 }  // namespace fm

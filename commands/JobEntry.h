@@ -79,8 +79,11 @@ inline const char* lateOutcomeText(LateOutcome late) {
     return "";
 }
 
-// Outcomes after which the job's F_SEMAFOR row was still there: the PARTNER may still do it.
-inline bool leavesJobOpen(int outcome) { return outcome == -2 || outcome == -4 || outcome == -5; }
+// Whether the PARTNER may still do a job: its F_SEMAFOR row was committed and its last
+// look did not find it gone (done, or turned into the error row).
+inline bool leavesJobOpen(int outcome, bool handedOver) {
+    return handedOver && outcome != 0 && outcome != -3;
+}
 
 struct JobEntry {
     std::int64_t id = 0;  // the journal's own row number, set when read back
@@ -103,6 +106,8 @@ struct JobEntry {
     LateOutcome late = LateOutcome::None;
     std::int64_t lateMs = 0;               // when the late outcome was found
     std::vector<long long> fiscalNumbers;  // F_LOG_RACUN's for the job's register and number
+    bool fiscalNumbersUnknown = false;     // F_LOG_RACUN held a value that could not be read
+    std::vector<long long> fiscalBefore;   // that number's, there before the hand-over: not the job's
     bool printedTwice = false;             // two different fiscal numbers
     std::string receiptKey;                // a receipt's records without their status fields
     std::string damaged;  // read back: each stored value its column cannot hold, "column 'value'"
@@ -122,8 +127,9 @@ struct JobEntry {
     }
 };
 
-// The fiscal numbers of the job, "123" or "123, 124"; empty when none.
+// The fiscal numbers of the job, "123" or "123, 124"; "nepoznat" when unreadable; empty when none.
 inline std::string fiscalNumbersText(const JobEntry& entry) {
+    if (entry.fiscalNumbersUnknown) return "nepoznat";
     std::string text;
     for (const long long number : entry.fiscalNumbers)
         text += (text.empty() ? "" : ", ") + std::to_string(number);

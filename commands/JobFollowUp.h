@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -25,7 +26,7 @@ class JobFollowUp : public JobJournal {
     void jobEnded(const JobEntry& entry) override;
     void jobMarked(const JobEntry& entry) override;
     void fileSettledLater(const std::string& fileName, FileAction action, std::int64_t atMs) override;
-    std::vector<JobEntry> openJobs(int registerNumber) override;
+    std::optional<std::vector<JobEntry>> openJobs(int registerNumber) override;
     void jobSettledLate(const JobEntry& job) override;
 
     // Once per scan: one look at the register's F_SEMAFOR rows settles the open jobs
@@ -33,20 +34,24 @@ class JobFollowUp : public JobJournal {
     // closed as unknown. The tray icon is told what the program is doing now.
     void endOfScan(std::int64_t nowMs);
 
-    // The open receipt whose records are those of the key, after a fresh look at
-    // F_SEMAFOR; nullptr when none.
+    // The open receipt of that key (ReceiptKey), after a fresh look at F_SEMAFOR; nullptr
+    // when none. A receipt whose row is there but whose key the journal cannot tell (not
+    // read, closed after a day) is known by the key of its rows in the database.
     const JobEntry* openReceipt(const std::string& key, std::int64_t nowMs);
 
     std::size_t openCount() const { return open_.size(); }
 
   private:
     void load();
+    bool lookAtSemafor();
     void checkOpenJobs(std::int64_t nowMs);
     void settle(JobEntry job, LateOutcome late, std::int64_t nowMs);
     void readFiscalNumbers(JobEntry& job, bool noticeTwice);
     void watchdogSays(const std::optional<std::string>& notice);
     void showActivity();
     const JobEntry* withKey(const std::string& key) const;
+    const JobEntry* unlistedWithKey(const std::string& key);
+    std::optional<std::string> keyOfRows(long long number, int bookingType);
 
     struct SemaforSummary {
         long long rows = 0;
@@ -58,9 +63,17 @@ class JobFollowUp : public JobJournal {
     JobJournal* journal_;
     std::vector<JobEntry> open_;  // oldest first
     bool loaded_ = false;
-    std::optional<SemaforSummary> lastLook_;    // of the register's F_SEMAFOR rows
-    std::set<std::pair<long long, int>> rows_;  // F_RBR and TIPKNJIZENJA as then
+    std::optional<SemaforSummary> lastLook_;                    // of the register's F_SEMAFOR rows
+    std::set<std::pair<long long, int>> rows_;                  // F_RBR and TIPKNJIZENJA as then
+    std::map<std::pair<long long, int>, std::string> rowKeys_;  // of receipts not in open_
+    JobEntry unlisted_;                                         // the last one found by openReceipt
     PartnerWatchdog watchdog_;
 };
+
+// F_LOG_RACUN's fiscal numbers of the register's job number, ascending, without those of
+// before (there before the job's hand-over); nullopt when the table cannot be read.
+// Throws std::runtime_error for a value that is no number.
+std::optional<std::vector<long long>> loggedFiscalNumbers(const RecordContext& db, long long jobNumber,
+                                                          const std::vector<long long>& before = {});
 
 }  // namespace fm

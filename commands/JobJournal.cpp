@@ -1,6 +1,5 @@
 #include "commands/JobJournal.h"
 
-#include "commands/CommandFile.h"
 #include "commands/CommandJob.h"
 #include "commands/JobRecord.h"
 #include "commands/Outcome.h"
@@ -30,9 +29,11 @@ JobEntry journalEntryOf(const Job& job, const std::string& fileName, int registe
     entry.waitedMs = int(entry.waitMs());
     entry.outcome = job.outcome;
     entry.message = job.message;
-    entry.open = leavesJobOpen(job.outcome);
+    entry.open = leavesJobOpen(job.outcome, job.times.handedOver != 0);
+    // Codes do not enter the key: read as letter codes, none can make the file invalid.
     if (job.bookingType < kPriceChanges && !job.bytes.empty())
-        entry.receiptKey = receiptKey(parseCommandLines(job.bytes));
+        entry.receiptKey = receiptKey(readCommandFile(job.bytes, false, true, job.number));
+    entry.fiscalBefore = job.fiscalBefore;
     entry.action = action;
     return entry;
 }

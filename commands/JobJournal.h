@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,9 @@ class JobJournal {
     // deleted: the latest job of that file is updated.
     virtual void fileSettledLater(const std::string& fileName, FileAction action, std::int64_t atMs) = 0;
 
-    // The open jobs of the register, oldest first, as the journal keeps them.
-    virtual std::vector<JobEntry> openJobs(int registerNumber) = 0;
+    // The open jobs of the register, oldest first, as the journal keeps them; nullopt
+    // when the journal cannot tell.
+    virtual std::optional<std::vector<JobEntry>> openJobs(int registerNumber) = 0;
 
     // An open job got its late outcome (its late, lateMs, fiscalNumbers and printedTwice
     // set): the journal's row of that job is closed with it.

@@ -1,5 +1,6 @@
 #include "commands/Outcome.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -21,7 +22,7 @@ constexpr int kLastChancePause = 2000;
 
 // Polls F_SEMAFOR until the job is gone or the budget is spent; the last answer.
 int waitForPartner(const RecordContext& db, const Job& job) {
-    const int polls = job.budget / kPollInterval;
+    const int polls = std::max(job.budget / kPollInterval, job.times.handedOver != 0 ? 1 : 0);
     int result = kDone;
     Activity& activity = db.state.activity;
     activity.doing = Activity::Doing::Waiting;
@@ -145,7 +146,12 @@ bool finishJob(const RecordContext& db, const std::string& fileName, Job& job,
         if (job.outcome == kDone) job.outcome = kInvalidFile;
         job.times.decided = nowEpochMs();
     }
-    decided(job);
+    try {
+        decided(job);
+    } catch (const std::exception& e) {
+        Obavijesti(db.ui,
+                   "Greska pri upisu posla broj " + integerNumeral(job.number) + " u dnevnik\r\n" + e.what());
+    }
     return markOrDelete(db, fileName, job.file, job.bytes, job.outcome, true);
 }
 

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "commands/JobEntry.h"
 #include "db/JobCodes.h"
@@ -27,13 +28,16 @@ struct Job {
     char letter = 0;
     int itemRows = 0;
     int paymentRows = 0;
+    std::vector<long long> fiscalBefore;  // F_LOG_RACUN's for its number before the hand-over
 };
 
 // The end of every job taken up: waits for the PARTNER within its budget (not for
 // an invalid file), diagnoses a receipt's timeout, writes or removes "Tarvo.err" and
 // marks or deletes the command file. Errors of the file steps are shown as notices and
-// end nothing. decided is told the job between its outcome and the file's marking. True
-// when the command file carries the outcome or is gone.
+// end nothing. A job handed over is looked for at least once, whatever its budget.
+// decided is told the job between its outcome and the file's marking; its errors are
+// shown as a notice and keep nothing from happening. True when the command file carries
+// the outcome or is gone.
 bool finishJob(const RecordContext& db, const std::string& fileName, Job& job,
                const std::function<void(const Job&)>& decided);
 

@@ -42,8 +42,8 @@ void ReplyFiles::fileSettledLater(const std::string& fileName, FileAction action
     if (journal_) journal_->fileSettledLater(fileName, action, atMs);
 }
 
-std::vector<JobEntry> ReplyFiles::openJobs(int registerNumber) {
-    return journal_ ? journal_->openJobs(registerNumber) : std::vector<JobEntry>();
+std::optional<std::vector<JobEntry>> ReplyFiles::openJobs(int registerNumber) {
+    return journal_ ? journal_->openJobs(registerNumber) : std::nullopt;
 }
 
 void ReplyFiles::jobSettledLate(const JobEntry& job) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,7 +23,7 @@ class ReplyFiles : public JobJournal {
     void jobEnded(const JobEntry& entry) override;
     void jobMarked(const JobEntry& entry) override;
     void fileSettledLater(const std::string& fileName, FileAction action, std::int64_t atMs) override;
-    std::vector<JobEntry> openJobs(int registerNumber) override;
+    std::optional<std::vector<JobEntry>> openJobs(int registerNumber) override;
     void jobSettledLate(const JobEntry& job) override;
 
     // The reply's path for a command file: in TARVOODGOVORDIR, or beside the file.

@@ -10,9 +10,11 @@ enum : int {
     kPriceChanges = 2,
     kReportZ = 4,
     kReportX = 5,
-    kOfficialDeposit = 50,  // plus the kind of the deposit or withdrawal
+    kOfficialDeposit = 50,  // plus the kind of the deposit or withdrawal, 0 to kLastOfficialDepositKind
     kDeleteArticle = 80,
 };
+
+inline constexpr int kLastOfficialDepositKind = 29;
 
 // Outcome codes of a job; the first four are also the answers of ProvjeriSemafor.
 enum : int {

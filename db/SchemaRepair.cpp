@@ -57,12 +57,14 @@ void Tdm_db::db_fAfterConnect() {
 }
 
 // Without it, max of the article codes, the code of every new article, reads the whole
-// table. Added as the bookkeeping-code index is, once the article table can be used.
+// table. Added as the bookkeeping-code index is, once the article table can be used; one
+// that cannot be added only slows new articles down, so a notice (logged) tells of it and
+// no box holds the start up.
 void Tdm_db::addArticleCodeIndex() {
     if (!impl_->view("f_roba").open) return;
     if (TestirajPostojanjePravila(schema::articleCodeIndexName) == -31 &&
-        !sqlexec(schema::articleCodeIndexStatement(dialect())))
-        afterConnectMessage("Ne mogu dodati index I_DESC_F_SIFRA_ROBE na tabelu F_ROBA");
+        !sqlexec(schema::articleCodeIndexStatement(dialect())) && !impl_->quiet)
+        Obavijesti(ui_, "Ne mogu dodati index I_DESC_F_SIFRA_ROBE na tabelu F_ROBA");
 }
 
 void Tdm_db::afterConnectMessage(const std::string& text) {

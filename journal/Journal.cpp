@@ -1,5 +1,7 @@
 #include "journal/Journal.h"
 
+#include <exception>
+
 #include "platform/UserInterface.h"
 
 namespace fm {
@@ -9,13 +11,15 @@ std::string jobEndLine(const JobEntry& entry) {
                        entry.status() + " (fajl " + fileActionText(entry.action) + "), cekano " +
                        std::to_string(entry.waitedMs) + " ms";
     if (entry.recovered) line += ", zavrsen nakon ponovnog pokretanja";
+    if (entry.fiscalNumbersUnknown) line += ", fiskalni broj nepoznat (F_LOG_RACUN se ne moze procitati)";
     return line;
 }
 
 std::string lateOutcomeLine(const JobEntry& entry) {
     std::string line = "posao " + std::to_string(entry.number) + ", fajl " + entry.fileName + ": " +
                        lateOutcomeText(entry.late);
-    if (!entry.fiscalNumbers.empty()) line += ", fiskalni broj " + fiscalNumbersText(entry);
+    if (const std::string fiscal = fiscalNumbersText(entry); !fiscal.empty())
+        line += ", fiskalni broj " + fiscal;
     if (entry.printedTwice) line += ", ODSTAMPAN DVA PUTA";
     return line;
 }
@@ -80,12 +84,16 @@ void Journal::fileSettledLater(const std::string& fileName, FileAction action, s
     writeWaiting(false);
 }
 
-std::vector<JobEntry> Journal::openJobs(int registerNumber) {
+std::optional<std::vector<JobEntry>> Journal::openJobs(int registerNumber) {
     writeWaiting(false);
     std::string error;
-    if (std::optional<std::vector<JobEntry>> open = store_.openJobs(registerNumber, &error)) return *open;
+    try {
+        if (std::optional<std::vector<JobEntry>> open = store_.openJobs(registerNumber, &error)) return open;
+    } catch (const std::exception& e) {
+        error = "Dnevnik poslova " + store_.path() + " (citanje): " + e.what();
+    }
     noteFailure(error);
-    return {};
+    return std::nullopt;
 }
 
 void Journal::jobSettledLate(const JobEntry& job) {

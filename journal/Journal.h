@@ -27,7 +27,7 @@ class Journal : public JobJournal {
     void jobEnded(const JobEntry& entry) override;
     void jobMarked(const JobEntry& entry) override;
     void fileSettledLater(const std::string& fileName, FileAction action, std::int64_t atMs) override;
-    std::vector<JobEntry> openJobs(int registerNumber) override;
+    std::optional<std::vector<JobEntry>> openJobs(int registerNumber) override;
     void jobSettledLate(const JobEntry& job) override;
 
     std::size_t waiting() const { return waiting_.size(); }

@@ -20,8 +20,9 @@ namespace {
 
 constexpr std::int64_t kDayMs = 24LL * 60 * 60 * 1000;
 
-// Version 1 had no columns for late outcomes, fiscal numbers and receipt keys.
-constexpr int kVersion = 2;
+// Version 1 had no columns for late outcomes, fiscal numbers and receipt keys; version 2
+// none for the fiscal numbers of a job number there before the job.
+constexpr int kVersion = 3;
 
 const char* const kSchema[] = {
     "CREATE TABLE IF NOT EXISTS poslovi ("
@@ -30,7 +31,7 @@ const char* const kSchema[] = {
     " fajl TEXT NOT NULL, velicina INTEGER, broj INTEGER, kasa INTEGER, komanda TEXT, tip INTEGER,"
     " stavke INTEGER, placanja INTEGER, budzet_ms INTEGER, cekano_ms INTEGER, ishod INTEGER,"
     " fajl_radnja TEXT, poruka TEXT, oporavak INTEGER, otvoren INTEGER,"
-    " kasni_ishod TEXT, kasno INTEGER, fiskalni TEXT, dvaput INTEGER, kljuc TEXT)",
+    " kasni_ishod TEXT, kasno INTEGER, fiskalni TEXT, dvaput INTEGER, kljuc TEXT, fiskalni_prije TEXT)",
     "CREATE INDEX IF NOT EXISTS poslovi_upisan ON poslovi (upisan)",
     "CREATE INDEX IF NOT EXISTS poslovi_fajl ON poslovi (fajl)",
     "CREATE INDEX IF NOT EXISTS poslovi_otvoreni ON poslovi (kasa, broj) WHERE otvoren = 1",
@@ -45,23 +46,32 @@ const AddedColumn kAddedInVersion2[] = {
     {"dvaput", "INTEGER"},   {"kljuc", "TEXT"},
 };
 
+const AddedColumn kAddedInVersion3[] = {{"fiskalni_prije", "TEXT"}};
+
+// The fiskalni value of fiscal numbers that could not be read.
+constexpr const char* kFiscalUnknown = "nepoznat";
+
 const char* const kColumns[] = {
     "id",       "preuzet",     "procitan",  "predaja",  "predan",      "odluceno", "oznacen",
     "fajl",     "velicina",    "broj",      "kasa",     "komanda",     "tip",      "stavke",
     "placanja", "budzet_ms",   "cekano_ms", "ishod",    "fajl_radnja", "poruka",   "oporavak",
-    "otvoren",  "kasni_ishod", "kasno",     "fiskalni", "dvaput",      "kljuc",
+    "otvoren",  "kasni_ishod", "kasno",     "fiskalni", "dvaput",      "kljuc",    "fiskalni_prije",
 };
 
-bool addedInVersion2(const std::string& column) {
-    return std::any_of(std::begin(kAddedInVersion2), std::end(kAddedInVersion2),
-                       [&](const AddedColumn& added) { return column == added.name; });
+template <std::size_t N>
+bool among(const AddedColumn (&added)[N], const std::string& column) {
+    return std::any_of(std::begin(added), std::end(added),
+                       [&](const AddedColumn& one) { return column == one.name; });
 }
 
 // The columns to select; those a journal of an older version lacks read NULL.
 std::string columnList(int version) {
     std::string list;
-    for (const std::string column : kColumns)
-        list += (list.empty() ? "" : ", ") + (version < 2 && addedInVersion2(column) ? "NULL" : column);
+    for (const std::string column : kColumns) {
+        const bool missing = (version < 2 && among(kAddedInVersion2, column)) ||
+                             (version < 3 && among(kAddedInVersion3, column));
+        list += (list.empty() ? "" : ", ") + (missing ? "NULL" : column);
+    }
     return list;
 }
 
@@ -93,6 +103,11 @@ std::string fiscalText(const std::vector<long long>& numbers) {
     std::string text;
     for (const long long number : numbers) text += (text.empty() ? "" : ",") + std::to_string(number);
     return text;
+}
+
+QVariant fiscalValue(const JobEntry& e) {
+    if (e.fiscalNumbersUnknown) return QString::fromLatin1(kFiscalUnknown);
+    return e.fiscalNumbers.empty() ? QVariant() : QVariant(bytes(fiscalText(e.fiscalNumbers)));
 }
 
 // "123,124" as numbers; nullopt when a part is not a whole number.
@@ -223,11 +238,14 @@ bool JournalStore::open(std::string* error) {
     if (ready && !readOnly && version_ < kVersion) {
         // The columns and the version in one transaction: an upgrade is done whole or not at all.
         std::vector<std::pair<QString, QVariantList>> upgrade;
-        if (version_ == 1)
-            for (const AddedColumn& added : kAddedInVersion2)
-                upgrade.push_back({QStringLiteral("ALTER TABLE poslovi ADD COLUMN %1 %2")
-                                       .arg(QLatin1String(added.name), QLatin1String(added.type)),
-                                   {}});
+        const auto add = [&upgrade](const AddedColumn& added) {
+            upgrade.push_back({QStringLiteral("ALTER TABLE poslovi ADD COLUMN %1 %2")
+                                   .arg(QLatin1String(added.name), QLatin1String(added.type)),
+                               {}});
+        };
+        if (version_ == 1) std::for_each(std::begin(kAddedInVersion2), std::end(kAddedInVersion2), add);
+        if (version_ >= 1 && version_ < 3)
+            std::for_each(std::begin(kAddedInVersion3), std::end(kAddedInVersion3), add);
         upgrade.push_back({QStringLiteral("PRAGMA user_version = %1").arg(kVersion), {}});
         ready = connection_->runCommitted(upgrade);
         version_ = kVersion;
@@ -290,14 +308,17 @@ bool JournalStore::add(const JobEntry& e, std::string* error) {
                 e.open ? 1 : 0,
                 e.late == LateOutcome::None ? none : QVariant(QString::fromLatin1(lateOutcomeText(e.late))),
                 moment(e.lateMs),
-                e.fiscalNumbers.empty() ? none : QVariant(bytes(fiscalText(e.fiscalNumbers))),
+                fiscalValue(e),
                 e.printedTwice ? 1 : 0,
-                e.receiptKey.empty() ? none : QVariant(bytes(e.receiptKey))};
+                e.receiptKey.empty() ? none : QVariant(bytes(e.receiptKey)),
+                e.fiscalBefore.empty() ? none : QVariant(bytes(fiscalText(e.fiscalBefore)))};
             const QString insert = QStringLiteral(
                 "INSERT INTO poslovi (upisan, preuzet, procitan, predaja, predan, odluceno, oznacen, fajl,"
                 " velicina, broj, kasa, komanda, tip, stavke, placanja, budzet_ms, cekano_ms, ishod,"
-                " fajl_radnja, poruka, oporavak, otvoren, kasni_ishod, kasno, fiskalni, dvaput, kljuc)"
-                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                " fajl_radnja, poruka, oporavak, otvoren, kasni_ishod, kasno, fiskalni, dvaput, kljuc,"
+                " fiskalni_prije)"
+                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+                " ?)");
             std::vector<std::pair<QString, QVariantList>> statements{{insert, values}};
             // The start after a crash decides again a job whose file was not marked yet.
             if (e.recovered || !e.outcome) {
@@ -331,13 +352,16 @@ bool JournalStore::settleLater(const std::string& fileName, FileAction action, s
 
 bool JournalStore::prune(std::int64_t nowMs, std::string* error) {
     if (!open(error)) return false;
+    // A job still open keeps its row whatever its age: its F_SEMAFOR row is still there.
     const bool pruned =
-        connection_->run(QStringLiteral("DELETE FROM poslovi WHERE upisan < ?"),
+        connection_->run(QStringLiteral("DELETE FROM poslovi WHERE upisan < ? AND otvoren = 0"),
                          {qlonglong(nowMs - bounds_.maxAgeDays * kDayMs)}) &&
         // Row numbers only grow: the newest maxJobs numbers (or fewer rows) stay, found through the key
         // alone.
-        connection_->run(QStringLiteral("DELETE FROM poslovi WHERE id <= (SELECT max(id) FROM poslovi) - ?"),
-                         {bounds_.maxJobs});
+        connection_->run(
+            QStringLiteral(
+                "DELETE FROM poslovi WHERE id <= (SELECT max(id) FROM poslovi) - ? AND otvoren = 0"),
+            {bounds_.maxJobs});
     return pruned || failed("brisanje starih poslova", error);
 }
 
@@ -366,9 +390,13 @@ class RowReader {
         return nullable<Integer>().value_or(0);
     }
     std::string text() { return bytes(next()); }
-    std::vector<long long> fiscalNumbers() {
+    // Empty, with *unknown set, for numbers that could not be read when the job was written.
+    std::vector<long long> fiscalNumbers(bool* unknown = nullptr) {
         const QVariant value = next();
-        if (std::optional<std::vector<long long>> numbers = fiscalNumbersOf(bytes(value))) return *numbers;
+        const std::string text = bytes(value);
+        if (unknown) *unknown = text == kFiscalUnknown;
+        if (text == kFiscalUnknown) return {};
+        if (std::optional<std::vector<long long>> numbers = fiscalNumbersOf(text)) return *numbers;
         damage(value);
         return {};
     }
@@ -408,9 +436,10 @@ JobEntry entryOf(const QSqlQuery& query) {
     e.open = row.integer<int>() != 0;
     e.late = lateFromText(row.text());
     e.lateMs = row.integer<std::int64_t>();
-    e.fiscalNumbers = row.fiscalNumbers();
+    e.fiscalNumbers = row.fiscalNumbers(&e.fiscalNumbersUnknown);
     e.printedTwice = row.integer<int>() != 0;
     e.receiptKey = row.text();
+    e.fiscalBefore = row.fiscalNumbers();
     e.damaged = row.damaged();
     return e;
 }
@@ -461,14 +490,12 @@ bool JournalStore::settleLate(const JobEntry& job, std::string* error) {
     const QString update = QStringLiteral(
         "UPDATE poslovi SET otvoren = 0, kasni_ishod = ?, kasno = ?, fiskalni = ?, dvaput = ? WHERE id ="
         " (SELECT max(id) FROM poslovi WHERE otvoren = 1 AND kasa = ? AND broj = ?)");
-    const QVariant none;
-    const QVariantList values{
-        QString::fromLatin1(lateOutcomeText(job.late)),
-        qlonglong(job.lateMs),
-        job.fiscalNumbers.empty() ? none : QVariant(bytes(fiscalText(job.fiscalNumbers))),
-        job.printedTwice ? 1 : 0,
-        job.cashRegister,
-        job.number};
+    const QVariantList values{QString::fromLatin1(lateOutcomeText(job.late)),
+                              qlonglong(job.lateMs),
+                              fiscalValue(job),
+                              job.printedTwice ? 1 : 0,
+                              job.cashRegister,
+                              job.number};
     if (connection_->runCommitted({{update, values}})) return true;
     return failed("kasni ishod", error);
 }

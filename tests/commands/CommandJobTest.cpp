@@ -108,6 +108,13 @@ TEST(CommandJobTest, InvalidFieldsNameTheirLineNumberMeaningAndText) {
          "linija 1, polje 5 (broj ranijeg racuna): '24x' nije ispravan cijeli broj"},
         {"S,P1,_,______,__;a;1;1;;1;2;;7\r\nO,P1,_,______,__;1\r\n",
          "Nekorektan format racuna/komande broj 42 (linija 2: zapis 'O' ne pripada racunu)"},
+        {"I,P1,_,______,__;-46;5\r\n\r\n",
+         "linija 1, polje 5 (vrsta unosa/iznosa): Vrsta sluzbenog unosa/iznosa -46 je izvan opsega 0 do 29"},
+        {"I,P1,_,______,__;30;x\r\n\r\n",
+         "linija 1, polje 5 (vrsta unosa/iznosa): Vrsta sluzbenog unosa/iznosa 30 je izvan opsega 0 do 29"},
+        {"U,P1,_,______,__;a;1;0;;1;2;7\r\nU,P1,_,______,__;b;1;0;;1;2;2147483647\r\n",
+         "linija 2, polje 11 (sifra artikla): sifra robe 2147483647 je najveca vrijednost; artikal s njom se "
+         "ne moze upisati"},
     };
     for (const auto& c : cases) EXPECT_EQ(read(c.bytes).invalid, c.invalid) << c.bytes;
 }
@@ -120,6 +127,8 @@ TEST(CommandJobTest, TheBookingTypeIsTheOneTheReadingReached) {
               kPriceChanges);
     EXPECT_EQ(read("I,P1,_,______,__;2;5\r\n\r\n").bookingType, 52);
     EXPECT_EQ(read("I,P1,_,______,__;2;5\r\n\r\n").memo, "5");
+    EXPECT_EQ(read("I,P1,_,______,__;0;5\r\n\r\n").bookingType, 50);
+    EXPECT_EQ(read("I,P1,_,______,__;29;5\r\n\r\n").bookingType, 79);
     EXPECT_EQ(read("O,P1,_,______,__;1001\r\n\r\n").bookingType, kDeleteArticle);
 }
 
@@ -137,14 +146,23 @@ TEST(CommandJobTest, WhichFilesAreTakenUp) {
     EXPECT_EQ(none.kind, JobKind::None);
 }
 
-// The duplicate guard's key: the placeholders and the status do not count, the rest does.
-TEST(CommandJobTest, TheReceiptKeyLeavesOutTheFieldsTheMarkingFillsIn) {
-    const auto key = [](const std::string& bytes) { return receiptKey(parseCommandLines(bytes)); };
-    const std::string sale = "S,P1,_,______,__;Hljeb;0.90;1;;1;2;;1002\r\nT,P1,_,______,__;\r\n";
-    EXPECT_EQ(key(sale), key("S,P2,3,AB1234,No;Hljeb;0.90;1;;1;2;;1002\r\n\r\nT,P1,3,AB1234,No;\r\n"));
-    EXPECT_NE(key(sale), key("S,P1,_,______,__;Hljeb;0.90;2;;1;2;;1002\r\nT,P1,_,______,__;\r\n"));
-    EXPECT_NE(key(sale), key("S,P1,_,______,__;Hljeb;0.90;1;;1;2;;1002\r\n"));
-    EXPECT_NE(key(sale), key("K,P1,_,______,__;Hljeb;0.90;1;;1;2;;1002\r\nT,P1,_,______,__;\r\n"));
+// The duplicate guard's key: the values as the rows carry them, not how the file wrote them.
+TEST(CommandJobTest, TheReceiptKeyIsThatOfTheValuesAsWritten) {
+    const auto key = [](const std::string& bytes) { return receiptKey(read(bytes)); };
+    const std::string sale = "S,P1,_,______,__;Hljeb;1.2;1;;1;2;;1002\r\nT,P1,_,______,__;\r\n";
+    EXPECT_EQ(key(sale), key("S,P2,_,______,__;Hljeb ;1.20;1.0;;01;2;;1002\r\n\r\nT,P9,_,______,__;\r\n"));
+    EXPECT_EQ(key(sale), key("S,P1,_,______,__;Hljeb;1.2;1;;1;2;;1002\r\nT,P1,_,______,__;0;1.2\r\n"));
+    EXPECT_NE(key(sale), key("S,P1,_,______,__;Hljeb;1.2;2;;1;2;;1002\r\nT,P1,_,______,__;\r\n"));
+    EXPECT_NE(key(sale), key("S,P1,_,______,__;Hljeb;1.2;1;;1;2;;1002\r\n\r\n"));
+    EXPECT_NE(key(sale),
+              key("K,P1,_,______,__;7\r\nS,P1,_,______,__;Hljeb;1.2;1;;1;2;;1002\r\nT,P1,_,______,__;\r\n"));
+    EXPECT_EQ(key("Z,P1,_,______,__;\r\n\r\n"), "");
+
+    // Built from the rows in the database, in any order, the key is the file's.
+    ReceiptKey rows(0, 0, "");
+    rows.payment(0, 1.2);
+    rows.item("Hljeb", 1.2, 1, 1, 2);
+    EXPECT_EQ(rows.text(), key(sale));
 }
 
 }  // namespace

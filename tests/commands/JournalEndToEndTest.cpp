@@ -121,7 +121,7 @@ class JournalAsAnyUser : public JobJournal {
         NoPermissionOverride asAnyUser;
         journal_.fileSettledLater(fileName, action, atMs);
     }
-    std::vector<JobEntry> openJobs(int registerNumber) override {
+    std::optional<std::vector<JobEntry>> openJobs(int registerNumber) override {
         NoPermissionOverride asAnyUser;
         return journal_.openJobs(registerNumber);
     }

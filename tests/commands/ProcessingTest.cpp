@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 
 #include "commands/AnalRacuniKomande.h"
+#include "commands/JobJournal.h"
+#include "commands/Outcome.h"
 #include "config/Settings.h"
 #include "db/DM_db_source.h"
 #include "tests/support/RecordingUserInterface.h"
@@ -179,6 +182,49 @@ TEST_F(Processing, FilesAreDeletedOnlyWhenTheSettingIsExactlyDa) {
     EXPECT_FALSE(process("O,P1,_,______,__;x\r\n\r\n"));
     EXPECT_FALSE(std::filesystem::exists(dir.file("f.inp")));
     EXPECT_EQ(state.BrojRacuna, 9);
+}
+
+// A journal that fails at every job's end, as a value it cannot read would make it.
+struct FailingJournal : JobJournal {
+    void jobEnded(const JobEntry&) override {
+        throw std::runtime_error("'x' is not a valid floating point value");
+    }
+    void jobMarked(const JobEntry&) override {}
+    void fileSettledLater(const std::string&, FileAction, std::int64_t) override {}
+    std::optional<std::vector<JobEntry>> openJobs(int) override { return std::vector<JobEntry>{}; }
+    void jobSettledLate(const JobEntry&) override {}
+};
+
+TEST_F(Processing, NothingAfterTheDecisionKeepsTheFileFromItsMarkAndTheNumberFromItsAdvance) {
+    FailingJournal journal;
+    CommandProcessor processor(dm, settings, &journal);
+    for (int number : {7, 8}) {
+        ui.notices.clear();
+        dir.write("f.inp", "Q,P1,_,______,__;\r\n\r\n");
+        EXPECT_TRUE(processor.AnalRacuniKomande(dir.file("f.inp")));
+        EXPECT_EQ(file().find(",__;"), std::string::npos);
+        ASSERT_EQ(ui.notices.size(), 1u);
+        EXPECT_EQ(ui.notices[0].text, "Greska pri upisu posla broj " + std::to_string(number) +
+                                          " u dnevnik\r\n'x' is not a valid floating point value");
+    }
+    EXPECT_EQ(rbrr(), "RBRR=9\r\n");
+}
+
+// Whatever the last look saw, only a row found gone closes a job handed over.
+TEST(JobJournalEntry, AJobHandedOverStaysOpenUntilItsRowIsSeenGone) {
+    Job job;
+    job.times.handedOver = 1;
+    for (int outcome : {-1, -2, -4, -5, -255}) {
+        job.outcome = outcome;
+        EXPECT_TRUE(journalEntryOf(job, "f.inp", 1, FileAction::MarkedEr).open) << outcome;
+    }
+    for (int outcome : {0, -3}) {
+        job.outcome = outcome;
+        EXPECT_FALSE(journalEntryOf(job, "f.inp", 1, FileAction::MarkedOk).open) << outcome;
+    }
+    job.times.handedOver = 0;
+    job.outcome = -255;
+    EXPECT_FALSE(journalEntryOf(job, "f.inp", 1, FileAction::MarkedEr).open);
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ struct CountingJournal : JobJournal {
     void jobEnded(const JobEntry&) override { ++ended; }
     void jobMarked(const JobEntry&) override {}
     void fileSettledLater(const std::string&, FileAction, std::int64_t) override {}
-    std::vector<JobEntry> openJobs(int) override { return {}; }
+    std::optional<std::vector<JobEntry>> openJobs(int) override { return std::vector<JobEntry>(); }
     void jobSettledLate(const JobEntry&) override { ++late; }
     int ended = 0;
     int late = 0;

@@ -180,17 +180,28 @@ TEST_P(HostileFiles, AHundredThousandCharacterMemoIsStoredWholeOrFailsTheFile) {
     }
 }
 
-TEST_P(HostileFiles, AnOfficialDepositKindBeyondTheBookingTypesRangeIsInvalid) {
+TEST_P(HostileFiles, AnOfficialDepositKindOutsideZeroToTwentyNineIsInvalid) {
     EXPECT_FALSE(process("i.inp", "I,P1,_,______,__;2147483600;5\r\n\r\n"));
-    expectInvalid(
-        "i.inp",
-        "linija 1, polje 5 (vrsta unosa/iznosa): Vrsta sluzbenog unosa/iznosa 2147483600 je izvan opsega");
+    expectInvalid("i.inp",
+                  "linija 1, polje 5 (vrsta unosa/iznosa): Vrsta sluzbenog unosa/iznosa 2147483600 je izvan "
+                  "opsega 0 do 29");
+    for (const char* kind : {"-46", "30"}) {
+        ui.notices.clear();
+        EXPECT_FALSE(process("j.inp", std::string("I,P1,_,______,__;") + kind + ";5\r\n\r\n"));
+        ASSERT_EQ(ui.notices.size(), 1u);
+        EXPECT_NE(ui.notices[0].text.find("(vrsta unosa/iznosa): Vrsta sluzbenog unosa/iznosa " +
+                                          std::string(kind) + " je izvan opsega"),
+                  std::string::npos);
+    }
+    EXPECT_EQ(rows("select TIPKNJIZENJA from F_SEMAFOR", {"TIPKNJIZENJA"}), std::vector<std::string>{});
+}
 
-    ui.notices.clear();
-    EXPECT_FALSE(process("j.inp", "I,P1,_,______,__;2147483597;5\r\n\r\n"));  // 50 + k is the largest type
-    EXPECT_TRUE(ui.notices.empty()) << ui.notices[0].text;
-    EXPECT_EQ(rows("select TIPKNJIZENJA from F_SEMAFOR", {"TIPKNJIZENJA"}),
-              std::vector<std::string>{"2147483647"});
+// A budget under one poll (a negative reserve): the job is still looked for before its outcome.
+TEST_P(HostileFiles, ABudgetUnderOnePollStillLooksOnceAtTheJob) {
+    state.postavke.TARVOREZERVNOVRIJEME = -100000;
+    EXPECT_FALSE(process("o.inp", "O,P1,_,______,__;1001\r\n\r\n"));
+    EXPECT_EQ(dir.read("o.inp").substr(0, 17), "O,P1,1,AB1234,No;");
+    EXPECT_EQ(count("F_SEMAFOR"), "1");
 }
 
 // The highest code taken: a new article cannot be added, nothing wraps round.
@@ -208,6 +219,17 @@ TEST_P(HostileFiles, ANewArticleAfterTheLargestCodeFailsTheFile) {
     ui.notices.clear();
     EXPECT_FALSE(process("c.inp", "S,P1,_,______,__;Kafa;1;1;;1;2;;7\r\nT,P1,_,______,__;\r\n"));
     EXPECT_TRUE(ui.notices.empty()) << ui.notices[0].text;  // an article that exists still sells
+}
+
+// Stored by a price change, the highest code would block every new article of the register.
+TEST_P(HostileFiles, APriceChangeForTheLargestCodeIsRefused) {
+    EXPECT_FALSE(process("u.inp", "U,P1,_,______,__;Zadnji;1;0;;1;2;2147483647\r\n\r\n"));
+    expectInvalid(
+        "u.inp",
+        "linija 1, polje 11 (sifra artikla): sifra robe 2147483647 je najveca vrijednost; artikal s "
+        "njom se ne moze upisati");
+    EXPECT_EQ(articles(), std::vector<std::string>{"7|POSTOJECI|2.5|K7"});
+    EXPECT_EQ(count("F_NIVELACIJA"), "0");
 }
 
 // The booking type of a K receipt comes with its field 5: without a number there the

@@ -109,6 +109,25 @@ TEST(JournalStore, PrunesTheOldestPastItsBoundsOnly) {
     EXPECT_TRUE(numbers(store).empty());
 }
 
+TEST(JournalStore, AJobStillOpenOutlivesBothBoundsAndKeepsWhatFollowsItUp) {
+    TempDir dir;
+    JournalStore store(dir.file("MerilonDnevnik.db"), JournalBounds{2, 1});
+    std::string error;
+    JobEntry open = job(1, -2);
+    open.open = true;
+    open.fiscalBefore = {5, 6};
+    open.fiscalNumbersUnknown = true;
+    ASSERT_TRUE(store.add(open, &error)) << error;
+    for (int number = 2; number <= 5; ++number) ASSERT_TRUE(store.add(job(number, 0), &error));
+    ASSERT_TRUE(store.prune(nowEpochMs() + 2 * kDayMs, &error)) << error;
+
+    const std::vector<JobEntry> kept = store.read({}, &error).value();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].number, 1);
+    EXPECT_EQ(kept[0].fiscalBefore, (std::vector<long long>{5, 6}));
+    EXPECT_TRUE(kept[0].fiscalNumbersUnknown);
+}
+
 // Runs statements on the file through a connection of the test's own; the last one's
 // first value.
 QVariant runOn(const std::string& path, const std::vector<std::string>& statements) {
@@ -162,8 +181,8 @@ TEST(JournalStore, AVersionOneJournalGainsTheNewColumnsAndKeepsItsRows) {
     ASSERT_EQ(all.size(), 2u);
     EXPECT_EQ(all[1].late, LateOutcome::Printed);
     EXPECT_FALSE(all[1].open);
-    EXPECT_EQ(runOn(path, {"PRAGMA user_version"}).toInt(), 2);
-    JournalStore again(path);  // opened at version 2: nothing added twice
+    EXPECT_EQ(runOn(path, {"PRAGMA user_version"}).toInt(), 3);
+    JournalStore again(path);  // opened at version 3: nothing added twice
     EXPECT_EQ(again.read({}, &error).value().size(), 2u) << error;
 }
 
