@@ -227,14 +227,18 @@ TEST(JobFollowUp, ALateJobGetsTheFiscalNumberItWasPrintedUnder) {
     EXPECT_EQ(till.noticesWith("DVA PUTA").size(), 1u);  // at the job's end or with its late print
 }
 
-// A slow PARTNER that prints the first job while the second waits is no stalled one.
+// A slow PARTNER that finishes the first job while the second waits is no stalled one.
 TEST(JobFollowUp, NoStallIsToldWhileThePartnerFinishesAJobAfterTheFirstUnfinishedOne) {
     Till till({"--finish-after-ms", "4500"});
     till.h.drop("r1.inp", kWorkedSale);
-    till.h.drop("r2.inp", "S,P1,_,______,__;Sok;2.00;1;;1;2;;1003\r\nT,P1,_,______,__;\r\n");
+    till.poller.Timer1Timer();
+    ASSERT_EQ(till.h.status("r1.inp"), "No");
+    // Three items: a budget that outlasts the PARTNER's finishing of the first job.
+    till.h.drop("r2.inp",
+                "S,P1,_,______,__;Sok;2.00;1;;1;2;;1003\r\nS,P1,_,______,__;Voda;1.00;1;;1;2;;1004\r\n"
+                "S,P1,_,______,__;Sol;0.50;1;;1;2;;1005\r\nT,P1,_,______,__;\r\n");
     till.poller.Timer1Timer();
 
-    ASSERT_EQ(till.h.status("r1.inp"), "No");
     ASSERT_EQ(till.h.status("r2.inp"), "No");
     EXPECT_EQ(till.noticesWith("PARTNER ne preuzima poslove").size(), 0u);
     EXPECT_FALSE(till.h.state.activity.partnerStalled);
