@@ -112,7 +112,9 @@ Outcome Connection::open(const std::string& driverName, const ParameterList& par
 
     lost_ = false;
     if (!db.open()) {
-        const Outcome outcome = fail(failed(engine_, db.lastError()));
+        Outcome outcome = fail(failed(engine_, db.lastError()));
+        const std::string hint = engine_.missingDriverHint(db.isValid(), db.lastError());
+        if (!hint.empty()) outcome.error = hint + "\r\n" + outcome.error;
         close();
         return outcome;
     }
