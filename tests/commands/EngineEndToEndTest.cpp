@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QByteArray>
 #include <QtGlobal>
 
 #include "tests/support/CommaLocale.h"

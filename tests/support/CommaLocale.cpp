@@ -1,5 +1,6 @@
 #include "tests/support/CommaLocale.h"
 
+#include <QByteArray>
 #include <QtGlobal>
 #include <clocale>
 #include <cstdlib>
