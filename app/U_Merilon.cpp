@@ -261,7 +261,7 @@ void TF_Merilon::changeEvent(QEvent* event) {
     if (isMinimized() && desktop::hasSystemTray()) QTimer::singleShot(0, this, &QWidget::hide);
 }
 
-// The session is ending: No refuses it.
+// The session is ending: No refuses it. Not on Windows, where StopSignals agrees at once.
 void TF_Merilon::sessionEndQuery(QSessionManager& manager) {
     if (closeAgreed_ || !manager.allowsInteraction()) return;
     if (ui_.askStopQuestion()) {

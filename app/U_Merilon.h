@@ -30,7 +30,7 @@ QIcon programIcon();
 
 // The main window F_Merilon: a title strip and a picture, shown for two seconds at
 // start and then living as the tray icon. Any key that produces a character, a close
-// request and the session's end ask the stop question.
+// request and the session's end (except on Windows) ask the stop question.
 class TF_Merilon : public QWidget {
     Q_OBJECT
   public:

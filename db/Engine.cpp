@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QStringList>
 #include <cstdlib>
 
@@ -103,6 +104,21 @@ Engine Engine::forDriver(const std::string& driverName) {
     if (driverName == "QMYSQL" || driverName == "QMARIADB") return mariaDb(driverName, driverName, false);
     return {.driverName = driverName,
             .location = driverName == "QODBC" ? Location::Odbc : Location::Parameters};
+}
+
+std::string Engine::missingDriverHint(bool driverLoaded, const QSqlError& openError) const {
+    if (!driverLoaded && firebirdClient)
+        return "Nije ucitan drajver QIBASE: instalirajte Firebird 3 klijent (fbclient.dll)";
+    if (!driverLoaded) return "Nije ucitan drajver " + qtDriver + ": instalirajte ga uz program";
+    // SQLSTATE IM002: the driver manager knows no driver of that name.
+    const auto said = [&openError](const char* text) {
+        return openError.nativeErrorCode().contains(QLatin1String(text)) ||
+               openError.databaseText().contains(QLatin1String(text));
+    };
+    if (location == Location::Odbc && (said("IM002") || said("Data source name not found")))
+        return "ODBC drajver \"" + driverName +
+               "\" nije instaliran: instalirajte MariaDB (ili MySQL) ODBC drajver pod tim imenom";
+    return {};
 }
 
 Engine Engine::mariaDbReachedBy(const Engine& opened) {

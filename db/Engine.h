@@ -58,6 +58,9 @@ struct Engine {
     std::string inDialect(const std::string& sql) const;
     // A table of the schema as this engine keeps it.
     schema::Table asKept(const schema::Table& table) const;
+    // What to install when a connection failed for want of the Qt driver, the Firebird
+    // client it loads or the ODBC driver it names; empty when it failed otherwise.
+    std::string missingDriverHint(bool driverLoaded, const QSqlError& openError) const;
 };
 
 }  // namespace fm::sql

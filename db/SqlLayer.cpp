@@ -116,6 +116,8 @@ Outcome Connection::open(const std::string& driverName, const ParameterList& par
         Outcome outcome = fail(failed(engine_, db.lastError()));
         if (std::string missing = missingDriverNotice(engine_.qtDriver); !missing.empty())
             outcome.error = std::move(missing);
+        else if (const std::string hint = engine_.missingDriverHint(db.isValid(), db.lastError()); !hint.empty())
+            outcome.error = hint + "\r\n" + outcome.error;
         close();
         return outcome;
     }

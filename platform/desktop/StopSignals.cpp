@@ -1,6 +1,11 @@
 #include "platform/desktop/StopSignals.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
+#else
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -56,7 +61,35 @@ StopSignals::~StopSignals() {
 
 #else
 
-StopSignals::StopSignals() = default;
+// Sees the window messages before Qt, whose own answer to WM_QUERYENDSESSION would ask
+// the stop question and hold the session's end up.
+struct StopSignals::SessionEndFilter : QAbstractNativeEventFilter {
+    explicit SessionEndFilter(StopSignals& owner) : owner(owner) {}
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override {
+        if (eventType != "windows_generic_MSG") return false;
+        const MSG& msg = *static_cast<const MSG*>(message);
+        if (msg.message == WM_QUERYENDSESSION) {
+            if (result) *result = TRUE;
+            return true;
+        }
+        if (msg.message != WM_ENDSESSION) return false;
+        // Sent to every top-level window of the process: one stop request is enough.
+        if (msg.wParam && !ended) {
+            ended = true;
+            emit owner.stopRequested();
+        }
+        if (result) *result = 0;
+        return true;
+    }
+
+    StopSignals& owner;
+    bool ended = false;
+};
+
+StopSignals::StopSignals() : sessionEnd_(std::make_unique<SessionEndFilter>(*this)) {
+    QCoreApplication::instance()->installNativeEventFilter(sessionEnd_.get());
+}
+
 StopSignals::~StopSignals() = default;
 void StopSignals::takeOver() {}
 

@@ -1,14 +1,16 @@
 #pragma once
 
 #include <QObject>
+#include <memory>
 
 class QSocketNotifier;
 
 namespace fm::desktop {
 
 // SIGTERM and SIGINT as an event: the signal handler only writes a byte into a pipe,
-// the event loop reads it and emits stopRequested. No-op on Windows, where the
-// session's end reaches the program as a window message.
+// the event loop reads it and emits stopRequested. On Windows the session's end: a log-off
+// or shutdown is agreed to without a question (WM_QUERYENDSESSION) and its WM_ENDSESSION
+// emits stopRequested; a job it cuts off is finished by the next start.
 class StopSignals : public QObject {
     Q_OBJECT
   public:
@@ -24,7 +26,12 @@ class StopSignals : public QObject {
     void stopRequested();
 
   private:
+#ifdef _WIN32
+    struct SessionEndFilter;
+    std::unique_ptr<SessionEndFilter> sessionEnd_;
+#else
     QSocketNotifier* notifier_ = nullptr;
+#endif
 };
 
 }  // namespace fm::desktop

@@ -1,11 +1,14 @@
 #include "tests/app/ProgramCopy.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
+
+#include <csignal>
 
 #include <QDeadlineTimer>
 #include <QProcessEnvironment>
 #include <filesystem>
+
+#include "tests/support/PosixSteps.h"
 
 namespace fm::test {
 
@@ -66,7 +69,7 @@ std::optional<int> ProgramCopy::waitForExit(int timeoutMs) {
     return process_.exitCode();
 }
 
-void ProgramCopy::sendSignal(int signal) { ::kill(static_cast<pid_t>(process_.processId()), signal); }
+void ProgramCopy::sendSignal(int signal) { test::sendSignal(process_.processId(), signal); }
 
 std::optional<int> ProgramCopy::endWithSigterm() {
     sendSignal(SIGTERM);

@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "platform/FileSystem.h"
 #include "tools/fmerilon-check/FileCheck.h"
 
 namespace fm::check {
@@ -67,7 +68,8 @@ TEST(CheckReport, AnInvalidFileGivesTheProgramsMessageWithLineAndField) {
     const FileCheck check = checkBytes("in/bad.inp", "I,P1,_,______,__;1;50,00\r\n\r\n", p, 5);
     EXPECT_FALSE(check.passes());
     const std::string message =
-        "Neispravan fajl /var/racuni/bad.inp\r\nGreska:linija 1, polje 6 (iznos): '50,00' nije ispravan broj";
+        "Neispravan fajl " + files::withClosingSeparator("/var/racuni") +
+        "bad.inp\r\nGreska:linija 1, polje 6 (iznos): '50,00' nije ispravan broj";
     EXPECT_EQ(check.programMessage(), message);
     EXPECT_EQ(parsed(jsonReport(check, p))["message"].toString().toStdString(), message);
     EXPECT_NE(textReport(check, p).find("    Greska:linija 1, polje 6 (iznos): '50,00' nije ispravan broj\n"),

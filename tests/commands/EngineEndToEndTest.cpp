@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <QByteArray>
+#include <QtGlobal>
 
 #include "tests/support/CommaLocale.h"
 #include "tests/support/EngineDatabase.h"
@@ -55,11 +56,11 @@ TEST_P(ServerEndToEnd, WorkedExampleSaleIsPrintedMarkedAndNumbered) {
 TEST_P(ServerEndToEnd, ThePartnerEmulatorWorksUnderACommaDecimalLocale) {
     TempDir locales;
     if (!buildCommaLocale(locales.path())) GTEST_SKIP() << "localedef cannot build bs_BA.UTF-8 here";
-    ::setenv("LOCPATH", locales.path().c_str(), 1);
-    ::setenv("LC_ALL", kCommaLocale, 1);
+    qputenv("LOCPATH", QByteArray::fromStdString(locales.path()));
+    qputenv("LC_ALL", kCommaLocale);
     PartnerHarness h({}, database->iniText("opkasa", "lumbrico"));  // the emulator starts under it
-    ::unsetenv("LC_ALL");
-    ::unsetenv("LOCPATH");
+    qunsetenv("LC_ALL");
+    qunsetenv("LOCPATH");
     expectWorkedSaleDone(h);
 }
 

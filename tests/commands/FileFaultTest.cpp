@@ -4,8 +4,6 @@
 // job printed twice, the number advanced once rows were written, the polling going on.
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -14,6 +12,7 @@
 
 #include "commands/CommandFile.h"
 #include "tests/support/PartnerHarness.h"
+#include "tests/support/PosixSteps.h"
 
 namespace fm::test {
 namespace {
@@ -79,12 +78,13 @@ int noticesStartingWith(const PartnerHarness& h, const std::string& text) {
 }
 
 TEST(FileFaults, FilesThatCannotBeReadAreShownOnceAndUseNoNumber) {
+    if (!kPosix) GTEST_SKIP() << kPosixOnly;
     PartnerHarness h;
-    ASSERT_EQ(::mkfifo(h.inputFile("a-fifo.inp").c_str(), 0666), 0);  // opening it would wait for a writer
+    ASSERT_TRUE(makeFifo(h.inputFile("a-fifo.inp")));  // opening it would wait for a writer
     fs::create_symlink("/proc/self/mem", h.inputFile("b-mem.inp"));   // a link: not followed
     fs::create_symlink(h.inputFile("nowhere"), h.inputFile("c-dangling.inp"));
     h.drop("d.inp", "Z,P1,_,______,__;\r\n\r\n");
-    if (::geteuid() != 0) {
+    if (!runsAsRoot()) {
         h.drop("e-locked.inp", kSale);
         fs::permissions(h.inputFile("e-locked.inp"), fs::perms::none);
     }
@@ -97,8 +97,8 @@ TEST(FileFaults, FilesThatCannotBeReadAreShownOnceAndUseNoNumber) {
     EXPECT_EQ(jobsPrinted(h), 1);
     EXPECT_EQ(noticesStartingWith(h, "Fajl " + h.inputFile("a-fifo.inp") + " nije obican fajl"), 1);
     EXPECT_EQ(noticesStartingWith(h, "Fajl " + h.inputFile("b-mem.inp") + " je simbolicki link"), 1);
-    const int expectedNotices = ::geteuid() != 0 ? 3 : 2;
-    if (::geteuid() != 0) {
+    const int expectedNotices = !runsAsRoot() ? 3 : 2;
+    if (!runsAsRoot()) {
         EXPECT_EQ(noticesStartingWith(h, "Ne moze se otvoriti fajl " + h.inputFile("e-locked.inp")), 1);
     }
     EXPECT_EQ(int(h.ui.notices.size()), expectedNotices);
@@ -112,6 +112,7 @@ TEST(FileFaults, FilesThatCannotBeReadAreShownOnceAndUseNoNumber) {
 
 // A link to a waiting command file is not taken up, and its target stays as it is.
 TEST(FileFaults, AnEntryThatIsALinkIsNotTakenUp) {
+    if (!kPosix) GTEST_SKIP() << kPosixOnly;
     PartnerHarness h;
     h.root.write("elsewhere.inp", kSale);
     fs::create_symlink(h.root.file("elsewhere.inp"), h.inputFile("link.inp"));
@@ -131,11 +132,12 @@ TEST(FileFaults, AnEntryThatIsALinkIsNotTakenUp) {
 // entry: a FIFO, a link to another command file, another command file. Nothing is hung
 // on, marked or deleted; one notice each; the other file is a job of its own later.
 TEST(FileFaults, AFileSwappedDuringTheWaitIsNeitherHungOnNorMarkedNorTakenUpAgain) {
+    if (!kPosix) GTEST_SKIP() << kPosixOnly;
     const std::string report = "Z,P1,_,______,__;\r\n\r\n";
     const std::string other = "X,P1,_,______,__;\r\n\r\n";
     const std::vector<std::pair<std::string, std::function<void(const PartnerHarness&, const std::string&)>>>
         swaps = {
-            {"fifo.inp", [](const auto&, const std::string& path) { ::mkfifo(path.c_str(), 0666); }},
+            {"fifo.inp", [](const auto&, const std::string& path) { makeFifo(path); }},
             {"link.inp", [](const auto& h,
                             const std::string& path) { fs::create_symlink(h.root.file("other.inp"), path); }},
             {"file.inp", [&](const auto& h, const std::string&) { h.drop("file.inp", other); }},

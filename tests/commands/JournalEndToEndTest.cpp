@@ -1,9 +1,6 @@
 // The job journal at the end of real jobs, the PARTNER emulator serving them.
 
 #include <gtest/gtest.h>
-#include <linux/capability.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -14,6 +11,7 @@
 #include "db/RecordWriters.h"
 #include "journal/Journal.h"
 #include "tests/support/PartnerHarness.h"
+#include "tests/support/PosixSteps.h"
 
 namespace fm::test {
 namespace {
@@ -83,26 +81,6 @@ TEST(JournalEndToEnd, AJournalThatCannotBeWrittenHoldsNoJobBack) {
     EXPECT_EQ(journal.waiting(), 2u);
 }
 
-// Root writes into a read-only directory all the same: the thread gives up the
-// capabilities that override file permissions while the scope lasts.
-class NoPermissionOverride {
-  public:
-    NoPermissionOverride() {
-        if (::syscall(SYS_capget, &header_, saved_) != 0) return;
-        __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
-        reduced[0].effective &= ~(CAP_TO_MASK(CAP_DAC_OVERRIDE) | CAP_TO_MASK(CAP_DAC_READ_SEARCH));
-        dropped_ = ::syscall(SYS_capset, &header_, reduced) == 0;
-    }
-    ~NoPermissionOverride() {
-        if (dropped_) ::syscall(SYS_capset, &header_, saved_);
-    }
-
-  private:
-    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct saved_[2] = {};
-    bool dropped_ = false;
-};
-
 // The journal's calls with the permissions of its directory in force, for root too; the
 // rest of the job (the database, the command files) is not touched by it.
 class JournalAsAnyUser : public JobJournal {
@@ -135,6 +113,7 @@ class JournalAsAnyUser : public JobJournal {
 };
 
 TEST(JournalEndToEnd, AReadOnlyJournalDirectoryHoldsNoJobBackAndIsWrittenOnceWritableAgain) {
+    if (!kPosix) GTEST_SKIP() << kPosixOnly;
     namespace fs = std::filesystem;
     PartnerHarness h;
     const std::string directory = h.root.file("dnevnik");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QSqlError>
+
 #include "db/Schema.h"
 #include "db/SqlLayer.h"
 
@@ -29,6 +31,27 @@ TEST(EngineDescription, DefaultCredentialsOnlyForIntrbase) {
     ParameterList none;
     Engine::forDriver("QIBASE").addDefaultCredentials(none);
     EXPECT_TRUE(none.lines().empty());
+}
+
+TEST(EngineDescription, AMissingDriverOrClientIsNamedWithWhatToInstall) {
+    const QSqlError noError;
+    EXPECT_EQ(Engine::forDriver("INTRBASE").missingDriverHint(false, noError),
+              "Nije ucitan drajver QIBASE: instalirajte Firebird 3 klijent (fbclient.dll)");
+    EXPECT_EQ(Engine::forDriver("QPSQL").missingDriverHint(false, noError),
+              "Nije ucitan drajver QPSQL: instalirajte ga uz program");
+    const Engine odbc = Engine::forDriver("MySQL ODBC 3.51 Driver");
+    const std::string odbcHint = "ODBC drajver \"MySQL ODBC 3.51 Driver\" nije instaliran: instalirajte "
+                                 "MariaDB (ili MySQL) ODBC drajver pod tim imenom";
+    for (const QSqlError& missing :
+         {QSqlError("QODBC: Unable to connect", "", QSqlError::ConnectionError, "IM002"),
+          QSqlError("QODBC: Unable to connect",
+                    "[unixODBC][Driver Manager]Data source name not found and no default driver specified",
+                    QSqlError::ConnectionError, "0")})
+        EXPECT_EQ(odbc.missingDriverHint(true, missing), odbcHint);
+    const QSqlError refused("QODBC: Unable to connect", "Can't connect to server on '127.0.0.1'",
+                            QSqlError::ConnectionError, "2002");
+    EXPECT_EQ(odbc.missingDriverHint(true, refused), "");
+    EXPECT_EQ(Engine::forDriver("INTRBASE").missingDriverHint(true, refused), "");
 }
 
 TEST(EngineDescription, StatementsInEachGrammar) {

@@ -35,9 +35,13 @@ inline std::string readAll(const std::string& path) {
 
 // Empty when both agree, else what differs. directory: an empty scratch directory.
 inline std::string disagreement(std::string directory, std::string_view bytes) {
-    if (!directory.empty() && directory.back() == '/') directory.pop_back();
-    const std::string file = directory + "/f.inp";
-    const std::string settingsFile = directory + "/MerilonSettings.ini";
+    char separator = '/';  // the directory's own closing one: '\\' on Windows
+    if (!directory.empty() && (directory.back() == '/' || directory.back() == '\\')) {
+        separator = directory.back();
+        directory.pop_back();
+    }
+    const std::string file = directory + separator + "f.inp";
+    const std::string settingsFile = directory + separator + "MerilonSettings.ini";
     std::ofstream(settingsFile, std::ios::binary) << "RBRR=7\r\n";
     std::ofstream(file, std::ios::binary) << bytes;
 
@@ -45,7 +49,7 @@ inline std::string disagreement(std::string directory, std::string_view bytes) {
     state.BrojRacuna = 7;
     state.postavke.F_BROJ_KASE = "AB1234";
     state.postavke.TARVOLOCALDIR = directory;
-    state.postavke.TARVOLOGGRESKE = directory + "/";
+    state.postavke.TARVOLOGGRESKE = directory + separator;
     const check::FileCheck check = check::checkBytes(file, bytes, state.postavke, state.BrojRacuna);
 
     Notices ui;

@@ -1,18 +1,17 @@
 // The job journal's store, its bounds, its failures and fmerilon-journal's output.
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 
 #include "db/SqlDriver.h"
 #include "journal/Journal.h"
 #include "journal/JournalText.h"
+#include "tests/support/PosixSteps.h"
 #include "tests/support/RecordingUserInterface.h"
 #include "tests/support/TempDir.h"
 
@@ -276,25 +275,8 @@ TEST(Journal, AnUnwritableJournalIsNoticedOnceAndCatchesUpLater) {
     EXPECT_TRUE(store.openJobs(1, &error).value().empty());
 }
 
-// A full disk: every write of the process fails (EFBIG) while the scope lasts.
-class NoFileWrites {
-  public:
-    NoFileWrites() : signal_(std::signal(SIGXFSZ, SIG_IGN)) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        const rlimit none{0, saved_.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &none);
-    }
-    ~NoFileWrites() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, signal_);
-    }
-
-  private:
-    rlimit saved_{};
-    void (*signal_)(int);
-};
-
 TEST(Journal, AFullDiskIsNoticedOnceIsNoDamageAndIsCaughtUpOnLater) {
+    if (!kPosix) GTEST_SKIP() << kPosixOnly;
     for (const bool inUse : {true, false}) {
         SCOPED_TRACE(inUse ? "a journal in use" : "no journal yet");
         TempDir dir;
@@ -303,7 +285,7 @@ TEST(Journal, AFullDiskIsNoticedOnceIsNoDamageAndIsCaughtUpOnLater) {
         Journal journal(path, ui, nullptr);
         if (inUse) journal.jobEnded(job(1, 0));
         {
-            NoFileWrites full;
+            NoFileGrowth full;
             journal.jobEnded(job(2, -2));
             journal.jobEnded(job(3, 0));
         }
