@@ -218,10 +218,11 @@ const JobEntry* JobFollowUp::openReceipt(const std::string& key, std::int64_t no
 // A receipt whose F_SEMAFOR row is there though no open job with a key stands for it.
 const JobEntry* JobFollowUp::unlistedWithKey(const std::string& key) {
     if (!lookAtSemafor()) return nullptr;
-    for (const auto& [number, bookingType] : rows_) {
+    for (const auto& row : rows_) {
+        const auto& [number, bookingType] = row;
         if (number < 0 || bookingType >= kPriceChanges) continue;
-        const bool listed = std::any_of(open_.begin(), open_.end(), [&](const JobEntry& job) {
-            return job.number == number && job.bookingType == bookingType && !job.receiptKey.empty();
+        const bool listed = std::any_of(open_.begin(), open_.end(), [&row](const JobEntry& job) {
+            return job.number == row.first && job.bookingType == row.second && !job.receiptKey.empty();
         });
         if (listed) continue;
         auto known = rowKeys_.find({number, bookingType});
