@@ -132,8 +132,9 @@ void JournalModel::fetchMore(const QModelIndex& parent) {
     if (parent.isValid() || !more_) return;
     JournalFilter page = filter_;
     page.beforeId = rows_.empty() ? 0 : rows_.back().id;
-    std::optional<std::vector<JobEntry>> read = store_.read(page, &error_);
+    Result<std::vector<JobEntry>> read = store_.read(page);
     if (!read) {
+        error_ = read.error();
         more_ = false;
         return;
     }

@@ -83,7 +83,7 @@ int ReplacementCounter::take() {
 
 double durableReplacementMs(const std::string& directory) {
     const Clock::time_point start = Clock::now();
-    files::writeFileAtomically(directory + "replaced.txt", "RBRR=1\r\n", nullptr);
+    files::writeFileAtomically(directory + "replaced.txt", "RBRR=1\r\n");
     return msBetween(start, Clock::now());
 }
 

@@ -38,12 +38,11 @@ std::optional<std::size_t> waitingStatusAt(std::string_view bytes) {
 }
 
 // A file over a limit is never rewritten: its header's status is written where it stands.
-bool markStatusInPlace(const std::string& fileName, const FileIdentity& file, std::string_view bytes,
-                       int outcome, std::string* error) {
+Result<void> markStatusInPlace(const std::string& fileName, const FileIdentity& file, std::string_view bytes,
+                               int outcome) {
     const std::optional<std::size_t> status = waitingStatusAt(bytes.substr(0, kCommandLineLimit));
-    if (status) return files::overwriteInPlace(fileName, file, *status, statusText(outcome), error);
-    if (error) *error = "u pocetku fajla nema zaglavlja sa statusom koji bi se oznacio";
-    return false;
+    if (status) return files::overwriteInPlace(fileName, file, *status, statusText(outcome));
+    return unexpected("u pocetku fajla nema zaglavlja sa statusom koji bi se oznacio");
 }
 
 std::string errorDirectory(const std::string& tarvologgreske) {
@@ -82,21 +81,17 @@ std::string notTheFileRead(const std::string& fileName, const FileIdentity& file
     return std::string();
 }
 
-bool OznaciFajl(const std::string& fileName, const FileIdentity& file, const std::string& bytes, int outcome,
-                int brojacObrade, const std::string& brojKase, std::string* error) {
-    const auto fail = [&](const std::string& why) {
-        if (error) *error = why;
-        return false;
-    };
-    if (const std::string why = notTheFileRead(fileName, file); !why.empty()) return fail(why);
+Result<void> OznaciFajl(const std::string& fileName, const FileIdentity& file, const std::string& bytes,
+                        int outcome, int brojacObrade, const std::string& brojKase) {
+    if (std::string why = notTheFileRead(fileName, file); !why.empty()) return unexpected(std::move(why));
     if (file.size > kCommandFileLimit || !tooManyLinesMessage(bytes).empty())
-        return markStatusInPlace(fileName, file, bytes, outcome, error);
+        return markStatusInPlace(fileName, file, bytes, outcome);
     std::vector<std::string> lines = parseCommandLines(bytes);
     // A file with nothing to mark (empty, or blank lines only) cannot carry its outcome.
-    if (!nextRecord(lines, 0)) return fail("u fajlu nema nijednog zapisa koji bi se oznacio");
+    if (!nextRecord(lines, 0)) return unexpected("u fajlu nema nijednog zapisa koji bi se oznacio");
     for (std::string& line : lines) line = markedLine(line, outcome, brojacObrade, brojKase);
     const std::string marked = std::string(text::leadingBom(bytes)) + text::joinLinesCrLf(lines);
-    return files::writeFileAtomically(fileName, marked, error);
+    return files::writeFileAtomically(fileName, marked);
 }
 
 std::string errorFilePath(const std::string& tarvologgreske) {
@@ -105,10 +100,9 @@ std::string errorFilePath(const std::string& tarvologgreske) {
     return directory + files::pathSeparator() + "Tarvo.err";
 }
 
-bool UpisiGresku(const std::string& tarvologgreske, const std::string& message, std::string* error) {
-    if (message.empty()) return true;
-    if (!files::directoryExists(errorDirectory(tarvologgreske))) return true;
-    return files::writeFileAtomically(errorFilePath(tarvologgreske), message + "\r\n", error);
+Result<void> UpisiGresku(const std::string& tarvologgreske, const std::string& message) {
+    if (message.empty() || !files::directoryExists(errorDirectory(tarvologgreske))) return {};
+    return files::writeFileAtomically(errorFilePath(tarvologgreske), message + "\r\n");
 }
 
 }  // namespace fm

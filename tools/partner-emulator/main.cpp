@@ -95,8 +95,11 @@ Options parseOptions(const QCoreApplication& app) {
 // The connection as database.ini describes it, with the program's default
 // driver and credentials.
 bool connect(fm::sql::Connection& db, const std::string& iniPath, std::string* error) {
-    const std::optional<std::string> bytes = fm::files::readWholeFile(iniPath, error);
-    if (!bytes) return false;
+    const fm::Result<std::string> bytes = fm::files::readWholeFile(iniPath);
+    if (!bytes) {
+        *error = bytes.error();
+        return false;
+    }
     fm::sql::ParameterList parameters(fm::text::splitLines(*bytes));
     std::string driver = fm::text::trim(parameters.value("DRIVERNAME"));
     if (driver.empty()) driver = "INTRBASE";
