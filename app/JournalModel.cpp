@@ -12,9 +12,10 @@ namespace {
 QString text(const std::string& bytes) { return QString::fromLatin1(bytes.data(), qsizetype(bytes.size())); }
 
 QColor statusColour(const JobEntry& entry) {
-    if (!entry.outcome) return QColor(220, 220, 220);
-    if (*entry.outcome == 0) return QColor(200, 240, 200);
-    if (*entry.outcome == -2) return QColor(255, 225, 160);
+    const std::optional<JobStatus> status = statusOf(entry.outcome);
+    if (!status) return QColor(220, 220, 220);
+    if (*status == JobStatus::Ok) return QColor(200, 240, 200);
+    if (*status == JobStatus::No) return QColor(255, 225, 160);
     return QColor(255, 190, 190);
 }
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "commands/CommandFile.h"
-#include "db/JobCodes.h"
+#include "commands/JobEntry.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 
@@ -41,7 +41,7 @@ std::optional<std::size_t> waitingStatusAt(std::string_view bytes) {
 Result<void> markStatusInPlace(const std::string& fileName, const FileIdentity& file, std::string_view bytes,
                                int outcome) {
     const std::optional<std::size_t> status = waitingStatusAt(bytes.substr(0, kCommandLineLimit));
-    if (status) return files::overwriteInPlace(fileName, file, *status, statusText(outcome));
+    if (status) return files::overwriteInPlace(fileName, file, *status, statusWord(statusOf(outcome)));
     return unexpected("u pocetku fajla nema zaglavlja sa statusom koji bi se oznacio");
 }
 
@@ -53,22 +53,17 @@ std::string errorDirectory(const std::string& tarvologgreske) {
 
 }  // namespace
 
-const char* statusText(int outcome) {
-    if (outcome == kDone) return "OK";
-    if (outcome == kNotFinished) return "No";
-    return "Er";
-}
-
 std::string markedLine(const std::string& line, int outcome, int brojacObrade, const std::string& brojKase) {
     std::string marked = text::trim(line);
     replaceAll(marked, ",______,", "," + brojKase + ",");
     replaceAll(marked, ",_,", "," + std::to_string(brojacObrade) + ",");
-    replaceAll(marked, ",__;", std::string(",") + statusText(outcome) + ";");
+    const char* status = statusWord(statusOf(outcome));
+    replaceAll(marked, ",__;", std::string(",") + status + ";");
     // A waiting status that the pattern misses (blanks around it, no closing ';')
     // is replaced where it stands, so that the file is never taken up twice.
     const CommandRecord record(marked);
     if (text::trim(record.status()) == "__") {
-        marked.replace(record.statusOffset(), record.status().size(), statusText(outcome));
+        marked.replace(record.statusOffset(), record.status().size(), status);
     }
     return marked;
 }

@@ -8,9 +8,6 @@
 // What a finished job leaves in files: the marked command file and "Tarvo.err".
 namespace fm {
 
-// Status written for an outcome code: "OK" for 0, "No" for -2, "Er" otherwise.
-const char* statusText(int outcome);
-
 // One line as OznaciFajl writes it back: trimmed, the placeholders ",______," and
 // ",_," filled with brojKase and brojacObrade, every status ",__;" replaced.
 std::string markedLine(const std::string& line, int outcome, int brojacObrade, const std::string& brojKase);

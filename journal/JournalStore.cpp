@@ -126,10 +126,10 @@ std::optional<std::vector<long long>> fiscalNumbersOf(const std::string& text) {
 }
 
 std::string statusCondition(const std::string& status) {
-    if (status == "OK") return " AND ishod = 0";
-    if (status == "No") return " AND ishod = -2";
-    if (status == "Er") return " AND ishod NOT IN (0, -2)";
-    if (status == "prekinut") return " AND ishod IS NULL";
+    if (status == statusWord(JobStatus::Ok)) return " AND ishod = 0";
+    if (status == statusWord(JobStatus::No)) return " AND ishod = -2";
+    if (status == statusWord(JobStatus::Er)) return " AND ishod NOT IN (0, -2)";
+    if (status == kInterrupted) return " AND ishod IS NULL";
     if (status == "otvoren") return " AND otvoren = 1";
     if (status == "kasnije") return " AND kasni_ishod IS NOT NULL";
     if (status == "dvaput") return " AND dvaput = 1";
