@@ -64,7 +64,7 @@ inline std::optional<JobStatus> statusOf(const std::optional<int>& outcome) {
 // The mark a file carries for an outcome.
 inline FileAction markFor(int outcome) {
     const JobStatus status = statusOf(outcome);
-    return status == JobStatus::Ok ? FileAction::MarkedOk
+    return status == JobStatus::Ok   ? FileAction::MarkedOk
            : status == JobStatus::No ? FileAction::MarkedNo
                                      : FileAction::MarkedEr;
 }

@@ -176,7 +176,8 @@ bool JobTracker::setChangedFileAside(const UnmarkedFile& unmarked) {
     const std::string& fileName = unmarked.fileName;
     const std::string job = "Fajl " + fileName + " posla broj " +
                             (unmarked.number ? integerNumeral(*unmarked.number) : std::string("(nepoznat)")) +
-                            " (status " + jobStatusText(unmarked.outcome) + ") je izmijenjen nakon preuzimanja";
+                            " (status " + jobStatusText(unmarked.outcome) +
+                            ") je izmijenjen nakon preuzimanja";
     const std::optional<std::string> aside = asideName(fileName, context_.state.postavke);
     const Result<void> moved = aside ? files::renameEntry(fileName, *aside)
                                      : unexpected("nema slobodnog imena koje maska " +

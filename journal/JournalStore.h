@@ -18,9 +18,13 @@ std::string journalPathBeside(const std::string& settingsPath);
 
 // The statuses a reading can pick: the outcome's, a job interrupted before its hand-over,
 // one still open for a late outcome, one that got its late outcome, a receipt printed twice.
-inline constexpr const char* kJournalStatuses[] = {statusWord(JobStatus::Ok), statusWord(JobStatus::No),
-                                                   statusWord(JobStatus::Er), kInterrupted,
-                                                   "otvoren", "kasnije", "dvaput"};
+inline constexpr const char* kJournalStatuses[] = {statusWord(JobStatus::Ok),
+                                                   statusWord(JobStatus::No),
+                                                   statusWord(JobStatus::Er),
+                                                   kInterrupted,
+                                                   "otvoren",
+                                                   "kasnije",
+                                                   "dvaput"};
 
 // The status of kJournalStatuses that the text names in any letter case; empty when none.
 std::string journalStatusNamed(const std::string& text);

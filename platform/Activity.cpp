@@ -62,8 +62,8 @@ std::string activityHint(const Activity& activity) {
     }
     const DayCounts& today = activity.today;
     return hint + "\nDanas: " + statusWord(JobStatus::Ok) + " " + std::to_string(today.ok) + ", " +
-           statusWord(JobStatus::No) + " " + std::to_string(today.no) + ", " + statusWord(JobStatus::Er) + " " +
-           std::to_string(today.er);
+           statusWord(JobStatus::No) + " " + std::to_string(today.no) + ", " + statusWord(JobStatus::Er) +
+           " " + std::to_string(today.er);
 }
 
 void countJob(Activity& activity, std::optional<JobStatus> status, std::int64_t atMs) {

@@ -1,5 +1,3 @@
-#include "platform/FileSystem.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,6 +7,7 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/FileSystem.h"
 #include "platform/FileSystemPrivate.h"
 
 namespace fm::files {

@@ -1,9 +1,8 @@
-#include "platform/FileSystem.h"
-
 #include <windows.h>
 
 #include <algorithm>
 
+#include "platform/FileSystem.h"
 #include "platform/FileSystemPrivate.h"
 
 namespace fm::files {
@@ -189,16 +188,15 @@ Result<void> removeFile(const std::string& path) {
     const std::optional<std::wstring> wide = widen(path);
     if (wide && DeleteFileW(wide->c_str())) return {};
     return unexpected("Ne moze se obrisati fajl " + path + ": " +
-                        (wide ? systemError(GetLastError()) : kNotInCodePage));
+                      (wide ? systemError(GetLastError()) : kNotInCodePage));
 }
 
 Result<void> renameEntry(const std::string& from, const std::string& to) {
     const std::optional<std::wstring> source = widen(from);
     const std::optional<std::wstring> target = widen(to);
-    if (source && target && MoveFileExW(source->c_str(), target->c_str(), MOVEFILE_WRITE_THROUGH))
-        return {};
+    if (source && target && MoveFileExW(source->c_str(), target->c_str(), MOVEFILE_WRITE_THROUGH)) return {};
     return unexpected("Ne moze se premjestiti fajl " + from + " u " + to + ": " +
-                        (source && target ? systemError(GetLastError()) : kNotInCodePage));
+                      (source && target ? systemError(GetLastError()) : kNotInCodePage));
 }
 
 std::vector<DirectoryEntry> findEntries(const std::string& pattern) {

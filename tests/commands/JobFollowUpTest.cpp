@@ -11,8 +11,8 @@
 #include "commands/DirectoryPolling.h"
 #include "db/RecordWriters.h"
 #include "journal/Journal.h"
-#include "tests/support/FailureOf.h"
 #include "tests/support/EngineDatabase.h"
+#include "tests/support/FailureOf.h"
 #include "tests/support/PartnerHarness.h"
 
 namespace fm::test {
@@ -302,8 +302,7 @@ TEST(JobFollowUp, AJobClosedAfterADayWithItsRowStillThereStillCountsForTheGuard)
     Journal journal(till.h.root.file("dan.db"), till.h.ui, nullptr);
     DirectoryPoller restarted(*till.h.dm, *till.h.settings, &journal);
     restarted.Timer1Timer();
-    ASSERT_EQ((*JournalStore(till.h.root.file("dan.db")).read({}))[0].late,
-              LateOutcome::Unknown);
+    ASSERT_EQ((*JournalStore(till.h.root.file("dan.db")).read({}))[0].late, LateOutcome::Unknown);
     till.h.drop("r2.inp", kWorkedSale);
     restarted.Timer1Timer();
 

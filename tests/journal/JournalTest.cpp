@@ -61,8 +61,7 @@ TEST(JournalStore, KeepsEveryFieldByteForByteAndFiltersNewestFirst) {
     EXPECT_EQ(numbers(store, {"", "%", 0, 200}), std::vector<int>{});  // no wildcard
     EXPECT_EQ(numbers(store, {"", "", all[0].id, 1}), std::vector<int>{101});
 
-    ASSERT_TRUE(
-        store.settleLater("/racuni/p.inp", FileAction::MarkedOk, 5));  // not unmarked: unchanged
+    ASSERT_TRUE(store.settleLater("/racuni/p.inp", FileAction::MarkedOk, 5));  // not unmarked: unchanged
     JobEntry unmarked = job(103, -2);
     unmarked.action = FileAction::NotMarked;
     ASSERT_TRUE(store.add(unmarked));
@@ -369,8 +368,7 @@ TEST(JournalStore, ReadingOnlyLeavesEveryFileAsItIs) {
     runOn(old, {kVersionOneTable,
                 "INSERT INTO poslovi (upisan, fajl, broj, kasa, ishod) VALUES (5, 'a.inp', 'x40', 1, 0)",
                 "PRAGMA user_version = 1"});
-    const std::vector<JobEntry> read =
-        *JournalStore(old, {}, JournalAccess::ReadOnly).read({});
+    const std::vector<JobEntry> read = *JournalStore(old, {}, JournalAccess::ReadOnly).read({});
     ASSERT_EQ(read.size(), 1u);
     EXPECT_EQ(read[0].damaged, "broj 'x40'");
     EXPECT_EQ(runOn(old, {"PRAGMA user_version"}).toInt(), 1);
@@ -379,8 +377,7 @@ TEST(JournalStore, ReadingOnlyLeavesEveryFileAsItIs) {
     const std::string current = dir.file("d.db");
     ASSERT_EQ(failureOf(JournalStore(current).add(job(1, 0))), "");
     runOn(current, {"UPDATE poslovi SET fiskalni = '12,x'"});
-    const std::vector<JobEntry> damaged =
-        *JournalStore(current, {}, JournalAccess::ReadOnly).read({});
+    const std::vector<JobEntry> damaged = *JournalStore(current, {}, JournalAccess::ReadOnly).read({});
     ASSERT_EQ(damaged.size(), 1u);
     EXPECT_TRUE(damaged[0].fiscalNumbers.empty());
     EXPECT_EQ(damaged[0].damaged, "fiskalni '12,x'");

@@ -15,8 +15,7 @@ TEST(JournalTool, PrintsTheLatestJobsOldestFirstFilteredByStatus) {
     TempDir dir;
     {
         JournalStore store(dir.file("d.db"));
-        for (int number = 1; number <= 4; ++number)
-            ASSERT_TRUE(store.add(job(number, number % 2 ? -2 : 0)));
+        for (int number = 1; number <= 4; ++number) ASSERT_TRUE(store.add(job(number, number % 2 ? -2 : 0)));
     }
     QProcess tool;
     tool.start(QStringLiteral(FMERILON_JOURNAL_TOOL), {"--journal", QString::fromStdString(dir.file("d.db")),
