@@ -12,9 +12,10 @@ namespace {
 QString text(const std::string& bytes) { return QString::fromLatin1(bytes.data(), qsizetype(bytes.size())); }
 
 QColor statusColour(const JobEntry& entry) {
-    if (!entry.outcome) return QColor(220, 220, 220);
-    if (*entry.outcome == 0) return QColor(200, 240, 200);
-    if (*entry.outcome == -2) return QColor(255, 225, 160);
+    const std::optional<JobStatus> status = statusOf(entry.outcome);
+    if (!status) return QColor(220, 220, 220);
+    if (*status == JobStatus::Ok) return QColor(200, 240, 200);
+    if (*status == JobStatus::No) return QColor(255, 225, 160);
     return QColor(255, 190, 190);
 }
 
@@ -132,8 +133,9 @@ void JournalModel::fetchMore(const QModelIndex& parent) {
     if (parent.isValid() || !more_) return;
     JournalFilter page = filter_;
     page.beforeId = rows_.empty() ? 0 : rows_.back().id;
-    std::optional<std::vector<JobEntry>> read = store_.read(page, &error_);
+    Result<std::vector<JobEntry>> read = store_.read(page);
     if (!read) {
+        error_ = read.error();
         more_ = false;
         return;
     }

@@ -29,13 +29,12 @@ void countTodayFromJournal(const std::string& journalPath, Activity& activity, U
     activity.countedDay = localDay(nowMs);
     if (!files::fileExists(journalPath)) return;
     JournalStore store(journalPath);
-    std::string error;
-    if (const std::optional<DayCounts> counts = store.countsSince(startOfLocalDay(nowMs), &error)) {
+    if (const Result<DayCounts> counts = store.countsSince(startOfLocalDay(nowMs))) {
         activity.today = *counts;
     } else if (!store.setAsidePath().empty()) {
-        Obavijesti(ui, error);
+        Obavijesti(ui, counts.error());
     } else {
-        desktop::logLine("dogadjaj", "danasnji poslovi se ne mogu procitati iz dnevnika: " + error);
+        desktop::logLine("dogadjaj", "danasnji poslovi se ne mogu procitati iz dnevnika: " + counts.error());
     }
 }
 

@@ -83,7 +83,7 @@ int ReplacementCounter::take() {
 
 double durableReplacementMs(const std::string& directory) {
     const Clock::time_point start = Clock::now();
-    files::writeFileAtomically(directory + "replaced.txt", "RBRR=1\r\n", nullptr);
+    files::writeFileAtomically(directory + "replaced.txt", "RBRR=1\r\n");
     return msBetween(start, Clock::now());
 }
 
@@ -156,10 +156,9 @@ void makeJournal(const std::string& path, int jobs) {
     constexpr int kThroughTheStore = 100;
     {
         JournalStore store(path, JournalBounds{jobs, 180});
-        std::string error;
         for (int i = 1; i <= kThroughTheStore; ++i) {
-            if (!store.add(journalEntry(i, i % 10 == 0 ? -2 : i % 7 == 0 ? -3 : 0), &error))
-                throw std::runtime_error(error);
+            const Result<void> added = store.add(journalEntry(i, i % 10 == 0 ? -2 : i % 7 == 0 ? -3 : 0));
+            if (!added) throw std::runtime_error(added.error());
         }
     }
     const QString name = QStringLiteral("bench-journal");

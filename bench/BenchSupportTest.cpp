@@ -35,15 +35,14 @@ TEST(BenchJournal, HasThatManyJobsReadableNewestFirstWithTheirOutcomes) {
     makeJournal(path, 1000);
 
     JournalStore store(path);
-    std::string error;
-    const std::optional<std::vector<JobEntry>> page = store.read(JournalFilter(), &error);
-    ASSERT_TRUE(page) << error;
+    const Result<std::vector<JobEntry>> page = store.read(JournalFilter());
+    ASSERT_TRUE(page) << page.error();
     ASSERT_EQ(page->size(), 200u);
     EXPECT_EQ(page->front().id, 1000);
     EXPECT_GT(page->front().id, page->back().id);
     EXPECT_EQ(page->front().fileName.rfind("C:\\RACUNI\\r1", 0), 0u) << page->front().fileName;
-    const std::optional<DayCounts> counts = store.countsSince(0, &error);
-    ASSERT_TRUE(counts) << error;
+    const Result<DayCounts> counts = store.countsSince(0);
+    ASSERT_TRUE(counts) << counts.error();
     EXPECT_EQ(counts->ok + counts->no + counts->er, 1000);
     EXPECT_GT(counts->no, 0);
     EXPECT_GT(counts->er, 0);

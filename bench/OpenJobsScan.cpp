@@ -35,12 +35,12 @@ struct Till {
             program.drop("r" + std::to_string(100000 + i) + ".inp", kProcessedReceipt);
         {
             JournalStore store(journalPath);
-            std::string error;
             for (int number = 1; number <= openJobs; ++number) {
                 JobEntry entry = journalEntry(number, -2);
                 entry.open = true;
                 entry.cashRegister = program.state.postavke.FID_RACUNA;
-                if (!store.add(entry, &error)) throw std::runtime_error(error);
+                const Result<void> added = store.add(entry);
+                if (!added) throw std::runtime_error(added.error());
                 if (!program.dm->sqlexec("insert into F_SEMAFOR (F_ID_KASE,F_RBR,TIPKNJIZENJA,PRINTMEMO,"
                                          "PRINTRACUN,F_SIFRA_KUPCA,F_REKL_BROJ,MEMO) values (" +
                                          std::to_string(entry.cashRegister) + "," + std::to_string(number) +
@@ -60,8 +60,7 @@ struct Till {
 
     // The journal's open jobs of the register, as the next start would load them.
     std::size_t stillOpen() const {
-        std::string error;
-        const auto open = JournalStore(journalPath).openJobs(program.state.postavke.FID_RACUNA, &error);
+        const auto open = JournalStore(journalPath).openJobs(program.state.postavke.FID_RACUNA);
         return open ? open->size() : 0;
     }
 

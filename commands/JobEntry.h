@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "db/JobCodes.h"
+#include "platform/JobStatus.h"
+
 // One job as the journal keeps it; plain C++, so that the processor can fill it in.
 namespace fm {
 
@@ -32,11 +35,11 @@ enum class FileAction { None, MarkedOk, MarkedNo, MarkedEr, Deleted, NotMarked, 
 inline const char* fileActionText(FileAction action) {
     switch (action) {
         case FileAction::MarkedOk:
-            return "OK";
+            return statusWord(JobStatus::Ok);
         case FileAction::MarkedNo:
-            return "No";
+            return statusWord(JobStatus::No);
         case FileAction::MarkedEr:
-            return "Er";
+            return statusWord(JobStatus::Er);
         case FileAction::Deleted:
             return "obrisan";
         case FileAction::NotMarked:
@@ -49,16 +52,30 @@ inline const char* fileActionText(FileAction action) {
     return "-";
 }
 
-// The mark a file carries for an outcome.
-inline FileAction markFor(int outcome) {
-    return outcome == 0 ? FileAction::MarkedOk : outcome == -2 ? FileAction::MarkedNo : FileAction::MarkedEr;
+// The status of an outcome: OK for kDone, No for kNotFinished, Er for any other.
+inline JobStatus statusOf(int outcome) {
+    return outcome == kDone ? JobStatus::Ok : outcome == kNotFinished ? JobStatus::No : JobStatus::Er;
+}
+// None for a job that never got an outcome (interrupted before its hand-over).
+inline std::optional<JobStatus> statusOf(const std::optional<int>& outcome) {
+    return outcome ? std::optional(statusOf(*outcome)) : std::nullopt;
 }
 
-// A job's status as the journal tells it: "OK", "No", "Er", or "prekinut" for a job
-// that never got an outcome (interrupted before its hand-over).
+// The mark a file carries for an outcome.
+inline FileAction markFor(int outcome) {
+    const JobStatus status = statusOf(outcome);
+    return status == JobStatus::Ok   ? FileAction::MarkedOk
+           : status == JobStatus::No ? FileAction::MarkedNo
+                                     : FileAction::MarkedEr;
+}
+
+// The journal's word for a job that never got an outcome.
+inline constexpr const char* kInterrupted = "prekinut";
+
+// A job's status as the journal tells it: its status word, or kInterrupted.
 inline std::string jobStatusText(const std::optional<int>& outcome) {
-    if (!outcome) return "prekinut";
-    return fileActionText(markFor(*outcome));
+    const std::optional<JobStatus> status = statusOf(outcome);
+    return status ? statusWord(*status) : kInterrupted;
 }
 
 // What became of an open job after its file was marked.

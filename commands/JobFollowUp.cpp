@@ -60,7 +60,7 @@ void JobFollowUp::jobEnded(const JobEntry& entry) {
         watchdogSays(watchdog_.jobEnded(finished, job.times.decided, int(open_.size())));
     Activity& activity = db_.state.activity;
     activity.doing = Activity::Doing::Ready;
-    countJob(activity, job.status(), job.times.marked ? job.times.marked : nowEpochMs());
+    countJob(activity, statusOf(job.outcome), job.times.marked ? job.times.marked : nowEpochMs());
     if (journal_) journal_->jobEnded(job);
     showActivity();
 }

@@ -114,12 +114,12 @@ std::string JobRecord::besideSettings(const std::string& settingsFilePath) {
     return settingsFilePath.substr(0, directoryEnd) + kFileName;
 }
 
-bool JobRecord::load(std::string* error) {
+Result<void> JobRecord::load() {
     job.reset();
     unmarked.clear();
-    if (!files::fileExists(path_)) return true;
-    const std::optional<std::string> bytes = files::readWholeFile(path_, error);
-    if (!bytes) return false;
+    if (!files::fileExists(path_)) return {};
+    const Result<std::string> bytes = files::readWholeFile(path_);
+    if (!bytes) return unexpected(bytes.error());
     try {
         JobInFlight inFlight;
         bool hasJob = false;
@@ -167,26 +167,24 @@ bool JobRecord::load(std::string* error) {
     } catch (const std::exception& e) {
         job.reset();
         unmarked.clear();
-        if (error) *error = damaged(e.what());
-        return false;
+        return unexpected(damaged(e.what()));
     }
-    return true;
+    return {};
 }
 
 std::string JobRecord::damaged(const std::string& why) const {
     return "Zapis o poslu u toku " + path_ + " je neispravan: " + why;
 }
 
-bool JobRecord::setAside(std::string* error) const {
+Result<void> JobRecord::setAside() const {
     std::error_code failure;
     std::filesystem::rename(path_, asidePath(), failure);
-    if (!failure) return true;
-    if (error) *error = "Ne moze se premjestiti u " + asidePath() + ": " + failure.message();
-    return false;
+    if (!failure) return {};
+    return unexpected("Ne moze se premjestiti u " + asidePath() + ": " + failure.message());
 }
 
-bool JobRecord::save(std::string* error) const {
-    if (!job && unmarked.empty()) return !files::fileExists(path_) || files::removeFile(path_, error);
+Result<void> JobRecord::save() const {
+    if (!job && unmarked.empty()) return files::fileExists(path_) ? files::removeFile(path_) : Result<void>();
     std::vector<std::string> lines;
     if (job) {
         const JobInFlight& j = *job;
@@ -205,7 +203,7 @@ bool JobRecord::save(std::string* error) const {
         lines.push_back("NEOZNACEN_INODE=" + fileNumbers(u.file));
         if (u.number) lines.push_back("NEOZNACEN_RBR=" + std::to_string(*u.number));
     }
-    return files::writeFileAtomically(path_, text::joinLinesCrLf(lines), error);
+    return files::writeFileAtomically(path_, text::joinLinesCrLf(lines));
 }
 
 }  // namespace fm

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/OpenedFile.h"
+#include "platform/Result.h"
 
 namespace fm {
 
@@ -51,21 +52,21 @@ class JobRecord {
 
     const std::string& path() const { return path_; }
 
-    // A missing file is an empty record. False with a message in *error when the file
-    // cannot be read or is damaged (a job without a number or numbered 2147483647 included);
-    // the record is then empty.
-    bool load(std::string* error);
+    // A missing file is an empty record. The message why not when the file cannot be read
+    // or is damaged (a job without a number or numbered 2147483647 included); the record
+    // is then empty.
+    Result<void> load();
 
     // The message for a record damaged in that way.
     std::string damaged(const std::string& why) const;
 
     // The file moved to asidePath() (replacing an earlier one there), where it can be
-    // read but is never loaded. False with a message in *error when it cannot be moved.
-    bool setAside(std::string* error) const;
+    // read but is never loaded; the message why not when it cannot be moved.
+    Result<void> setAside() const;
     std::string asidePath() const { return path_ + ".neispravan"; }
 
-    // False with a message in *error when the file cannot be written or removed.
-    bool save(std::string* error) const;
+    // The message why not when the file cannot be written or removed.
+    Result<void> save() const;
 
     std::optional<JobInFlight> job;
     std::vector<UnmarkedFile> unmarked;

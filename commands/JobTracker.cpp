@@ -52,9 +52,8 @@ std::optional<std::string> asideName(const std::string& fileName, const Postavke
 
 JobTracker::JobTracker(const JobContext& context, JobJournal* journal)
     : context_(context), journal_(journal), record_(JobRecord::besideSettings(context.settings.filePath())) {
-    std::string error;
-    if (!record_.load(&error)) {
-        setAside(error);
+    if (const Result<void> loaded = record_.load(); !loaded) {
+        setAside(loaded.error());
         return;
     }
     const Postavke& p = context_.state.postavke;
@@ -71,11 +70,10 @@ JobTracker::JobTracker(const JobContext& context, JobJournal* journal)
 
 // Nothing named in a damaged record is touched; the record is kept aside for a look.
 void JobTracker::setAside(const std::string& damage) {
-    std::string error;
-    if (record_.setAside(&error))
+    if (const Result<void> moved = record_.setAside())
         Obavijesti(context_.ui, damage + "\r\nZapis je premjesten u " + record_.asidePath());
     else
-        Obavijesti(context_.ui, damage + "\r\n" + error);
+        Obavijesti(context_.ui, damage + "\r\n" + moved.error());
 }
 
 // Rows may stand under the number of a job in flight: it is never used again.
@@ -178,18 +176,21 @@ bool JobTracker::setChangedFileAside(const UnmarkedFile& unmarked) {
     const std::string& fileName = unmarked.fileName;
     const std::string job = "Fajl " + fileName + " posla broj " +
                             (unmarked.number ? integerNumeral(*unmarked.number) : std::string("(nepoznat)")) +
-                            " (status " + statusText(unmarked.outcome) + ") je izmijenjen nakon preuzimanja";
-    std::string error =
-        "nema slobodnog imena koje maska " + context_.state.postavke.TARVORACUN + " ne obuhvata";
+                            " (status " + jobStatusText(unmarked.outcome) +
+                            ") je izmijenjen nakon preuzimanja";
     const std::optional<std::string> aside = asideName(fileName, context_.state.postavke);
-    if (aside && files::renameEntry(fileName, *aside, &error)) {
+    const Result<void> moved = aside ? files::renameEntry(fileName, *aside)
+                                     : unexpected("nema slobodnog imena koje maska " +
+                                                  context_.state.postavke.TARVORACUN + " ne obuhvata");
+    if (moved) {
         setAsideFailuresNoticed_.erase(fileName);
         Obavijesti(context_.ui, job + "; premjesten je u " + *aside + " i ne uzima se ponovo u obradu.");
         if (journal_) journal_->fileSettledLater(fileName, FileAction::SetAside, nowEpochMs());
         return true;
     }
     if (setAsideFailuresNoticed_.insert(fileName).second)
-        Obavijesti(context_.ui, job + " i ne uzima se ponovo u obradu; ne moze se premjestiti: " + error);
+        Obavijesti(context_.ui,
+                   job + " i ne uzima se ponovo u obradu; ne moze se premjestiti: " + moved.error());
     return false;
 }
 
@@ -265,9 +266,9 @@ bool JobTracker::save() {
     std::erase_if(record_.unmarked, [](const UnmarkedFile& u) {
         return files::entryAt(u.fileName).kind == files::EntryKind::Missing;
     });
-    std::string error;
-    if (record_.save(&error)) return true;
-    Obavijesti(context_.ui, "Ne moze se upisati zapis o poslu u toku\r\n" + error);
+    const Result<void> saved = record_.save();
+    if (saved) return true;
+    Obavijesti(context_.ui, "Ne moze se upisati zapis o poslu u toku\r\n" + saved.error());
     return false;
 }
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "commands/CommandFile.h"
-#include "db/JobCodes.h"
+#include "commands/JobEntry.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 
@@ -38,12 +38,11 @@ std::optional<std::size_t> waitingStatusAt(std::string_view bytes) {
 }
 
 // A file over a limit is never rewritten: its header's status is written where it stands.
-bool markStatusInPlace(const std::string& fileName, const FileIdentity& file, std::string_view bytes,
-                       int outcome, std::string* error) {
+Result<void> markStatusInPlace(const std::string& fileName, const FileIdentity& file, std::string_view bytes,
+                               int outcome) {
     const std::optional<std::size_t> status = waitingStatusAt(bytes.substr(0, kCommandLineLimit));
-    if (status) return files::overwriteInPlace(fileName, file, *status, statusText(outcome), error);
-    if (error) *error = "u pocetku fajla nema zaglavlja sa statusom koji bi se oznacio";
-    return false;
+    if (status) return files::overwriteInPlace(fileName, file, *status, statusWord(statusOf(outcome)));
+    return unexpected("u pocetku fajla nema zaglavlja sa statusom koji bi se oznacio");
 }
 
 std::string errorDirectory(const std::string& tarvologgreske) {
@@ -54,22 +53,17 @@ std::string errorDirectory(const std::string& tarvologgreske) {
 
 }  // namespace
 
-const char* statusText(int outcome) {
-    if (outcome == kDone) return "OK";
-    if (outcome == kNotFinished) return "No";
-    return "Er";
-}
-
 std::string markedLine(const std::string& line, int outcome, int brojacObrade, const std::string& brojKase) {
     std::string marked = text::trim(line);
     replaceAll(marked, ",______,", "," + brojKase + ",");
     replaceAll(marked, ",_,", "," + std::to_string(brojacObrade) + ",");
-    replaceAll(marked, ",__;", std::string(",") + statusText(outcome) + ";");
+    const char* status = statusWord(statusOf(outcome));
+    replaceAll(marked, ",__;", std::string(",") + status + ";");
     // A waiting status that the pattern misses (blanks around it, no closing ';')
     // is replaced where it stands, so that the file is never taken up twice.
     const CommandRecord record(marked);
     if (text::trim(record.status()) == "__") {
-        marked.replace(record.statusOffset(), record.status().size(), statusText(outcome));
+        marked.replace(record.statusOffset(), record.status().size(), status);
     }
     return marked;
 }
@@ -82,21 +76,17 @@ std::string notTheFileRead(const std::string& fileName, const FileIdentity& file
     return std::string();
 }
 
-bool OznaciFajl(const std::string& fileName, const FileIdentity& file, const std::string& bytes, int outcome,
-                int brojacObrade, const std::string& brojKase, std::string* error) {
-    const auto fail = [&](const std::string& why) {
-        if (error) *error = why;
-        return false;
-    };
-    if (const std::string why = notTheFileRead(fileName, file); !why.empty()) return fail(why);
+Result<void> OznaciFajl(const std::string& fileName, const FileIdentity& file, const std::string& bytes,
+                        int outcome, int brojacObrade, const std::string& brojKase) {
+    if (std::string why = notTheFileRead(fileName, file); !why.empty()) return unexpected(std::move(why));
     if (file.size > kCommandFileLimit || !tooManyLinesMessage(bytes).empty())
-        return markStatusInPlace(fileName, file, bytes, outcome, error);
+        return markStatusInPlace(fileName, file, bytes, outcome);
     std::vector<std::string> lines = parseCommandLines(bytes);
     // A file with nothing to mark (empty, or blank lines only) cannot carry its outcome.
-    if (!nextRecord(lines, 0)) return fail("u fajlu nema nijednog zapisa koji bi se oznacio");
+    if (!nextRecord(lines, 0)) return unexpected("u fajlu nema nijednog zapisa koji bi se oznacio");
     for (std::string& line : lines) line = markedLine(line, outcome, brojacObrade, brojKase);
     const std::string marked = std::string(text::leadingBom(bytes)) + text::joinLinesCrLf(lines);
-    return files::writeFileAtomically(fileName, marked, error);
+    return files::writeFileAtomically(fileName, marked);
 }
 
 std::string errorFilePath(const std::string& tarvologgreske) {
@@ -105,10 +95,9 @@ std::string errorFilePath(const std::string& tarvologgreske) {
     return directory + files::pathSeparator() + "Tarvo.err";
 }
 
-bool UpisiGresku(const std::string& tarvologgreske, const std::string& message, std::string* error) {
-    if (message.empty()) return true;
-    if (!files::directoryExists(errorDirectory(tarvologgreske))) return true;
-    return files::writeFileAtomically(errorFilePath(tarvologgreske), message + "\r\n", error);
+Result<void> UpisiGresku(const std::string& tarvologgreske, const std::string& message) {
+    if (message.empty() || !files::directoryExists(errorDirectory(tarvologgreske))) return {};
+    return files::writeFileAtomically(errorFilePath(tarvologgreske), message + "\r\n");
 }
 
 }  // namespace fm

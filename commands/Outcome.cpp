@@ -96,15 +96,14 @@ void setFixedMessage(Job& job) {
 // Tarvo.err holds the message of the last failed job; success removes it.
 void reportToErrorFile(const RecordContext& db, const Job& job) {
     const std::string& directory = db.state.postavke.TARVOLOGGRESKE;
-    std::string error;
-    bool written = true;
+    Result<void> written;
     if (job.outcome != kDone) {
-        written = UpisiGresku(directory, job.message, &error);
+        written = UpisiGresku(directory, job.message);
     } else {
         const std::string path = errorFilePath(directory);
-        if (!path.empty() && files::fileExists(path)) written = files::removeFile(path, &error);
+        if (!path.empty() && files::fileExists(path)) written = files::removeFile(path);
     }
-    if (!written) Obavijesti(db.ui, error);
+    if (!written) Obavijesti(db.ui, written.error());
 }
 
 }  // namespace
@@ -112,18 +111,20 @@ void reportToErrorFile(const RecordContext& db, const Job& job) {
 bool markOrDelete(const RecordContext& db, const std::string& fileName, const FileIdentity& file,
                   const std::string& bytes, int outcome, bool showFailures) {
     const ProcessState& state = db.state;
-    std::string error;
     if (state.postavke.TARVOOBRISI_FAJL) {
         const std::string notThisFile = notTheFileRead(fileName, file);
-        if (notThisFile.empty() && files::removeFile(fileName, &error)) return true;
-        if (!notThisFile.empty()) error = "Ne moze se obrisati fajl " + fileName + ": " + notThisFile;
-        if (showFailures) Obavijesti(db.ui, error);
+        const Result<void> removed =
+            notThisFile.empty() ? files::removeFile(fileName)
+                                : unexpected("Ne moze se obrisati fajl " + fileName + ": " + notThisFile);
+        if (removed) return true;
+        if (showFailures) Obavijesti(db.ui, removed.error());
         if (!files::fileExists(fileName)) return true;
         if (!notThisFile.empty()) return false;  // marking it would fail alike
     }
-    if (OznaciFajl(fileName, file, bytes, outcome, state.BrojacObrade, state.postavke.F_BROJ_KASE, &error))
-        return true;
-    if (showFailures) Obavijesti(db.ui, "Ne moze se oznaciti fajl " + fileName + "\r\n" + error);
+    const Result<void> marked =
+        OznaciFajl(fileName, file, bytes, outcome, state.BrojacObrade, state.postavke.F_BROJ_KASE);
+    if (marked) return true;
+    if (showFailures) Obavijesti(db.ui, "Ne moze se oznaciti fajl " + fileName + "\r\n" + marked.error());
     return !files::fileExists(fileName);
 }
 

@@ -63,15 +63,15 @@ void ReplyFiles::write(const JobEntry& job, Over over) {
         return;
     }
     if (over == Over::OwnOnly && files::fileExists(path)) {
-        const std::optional<std::string> bytes = files::readWholeFile(path, nullptr);
+        const Result<std::string> bytes = files::readWholeFile(path);
         if (!bytes || replyJobNumber(*bytes) != job.number) return;  // the name serves a later job now
     }
-    std::string error;
-    if (files::writeFileAtomically(path, replyText(job), &error)) {
+    const Result<void> written = files::writeFileAtomically(path, replyText(job));
+    if (written) {
         failing_ = false;
         return;
     }
-    if (!failing_) Obavijesti(ui_, "Ne moze se upisati odgovor " + path + "\r\n" + error);
+    if (!failing_) Obavijesti(ui_, "Ne moze se upisati odgovor " + path + "\r\n" + written.error());
     failing_ = true;
 }
 

@@ -25,10 +25,9 @@ bool CitajBrojRacuna(const Settings& settings, ProcessState& state, UserInterfac
 
 bool SnimiBrojRacuna(const Settings& settings, int brojRacuna) {
     const std::string& path = settings.filePath();
-    std::string error;
     std::string bytes;
     if (files::fileExists(path)) {
-        std::optional<std::string> read = files::readWholeFile(path, &error);
+        Result<std::string> read = files::readWholeFile(path);
         if (!read) return false;
         bytes = std::move(*read);
     }
@@ -41,8 +40,8 @@ bool SnimiBrojRacuna(const Settings& settings, int brojRacuna) {
         lines.push_back(counterLine);
     else
         *counter = counterLine;
-    return files::writeFileAtomically(path, std::string(text::leadingBom(bytes)) + text::joinLinesCrLf(lines),
-                                      &error);
+    return bool(
+        files::writeFileAtomically(path, std::string(text::leadingBom(bytes)) + text::joinLinesCrLf(lines)));
 }
 
 }  // namespace fm

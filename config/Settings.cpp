@@ -15,9 +15,8 @@ std::string Settings::CitajPostavku(const std::string& key, const std::string& d
     const std::string preset = text::trim(text::toUpperAscii(defaultValue));
 
     if (files::fileExists(path_)) {
-        std::string error;
-        const std::optional<std::string> bytes = files::readWholeFile(path_, &error);
-        if (!bytes) throw std::runtime_error(error);
+        const Result<std::string> bytes = files::readWholeFile(path_);
+        if (!bytes) throw std::runtime_error(bytes.error());
         for (const std::string& line : settingsLines(*bytes)) {
             const SettingsLine entry = settingsLineOf(line);
             if (!entry.key.empty() && !entry.value.empty() && entry.key == wantedKey) return entry.value;

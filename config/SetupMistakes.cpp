@@ -62,7 +62,7 @@ std::string inputDirectoryMistake(const std::string& tarvolocaldir) {
 void tellSettingsMistakes(const Settings& settings, const Postavke& postavke, UserInterface& ui) {
     std::vector<std::string> mistakes;
     if (files::fileExists(settings.filePath())) {
-        if (const std::optional<std::string> bytes = files::readWholeFile(settings.filePath(), nullptr))
+        if (const Result<std::string> bytes = files::readWholeFile(settings.filePath()))
             mistakes = unknownKeyMistakes(*bytes);
     }
     mistakes.push_back(errorDirectoryMistake(postavke.TARVOLOGGRESKE));

@@ -54,9 +54,8 @@ Tdm_db::Tdm_db(ProcessState& state, UserInterface& ui)
 Tdm_db::~Tdm_db() = default;
 
 bool Tdm_db::OtvoriBazuPodataka(const std::string& iniPath, std::string* openFailure) {
-    std::string readError;
-    const std::optional<std::string> ini =
-        files::fileExists(iniPath) ? files::readWholeFile(iniPath, &readError) : std::nullopt;
+    const Result<std::string> ini =
+        files::fileExists(iniPath) ? files::readWholeFile(iniPath) : unexpected(std::string());
     if (!ini) {
         ui_.showMessage("Ne mogu otvoriti ini datoteku: " + iniPath);
         return false;

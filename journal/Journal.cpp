@@ -41,7 +41,7 @@ void Journal::jobMarked(const JobEntry& entry) {
         waiting->action = entry.action;
         waiting->times.marked = entry.times.marked;
     } else {
-        later([entry](JournalStore& store, std::string* error) { return store.setMarking(entry, error); });
+        later([entry](JournalStore& store) { return store.setMarking(entry); });
     }
     writeWaiting(true);
 }
@@ -62,25 +62,24 @@ void Journal::later(Update update) {
 
 // The waiting entries, each in its transaction, then the updates, then (between jobs) the pruning.
 void Journal::writeWaiting(bool prune) {
-    std::string error;
     while (!waiting_.empty()) {
-        const bool added = store_.add(waiting_.front(), &error);
+        const Result<void> added = store_.add(waiting_.front());
         noteSetAside();
-        if (!added) return noteFailure(error);
+        if (!added) return noteFailure(added.error());
         waiting_.pop_front();
     }
     while (!updates_.empty()) {
-        if (!updates_.front()(store_, &error)) return noteFailure(error);
+        const Result<void> updated = updates_.front()(store_);
+        if (!updated) return noteFailure(updated.error());
         updates_.pop_front();
     }
-    if (prune && !store_.prune(nowEpochMs(), &error)) return noteFailure(error);
+    const Result<void> pruned = prune ? store_.prune(nowEpochMs()) : Result<void>();
+    if (!pruned) return noteFailure(pruned.error());
     noteSuccess();
 }
 
 void Journal::fileSettledLater(const std::string& fileName, FileAction action, std::int64_t atMs) {
-    later([=](JournalStore& store, std::string* error) {
-        return store.settleLater(fileName, action, atMs, error);
-    });
+    later([=](JournalStore& store) { return store.settleLater(fileName, action, atMs); });
     writeWaiting(false);
 }
 
@@ -88,7 +87,9 @@ std::optional<std::vector<JobEntry>> Journal::openJobs(int registerNumber) {
     writeWaiting(false);
     std::string error;
     try {
-        if (std::optional<std::vector<JobEntry>> open = store_.openJobs(registerNumber, &error)) return open;
+        Result<std::vector<JobEntry>> open = store_.openJobs(registerNumber);
+        if (open) return std::move(*open);
+        error = open.error();
     } catch (const std::exception& e) {
         error = "Dnevnik poslova " + store_.path() + " (citanje): " + e.what();
     }
@@ -105,7 +106,7 @@ void Journal::jobSettledLate(const JobEntry& job) {
         waiting->fiscalNumbers = job.fiscalNumbers;
         waiting->printedTwice = job.printedTwice;
     } else {
-        later([job](JournalStore& store, std::string* error) { return store.settleLate(job, error); });
+        later([job](JournalStore& store) { return store.settleLate(job); });
     }
     writeWaiting(false);
 }

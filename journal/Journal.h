@@ -33,7 +33,7 @@ class Journal : public JobJournal {
     std::size_t waiting() const { return waiting_.size(); }
 
   private:
-    using Update = std::function<bool(JournalStore&, std::string*)>;
+    using Update = std::function<Result<void>(JournalStore&)>;
 
     // The entry of that job still waiting to be written; nullptr when none.
     JobEntry* waitingEntry(const JobEntry& job);

@@ -126,10 +126,10 @@ std::optional<std::vector<long long>> fiscalNumbersOf(const std::string& text) {
 }
 
 std::string statusCondition(const std::string& status) {
-    if (status == "OK") return " AND ishod = 0";
-    if (status == "No") return " AND ishod = -2";
-    if (status == "Er") return " AND ishod NOT IN (0, -2)";
-    if (status == "prekinut") return " AND ishod IS NULL";
+    if (status == statusWord(JobStatus::Ok)) return " AND ishod = 0";
+    if (status == statusWord(JobStatus::No)) return " AND ishod = -2";
+    if (status == statusWord(JobStatus::Er)) return " AND ishod NOT IN (0, -2)";
+    if (status == kInterrupted) return " AND ishod IS NULL";
     if (status == "otvoren") return " AND otvoren = 1";
     if (status == "kasnije") return " AND kasni_ishod IS NOT NULL";
     if (status == "dvaput") return " AND dvaput = 1";
@@ -217,16 +217,14 @@ JournalStore::JournalStore(std::string path, Bounds bounds, JournalAccess access
 
 JournalStore::~JournalStore() = default;
 
-bool JournalStore::open(std::string* error) {
-    if (connection_) return true;
+Result<void> JournalStore::open() {
+    if (connection_) return {};
     std::error_code ec;
-    if (std::filesystem::is_symlink(path_, ec)) {
-        if (error) *error = "Dnevnik poslova " + path_ + " je simbolicki link i ne koristi se";
-        return false;
-    }
+    if (std::filesystem::is_symlink(path_, ec))
+        return unexpected("Dnevnik poslova " + path_ + " je simbolicki link i ne koristi se");
     const bool readOnly = access_ == JournalAccess::ReadOnly;
     connection_ = std::make_unique<Connection>(path_);
-    if (!connection_->open(readOnly)) return failed("otvaranje", error);
+    if (!connection_->open(readOnly)) return failed("otvaranje");
     bool ready = readOnly || (connection_->run(QStringLiteral("PRAGMA journal_mode = WAL")) &&
                               connection_->run(QStringLiteral("PRAGMA synchronous = FULL")));
     if (!readOnly)
@@ -250,37 +248,33 @@ bool JournalStore::open(std::string* error) {
         ready = connection_->runCommitted(upgrade);
         version_ = kVersion;
     }
-    if (!ready) return failed("otvaranje", error);
-    return true;
+    if (!ready) return failed("otvaranje");
+    return {};
 }
 
 // Closes the connection; a damaged file is moved aside, so that the next try starts a new one.
-bool JournalStore::failed(const std::string& what, std::string* error) {
+Unexpected<std::string> JournalStore::failed(const std::string& what) {
     const QSqlError sqlError = connection_ ? connection_->lastError : QSqlError();
     const bool damaged = connection_ && isDamage(sqlError);
-    if (error) {
-        *error = "Dnevnik poslova " + path_ + " (" + what +
-                 "): " + (sqlError.isValid() ? bytes(sqlError.text()) : std::string("nepoznata greska"));
-    }
+    std::string error = "Dnevnik poslova " + path_ + " (" + what + "): " +
+                        (sqlError.isValid() ? bytes(sqlError.text()) : std::string("nepoznata greska"));
     connection_.reset();
-    if (!damaged || access_ == JournalAccess::ReadOnly) return false;
+    if (!damaged || access_ == JournalAccess::ReadOnly) return unexpected(std::move(error));
     std::error_code ec;
     const std::string aside = path_ + ".neispravan";
     std::filesystem::rename(path_, aside, ec);
-    if (ec) {
-        if (error) *error += "\r\nNe moze se premjestiti: " + ec.message();
-        return false;
-    }
+    if (ec) return unexpected(error + "\r\nNe moze se premjestiti: " + ec.message());
     for (const char* suffix : {"-wal", "-shm"}) std::filesystem::remove(path_ + suffix, ec);
     setAside_ = aside;
-    if (error) *error += "\r\nOstecen dnevnik je premjesten u " + aside + "; pocinje novi.";
-    return false;
+    return unexpected(error + "\r\nOstecen dnevnik je premjesten u " + aside + "; pocinje novi.");
 }
 
-bool JournalStore::add(const JobEntry& e, std::string* error) {
+Result<void> JournalStore::add(const JobEntry& e) {
+    Result<void> added;
     for (int attempt = 0; attempt < 2; ++attempt) {
         const std::string before = setAside_;
-        if (open(error)) {
+        added = open();
+        if (added) {
             const QVariant none;
             const auto moment = [&](std::int64_t ms) { return ms == 0 ? none : QVariant(qlonglong(ms)); };
             QVariantList values{
@@ -329,29 +323,28 @@ bool JournalStore::add(const JobEntry& e, std::string* error) {
                 statements.insert(statements.begin(),
                                   {replaced, {bytes(e.fileName), e.cashRegister, e.number}});
             }
-            if (connection_->runCommitted(statements)) return true;
-            failed("upis posla", error);
+            if (connection_->runCommitted(statements)) return {};
+            added = failed("upis posla");
         }
-        if (setAside_ == before) return false;  // not damaged: a later job tries again
+        if (setAside_ == before) break;  // not damaged: a later job tries again
     }
-    return false;
+    return added;
 }
 
-bool JournalStore::settleLater(const std::string& fileName, FileAction action, std::int64_t atMs,
-                               std::string* error) {
-    if (!open(error)) return false;
+Result<void> JournalStore::settleLater(const std::string& fileName, FileAction action, std::int64_t atMs) {
+    if (Result<void> opened = open(); !opened) return opened;
     const QString update = QStringLiteral(
         "UPDATE poslovi SET fajl_radnja = ?, oznacen = ? WHERE id = (SELECT max(id) FROM poslovi"
         " WHERE fajl = ? AND fajl_radnja = ?)");
     if (connection_->run(update,
                          {QString::fromLatin1(fileActionText(action)), qlonglong(atMs), bytes(fileName),
                           QString::fromLatin1(fileActionText(FileAction::NotMarked))}))
-        return true;
-    return failed("oznaka fajla", error);
+        return {};
+    return failed("oznaka fajla");
 }
 
-bool JournalStore::prune(std::int64_t nowMs, std::string* error) {
-    if (!open(error)) return false;
+Result<void> JournalStore::prune(std::int64_t nowMs) {
+    if (Result<void> opened = open(); !opened) return opened;
     // A job still open keeps its row whatever its age: its F_SEMAFOR row is still there.
     const bool pruned =
         connection_->run(QStringLiteral("DELETE FROM poslovi WHERE upisan < ? AND otvoren = 0"),
@@ -362,7 +355,8 @@ bool JournalStore::prune(std::int64_t nowMs, std::string* error) {
             QStringLiteral(
                 "DELETE FROM poslovi WHERE id <= (SELECT max(id) FROM poslovi) - ? AND otvoren = 0"),
             {bounds_.maxJobs});
-    return pruned || failed("brisanje starih poslova", error);
+    if (!pruned) return failed("brisanje starih poslova");
+    return {};
 }
 
 namespace {
@@ -446,21 +440,17 @@ JobEntry entryOf(const QSqlQuery& query) {
 
 }  // namespace
 
-std::optional<std::vector<JobEntry>> JournalStore::select(const std::string& condition,
-                                                          const QVariantList& values, std::string* error) {
-    if (!open(error)) return std::nullopt;
+Result<std::vector<JobEntry>> JournalStore::select(const std::string& condition, const QVariantList& values) {
+    if (const Result<void> opened = open(); !opened) return unexpected(opened.error());
     const std::string sql = "SELECT " + columnList(version_) + " FROM poslovi WHERE " + condition;
     QSqlQuery query;
-    if (!connection_->run(QString::fromLatin1(sql.c_str()), values, &query)) {
-        failed("citanje", error);
-        return std::nullopt;
-    }
+    if (!connection_->run(QString::fromLatin1(sql.c_str()), values, &query)) return failed("citanje");
     std::vector<JobEntry> entries;
     while (query.next()) entries.push_back(entryOf(query));
     return entries;
 }
 
-std::optional<std::vector<JobEntry>> JournalStore::read(const JournalFilter& filter, std::string* error) {
+Result<std::vector<JobEntry>> JournalStore::read(const JournalFilter& filter) {
     std::string condition = "1 = 1";
     QVariantList values;
     if (filter.beforeId > 0) {
@@ -478,15 +468,15 @@ std::optional<std::vector<JobEntry>> JournalStore::read(const JournalFilter& fil
     }
     condition += " ORDER BY id DESC LIMIT ?";
     values << filter.limit;
-    return select(condition, values, error);
+    return select(condition, values);
 }
 
-std::optional<std::vector<JobEntry>> JournalStore::openJobs(int registerNumber, std::string* error) {
-    return select("otvoren = 1 AND kasa = ? ORDER BY id", {registerNumber}, error);
+Result<std::vector<JobEntry>> JournalStore::openJobs(int registerNumber) {
+    return select("otvoren = 1 AND kasa = ? ORDER BY id", {registerNumber});
 }
 
-bool JournalStore::settleLate(const JobEntry& job, std::string* error) {
-    if (!open(error)) return false;
+Result<void> JournalStore::settleLate(const JobEntry& job) {
+    if (Result<void> opened = open(); !opened) return opened;
     const QString update = QStringLiteral(
         "UPDATE poslovi SET otvoren = 0, kasni_ishod = ?, kasno = ?, fiskalni = ?, dvaput = ? WHERE id ="
         " (SELECT max(id) FROM poslovi WHERE otvoren = 1 AND kasa = ? AND broj = ?)");
@@ -496,32 +486,30 @@ bool JournalStore::settleLate(const JobEntry& job, std::string* error) {
                               job.printedTwice ? 1 : 0,
                               job.cashRegister,
                               job.number};
-    if (connection_->runCommitted({{update, values}})) return true;
-    return failed("kasni ishod", error);
+    if (connection_->runCommitted({{update, values}})) return {};
+    return failed("kasni ishod");
 }
 
-bool JournalStore::setMarking(const JobEntry& job, std::string* error) {
-    if (!open(error)) return false;
+Result<void> JournalStore::setMarking(const JobEntry& job) {
+    if (Result<void> opened = open(); !opened) return opened;
     const QString update = QStringLiteral(
         "UPDATE poslovi SET fajl_radnja = ?, oznacen = ? WHERE id ="
         " (SELECT max(id) FROM poslovi WHERE fajl = ? AND kasa = ? AND broj = ?)");
     const QVariantList values{QString::fromLatin1(fileActionText(job.action)), qlonglong(job.times.marked),
                               bytes(job.fileName), job.cashRegister, job.number};
-    if (connection_->runCommitted({{update, values}})) return true;
-    return failed("oznaka fajla", error);
+    if (connection_->runCommitted({{update, values}})) return {};
+    return failed("oznaka fajla");
 }
 
-std::optional<DayCounts> JournalStore::countsSince(std::int64_t sinceMs, std::string* error) {
-    if (!open(error)) return std::nullopt;
+Result<DayCounts> JournalStore::countsSince(std::int64_t sinceMs) {
+    if (const Result<void> opened = open(); !opened) return unexpected(opened.error());
     QSqlQuery query;
     if (!connection_->run(
             QStringLiteral("SELECT coalesce(sum(ishod = 0), 0), coalesce(sum(ishod = -2), 0),"
                            " coalesce(sum(ishod NOT IN (0, -2)), 0) FROM poslovi WHERE upisan >= ?"),
             {qlonglong(sinceMs)}, &query) ||
-        !query.next()) {
-        failed("citanje", error);
-        return std::nullopt;
-    }
+        !query.next())
+        return failed("citanje");
     return DayCounts{query.value(0).toInt(), query.value(1).toInt(), query.value(2).toInt()};
 }
 

@@ -9,6 +9,7 @@
 
 #include "commands/JobEntry.h"
 #include "platform/Activity.h"
+#include "platform/Result.h"
 
 namespace fm {
 
@@ -17,8 +18,13 @@ std::string journalPathBeside(const std::string& settingsPath);
 
 // The statuses a reading can pick: the outcome's, a job interrupted before its hand-over,
 // one still open for a late outcome, one that got its late outcome, a receipt printed twice.
-inline constexpr const char* kJournalStatuses[] = {"OK",      "No",      "Er",    "prekinut",
-                                                   "otvoren", "kasnije", "dvaput"};
+inline constexpr const char* kJournalStatuses[] = {statusWord(JobStatus::Ok),
+                                                   statusWord(JobStatus::No),
+                                                   statusWord(JobStatus::Er),
+                                                   kInterrupted,
+                                                   "otvoren",
+                                                   "kasnije",
+                                                   "dvaput"};
 
 // The status of kJournalStatuses that the text names in any letter case; empty when none.
 std::string journalStatusNamed(const std::string& text);
@@ -55,23 +61,23 @@ class JournalStore {
     JournalStore(const JournalStore&) = delete;
     JournalStore& operator=(const JournalStore&) = delete;
 
-    // Each false with *error set; the file is opened (created) on the way when needed.
+    // Each gives its failure's message; the file is opened (created) on the way when needed.
     // An entry of the start after a crash (recovered, or interrupted) replaces the latest
     // row of its register, number and file when that was never marked.
-    bool add(const JobEntry& entry, std::string* error);
+    Result<void> add(const JobEntry& entry);
     // The latest row of the entry's job gets its file's action and moment of marking.
-    bool setMarking(const JobEntry& entry, std::string* error);
+    Result<void> setMarking(const JobEntry& entry);
     // The latest job of the file that could not be marked gets its later action.
-    bool settleLater(const std::string& fileName, FileAction action, std::int64_t atMs, std::string* error);
+    Result<void> settleLater(const std::string& fileName, FileAction action, std::int64_t atMs);
     // Drops the jobs past the bounds, oldest first; nowMs is the moment their age is told from.
-    bool prune(std::int64_t nowMs, std::string* error);
-    std::optional<std::vector<JobEntry>> read(const JournalFilter& filter, std::string* error);
+    Result<void> prune(std::int64_t nowMs);
+    Result<std::vector<JobEntry>> read(const JournalFilter& filter);
     // The register's jobs waiting for a late outcome, oldest first.
-    std::optional<std::vector<JobEntry>> openJobs(int registerNumber, std::string* error);
+    Result<std::vector<JobEntry>> openJobs(int registerNumber);
     // Closes the register's open job of that number with its late outcome and fiscal numbers.
-    bool settleLate(const JobEntry& job, std::string* error);
+    Result<void> settleLate(const JobEntry& job);
     // OK, No and Er of the jobs written since then.
-    std::optional<DayCounts> countsSince(std::int64_t sinceMs, std::string* error);
+    Result<DayCounts> countsSince(std::int64_t sinceMs);
 
     const std::string& path() const { return path_; }
     // Where a damaged file went; empty while none was moved aside.
@@ -79,10 +85,9 @@ class JournalStore {
 
   private:
     class Connection;
-    bool open(std::string* error);
-    bool failed(const std::string& what, std::string* error);
-    std::optional<std::vector<JobEntry>> select(const std::string& condition, const QVariantList& values,
-                                                std::string* error);
+    Result<void> open();
+    Unexpected<std::string> failed(const std::string& what);
+    Result<std::vector<JobEntry>> select(const std::string& condition, const QVariantList& values);
 
     std::string path_;
     Bounds bounds_;

@@ -61,21 +61,22 @@ std::string activityHint(const Activity& activity) {
                 ", ceka " + std::to_string(activity.jobsWaiting);
     }
     const DayCounts& today = activity.today;
-    return hint + "\nDanas: OK " + std::to_string(today.ok) + ", No " + std::to_string(today.no) + ", Er " +
-           std::to_string(today.er);
+    return hint + "\nDanas: " + statusWord(JobStatus::Ok) + " " + std::to_string(today.ok) + ", " +
+           statusWord(JobStatus::No) + " " + std::to_string(today.no) + ", " + statusWord(JobStatus::Er) +
+           " " + std::to_string(today.er);
 }
 
-void countJob(Activity& activity, const std::string& status, std::int64_t atMs) {
+void countJob(Activity& activity, std::optional<JobStatus> status, std::int64_t atMs) {
     const int day = localDay(atMs);
     if (day != activity.countedDay) {
         activity.today = DayCounts();
         activity.countedDay = day;
     }
-    if (status == "OK")
+    if (status == JobStatus::Ok)
         ++activity.today.ok;
-    else if (status == "No")
+    else if (status == JobStatus::No)
         ++activity.today.no;
-    else if (status == "Er")
+    else if (status == JobStatus::Er)
         ++activity.today.er;
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "platform/JobStatus.h"
 
 namespace fm {
 
@@ -37,9 +40,9 @@ IconLook iconLook(const Activity& activity);
 // The icon's hint: what the program is doing, then today's counts.
 std::string activityHint(const Activity& activity);
 
-// Counts a job's end by its status ("OK", "No", "Er"; others not), starting a new day's
+// Counts a job's end by its status (none: interrupted, not counted), starting a new day's
 // counts when the local day changed.
-void countJob(Activity& activity, const std::string& status, std::int64_t atMs);
+void countJob(Activity& activity, std::optional<JobStatus> status, std::int64_t atMs);
 
 // The local midnight that began the day of that moment (ms since the epoch), and that day as yyyymmdd.
 std::int64_t startOfLocalDay(std::int64_t ms);

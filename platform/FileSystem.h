@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Result.h"
+
 // File-system services on single-byte paths: on Linux the bytes of the names as they
 // are, on Windows the names in the ANSI code page. A name from findEntries opens,
 // replaces and removes that same entry.
@@ -29,22 +31,22 @@ bool directoryExists(const std::string& path);
 // The entry of one path as a directory search gives it; nullopt when there is none.
 std::optional<DirectoryEntry> entryOf(const std::string& path);
 
-// Whole file as bytes; nullopt with a message in *error when it cannot be read.
-std::optional<std::string> readWholeFile(const std::string& path, std::string* error);
+// Whole file as bytes, or the message why it cannot be read.
+Result<std::string> readWholeFile(const std::string& path);
 
 // Replaces the file with the bytes through a temporary file in the same directory,
 // created new under a name of its own with the old file's permission bits, flushed to
 // disk and renamed over the directory entry (a link there is replaced, never followed),
-// so a crash or a full disk never leaves it half-written. False with a message in
-// *error on failure, the old file whole and no temporary file left.
-bool writeFileAtomically(const std::string& path, const std::string& bytes, std::string* error);
+// so a crash or a full disk never leaves it half-written. On failure the message, the old
+// file whole and no temporary file left.
+Result<void> writeFileAtomically(const std::string& path, const std::string& bytes);
 
 // Removes the directory entry (a link, not its target).
-bool removeFile(const std::string& path, std::string* error);
+Result<void> removeFile(const std::string& path);
 
 // Gives the directory entry (a link, not its target) a new path on the same volume; never
-// replaces an entry there. False with a message in *error on failure.
-bool renameEntry(const std::string& from, const std::string& to, std::string* error);
+// replaces an entry there.
+Result<void> renameEntry(const std::string& from, const std::string& to);
 
 // Entries matching a pattern of a directory prefix followed by a name mask with
 // '*' and '?' ("C:\RACUNI\*.inp"); the mask is matched without regard to letter case,

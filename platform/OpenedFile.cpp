@@ -254,11 +254,10 @@ FileContent readFileOnce(const std::string& path, std::uint64_t limit, std::size
     return content;
 }
 
-bool overwriteInPlace(const std::string& path, const FileIdentity& identity, std::uint64_t offset,
-                      std::string_view bytes, std::string* error) {
+Result<void> overwriteInPlace(const std::string& path, const FileIdentity& identity, std::uint64_t offset,
+                              std::string_view bytes) {
     const auto fail = [&](const std::string& why) {
-        if (error) *error = "Ne moze se upisati u fajl " + path + ": " + why;
-        return false;
+        return unexpected("Ne moze se upisati u fajl " + path + ": " + why);
     };
     if (!entryIs(path, identity)) return fail("fajl je u medjuvremenu izmijenjen ili zamijenjen drugim");
     const Opened file(path, true);
@@ -268,7 +267,7 @@ bool overwriteInPlace(const std::string& path, const FileIdentity& identity, std
         return fail("fajl je u medjuvremenu izmijenjen ili zamijenjen drugim");
     if (offset + bytes.size() > identity.size) return fail("mjesto upisa je izvan fajla");
     if (!file.writeAt(offset, bytes)) return fail(lastErrorText());
-    return true;
+    return {};
 }
 
 }  // namespace fm::files

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Result.h"
+
 namespace fm {
 
 // What tells one file from another of the same name: the file itself (device and inode;
@@ -64,8 +66,8 @@ FileContent readFileOnce(const std::string& path, std::uint64_t limit, std::size
 
 // Writes the bytes over the file's own at the offset, inside the file, through the entry
 // opened once (a link never followed) while it is the regular file of that identity.
-// False with a message in *error otherwise or when writing fails.
-bool overwriteInPlace(const std::string& path, const FileIdentity& identity, std::uint64_t offset,
-                      std::string_view bytes, std::string* error);
+// The message why not otherwise or when writing fails.
+Result<void> overwriteInPlace(const std::string& path, const FileIdentity& identity, std::uint64_t offset,
+                              std::string_view bytes);
 
 }  // namespace fm::files

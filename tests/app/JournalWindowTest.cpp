@@ -8,6 +8,7 @@
 
 #include "app/JournalModel.h"
 #include "app/JournalWindow.h"
+#include "tests/support/FailureOf.h"
 #include "tests/support/TempDir.h"
 
 namespace fm::test {
@@ -16,7 +17,6 @@ namespace {
 // 450 jobs, every third one "Er", each with a message naming its number.
 void fillJournal(const std::string& path) {
     JournalStore store(path);
-    std::string error;
     for (int number = 1; number <= 450; ++number) {
         JobEntry e;
         e.number = number;
@@ -24,7 +24,7 @@ void fillJournal(const std::string& path) {
         e.outcome = number % 3 == 0 ? -3 : 0;
         e.action = markFor(*e.outcome);
         e.message = number % 3 == 0 ? "Proces nije izvrsen!\r\ngreska posla " + std::to_string(number) : "";
-        ASSERT_TRUE(store.add(e, &error)) << error;
+        ASSERT_EQ(failureOf(store.add(e)), "");
     }
 }
 
@@ -83,7 +83,6 @@ TEST(JournalWindow, ShowsLateOutcomesAndFiscalNumbers) {
     TempDir dir;
     {
         JournalStore store(dir.file("d.db"));
-        std::string error;
         JobEntry late, twice, open;
         late.late = LateOutcome::Printed;
         late.lateMs = 1765290192345;
@@ -94,7 +93,7 @@ TEST(JournalWindow, ShowsLateOutcomesAndFiscalNumbers) {
         open.open = true;
         for (JobEntry* e : {&late, &twice, &open}) {
             e->outcome = -2;
-            ASSERT_TRUE(store.add(*e, &error)) << error;
+            ASSERT_EQ(failureOf(store.add(*e)), "");
         }
     }
     JournalWindow window(dir.file("d.db"));

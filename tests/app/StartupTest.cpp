@@ -7,12 +7,15 @@
 #include "config/Settings.h"
 #include "journal/JournalStore.h"
 #include "platform/FileSystem.h"
+#include "tests/support/FailureOf.h"
 #include "tests/support/RecordingUserInterface.h"
 #include "tests/support/SettingsFile.h"
 #include "tests/support/TempDir.h"
 
 namespace fm {
 namespace {
+
+using test::failureOf;
 
 class ReadingAtCreate : public ::testing::Test {
   protected:
@@ -69,11 +72,10 @@ TEST(TodaysCounts, ComeFromTheJournalAtStart) {
     EXPECT_NE(ui.notices[0].text.find("premjesten u " + path + ".neispravan"), std::string::npos);
 
     JournalStore store(path);
-    std::string error;
     for (const int outcome : {0, 0, -2, -4}) {
         JobEntry e;
         e.outcome = outcome;
-        ASSERT_TRUE(store.add(e, &error)) << error;
+        ASSERT_EQ(failureOf(store.add(e)), "");
     }
     EXPECT_EQ(counts(), std::tuple(2, 1, 1));
 }

@@ -11,6 +11,7 @@
 #include "journal/JournalStore.h"
 #include "tests/app/ProgramCopy.h"
 #include "tests/app/ScreenTools.h"
+#include "tests/support/FailureOf.h"
 #include "tests/support/TempDir.h"
 
 namespace fm::test {
@@ -110,7 +111,6 @@ TEST_F(Tray, TheLatestJobsWindowFromTheTrayMenu) {
     program = std::make_unique<ProgramCopy>(kSettings);
     {
         JournalStore store(program->dir().file("MerilonDnevnik.db"));
-        std::string error;
         for (const auto& [number, outcome, message] : std::vector<std::tuple<int, int, std::string>>{
                  {100, 0, ""},
                  {101, -2, "Proces nije izvrsen!\r\nPARTNER nije zavrsio proces u predvidjenom vremenu!"},
@@ -146,7 +146,7 @@ TEST_F(Tray, TheLatestJobsWindowFromTheTrayMenu) {
                 e.fiscalNumbers.push_back(5125);
                 e.printedTwice = true;
             }
-            ASSERT_TRUE(store.add(e, &error)) << error;
+            ASSERT_EQ(failureOf(store.add(e)), "");
         }
     }
     program->start(meeting.path());

@@ -270,9 +270,8 @@ class Till {
     // The program's job journal, read while the program is not running.
     std::vector<JobEntry> journalRows() const {
         JournalStore store(root.file("app/MerilonDnevnik.db"));
-        std::string error;
-        std::optional<std::vector<JobEntry>> rows = store.read({"", "", 0, 1000000}, &error);
-        if (!rows) throw std::runtime_error(error);
+        Result<std::vector<JobEntry>> rows = store.read({"", "", 0, 1000000});
+        if (!rows) throw std::runtime_error(rows.error());
         return *rows;
     }
 

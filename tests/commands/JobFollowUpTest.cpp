@@ -12,6 +12,7 @@
 #include "db/RecordWriters.h"
 #include "journal/Journal.h"
 #include "tests/support/EngineDatabase.h"
+#include "tests/support/FailureOf.h"
 #include "tests/support/PartnerHarness.h"
 
 namespace fm::test {
@@ -28,10 +29,9 @@ struct Till {
     }
 
     std::vector<JobEntry> jobs() {
-        std::string error;
-        std::vector<JobEntry> read = JournalStore(h.root.file("MerilonDnevnik.db")).read({}, &error).value();
-        EXPECT_EQ(error, "");
-        return {read.rbegin(), read.rend()};  // oldest first
+        const Result<std::vector<JobEntry>> read = JournalStore(h.root.file("MerilonDnevnik.db")).read({});
+        EXPECT_EQ(failureOf(read), "");
+        return {read->rbegin(), read->rend()};  // oldest first
     }
 
     // Waits until no row of the register is left in F_SEMAFOR but the error rows.
@@ -118,8 +118,7 @@ TEST(JobFollowUp, ALateErrorRowIsRecordedAndAJobOpenForADayIsClosedAsUnknown) {
     old.open = true;
     old.fileName = till.h.inputFile("old.inp");
     old.times.decided = nowEpochMs() - JobFollowUp::kOpenAtMostMs - 1000;
-    std::string error;
-    ASSERT_TRUE(JournalStore(till.h.root.file("MerilonDnevnik.db")).add(old, &error)) << error;
+    ASSERT_EQ(failureOf(JournalStore(till.h.root.file("MerilonDnevnik.db")).add(old)), "");
     ASSERT_TRUE(UpisiSemafor(*till.h.dm, 90, 0, 0, 0, 0, 1, ""));
     Journal journal(till.h.root.file("MerilonDnevnik.db"), till.h.ui, nullptr);
     DirectoryPoller(*till.h.dm, *till.h.settings, &journal).Timer1Timer();  // a new start loads it
@@ -298,14 +297,12 @@ TEST(JobFollowUp, AJobClosedAfterADayWithItsRowStillThereStillCountsForTheGuard)
     JobEntry dayOld = till.jobs()[0];
     ASSERT_TRUE(dayOld.open);
     dayOld.times.decided = nowEpochMs() - JobFollowUp::kOpenAtMostMs - 1000;
-    std::string error;
-    ASSERT_TRUE(JournalStore(till.h.root.file("dan.db")).add(dayOld, &error)) << error;
+    ASSERT_EQ(failureOf(JournalStore(till.h.root.file("dan.db")).add(dayOld)), "");
 
     Journal journal(till.h.root.file("dan.db"), till.h.ui, nullptr);
     DirectoryPoller restarted(*till.h.dm, *till.h.settings, &journal);
     restarted.Timer1Timer();
-    ASSERT_EQ(JournalStore(till.h.root.file("dan.db")).read({}, &error).value()[0].late,
-              LateOutcome::Unknown);
+    ASSERT_EQ((*JournalStore(till.h.root.file("dan.db")).read({}))[0].late, LateOutcome::Unknown);
     till.h.drop("r2.inp", kWorkedSale);
     restarted.Timer1Timer();
 

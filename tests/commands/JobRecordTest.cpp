@@ -6,10 +6,13 @@
 #include <string>
 
 #include "commands/JobRecord.h"
+#include "tests/support/FailureOf.h"
 #include "tests/support/TempDir.h"
 
 namespace fm {
 namespace {
+
+using test::failureOf;
 
 TEST(JobRecordFile, HoldsTheJobInFlightAndTheUnmarkedFilesAndGoesWhenEmpty) {
     test::TempDir dir;
@@ -26,10 +29,10 @@ TEST(JobRecordFile, HoldsTheJobInFlightAndTheUnmarkedFilesAndGoesWhenEmpty) {
     job.budget = 13600;
     record.job = job;
     record.unmarked.push_back({dir.file("x;y.inp"), -255, {1, 2, 7, 8}, 0});
-    ASSERT_TRUE(record.save(nullptr));
+    ASSERT_TRUE(record.save());
 
     JobRecord read(path);
-    ASSERT_TRUE(read.load(nullptr));
+    ASSERT_TRUE(read.load());
     ASSERT_TRUE(read.job);
     EXPECT_EQ(read.job->fileName, job.fileName);
     EXPECT_EQ(read.job->file.inode, 1234567u);
@@ -47,9 +50,9 @@ TEST(JobRecordFile, HoldsTheJobInFlightAndTheUnmarkedFilesAndGoesWhenEmpty) {
 
     read.job.reset();
     read.unmarked.clear();
-    ASSERT_TRUE(read.save(nullptr));
+    ASSERT_TRUE(read.save());
     EXPECT_FALSE(std::filesystem::exists(path));
-    ASSERT_TRUE(read.load(nullptr));  // no file: nothing in flight
+    ASSERT_TRUE(read.load());  // no file: nothing in flight
     EXPECT_FALSE(read.job);
 }
 
@@ -60,7 +63,7 @@ TEST(JobRecordFile, ARecordWithoutInodesIsRead) {
               "POSAO=ZAPIS\r\nFAJL=/in/r.inp\r\nVELICINA=40\r\nVRIJEME=77\r\nRBR=5\r\n"
               "NEOZNACEN=0;12;34;/in/a;b.inp\r\n");
     JobRecord record(dir.file("MerilonPosao.ini"));
-    ASSERT_TRUE(record.load(nullptr));
+    ASSERT_TRUE(record.load());
     ASSERT_TRUE(record.job);
     EXPECT_TRUE(sameFile(record.job->file, {64769, 99, 40, 77}));
     EXPECT_FALSE(sameFile(record.job->file, {64769, 99, 41, 77}));
@@ -76,7 +79,7 @@ TEST(JobRecordFile, EveryNumberTheCounterHandsOutIsRead) {
     for (const int number : {0, -1, -2147483647 - 1}) {
         dir.write("MerilonPosao.ini",
                   "POSAO=PREDAN\r\nFAJL=/in/r.inp\r\nRBR=" + std::to_string(number) + "\r\n");
-        ASSERT_TRUE(record.load(nullptr)) << number;
+        ASSERT_TRUE(record.load()) << number;
         ASSERT_TRUE(record.job);
         EXPECT_EQ(record.job->number, number);
     }
@@ -91,7 +94,7 @@ TEST(JobRecordFile, ADamagedRecordIsReportedAndTakenAsEmpty) {
           "POSAO=ZAPIS\r\nFAJL=r.inp\r\nRBR=2147483647\r\n", "POSAO=ZAPIS\r\nFAJL=r.inp\r\n"}) {
         dir.write("MerilonPosao.ini", text);
         std::string error;
-        EXPECT_FALSE(record.load(&error)) << text;
+        EXPECT_NE(error = failureOf(record.load()), "") << text;
         EXPECT_EQ(error.rfind("Zapis o poslu u toku " + dir.file("MerilonPosao.ini") + " je neispravan: ", 0),
                   0u);
         EXPECT_FALSE(record.job);

@@ -28,9 +28,8 @@ TEST(JournalEndToEnd, EveryJobEndsAsOneRowWithItsStagesAndOneLogLine) {
     EXPECT_FALSE(CommandProcessor(*h.dm, *h.settings, &journal).AnalRacuniKomande(h.inputFile("bad.inp")));
 
     JournalStore store(h.root.file("MerilonDnevnik.db"));
-    std::string error;
-    const std::vector<JobEntry> jobs = store.read({}, &error).value();
-    ASSERT_EQ(jobs.size(), 2u) << error;
+    const std::vector<JobEntry> jobs = *store.read({});
+    ASSERT_EQ(jobs.size(), 2u);
     const JobEntry& sale = jobs[1];
     EXPECT_EQ(sale.number, 100);
     EXPECT_EQ(sale.fileName, h.inputFile("r1.inp"));
@@ -143,9 +142,8 @@ TEST(JournalEndToEnd, AReadOnlyJournalDirectoryHoldsNoJobBackAndIsWrittenOnceWri
     ASSERT_EQ(h.ui.notices.size(), 2u);
     EXPECT_NE(h.ui.notices[1].text.find("se ponovo upisuje"), std::string::npos) << h.ui.notices[1].text;
     JournalStore store(path);
-    std::string error;
-    const std::vector<JobEntry> jobs = store.read({}, &error).value();
-    ASSERT_EQ(jobs.size(), 3u) << error;
+    const std::vector<JobEntry> jobs = *store.read({});
+    ASSERT_EQ(jobs.size(), 3u);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(jobs[std::size_t(i)].number, 102 - i);
         EXPECT_EQ(jobs[std::size_t(i)].fileName, h.inputFile("r" + std::to_string(3 - i) + ".inp"));
@@ -170,7 +168,7 @@ void crashedAt(PartnerHarness& h, const std::string& name, int number, JobStage 
     job.stage = stage;
     job.budget = 10000;
     record.job = job;
-    ASSERT_TRUE(record.save(nullptr));
+    ASSERT_TRUE(record.save());
     h.state.BrojRacuna = number;
 }
 
@@ -178,12 +176,11 @@ TEST(JournalEndToEnd, JobsThatACrashInterruptedAreJournalledByTheNextStart) {
     PartnerHarness h;
     Journal journal(h.root.file("MerilonDnevnik.db"), h.ui, nullptr);
     JournalStore store(h.root.file("MerilonDnevnik.db"));
-    std::string error;
 
     crashedAt(h, "handed.inp", 100, JobStage::HandedOver);
     DirectoryPoller(*h.dm, *h.settings, &journal).Timer1Timer();
-    std::vector<JobEntry> jobs = store.read({}, &error).value();
-    ASSERT_EQ(jobs.size(), 1u) << error;
+    std::vector<JobEntry> jobs = *store.read({});
+    ASSERT_EQ(jobs.size(), 1u);
     EXPECT_EQ(jobs[0].number, 100);
     EXPECT_TRUE(jobs[0].recovered);
     EXPECT_EQ(jobs[0].status(), "OK");
@@ -192,8 +189,8 @@ TEST(JournalEndToEnd, JobsThatACrashInterruptedAreJournalledByTheNextStart) {
 
     crashedAt(h, "cut.inp", 101, JobStage::Rows);
     DirectoryPoller(*h.dm, *h.settings, &journal).Timer1Timer();
-    jobs = store.read({}, &error).value();
-    ASSERT_EQ(jobs.size(), 3u) << error;
+    jobs = *store.read({});
+    ASSERT_EQ(jobs.size(), 3u);
     EXPECT_EQ(jobs[1].number, 101);  // given up, its file taken up again under the next number
     EXPECT_EQ(jobs[1].status(), "prekinut");
     EXPECT_EQ(jobs[1].fileName, h.inputFile("cut.inp"));

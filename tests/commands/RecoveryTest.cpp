@@ -44,7 +44,7 @@ class Recovery : public testing::Test {
         job.stage = stage;
         if (stage != JobStage::Rows) job.budget = 10000;
         record.job = job;
-        ASSERT_TRUE(record.save(nullptr));
+        ASSERT_TRUE(record.save());
         h.root.write("MerilonSettings.ini", "F_BROJ_KASE=AB1234\r\nRBRR=" + std::to_string(number) + "\r\n");
         h.state.BrojRacuna = number;
     }
@@ -245,7 +245,7 @@ TEST_F(Recovery, ADamagedRecordIsSetAsideAndNothingItNamesIsTouched) {
         job.number = d.number;
         job.stage = d.stage;
         record.job = job;
-        ASSERT_TRUE(record.save(nullptr));
+        ASSERT_TRUE(record.save());
         const std::string recorded = h.root.read("MerilonPosao.ini");
         h.root.write("MerilonSettings.ini", "F_BROJ_KASE=AB1234\r\nRBRR=100\r\n");
         h.state.BrojRacuna = 100;
@@ -281,7 +281,7 @@ TEST(RecoveryWithoutDatabase, NothingIsTakenUpWhileTheDatabaseCannotTell) {
     job.number = 7;
     job.stage = JobStage::Rows;
     record.job = job;
-    ASSERT_TRUE(record.save(nullptr));
+    ASSERT_TRUE(record.save());
     ProcessState state;
     state.BrojRacuna = 8;
     state.postavke.TARVOLOCALDIR = dir.path();
@@ -295,7 +295,7 @@ TEST(RecoveryWithoutDatabase, NothingIsTakenUpWhileTheDatabaseCannotTell) {
     EXPECT_EQ(dir.read("b.inp"), "Z,P1,_,______,__;\r\n\r\n");
     EXPECT_EQ(dir.read("a.inp"), "Z,P1,_,______,__;\r\n\r\n");
     EXPECT_EQ(dir.read("MerilonSettings.ini"), "RBRR=8\r\n");
-    ASSERT_TRUE(record.load(nullptr));
+    ASSERT_TRUE(record.load());
     EXPECT_TRUE(record.job);
 }
 

@@ -240,9 +240,8 @@ TEST_P(Engines, RefusedLoginShowsOneMessageAndLeavesPollingOff) {
 TEST_P(Engines, AMariaDbSessionWithoutItsModesIsRefusedAndOpenedAgain) {
     if (GetParam() != Engine::MariaDB) GTEST_SKIP() << "sql_mode is MariaDB's";
     createDatabase(PartnerTables::Yes);
-    std::string error;
-    const std::optional<std::string> ini = files::readWholeFile(database->iniPath(), &error);
-    ASSERT_TRUE(ini) << error;
+    const Result<std::string> ini = files::readWholeFile(database->iniPath());
+    ASSERT_TRUE(ini) << ini.error();
     const sql::ParameterList parameters(text::splitLines(*ini));
     sql::Connection connection("sql-mode-test");
     sql::Outcome done = connection.open(parameters.value("DRIVERNAME"), parameters);

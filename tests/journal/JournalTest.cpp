@@ -1,8 +1,7 @@
-// The job journal's store, its bounds, its failures and fmerilon-journal's output.
+// The job journal's store, its bounds, its failures and its text.
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <algorithm>
@@ -11,6 +10,8 @@
 #include "db/SqlDriver.h"
 #include "journal/Journal.h"
 #include "journal/JournalText.h"
+#include "tests/journal/JournalJobs.h"
+#include "tests/support/FailureOf.h"
 #include "tests/support/PosixSteps.h"
 #include "tests/support/RecordingUserInterface.h"
 #include "tests/support/TempDir.h"
@@ -20,28 +21,9 @@ namespace {
 
 constexpr std::int64_t kDayMs = 24LL * 60 * 60 * 1000;
 
-JobEntry job(int number, int outcome, const std::string& message = {}) {
-    JobEntry e;
-    e.times = {1000000, 1000010, 1000040, 1000045, 1001045, 1001050};
-    e.fileName = "/racuni/r" + std::to_string(number) + ".inp";
-    e.fileSize = 120;
-    e.number = number;
-    e.cashRegister = 1;
-    e.letter = 'S';
-    e.itemRows = 2;
-    e.paymentRows = 1;
-    e.budgetMs = 7000;
-    e.waitedMs = 1000;
-    e.outcome = outcome;
-    e.action = markFor(outcome);
-    e.message = message;
-    return e;
-}
-
 std::vector<int> numbers(JournalStore& store, const JournalFilter& filter = {}) {
-    std::string error;
     std::vector<int> found;
-    const std::vector<JobEntry> entries = store.read(filter, &error).value();
+    const std::vector<JobEntry> entries = *store.read(filter);
     for (const JobEntry& e : entries) found.push_back(e.number);
     return found;
 }
@@ -49,18 +31,17 @@ std::vector<int> numbers(JournalStore& store, const JournalFilter& filter = {}) 
 TEST(JournalStore, KeepsEveryFieldByteForByteAndFiltersNewestFirst) {
     TempDir dir;
     JournalStore store(dir.file("MerilonDnevnik.db"));
-    std::string error;
     JobEntry odd = job(100, -3, "Proces nije izvrsen!\r\nDetektovana greska, \"x\" \xE8");
     odd.fileName = "/racuni/ra\xE8un, 1.inp";
-    ASSERT_TRUE(store.add(odd, &error)) << error;
-    ASSERT_TRUE(store.add(job(101, 0), &error)) << error;
+    ASSERT_EQ(failureOf(store.add(odd)), "");
+    ASSERT_EQ(failureOf(store.add(job(101, 0))), "");
     JobEntry interrupted;
     interrupted.number = 102;
     interrupted.fileName = "/racuni/p.inp";
     interrupted.recovered = true;
-    ASSERT_TRUE(store.add(interrupted, &error)) << error;
+    ASSERT_EQ(failureOf(store.add(interrupted)), "");
 
-    const std::vector<JobEntry> all = store.read({}, &error).value();
+    const std::vector<JobEntry> all = *store.read({});
     ASSERT_EQ(all.size(), 3u);
     EXPECT_EQ(all[0].status(), "prekinut");
     EXPECT_TRUE(all[0].recovered);
@@ -80,47 +61,44 @@ TEST(JournalStore, KeepsEveryFieldByteForByteAndFiltersNewestFirst) {
     EXPECT_EQ(numbers(store, {"", "%", 0, 200}), std::vector<int>{});  // no wildcard
     EXPECT_EQ(numbers(store, {"", "", all[0].id, 1}), std::vector<int>{101});
 
-    ASSERT_TRUE(
-        store.settleLater("/racuni/p.inp", FileAction::MarkedOk, 5, &error));  // not unmarked: unchanged
+    ASSERT_TRUE(store.settleLater("/racuni/p.inp", FileAction::MarkedOk, 5));  // not unmarked: unchanged
     JobEntry unmarked = job(103, -2);
     unmarked.action = FileAction::NotMarked;
-    ASSERT_TRUE(store.add(unmarked, &error));
-    ASSERT_TRUE(store.settleLater(unmarked.fileName, FileAction::MarkedNo, 2000000, &error));
-    const JobEntry settled = store.read({"", "103", 0, 1}, &error).value().front();
+    ASSERT_TRUE(store.add(unmarked));
+    ASSERT_TRUE(store.settleLater(unmarked.fileName, FileAction::MarkedNo, 2000000));
+    const JobEntry settled = store.read({"", "103", 0, 1})->front();
     EXPECT_EQ(settled.action, FileAction::MarkedNo);
     EXPECT_EQ(settled.times.marked, 2000000);
-    EXPECT_EQ(store.read({"", "p.inp", 0, 1}, &error).value().front().action, FileAction::None);
-    ASSERT_TRUE(store.add(unmarked, &error));
-    ASSERT_TRUE(store.settleLater(unmarked.fileName, FileAction::SetAside, 2000001, &error));
-    EXPECT_EQ(store.read({"", "103", 0, 1}, &error).value().front().action, FileAction::SetAside);
+    EXPECT_EQ(store.read({"", "p.inp", 0, 1})->front().action, FileAction::None);
+    ASSERT_TRUE(store.add(unmarked));
+    ASSERT_TRUE(store.settleLater(unmarked.fileName, FileAction::SetAside, 2000001));
+    EXPECT_EQ(store.read({"", "103", 0, 1})->front().action, FileAction::SetAside);
 }
 
 TEST(JournalStore, PrunesTheOldestPastItsBoundsOnly) {
     TempDir dir;
     JournalStore store(dir.file("MerilonDnevnik.db"), JournalBounds{5, 1});
-    std::string error;
-    for (int number = 1; number <= 8; ++number) ASSERT_TRUE(store.add(job(number, 0), &error));
-    ASSERT_TRUE(store.prune(nowEpochMs(), &error)) << error;
+    for (int number = 1; number <= 8; ++number) ASSERT_TRUE(store.add(job(number, 0)));
+    ASSERT_EQ(failureOf(store.prune(nowEpochMs())), "");
     EXPECT_EQ(numbers(store), (std::vector<int>{8, 7, 6, 5, 4}));
-    ASSERT_TRUE(store.prune(nowEpochMs() + kDayMs / 2, &error));
+    ASSERT_TRUE(store.prune(nowEpochMs() + kDayMs / 2));
     EXPECT_EQ(numbers(store).size(), 5u);
-    ASSERT_TRUE(store.prune(nowEpochMs() + kDayMs + 1000, &error));
+    ASSERT_TRUE(store.prune(nowEpochMs() + kDayMs + 1000));
     EXPECT_TRUE(numbers(store).empty());
 }
 
 TEST(JournalStore, AJobStillOpenOutlivesBothBoundsAndKeepsWhatFollowsItUp) {
     TempDir dir;
     JournalStore store(dir.file("MerilonDnevnik.db"), JournalBounds{2, 1});
-    std::string error;
     JobEntry open = job(1, -2);
     open.open = true;
     open.fiscalBefore = {5, 6};
     open.fiscalNumbersUnknown = true;
-    ASSERT_TRUE(store.add(open, &error)) << error;
-    for (int number = 2; number <= 5; ++number) ASSERT_TRUE(store.add(job(number, 0), &error));
-    ASSERT_TRUE(store.prune(nowEpochMs() + 2 * kDayMs, &error)) << error;
+    ASSERT_EQ(failureOf(store.add(open)), "");
+    for (int number = 2; number <= 5; ++number) ASSERT_TRUE(store.add(job(number, 0)));
+    ASSERT_EQ(failureOf(store.prune(nowEpochMs() + 2 * kDayMs)), "");
 
-    const std::vector<JobEntry> kept = store.read({}, &error).value();
+    const std::vector<JobEntry> kept = *store.read({});
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_EQ(kept[0].number, 1);
     EXPECT_EQ(kept[0].fiscalBefore, (std::vector<long long>{5, 6}));
@@ -162,9 +140,8 @@ TEST(JournalStore, AVersionOneJournalGainsTheNewColumnsAndKeepsItsRows) {
                  "PRAGMA user_version = 1"});
 
     JournalStore store(path);
-    std::string error;
-    std::vector<JobEntry> open = store.openJobs(1, &error).value();
-    ASSERT_EQ(open.size(), 1u) << error;
+    std::vector<JobEntry> open = *store.openJobs(1);
+    ASSERT_EQ(open.size(), 1u);
     EXPECT_EQ(open[0].fileName, "/racuni/stari.inp");
     EXPECT_EQ(open[0].status(), "No");
     EXPECT_EQ(open[0].action, FileAction::MarkedNo);
@@ -174,21 +151,20 @@ TEST(JournalStore, AVersionOneJournalGainsTheNewColumnsAndKeepsItsRows) {
 
     open[0].late = LateOutcome::Printed;
     open[0].lateMs = 7000;
-    ASSERT_TRUE(store.settleLate(open[0], &error)) << error;
-    ASSERT_TRUE(store.add(job(41, 0), &error)) << error;
-    const std::vector<JobEntry> all = store.read({}, &error).value();
+    ASSERT_EQ(failureOf(store.settleLate(open[0])), "");
+    ASSERT_EQ(failureOf(store.add(job(41, 0))), "");
+    const std::vector<JobEntry> all = *store.read({});
     ASSERT_EQ(all.size(), 2u);
     EXPECT_EQ(all[1].late, LateOutcome::Printed);
     EXPECT_FALSE(all[1].open);
     EXPECT_EQ(runOn(path, {"PRAGMA user_version"}).toInt(), 3);
     JournalStore again(path);  // opened at version 3: nothing added twice
-    EXPECT_EQ(again.read({}, &error).value().size(), 2u) << error;
+    EXPECT_EQ(again.read({})->size(), 2u);
 }
 
 TEST(JournalStore, OpenJobsAreTheRegistersUntilTheirLateOutcomeAndTodayCountsEachStatus) {
     TempDir dir;
     JournalStore store(dir.file("MerilonDnevnik.db"));
-    std::string error;
     const auto openJob = [](int number, int outcome, int cashRegister) {
         JobEntry e = job(number, outcome);
         e.open = true;
@@ -201,44 +177,44 @@ TEST(JournalStore, OpenJobsAreTheRegistersUntilTheirLateOutcomeAndTodayCountsEac
     interrupted.fileName = "/racuni/p.inp";
     for (const JobEntry& e :
          {openJob(10, -2, 1), openJob(11, -4, 1), job(12, 0), openJob(10, -5, 2), job(14, -3), interrupted})
-        ASSERT_TRUE(store.add(e, &error)) << error;
+        ASSERT_EQ(failureOf(store.add(e)), "");
 
     const auto openNumbers = [&](int cashRegister) {
-        const std::vector<JobEntry> open = store.openJobs(cashRegister, &error).value();
+        const std::vector<JobEntry> open = *store.openJobs(cashRegister);
         std::vector<int> found;
         for (const JobEntry& e : open) found.push_back(e.number);
         return found;
     };
     EXPECT_EQ(openNumbers(1), (std::vector<int>{10, 11}));  // oldest first
     EXPECT_EQ(openNumbers(2), std::vector<int>{10});
-    EXPECT_EQ(store.openJobs(1, &error).value()[0].receiptKey, "S;Hljeb;0.90");
+    EXPECT_EQ((*store.openJobs(1))[0].receiptKey, "S;Hljeb;0.90");
 
     JobEntry late = openJob(10, -2, 1);
     late.late = LateOutcome::Printed;
     late.lateMs = 2000000;
     late.fiscalNumbers = {123, 124};
     late.printedTwice = true;
-    ASSERT_TRUE(store.settleLate(late, &error)) << error;
+    ASSERT_EQ(failureOf(store.settleLate(late)), "");
     EXPECT_EQ(openNumbers(1), std::vector<int>{11});
     EXPECT_EQ(openNumbers(2), std::vector<int>{10});  // the other register's job of that number
-    const JobEntry settled = store.read({"No", "", 0, 1}, &error).value().front();
+    const JobEntry settled = store.read({"No", "", 0, 1})->front();
     EXPECT_EQ(settled.number, 10);
     EXPECT_EQ(settled.outcome, -2);  // the outcome the file carries stays
     EXPECT_EQ(settled.late, LateOutcome::Printed);
     EXPECT_EQ(settled.lateMs, 2000000);
     EXPECT_EQ(settled.fiscalNumbers, (std::vector<long long>{123, 124}));
     EXPECT_TRUE(settled.printedTwice);
-    EXPECT_EQ(store.read({"kasnije", "", 0, 10}, &error).value().size(), 1u);
+    EXPECT_EQ(store.read({"kasnije", "", 0, 10})->size(), 1u);
     EXPECT_EQ(numbers(store, {"dvaput", "", 0, 10}), std::vector<int>{10});
     EXPECT_EQ(numbers(store, {"", "124", 0, 10}), std::vector<int>{10});  // a fiscal number, whole
     EXPECT_EQ(numbers(store, {"", "23", 0, 10}), std::vector<int>{});
-    EXPECT_EQ(store.read({"otvoren", "", 0, 10}, &error).value().size(), 2u);  // 11 and the other register's
+    EXPECT_EQ(store.read({"otvoren", "", 0, 10})->size(), 2u);  // 11 and the other register's
 
-    const DayCounts today = store.countsSince(nowEpochMs() - kDayMs, &error).value();
+    const DayCounts today = *store.countsSince(nowEpochMs() - kDayMs);
     EXPECT_EQ(today.ok, 1);
     EXPECT_EQ(today.no, 1);
     EXPECT_EQ(today.er, 3);  // -4, -5 and -3; the interrupted job has no status
-    const DayCounts tomorrow = store.countsSince(nowEpochMs() + kDayMs, &error).value();
+    const DayCounts tomorrow = *store.countsSince(nowEpochMs() + kDayMs);
     EXPECT_EQ(tomorrow.ok + tomorrow.no + tomorrow.er, 0);
 }
 
@@ -270,9 +246,8 @@ TEST(Journal, AnUnwritableJournalIsNoticedOnceAndCatchesUpLater) {
     EXPECT_NE(ui.notices[1].text.find("se ponovo upisuje"), std::string::npos);
     JournalStore store(path);
     EXPECT_EQ(numbers(store), (std::vector<int>{3, 2, 1}));
-    std::string error;
-    EXPECT_EQ(store.read({}, &error).value()[1].late, LateOutcome::Printed);
-    EXPECT_TRUE(store.openJobs(1, &error).value().empty());
+    EXPECT_EQ((*store.read({}))[1].late, LateOutcome::Printed);
+    EXPECT_TRUE(store.openJobs(1)->empty());
 }
 
 TEST(Journal, AFullDiskIsNoticedOnceIsNoDamageAndIsCaughtUpOnLater) {
@@ -386,26 +361,23 @@ TEST(JournalText, LateOutcomesAndFiscalNumbersInTheCsvAndTheTable) {
 // what it cannot read.
 TEST(JournalStore, ReadingOnlyLeavesEveryFileAsItIs) {
     TempDir dir;
-    std::string error;
-    EXPECT_FALSE(JournalStore(dir.file("none.db"), {}, JournalAccess::ReadOnly).read({}, &error));
+    EXPECT_FALSE(JournalStore(dir.file("none.db"), {}, JournalAccess::ReadOnly).read({}));
     EXPECT_FALSE(std::filesystem::exists(dir.file("none.db")));
 
     const std::string old = dir.file("stari.db");
     runOn(old, {kVersionOneTable,
                 "INSERT INTO poslovi (upisan, fajl, broj, kasa, ishod) VALUES (5, 'a.inp', 'x40', 1, 0)",
                 "PRAGMA user_version = 1"});
-    const std::vector<JobEntry> read =
-        JournalStore(old, {}, JournalAccess::ReadOnly).read({}, &error).value();
+    const std::vector<JobEntry> read = *JournalStore(old, {}, JournalAccess::ReadOnly).read({});
     ASSERT_EQ(read.size(), 1u);
     EXPECT_EQ(read[0].damaged, "broj 'x40'");
     EXPECT_EQ(runOn(old, {"PRAGMA user_version"}).toInt(), 1);
     EXPECT_EQ(runOn(old, {"PRAGMA journal_mode"}).toString(), QStringLiteral("delete"));
 
     const std::string current = dir.file("d.db");
-    ASSERT_TRUE(JournalStore(current).add(job(1, 0), &error)) << error;
+    ASSERT_EQ(failureOf(JournalStore(current).add(job(1, 0))), "");
     runOn(current, {"UPDATE poslovi SET fiskalni = '12,x'"});
-    const std::vector<JobEntry> damaged =
-        JournalStore(current, {}, JournalAccess::ReadOnly).read({}, &error).value();
+    const std::vector<JobEntry> damaged = *JournalStore(current, {}, JournalAccess::ReadOnly).read({});
     ASSERT_EQ(damaged.size(), 1u);
     EXPECT_TRUE(damaged[0].fiscalNumbers.empty());
     EXPECT_EQ(damaged[0].damaged, "fiskalni '12,x'");
@@ -425,61 +397,6 @@ TEST(Journal, AJournalThatIsASymbolicLinkIsRefusedWithOneNotice) {
     EXPECT_NE(ui.notices[0].text.find("je simbolicki link"), std::string::npos) << ui.notices[0].text;
     EXPECT_EQ(dir.read("elsewhere"), "not to be touched");
     EXPECT_EQ(journal.waiting(), 2u);
-}
-
-TEST(JournalTool, PrintsTheLatestJobsOldestFirstFilteredByStatus) {
-    TempDir dir;
-    {
-        JournalStore store(dir.file("d.db"));
-        std::string error;
-        for (int number = 1; number <= 4; ++number)
-            ASSERT_TRUE(store.add(job(number, number % 2 ? -2 : 0), &error));
-    }
-    QProcess tool;
-    tool.start(QStringLiteral(FMERILON_JOURNAL_TOOL), {"--journal", QString::fromStdString(dir.file("d.db")),
-                                                       "--status", "No", "--last", "1", "--csv"});
-    ASSERT_TRUE(tool.waitForFinished(10000));
-    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
-    const std::string out = tool.readAllStandardOutput().toStdString();
-    const std::size_t firstRow = out.find("\r\n") + 2;
-    EXPECT_EQ(out.compare(0, 8, "preuzet,"), 0);
-    EXPECT_NE(out.find(",/racuni/r3.inp,120,3,", firstRow), std::string::npos) << out;
-    EXPECT_EQ(out.find("\r\n", firstRow), out.size() - 2);  // one job
-
-    tool.start(QStringLiteral(FMERILON_JOURNAL_TOOL),
-               {"--journal", QString::fromStdString(dir.file("d.db")), "--last", "2"});
-    ASSERT_TRUE(tool.waitForFinished(10000));
-    const std::string table = tool.readAllStandardOutput().toStdString();
-    EXPECT_LT(table.find("posao 3  No  fajl No  cekano 1000 ms  /racuni/r3.inp\n"),
-              table.find("posao 4  OK  fajl OK  cekano 1000 ms  /racuni/r4.inp\n"));
-
-    tool.start(QStringLiteral(FMERILON_JOURNAL_TOOL),
-               {"--journal", QString::fromStdString(dir.file("none.db"))});
-    ASSERT_TRUE(tool.waitForFinished(10000));
-    EXPECT_EQ(tool.exitCode(), 1);
-    dir.write("fiscal.fdb", std::string(8192, 'x'));
-    tool.start(QStringLiteral(FMERILON_JOURNAL_TOOL),
-               {"--journal", QString::fromStdString(dir.file("fiscal.fdb"))});
-    ASSERT_TRUE(tool.waitForFinished(10000));
-    EXPECT_EQ(tool.exitCode(), 1);
-    EXPECT_EQ(dir.read("fiscal.fdb"), std::string(8192, 'x'));
-    tool.start(QStringLiteral(FMERILON_JOURNAL_TOOL), {"--status", "maybe"});
-    ASSERT_TRUE(tool.waitForFinished(10000));
-    EXPECT_EQ(tool.exitCode(), 2);
-
-    tool.start(QStringLiteral(FMERILON_JOURNAL_TOOL),
-               {"--journal", QString::fromStdString(dir.file("d.db")), "--status", "no"});
-    ASSERT_TRUE(tool.waitForFinished(10000));
-    EXPECT_EQ(tool.exitCode(), 0);
-    EXPECT_NE(tool.readAllStandardOutput().toStdString().find("posao 3  No"), std::string::npos);
-
-    tool.start(QStringLiteral(FMERILON_JOURNAL_TOOL), {"--help"});
-    ASSERT_TRUE(tool.waitForFinished(10000));
-    EXPECT_EQ(tool.exitCode(), 0);
-    const std::string help = tool.readAllStandardOutput().toStdString();
-    for (const char* option :
-         {"--journal", "--last", "--status", "--text", "--csv", "dvaput", "fiskalni broj"})
-        EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
 TEST(JournalStore, StatusesAreNamedInAnyLetterCaseAndAMissingDriverIsNamed) {

@@ -35,9 +35,11 @@ TEST(Activity, CountsStartAgainOnANewLocalDay) {
                                                       std::chrono::system_clock::now().time_since_epoch())
                                                       .count());
     Activity a;
-    for (const char* status : {"OK", "OK", "No", "Er", "prekinut"}) countJob(a, status, midnight - 1);
+    for (const JobStatus status : {JobStatus::Ok, JobStatus::Ok, JobStatus::No, JobStatus::Er})
+        countJob(a, status, midnight - 1);
+    countJob(a, std::nullopt, midnight - 1);  // interrupted
     EXPECT_EQ(counts(a), std::tuple(2, 1, 1));
-    countJob(a, "Er", midnight);
+    countJob(a, JobStatus::Er, midnight);
     EXPECT_EQ(counts(a), std::tuple(0, 0, 1));
     EXPECT_EQ(a.countedDay, localDay(midnight));
     EXPECT_NE(localDay(midnight - 1), localDay(midnight));

@@ -9,10 +9,13 @@
 #endif
 
 #include "platform/FileSystem.h"
+#include "tests/support/FailureOf.h"
 #include "tests/support/TempDir.h"
 
 namespace fm {
 namespace {
+
+using test::failureOf;
 
 std::vector<std::string> names(const std::vector<files::DirectoryEntry>& entries) {
     std::vector<std::string> result;
@@ -63,8 +66,7 @@ TEST(FindEntries, GiveSizeAndModificationTimeAsTheEntryOfOnePathDoes) {
 TEST(WriteFileAtomically, ReplacesTheWholeFileAndLeavesNothingElse) {
     test::TempDir dir;
     dir.write("f.ini", "old and longer content");
-    std::string error;
-    ASSERT_TRUE(files::writeFileAtomically(dir.file("f.ini"), "new\r\n", &error)) << error;
+    ASSERT_EQ(failureOf(files::writeFileAtomically(dir.file("f.ini"), "new\r\n")), "");
     EXPECT_EQ(dir.read("f.ini"), "new\r\n");
     EXPECT_EQ(names(files::findEntries(dir.path() + "*")), std::vector<std::string>{"f.ini"});
 }
@@ -72,7 +74,7 @@ TEST(WriteFileAtomically, ReplacesTheWholeFileAndLeavesNothingElse) {
 TEST(WriteFileAtomically, FailsWithAMessageInAMissingDirectory) {
     test::TempDir dir;
     std::string error;
-    EXPECT_FALSE(files::writeFileAtomically(dir.file("none/f.ini"), "x", &error));
+    EXPECT_NE(error = failureOf(files::writeFileAtomically(dir.file("none/f.ini"), "x")), "");
     EXPECT_NE(error.find("none/f.ini"), std::string::npos);
 }
 
@@ -80,7 +82,7 @@ TEST(WriteFileAtomically, LeavesNoTemporaryFileWhenTheRenameFails) {
     test::TempDir dir;
     std::filesystem::create_directory(dir.file("taken.inp"));
     std::string error;
-    EXPECT_FALSE(files::writeFileAtomically(dir.file("taken.inp"), "x", &error));
+    EXPECT_NE(error = failureOf(files::writeFileAtomically(dir.file("taken.inp"), "x")), "");
     EXPECT_EQ(error.rfind("Ne moze se upisati fajl " + dir.file("taken.inp") + ": ", 0), 0u) << error;
     EXPECT_EQ(names(files::findEntries(dir.path() + "*")), std::vector<std::string>{"taken.inp/"});
 }
@@ -91,9 +93,8 @@ TEST(WriteFileAtomically, ReplacesALinkAndLeavesItsTargetAlone) {
     dir.write("target", "kept");
     std::filesystem::create_symlink(dir.file("target"), dir.file("Tarvo.err"));
     std::filesystem::create_symlink(dir.file("nowhere"), dir.file("dangling.ini"));
-    std::string error;
-    ASSERT_TRUE(files::writeFileAtomically(dir.file("Tarvo.err"), "message\r\n", &error)) << error;
-    ASSERT_TRUE(files::writeFileAtomically(dir.file("dangling.ini"), "RBRR=5\r\n", &error)) << error;
+    ASSERT_EQ(failureOf(files::writeFileAtomically(dir.file("Tarvo.err"), "message\r\n")), "");
+    ASSERT_EQ(failureOf(files::writeFileAtomically(dir.file("dangling.ini"), "RBRR=5\r\n")), "");
 
     EXPECT_EQ(dir.read("target"), "kept");
     EXPECT_FALSE(std::filesystem::exists(dir.file("nowhere")));
@@ -112,12 +113,12 @@ TEST(WriteFileAtomically, KeepsThePermissionBitsThatTheUmaskWouldTake) {
     for (const mode_t bits : {mode_t(0600), mode_t(0666), mode_t(0751)}) {
         dir.write("f.ini", "old");
         ASSERT_EQ(::chmod(dir.file("f.ini").c_str(), bits), 0);
-        ASSERT_TRUE(files::writeFileAtomically(dir.file("f.ini"), "new", nullptr));
+        ASSERT_TRUE(files::writeFileAtomically(dir.file("f.ini"), "new"));
         struct stat status;
         ASSERT_EQ(::stat(dir.file("f.ini").c_str(), &status), 0);
         EXPECT_EQ(status.st_mode & 0777, bits);
     }
-    ASSERT_TRUE(files::writeFileAtomically(dir.file("new.ini"), "new", nullptr));
+    ASSERT_TRUE(files::writeFileAtomically(dir.file("new.ini"), "new"));
     struct stat status;
     ASSERT_EQ(::stat(dir.file("new.ini").c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0644u);
@@ -136,10 +137,10 @@ TEST(FileServices, ANameThatIsNoUtf8TravelsAsItsBytes) {
     ASSERT_EQ(listed[0].name, name);
     const std::string path = dir.path() + listed[0].name;
     EXPECT_EQ(files::entryOf(path)->size, 5u);
-    EXPECT_EQ(files::readWholeFile(path, nullptr), "S;old");
-    ASSERT_TRUE(files::writeFileAtomically(path, "S;new", nullptr));
+    EXPECT_EQ(files::readWholeFile(path).value_or(""), "S;old");
+    ASSERT_TRUE(files::writeFileAtomically(path, "S;new"));
     EXPECT_EQ(dir.read(name), "S;new");
-    ASSERT_TRUE(files::removeFile(path, nullptr));
+    ASSERT_TRUE(files::removeFile(path));
     EXPECT_FALSE(files::fileExists(path));
     EXPECT_EQ(dir.read("ra\xef\xbf\xbdun-\xef\xbf\xbd.inp"), "other");
 }
@@ -151,11 +152,10 @@ TEST(FileServices, ExistenceReadingAndRemoval) {
     EXPECT_TRUE(files::fileExists(dir.file("f")));
     EXPECT_FALSE(files::fileExists(dir.path()));
     EXPECT_TRUE(files::directoryExists(dir.path()));
-    EXPECT_EQ(files::readWholeFile(dir.file("f"), nullptr), std::string("a\0b", 3));
-    std::string error;
-    EXPECT_TRUE(files::removeFile(dir.file("f"), &error));
-    EXPECT_FALSE(files::readWholeFile(dir.file("f"), &error));
-    EXPECT_FALSE(files::removeFile(dir.file("f"), &error));
+    EXPECT_EQ(files::readWholeFile(dir.file("f")).value_or(""), std::string("a\0b", 3));
+    EXPECT_TRUE(files::removeFile(dir.file("f")));
+    EXPECT_FALSE(files::readWholeFile(dir.file("f")));
+    EXPECT_FALSE(files::removeFile(dir.file("f")));
 }
 
 TEST(FileServices, ExecutableDirectoryHoldsTheRunningProgram) {

@@ -10,10 +10,13 @@
 #include <filesystem>
 
 #include "platform/OpenedFile.h"
+#include "tests/support/FailureOf.h"
 #include "tests/support/TempDir.h"
 
 namespace fm {
 namespace {
+
+using test::failureOf;
 
 using Result = files::FileContent::Result;
 
@@ -56,15 +59,15 @@ TEST(OverwriteInPlace, WritesOnlyInsideTheFileOfThatIdentity) {
     dir.write("f", "ab__cd");
     const FileIdentity f = files::entryAt(dir.file("f")).identity;
     std::string error;
-    ASSERT_TRUE(files::overwriteInPlace(dir.file("f"), f, 2, "OK", &error)) << error;
+    ASSERT_EQ(failureOf(files::overwriteInPlace(dir.file("f"), f, 2, "OK")), "");
     EXPECT_EQ(dir.read("f"), "abOKcd");
     const FileIdentity marked = files::entryAt(dir.file("f")).identity;
-    EXPECT_FALSE(files::overwriteInPlace(dir.file("f"), marked, 5, "Er", &error));  // past its end
+    EXPECT_FALSE(files::overwriteInPlace(dir.file("f"), marked, 5, "Er"));  // past its end
     EXPECT_EQ(dir.read("f"), "abOKcd");
 
     dir.write("g", "ab__cd");
     std::filesystem::rename(dir.file("g"), dir.file("f"));
-    EXPECT_FALSE(files::overwriteInPlace(dir.file("f"), marked, 2, "Er", &error));
+    EXPECT_NE(error = failureOf(files::overwriteInPlace(dir.file("f"), marked, 2, "Er")), "");
     EXPECT_EQ(error, "Ne moze se upisati u fajl " + dir.file("f") +
                          ": fajl je u medjuvremenu izmijenjen ili zamijenjen drugim");
     EXPECT_EQ(dir.read("f"), "ab__cd");

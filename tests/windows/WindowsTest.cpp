@@ -14,12 +14,15 @@
 #include "platform/FileSystem.h"
 #include "platform/NamedMutex.h"
 #include "platform/OpenedFile.h"
+#include "tests/support/FailureOf.h"
 #include "tests/support/RecordingUserInterface.h"
 #include "tests/support/TempDir.h"
 #include "tools/partner-emulator/StopSignal.h"
 
 namespace fm {
 namespace {
+
+using test::failureOf;
 
 std::vector<std::string> names(const std::string& pattern) {
     std::vector<std::string> result;
@@ -50,7 +53,7 @@ TEST(WindowsPaths, DriveLettersAndBackslashesThroughTheSettings) {
         EXPECT_EQ(postavke.TARVOLOCALDIR, value);
         const std::string prefix = files::withClosingSeparator(postavke.TARVOLOCALDIR);
         ASSERT_EQ(names(prefix + "*.inp"), std::vector<std::string>{"A1.INP"}) << value;
-        EXPECT_EQ(files::readWholeFile(prefix + "A1.INP", nullptr), "S;1\r\n");
+        EXPECT_EQ(files::readWholeFile(prefix + "A1.INP").value_or(""), "S;1\r\n");
     }
     EXPECT_EQ(files::withClosingSeparator("C:\\RACUNI"), "C:\\RACUNI\\");
     EXPECT_EQ(files::withClosingSeparator("C:/RACUNI/"), "C:/RACUNI/");
@@ -60,11 +63,11 @@ TEST(WindowsPaths, DriveLettersAndBackslashesThroughTheSettings) {
     CreateDirectoryA(log.c_str(), nullptr);
     const Postavke postavke = startupSettings(dir, "TARVOLOGGRESKE=" + log + "\\\r\n");
     EXPECT_EQ(errorFilePath(postavke.TARVOLOGGRESKE), log + "\\Tarvo.err");
-    ASSERT_TRUE(UpisiGresku(postavke.TARVOLOGGRESKE, "Proces nije izvrsen!", nullptr));
+    ASSERT_TRUE(UpisiGresku(postavke.TARVOLOGGRESKE, "Proces nije izvrsen!"));
     EXPECT_EQ(dir.read("LOG\\Tarvo.err"), "Proces nije izvrsen!\r\n");
     // Without it the last letter goes: "...\LO" is no directory, nothing is written.
     EXPECT_EQ(errorFilePath(log), dir.file("LO\\Tarvo.err"));
-    EXPECT_TRUE(UpisiGresku(log, "Drugi", nullptr));
+    EXPECT_TRUE(UpisiGresku(log, "Drugi"));
     EXPECT_EQ(dir.read("LOG\\Tarvo.err"), "Proces nije izvrsen!\r\n");
     EXPECT_EQ(names(dir.path() + "LO*"), std::vector<std::string>{"LOG"});
 
@@ -92,19 +95,18 @@ TEST(WindowsSharing, AFileHeldOpenIsNeitherReplacedNorRemovedAndStaysWhole) {
     ASSERT_EQ(read.result, files::FileContent::Result::Read) << read.error;
     EXPECT_EQ(read.bytes, sale);
     EXPECT_NE(read.identity.inode, 0u);
-    std::string error;
-    EXPECT_FALSE(OznaciFajl(dir.file("a.inp"), read.identity, read.bytes, 0, 1, "AB1234", &error));
+    std::string error = failureOf(OznaciFajl(dir.file("a.inp"), read.identity, read.bytes, 0, 1, "AB1234"));
     EXPECT_EQ(error.rfind("Ne moze se upisati fajl " + dir.file("a.inp") + ": ", 0), 0u) << error;
     EXPECT_NE(error.find("(greska 5)"), std::string::npos) << error;
-    EXPECT_FALSE(files::removeFile(dir.file("a.inp"), &error));
+    EXPECT_NE(error = failureOf(files::removeFile(dir.file("a.inp"))), "");
     EXPECT_EQ(error.rfind("Ne moze se obrisati fajl " + dir.file("a.inp") + ": ", 0), 0u) << error;
     EXPECT_EQ(dir.read("a.inp"), sale);
     EXPECT_EQ(names(dir.path() + "*"), std::vector<std::string>{"a.inp"});
 
     CloseHandle(till);
-    ASSERT_TRUE(OznaciFajl(dir.file("a.inp"), read.identity, read.bytes, 0, 1, "AB1234", &error)) << error;
+    ASSERT_EQ(failureOf(OznaciFajl(dir.file("a.inp"), read.identity, read.bytes, 0, 1, "AB1234")), "");
     EXPECT_EQ(dir.read("a.inp"), "S,P1,1,AB1234,OK;Hljeb;0.90;1;;1;2;;1002\r\nT,P1,1,AB1234,OK;\r\n");
-    EXPECT_TRUE(files::removeFile(dir.file("a.inp"), &error)) << error;
+    EXPECT_EQ(failureOf(files::removeFile(dir.file("a.inp"))), "");
     EXPECT_TRUE(names(dir.path() + "*").empty());
 }
 
@@ -130,11 +132,11 @@ TEST(WindowsNames, ANameOfTheCodePageTravelsFromTheListingToTheRemoval) {
     createWide(wide(dir.file(name)), "S;old");
     ASSERT_EQ(names(dir.path() + "*.inp"), std::vector<std::string>{name});
     EXPECT_EQ(files::entryOf(dir.file(name))->size, 5u);
-    EXPECT_EQ(files::readWholeFile(dir.file(name), nullptr), "S;old");
+    EXPECT_EQ(files::readWholeFile(dir.file(name)).value_or(""), "S;old");
     EXPECT_EQ(files::readFileOnce(dir.file(name), kCommandFileLimit).bytes, "S;old");
-    ASSERT_TRUE(files::writeFileAtomically(dir.file(name), "S;new", nullptr));
+    ASSERT_TRUE(files::writeFileAtomically(dir.file(name), "S;new"));
     EXPECT_EQ(dir.read(name), "S;new");
-    ASSERT_TRUE(files::removeFile(dir.file(name), nullptr));
+    ASSERT_TRUE(files::removeFile(dir.file(name)));
     EXPECT_TRUE(names(dir.path() + "*").empty());
 }
 
@@ -150,12 +152,12 @@ TEST(WindowsNames, ANameOutsideTheCodePageFailsWithAMessageAndStandsForNoOtherFi
         EXPECT_EQ(entry.nameOutsideCodePage, entry.name == "a?.inp")
             << entry.name;  // to be told, not skipped
     std::string error;
-    EXPECT_FALSE(files::readWholeFile(dir.file("a?.inp"), &error));
+    EXPECT_NE(error = failureOf(files::readWholeFile(dir.file("a?.inp"))), "");
     EXPECT_EQ(error.rfind("Ne moze se otvoriti fajl " + dir.file("a?.inp") + ": ", 0), 0u) << error;
     EXPECT_NE(files::readFileOnce(dir.file("a?.inp"), kCommandFileLimit).result,
               files::FileContent::Result::Read);
-    EXPECT_FALSE(files::writeFileAtomically(dir.file("a?.inp"), "S;marked", &error));
-    EXPECT_FALSE(files::removeFile(dir.file("a?.inp"), &error));
+    EXPECT_FALSE(files::writeFileAtomically(dir.file("a?.inp"), "S;marked"));
+    EXPECT_FALSE(files::removeFile(dir.file("a?.inp")));
     EXPECT_EQ(dir.read("a_.inp"), "S;near");
     EXPECT_EQ(names(dir.path() + "*"), (std::vector<std::string>{"a?.inp", "a_.inp"}));
 }

@@ -86,9 +86,10 @@ int main(int argc, char** argv) {
     }
     if (files.empty()) return usage();
 
-    std::string error;
-    if (!settingsPath.empty() && !fm::files::readWholeFile(settingsPath, &error)) {
-        std::fprintf(stderr, "fmerilon-check: %s\n", error.c_str());
+    const fm::Result<std::string> read =
+        settingsPath.empty() ? std::string() : fm::files::readWholeFile(settingsPath);
+    if (!read) {
+        std::fprintf(stderr, "fmerilon-check: %s\n", read.error().c_str());
         return 2;
     }
     StderrInterface ui;

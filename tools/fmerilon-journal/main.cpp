@@ -82,10 +82,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     fm::JournalStore store(path, fm::JournalBounds(), fm::JournalAccess::ReadOnly);
-    std::string error;
-    std::optional<std::vector<fm::JobEntry>> entries = store.read(filter, &error);
+    fm::Result<std::vector<fm::JobEntry>> entries = store.read(filter);
     if (!entries) {
-        std::fprintf(stderr, "fmerilon-journal: %s\n", fm::oneLine(error).c_str());
+        std::fprintf(stderr, "fmerilon-journal: %s\n", fm::oneLine(entries.error()).c_str());
         return 1;
     }
     std::reverse(entries->begin(), entries->end());

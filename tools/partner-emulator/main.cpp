@@ -94,16 +94,16 @@ Options parseOptions(const QCoreApplication& app) {
 
 // The connection as database.ini describes it, with the program's default
 // driver and credentials.
-bool connect(fm::sql::Connection& db, const std::string& iniPath, std::string* error) {
-    const std::optional<std::string> bytes = fm::files::readWholeFile(iniPath, error);
-    if (!bytes) return false;
+fm::Result<void> connect(fm::sql::Connection& db, const std::string& iniPath) {
+    const fm::Result<std::string> bytes = fm::files::readWholeFile(iniPath);
+    if (!bytes) return fm::unexpected(bytes.error());
     fm::sql::ParameterList parameters(fm::text::splitLines(*bytes));
     std::string driver = fm::text::trim(parameters.value("DRIVERNAME"));
     if (driver.empty()) driver = "INTRBASE";
     fm::sql::Engine::forDriver(driver).addDefaultCredentials(parameters);
     const fm::sql::Outcome opened = db.open(driver, parameters);
-    *error = opened.error;
-    return bool(opened);
+    if (!opened) return fm::unexpected(opened.error);
+    return {};
 }
 
 // After a lost connection: one message per outage, a new connection at every poll.
@@ -114,13 +114,14 @@ class Reconnection {
     // False while the database cannot be reached.
     bool ready() {
         if (!db_.lost()) return true;
-        std::string error;
-        if (connect(db_, iniPath_, &error)) {
+        const fm::Result<void> connected = connect(db_, iniPath_);
+        if (connected) {
             if (reported_) std::fprintf(stderr, "partner-emulator: veza sa bazom ponovo uspostavljena\n");
             reported_ = false;
             return true;
         }
-        if (!reported_) std::fprintf(stderr, "partner-emulator: nema veze sa bazom: %s\n", error.c_str());
+        if (!reported_)
+            std::fprintf(stderr, "partner-emulator: nema veze sa bazom: %s\n", connected.error().c_str());
         reported_ = true;
         return false;
     }
@@ -140,8 +141,8 @@ int main(int argc, char* argv[]) {
     fm::prepareFirebirdClient();
 
     fm::sql::Connection db("partner");
-    std::string error;
-    if (!connect(db, options.ini, &error)) quit("ne moze se otvoriti baza: " + error);
+    if (const fm::Result<void> connected = connect(db, options.ini); !connected)
+        quit("ne moze se otvoriti baza: " + connected.error());
     Reconnection reconnection(db, options.ini);
     try {
         fm::partner::Journal journal(options.journal);
