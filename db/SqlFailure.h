@@ -26,8 +26,4 @@ Failure driverFailure(const QSqlError& error);  // by the Qt driver's error type
 bool isFirebirdMissingTable(const QSqlError& error, const QString& text);
 bool isMissingTableByText(const QSqlError& error, const QString& text);
 
-struct Engine;
-// The engine's error as a failure; a missing table reads "Table does not exist. ..."
-Outcome failed(const Engine& engine, const QSqlError& error);
-
 }  // namespace fm::sql
