@@ -68,6 +68,7 @@ class Tdm_db : public JobSql {
     ScratchQuery& up2();
     ScratchQuery& up3();
     ScratchQuery& up4();
+    Result<ScratchQuery*, sql::Error> select3(const std::string& sql);
     const std::string& ZadnjaGreska() const { return ZadnjaGreska_; }
     // The latest helper call failed on a duplicate key.
     bool lastErrorIsKeyViolation() const;
@@ -94,10 +95,10 @@ class Tdm_db : public JobSql {
     bool openSumaRacuna(const std::string& sql);
     ScratchQuery& F_SUMA_RACUNA();
 
-    // The article view f_roba (rows of FID_ROBA). Throws std::runtime_error when
-    // the view cannot be used (not open).
+    // The article view f_roba (rows of FID_ROBA). articleExists throws std::runtime_error
+    // when the view cannot be used (not open).
     bool articleExists(int fidRoba, int sifraRobe);
-    std::optional<int> articleByKnjigSifra(const std::string& knjigSifra);
+    Result<std::optional<int>, sql::Error> articleByKnjigSifra(const std::string& knjigSifra);
     void refreshArticleView();
 
     // Re-reads the document views after the writers changed their tables.

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "db/Schema.h"
+#include "db/SqlFailure.h"
+#include "platform/Result.h"
 
 namespace fm {
 
@@ -34,8 +36,8 @@ class JobSql {
     virtual bool sqlexec(const std::string& sql) = 0;
     // Committed with the next sqlexec, or rolled back with it.
     virtual bool sqlexecWithNext(const std::string& sql) = 0;
-    virtual bool sqlopen3(const std::string& sql) = 0;
-    virtual ScratchQuery& up3() = 0;
+    // A query through the scratch query up3: its rows, or the failure.
+    virtual Result<ScratchQuery*, sql::Error> select3(const std::string& sql) = 0;
     virtual bool openSumaRacuna(const std::string& sql) = 0;
     virtual ScratchQuery& F_SUMA_RACUNA() = 0;
     virtual const std::string& ZadnjaGreska() const = 0;
@@ -48,7 +50,8 @@ class JobSql {
 
     virtual int max(const std::string& table, const std::string& column) = 0;
     virtual bool articleExists(int fidRoba, int sifraRobe) = 0;
-    virtual std::optional<int> articleByKnjigSifra(const std::string& knjigSifra) = 0;
+    // nullopt when no article of the view has the code.
+    virtual Result<std::optional<int>, sql::Error> articleByKnjigSifra(const std::string& knjigSifra) = 0;
     virtual void refreshArticleView() = 0;
     virtual void reopenRacunView() = 0;
     virtual void reopenPlacanjeView() = 0;

@@ -55,6 +55,11 @@ ScratchQuery& Tdm_db::up() { return impl_->up[0]; }
 ScratchQuery& Tdm_db::up1() { return impl_->up[1]; }
 ScratchQuery& Tdm_db::up2() { return impl_->up[2]; }
 ScratchQuery& Tdm_db::up3() { return impl_->up[3]; }
+
+Result<ScratchQuery*, sql::Error> Tdm_db::select3(const std::string& sql) {
+    if (!sqlopen3(sql)) return unexpected(sql::Error{impl_->lastHelperFailure, ZadnjaGreska_});
+    return &up3();
+}
 ScratchQuery& Tdm_db::up4() { return impl_->up[4]; }
 
 int Tdm_db::max(const std::string& table, const std::string& column) {

@@ -12,6 +12,12 @@ namespace fm::sql {
 // driver could not word), or anything else.
 enum class Failure { None, KeyViolation, ConnectionLost, Other };
 
+// Why a call failed: its kind and the engine's text.
+struct Error {
+    Failure kind = Failure::Other;
+    std::string text;
+};
+
 // How a call ended: done, or its failure with the engine's text.
 struct Outcome {
     Failure failure = Failure::None;
