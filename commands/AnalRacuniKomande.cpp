@@ -96,8 +96,9 @@ class JobWriter {
             job_.bookingType = kPriceChanges;
         }
         if (!command_.priceChanges.empty()) {
-            if (!sql_.openSumaRacuna(statement::nivelacijaCount(p_, job_.number))) fail(sql_.ZadnjaGreska());
-            setBudget(sql_.F_SUMA_RACUNA().integer("broj"));
+            const auto counted = sql_.sumaRacuna(statement::nivelacijaCount(p_, job_.number));
+            if (!counted) fail(counted.error().text);
+            setBudget((*counted)->integer("broj"));
         }
         handOver(0, 0, 0, std::string(), "Ne moze se izvrsiti upis u tabelu f_semafor!");
     }
@@ -157,10 +158,10 @@ class JobWriter {
                 fail("Nova stavka robe se ne moze dodati: sifra robe je dosla do najvece vrijednosti " +
                      integerNumeral(highest));
             const int code = highest + 1;
-            if (UpisiRobu(db_, code, item.group, item.tax, std::string(), item.name, item.codeText,
-                          item.price))
-                return code;
-            if (attempt == attempts || !sql_.lastErrorIsKeyViolation())
+            const auto added = UpisiRobu(db_, code, item.group, item.tax, std::string(), item.name,
+                                         item.codeText, item.price);
+            if (added) return code;
+            if (attempt == attempts || added.error().kind != sql::Failure::KeyViolation)
                 fail("Ne moze se dodati stavka robe!");
             if (item.codeIsNumber) continue;  // -1 itself: no look-up finds it
             if (const std::optional<int> added = knownArticle(item.codeText)) return *added;
@@ -169,9 +170,9 @@ class JobWriter {
 
     void payment(const Payment& payment) {
         if (!payment.ofTotal) return writePayment(payment.method, payment.amount);
-        if (!sql_.openSumaRacuna(statement::racunTotal(p_, job_.number, job_.bookingType)))
-            fail(sql_.ZadnjaGreska());
-        writePayment(0, sql_.F_SUMA_RACUNA().real("F_TOTAL"));
+        const auto total = sql_.sumaRacuna(statement::racunTotal(p_, job_.number, job_.bookingType));
+        if (!total) fail(total.error().text);
+        writePayment(0, (*total)->real("F_TOTAL"));
     }
 
     void writePayment(int method, double amount) {

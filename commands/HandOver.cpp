@@ -2,16 +2,14 @@
 
 #include "commands/JobContext.h"
 #include "commands/Outcome.h"
-#include "db/Schema.h"
-#include "db/SqlText.h"
 
 namespace fm {
 
 bool beginTracedHandOver(const RecordContext& db, int jobNumber, int bookingType, int budget) {
     const Postavke& p = db.state.postavke;
     const auto begin = [&] {
-        return db.sql.sqlexecWithNext(statement::predajaDelete(p, jobNumber)) &&
-               db.sql.sqlexecWithNext(statement::predajaInsert(p, jobNumber, bookingType, budget));
+        return db.sql.execWithNext(statement::predajaDelete(p, jobNumber)) &&
+               db.sql.execWithNext(statement::predajaInsert(p, jobNumber, bookingType, budget));
     };
     if (begin()) return true;
     // Missing on the first hand-over into this database (or made by another till meanwhile).
@@ -45,7 +43,7 @@ HandOverState interruptedHandOver(const RecordContext& db, JobInFlight& job) {
 }
 
 void forgetHandOver(const RecordContext& db, int jobNumber) {
-    db.sql.sqlexec(statement::predajaDelete(db.state.postavke, jobNumber));
+    db.sql.exec(statement::predajaDelete(db.state.postavke, jobNumber));
 }
 
 }  // namespace fm

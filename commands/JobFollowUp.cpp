@@ -9,7 +9,6 @@
 #include "config/Postavke.h"
 #include "db/JobCodes.h"
 #include "db/JobSql.h"
-#include "db/SqlText.h"
 #include "platform/UserInterface.h"
 
 namespace fm {

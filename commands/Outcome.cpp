@@ -50,7 +50,8 @@ void diagnoseReceiptTimeout(const RecordContext& db, Job& job) {
     if (countRows().first == 0) {
         db.ui.pause(kLastChancePause);
         job.outcome = ProvjeriSemafor(db, job.number, job.bookingType);
-    } else if (const auto left = db.sql.select3(statement::itemsLeft(db.state.postavke, job.number, job.bookingType));
+    } else if (const auto left =
+                   db.sql.select3(statement::itemsLeft(db.state.postavke, job.number, job.bookingType));
                left && (*left)->hasRow()) {
         const ScratchQuery& item = **left;
         job.outcome = kItemsLeft;
@@ -63,7 +64,8 @@ void diagnoseReceiptTimeout(const RecordContext& db, Job& job) {
 
     const auto [items, payments] = countRows();
     if (items != 0 || payments <= 0) return;
-    if (const auto left = db.sql.select3(statement::paymentsLeft(db.state.postavke, job.number, job.bookingType));
+    if (const auto left =
+            db.sql.select3(statement::paymentsLeft(db.state.postavke, job.number, job.bookingType));
         left && (*left)->hasRow()) {
         const ScratchQuery& payment = **left;
         job.outcome = kPaymentsLeft;

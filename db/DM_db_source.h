@@ -26,13 +26,14 @@ class Tdm_db : public JobSql {
     ProcessState& state() { return state_; }
     UserInterface& ui() { return ui_; }
 
-    // Connection from the NAME=VALUE lines of database.ini; shows its own messages. With
-    // openFailure given, a connection that cannot be opened is not shown: the engine's text
-    // (never empty) goes there instead, and openAgain may try it later.
-    bool OtvoriBazuPodataka(const std::string& iniPath, std::string* openFailure = nullptr);
-    // The connection of the last OtvoriBazuPodataka opened again with its parameters, as
-    // that would have; false with the engine's text in *openFailure, nothing shown.
-    bool openAgain(std::string* openFailure);
+    // Connection from the NAME=VALUE lines of database.ini; shows its own messages.
+    bool OtvoriBazuPodataka(const std::string& iniPath);
+    // The same for a start that tries again: a connection that cannot be opened is not
+    // shown, its failure (the engine's text, never empty) is returned, and openAgain may
+    // try it later. False: it failed otherwise, as shown.
+    Result<bool> openForRetry(const std::string& iniPath);
+    // The connection of the last open opened again with its parameters, nothing shown.
+    Result<void> openAgain();
     bool isConnected() const;
 
     // Before a file is taken up: whether the connection can be used. A connection that a
@@ -68,7 +69,11 @@ class Tdm_db : public JobSql {
     ScratchQuery& up2();
     ScratchQuery& up3();
     ScratchQuery& up4();
-    Result<ScratchQuery*, sql::Error> select3(const std::string& sql);
+    // The job's calls on the helpers above.
+    Result<void, sql::Error> exec(const std::string& sql) override;
+    Result<void, sql::Error> execWithNext(const std::string& sql) override;
+    Result<ScratchQuery*, sql::Error> select3(const std::string& sql) override;
+    Result<ScratchQuery*, sql::Error> sumaRacuna(const std::string& sql) override;
     const std::string& ZadnjaGreska() const { return ZadnjaGreska_; }
     // The latest helper call failed on a duplicate key.
     bool lastErrorIsKeyViolation() const;
@@ -117,7 +122,7 @@ class Tdm_db : public JobSql {
     int timer1Interval() const;
 
   private:
-    bool connect(std::string* openFailure);
+    Result<void> connect();
     void db_fAfterConnect();
     void addArticleCodeIndex();
     void afterConnectMessage(const std::string& text);
@@ -125,6 +130,7 @@ class Tdm_db : public JobSql {
     sql::Outcome runCleanUps();
     // Keeps a helper's outcome for ZadnjaGreska and lastErrorIsKeyViolation.
     bool remember(const sql::Outcome& outcome);
+    sql::Error lastError() const;
     bool queryOn(int index, const std::string& sql);
     bool execOn(int index, const std::string& sql);
 

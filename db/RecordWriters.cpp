@@ -23,7 +23,7 @@ struct Numbers {
 // A clean-up delete of a job's rows; when it fails (the connection may be gone), it is
 // run again before the next file is taken up.
 bool deleteJobRows(const RecordContext& db, const std::string& sql) {
-    if (db.sql.sqlexec(sql)) return true;
+    if (db.sql.exec(sql)) return true;
     db.sql.cleanUpLater(sql);
     return false;
 }
@@ -36,6 +36,11 @@ bool deleteRowsOf(const RecordContext& db, const char* table, double jobNumber, 
                                                  rowBookingType(commandBookingType)));
 }
 
+// " from " the table " where F_ID_KASE=" the register.
+std::string registerRows(const Postavke& p, const char* table) {
+    return std::string(" from ") + table + " where F_ID_KASE=" + Numbers{p.K71B3}(p.FID_RACUNA);
+}
+
 int count(const RecordContext& db, const char* table, double jobNumber, double commandBookingType) {
     if (!db.state.BazaOtvorena) return -1;
     const auto counted = db.sql.select3(std::string(" Select count(*) as br from ") + table +
@@ -45,10 +50,6 @@ int count(const RecordContext& db, const char* table, double jobNumber, double c
 }
 
 }  // namespace
-
-std::string sqlNumber(const RecordContext& db, long long value) {
-    return Numbers{db.state.postavke.K71B3}(value);
-}
 
 RecordContext::RecordContext(Tdm_db& dm_db) : RecordContext(dm_db, dm_db.state(), dm_db.ui()) {}
 
@@ -132,32 +133,31 @@ std::string nivelacijaInsert(const Postavke& p, int jobNumber, int articleCode, 
 }
 
 std::string semaforSummary(const Postavke& p) {
-    return "select count(*) as N, sum(F_RBR) as S from F_SEMAFOR where F_ID_KASE=" + Numbers{p.K71B3}(p.FID_RACUNA);
+    return "select count(*) as N, sum(F_RBR) as S" + registerRows(p, "F_SEMAFOR");
 }
 
 std::string semaforRows(const Postavke& p) {
-    return "select F_RBR, TIPKNJIZENJA from F_SEMAFOR where F_ID_KASE=" + Numbers{p.K71B3}(p.FID_RACUNA);
+    return "select F_RBR, TIPKNJIZENJA" + registerRows(p, "F_SEMAFOR");
 }
 
 std::string loggedFiscalNumbers(const Postavke& p, long long jobNumber) {
-    const Numbers n{p.K71B3};
-    return "select F_FISK_BROJ from F_LOG_RACUN where F_ID_KASE=" + n(p.FID_RACUNA) + " and F_RBR=" +
-           n(jobNumber) + " order by F_FISK_BROJ";
+    return "select F_FISK_BROJ" + registerRows(p, "F_LOG_RACUN") + " and F_RBR=" +
+           Numbers{p.K71B3}(jobNumber) + " order by F_FISK_BROJ";
 }
 
 std::string semaforKeyRow(const Postavke& p, long long jobNumber, int commandBookingType) {
     return "select F_REKL_BROJ, MEMO from F_SEMAFOR" +
-           jobRowCondition(p, " where ", "and", double(jobNumber), commandBookingType);
+           jobRowCondition(p, " where ", "and", jobNumber, commandBookingType);
 }
 
 std::string racunKeyRows(const Postavke& p, long long jobNumber, int commandBookingType) {
     return "select F_NAZIV_ROBE, F_CIJENA_ROBE, F_KOLICINA, F_SIFRA_GRUPA, F_SIFRA_POR_STOPE from F_RACUN" +
-           jobRowCondition(p, " where ", "and", double(jobNumber), rowBookingType(commandBookingType));
+           jobRowCondition(p, " where ", "and", jobNumber, rowBookingType(commandBookingType));
 }
 
 std::string placanjeKeyRows(const Postavke& p, long long jobNumber, int commandBookingType) {
     return "select F_NACIN_PLACANJA, F_UPLACENO from F_PLACANJE" +
-           jobRowCondition(p, " where ", "and", double(jobNumber), rowBookingType(commandBookingType));
+           jobRowCondition(p, " where ", "and", jobNumber, rowBookingType(commandBookingType));
 }
 
 std::string itemsLeft(const Postavke& p, int jobNumber, int commandBookingType) {
@@ -198,51 +198,52 @@ std::string predajaInsert(const Postavke& p, int jobNumber, int bookingType, int
 }  // namespace statement
 
 bool createHandOverTable(const RecordContext& db) {
-    for (const std::string& statement : schema::createTableStatements(schema::handOverTable(), db.sql.dialect()))
-        if (!db.sql.sqlexec(statement)) return false;
+    for (const std::string& statement :
+         schema::createTableStatements(schema::handOverTable(), db.sql.dialect())) {
+        if (!db.sql.exec(statement)) return false;
+    }
     return true;
 }
 
 bool UpisiStavkuRacuna(const RecordContext& db, int jobNumber, int commandBookingType, int storno,
                        int articleCode, int groupCode, int taxCode, const std::string& barCode,
                        const std::string& name, double price, double quantity) {
-    return db.sql.sqlexec(statement::racunInsert(db.state.postavke, jobNumber, commandBookingType, storno,
-                                                 articleCode, groupCode, taxCode, barCode, name, price,
-                                                 quantity));
+    return bool(db.sql.exec(statement::racunInsert(db.state.postavke, jobNumber, commandBookingType, storno,
+                                                   articleCode, groupCode, taxCode, barCode, name, price,
+                                                   quantity)));
 }
 
 bool UpisiPlacanje(const RecordContext& db, int jobNumber, int commandBookingType, int paymentMethod,
                    double amount) {
-    return db.sql.sqlexec(
-        statement::placanjeInsert(db.state.postavke, jobNumber, commandBookingType, paymentMethod, amount));
+    return bool(db.sql.exec(
+        statement::placanjeInsert(db.state.postavke, jobNumber, commandBookingType, paymentMethod, amount)));
 }
 
 bool UpisiSemafor(const RecordContext& db, int jobNumber, int commandBookingType, int sifraKupca,
                   int reklBroj, double printMemo, double printRacun, const std::string& memo) {
-    return db.sql.sqlexec(statement::semaforInsert(db.state.postavke, jobNumber, commandBookingType,
-                                                   sifraKupca, reklBroj, printMemo, printRacun, memo));
+    return bool(db.sql.exec(statement::semaforInsert(db.state.postavke, jobNumber, commandBookingType,
+                                                     sifraKupca, reklBroj, printMemo, printRacun, memo)));
 }
 
-bool UpisiRobu(const RecordContext& db, int articleCode, int groupCode, int taxCode,
-               const std::string& barCode, const std::string& name, const std::string& knjigSifra,
-               double price) {
-    if (!db.sql.sqlexec(statement::robaInsert(db.state.postavke, articleCode, groupCode, taxCode, barCode,
-                                              name, knjigSifra, price)))
-        return false;
-    db.sql.refreshArticleView();
-    return true;
+Result<void, sql::Error> UpisiRobu(const RecordContext& db, int articleCode, int groupCode, int taxCode,
+                                   const std::string& barCode, const std::string& name,
+                                   const std::string& knjigSifra, double price) {
+    Result<void, sql::Error> added = db.sql.exec(statement::robaInsert(
+        db.state.postavke, articleCode, groupCode, taxCode, barCode, name, knjigSifra, price));
+    if (added) db.sql.refreshArticleView();
+    return added;
 }
 
 bool UpisiNivelaciju(const RecordContext& db, int jobNumber, int articleCode, int groupCode, int taxCode,
                      const std::string& barCode, const std::string& name, double newPrice) {
     const Postavke& p = db.state.postavke;
     const bool exists = db.sql.articleExists(p.FID_ROBA, articleCode);
-    if (!db.sql.sqlexec(
+    if (!db.sql.exec(
             statement::nivelacijaRoba(p, exists, articleCode, groupCode, taxCode, barCode, name, newPrice)))
         return false;
     db.sql.refreshArticleView();
-    return db.sql.sqlexec(
-        statement::nivelacijaInsert(p, jobNumber, articleCode, groupCode, taxCode, barCode, name, newPrice));
+    return bool(db.sql.exec(
+        statement::nivelacijaInsert(p, jobNumber, articleCode, groupCode, taxCode, barCode, name, newPrice)));
 }
 
 bool ObrisiPlacanja(const RecordContext& db, double jobNumber, double commandBookingType) {

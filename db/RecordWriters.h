@@ -24,9 +24,6 @@ struct RecordContext {
     UserInterface& ui;
 };
 
-// A whole number in a statement, quoted unless K71B3 is 1.
-std::string sqlNumber(const RecordContext& db, long long value);
-
 // Row booking type of F_RACUN/F_PLACANJE rows: 2 for command types 20 and 21, else 1.
 int rowBookingType(double commandBookingType);
 
@@ -82,9 +79,9 @@ bool UpisiPlacanje(const RecordContext& db, int jobNumber, int commandBookingTyp
                    double amount);
 bool UpisiSemafor(const RecordContext& db, int jobNumber, int commandBookingType, int sifraKupca,
                   int reklBroj, double printMemo, double printRacun, const std::string& memo);
-bool UpisiRobu(const RecordContext& db, int articleCode, int groupCode, int taxCode,
-               const std::string& barCode, const std::string& name, const std::string& knjigSifra,
-               double price);
+Result<void, sql::Error> UpisiRobu(const RecordContext& db, int articleCode, int groupCode, int taxCode,
+                                   const std::string& barCode, const std::string& name,
+                                   const std::string& knjigSifra, double price);
 bool UpisiNivelaciju(const RecordContext& db, int jobNumber, int articleCode, int groupCode, int taxCode,
                      const std::string& barCode, const std::string& name, double newPrice);
 bool ObrisiPlacanja(const RecordContext& db, double jobNumber, double commandBookingType);

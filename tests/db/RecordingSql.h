@@ -55,16 +55,11 @@ class RecordingSql : public JobSql {
     std::string failsOn;
     std::string error = "veza prekinuta";
 
-    bool sqlexec(const std::string& sql) override { return run(sql); }
-    bool sqlexecWithNext(const std::string& sql) override { return run(sql); }
-    Result<ScratchQuery*, sql::Error> select3(const std::string& sql) override {
-        if (!query(sql)) return unexpected(sql::Error{sql::Failure::Other, error});
-        return &current_;
-    }
-    bool openSumaRacuna(const std::string& sql) override { return query(sql); }
-    ScratchQuery& F_SUMA_RACUNA() override { return current_; }
+    Result<void, sql::Error> exec(const std::string& sql) override { return done(run(sql)); }
+    Result<void, sql::Error> execWithNext(const std::string& sql) override { return done(run(sql)); }
+    Result<ScratchQuery*, sql::Error> select3(const std::string& sql) override { return rows(query(sql)); }
+    Result<ScratchQuery*, sql::Error> sumaRacuna(const std::string& sql) override { return rows(query(sql)); }
     const std::string& ZadnjaGreska() const override { return failing ? error : none_; }
-    bool lastErrorIsKeyViolation() const override { return false; }
     bool connectionLost() const override { return false; }
     bool ensureConnected() override { return true; }
     void cleanUpLater(const std::string& sql) override { laterCleanUps.push_back(sql); }
@@ -79,6 +74,14 @@ class RecordingSql : public JobSql {
     void reopenPlacanjeView() override {}
 
   private:
+    Result<void, sql::Error> done(bool ok) const {
+        if (!ok) return unexpected(sql::Error{sql::Failure::Other, error});
+        return {};
+    }
+    Result<ScratchQuery*, sql::Error> rows(bool ok) {
+        if (!ok) return unexpected(sql::Error{sql::Failure::Other, error});
+        return &current_;
+    }
     bool run(const std::string& sql) {
         statements.push_back(sql);
         return !failing && (failsOn.empty() || sql.find(failsOn) == std::string::npos);
