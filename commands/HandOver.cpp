@@ -22,7 +22,7 @@ HandOverState interruptedHandOver(const RecordContext& db, JobInFlight& job) {
         const auto row = db.sql.select3(statement::predajaSelect(db.state.postavke, job.number));
         if (!row) {
             // A table that cannot be read took no row: the hand-over would have gone without it.
-            const bool answered = db.state.BazaOtvorena && !db.sql.connectionLost();
+            const bool answered = db.state.BazaOtvorena && row.error().kind != sql::Failure::ConnectionLost;
             return answered ? HandOverState::NotCommitted : HandOverState::Unknown;
         }
         if (!(*row)->hasRow()) return HandOverState::NotCommitted;

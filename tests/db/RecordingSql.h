@@ -54,6 +54,7 @@ class RecordingSql : public JobSql {
     bool failing = false;
     std::string failsOn;
     std::string error = "veza prekinuta";
+    sql::Failure failure = sql::Failure::Other;  // the kind of every failure
 
     Result<void, sql::Error> exec(const std::string& sql) override { return done(run(sql)); }
     Result<void, sql::Error> execWithNext(const std::string& sql) override { return done(run(sql)); }
@@ -75,11 +76,11 @@ class RecordingSql : public JobSql {
 
   private:
     Result<void, sql::Error> done(bool ok) const {
-        if (!ok) return unexpected(sql::Error{sql::Failure::Other, error});
+        if (!ok) return unexpected(sql::Error{failure, error});
         return {};
     }
     Result<ScratchQuery*, sql::Error> rows(bool ok) {
-        if (!ok) return unexpected(sql::Error{sql::Failure::Other, error});
+        if (!ok) return unexpected(sql::Error{failure, error});
         return &current_;
     }
     bool run(const std::string& sql) {
