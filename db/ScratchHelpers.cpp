@@ -56,28 +56,26 @@ ScratchQuery& Tdm_db::up1() { return impl_->up[1]; }
 ScratchQuery& Tdm_db::up2() { return impl_->up[2]; }
 ScratchQuery& Tdm_db::up3() { return impl_->up[3]; }
 
+ScratchQuery& Tdm_db::up4() { return impl_->up[4]; }
+
 sql::Error Tdm_db::lastError() const { return {impl_->lastHelperFailure, ZadnjaGreska_}; }
 
 Result<void, sql::Error> Tdm_db::exec(const std::string& sql) {
-    if (!sqlexec(sql)) return unexpected(lastError());
-    return {};
+    return sqlexec(sql) ? Result<void, sql::Error>() : unexpected(lastError());
 }
 
 Result<void, sql::Error> Tdm_db::execWithNext(const std::string& sql) {
-    if (!sqlexecWithNext(sql)) return unexpected(lastError());
-    return {};
+    return sqlexecWithNext(sql) ? Result<void, sql::Error>() : unexpected(lastError());
 }
 
 Result<ScratchQuery*, sql::Error> Tdm_db::select3(const std::string& sql) {
-    if (!sqlopen3(sql)) return unexpected(lastError());
-    return &up3();
+    return sqlopen3(sql) ? Result<ScratchQuery*, sql::Error>(&up3()) : unexpected(lastError());
 }
 
 Result<ScratchQuery*, sql::Error> Tdm_db::sumaRacuna(const std::string& sql) {
     if (!openSumaRacuna(sql)) return unexpected(lastError());
     return &F_SUMA_RACUNA();
 }
-ScratchQuery& Tdm_db::up4() { return impl_->up[4]; }
 
 int Tdm_db::max(const std::string& table, const std::string& column) {
     if (!sqlopen("Select max(" + column + ") as mx from " + table) || !up().hasRow()) return 0;
