@@ -60,10 +60,6 @@ class Tdm_db : public JobSql {
     bool sqlexec1(const std::string& sql);
     bool sqlexec2(const std::string& sql);
     bool sqlexec3(const std::string& sql);
-    // Runs the statement in a transaction that the next sqlexec call commits together
-    // with its own statement, or rolls back with it. False with the database's text in
-    // ZadnjaGreska, nothing kept.
-    bool sqlexecWithNext(const std::string& sql);
     ScratchQuery& up();
     ScratchQuery& up1();
     ScratchQuery& up2();
@@ -71,6 +67,8 @@ class Tdm_db : public JobSql {
     ScratchQuery& up4();
     // The job's calls on the helpers above.
     Result<void, sql::Error> exec(const std::string& sql) override;
+    // Runs the statement in a transaction that the next sqlexec call commits together
+    // with its own statement, or rolls back with it; on a failure nothing is kept.
     Result<void, sql::Error> execWithNext(const std::string& sql) override;
     Result<ScratchQuery*, sql::Error> select3(const std::string& sql) override;
     Result<ScratchQuery*, sql::Error> sumaRacuna(const std::string& sql) override;

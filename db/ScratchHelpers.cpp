@@ -25,19 +25,6 @@ bool Tdm_db::execOn(int index, const std::string& sql) {
     }
 }
 
-bool Tdm_db::sqlexecWithNext(const std::string& sql) {
-    sql::Connection& db = impl_->db_f;
-    sql::Outcome done;
-    try {
-        if (!db.inTransaction()) done = db.beginTransaction();
-        if (done) done = db.execute(sql);
-    } catch (const std::exception& e) {
-        done = {sql::Failure::Other, e.what()};
-    }
-    if (!done) db.rollback();
-    return remember(done);
-}
-
 bool Tdm_db::lastErrorIsKeyViolation() const {
     return !ZadnjaGreska_.empty() && impl_->lastHelperFailure == sql::Failure::KeyViolation;
 }
@@ -65,7 +52,16 @@ Result<void, sql::Error> Tdm_db::exec(const std::string& sql) {
 }
 
 Result<void, sql::Error> Tdm_db::execWithNext(const std::string& sql) {
-    return sqlexecWithNext(sql) ? Result<void, sql::Error>() : unexpected(lastError());
+    sql::Connection& db = impl_->db_f;
+    sql::Outcome done;
+    try {
+        if (!db.inTransaction()) done = db.beginTransaction();
+        if (done) done = db.execute(sql);
+    } catch (const std::exception& e) {
+        done = {sql::Failure::Other, e.what()};
+    }
+    if (!done) db.rollback();
+    return remember(done) ? Result<void, sql::Error>() : unexpected(lastError());
 }
 
 Result<ScratchQuery*, sql::Error> Tdm_db::select3(const std::string& sql) {
