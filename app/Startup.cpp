@@ -63,13 +63,13 @@ DatabaseAtStart openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, Proces
                                        std::function<void()> onTimer1) {
     const std::string iniPath = directory + "database.ini";
     if (!files::fileExists(iniPath)) return DatabaseAtStart::Settled;
-    std::string openFailure;
-    state.BazaOtvorena = dm_db.OtvoriBazuPodataka(iniPath, &openFailure);
+    const Result<bool> opened = dm_db.openForRetry(iniPath);
+    state.BazaOtvorena = opened.value_or(false);
     if (!state.BazaOtvorena) {
-        if (openFailure.empty()) return DatabaseAtStart::Settled;
+        if (opened) return DatabaseAtStart::Settled;
         Obavijesti(ui, "GRESKA! NE MOGU OTVORITI  BAZU PODATAKA\r\nNovi pokusaj svakih " +
                            std::to_string(kDatabaseRetryMs / 1000) +
-                           " sekundi; obrada pocinje cim se baza otvori.\r\n" + openFailure);
+                           " sekundi; obrada pocinje cim se baza otvori.\r\n" + opened.error());
         state.activity.doing = Activity::Doing::DatabaseRetry;
         ui.showActivity(state.activity);
         return DatabaseAtStart::Retrying;
@@ -80,8 +80,7 @@ DatabaseAtStart openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, Proces
 
 bool openDatabaseAgain(Tdm_db& dm_db, Settings& settings, ProcessState& state, UserInterface& ui,
                        std::function<void()> onTimer1) {
-    std::string openFailure;
-    state.BazaOtvorena = dm_db.openAgain(&openFailure);
+    state.BazaOtvorena = bool(dm_db.openAgain());
     if (!state.BazaOtvorena) return false;
     state.activity.doing = Activity::Doing::Ready;
     ui.showActivity(state.activity);

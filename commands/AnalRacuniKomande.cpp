@@ -96,10 +96,9 @@ class JobWriter {
             job_.bookingType = kPriceChanges;
         }
         if (!command_.priceChanges.empty()) {
-            const std::string sql = "SELECT count(*)  AS broj  FROM F_NIVELACIJA" +
-                                    jobRowCondition(p_, " WHERE ", "and", job_.number);
-            if (!sql_.openSumaRacuna(sql)) fail(sql_.ZadnjaGreska());
-            setBudget(sql_.F_SUMA_RACUNA().integer("broj"));
+            const auto counted = sql_.sumaRacuna(statement::nivelacijaCount(p_, job_.number));
+            if (!counted) fail(counted.error().text);
+            setBudget((*counted)->integer("broj"));
         }
         handOver(0, 0, 0, std::string(), "Ne moze se izvrsiti upis u tabelu f_semafor!");
     }
@@ -130,19 +129,22 @@ class JobWriter {
     }
 
     void saleItem(const SaleItem& item) {
-        int code = item.codeIsNumber ? item.code : articleCode(item.codeText);
-        if (code == -1) code = addArticle(item);
-        if (!UpisiStavkuRacuna(db_, job_.number, job_.bookingType, item.storno() ? 1 : 0, code, item.group,
+        std::optional<int> code = item.codeIsNumber ? std::optional(item.code) : knownArticle(item.codeText);
+        if (!code || *code == -1) code = addArticle(item);
+        if (!UpisiStavkuRacuna(db_, job_.number, job_.bookingType, item.storno() ? 1 : 0, *code, item.group,
                                item.tax, std::string(), item.name, item.price, item.quantity)) {
             fail("Ne moze se insertovati stavka racuna,\r\nza racun broj " + integerNumeral(job_.number));
         }
         crashPoint(CrashAt::Row);
     }
 
-    // F_SIFRA_ROBE of an article code that the database looks up, -1 when no article has it.
-    int articleCode(const std::string& codeText) {
-        if (p_.TARVOSLOVNESIFRE) return NadjiSifruPoKnjigSifri(db_, codeText);
-        return NadjiSifruPoBarKodu(db_, codeText);
+    // F_SIFRA_ROBE of an article code that the database looks up, nullopt when no article
+    // has it. A look-up that fails fails the job: it adds no article.
+    std::optional<int> knownArticle(const std::string& codeText) {
+        const auto found =
+            p_.TARVOSLOVNESIFRE ? sql_.articleByKnjigSifra(codeText) : articleByBarCode(db_, codeText);
+        if (!found) fail("Ne moze se dodati stavka robe!");
+        return *found;
     }
 
     // A new article under the next free code. A till sharing the article register may
@@ -156,23 +158,21 @@ class JobWriter {
                 fail("Nova stavka robe se ne moze dodati: sifra robe je dosla do najvece vrijednosti " +
                      integerNumeral(highest));
             const int code = highest + 1;
-            if (UpisiRobu(db_, code, item.group, item.tax, std::string(), item.name, item.codeText,
-                          item.price))
-                return code;
-            if (attempt == attempts || !sql_.lastErrorIsKeyViolation())
+            const auto added = UpisiRobu(db_, code, item.group, item.tax, std::string(), item.name,
+                                         item.codeText, item.price);
+            if (added) return code;
+            if (attempt == attempts || added.error().kind != sql::Failure::KeyViolation)
                 fail("Ne moze se dodati stavka robe!");
             if (item.codeIsNumber) continue;  // -1 itself: no look-up finds it
-            if (const int added = articleCode(item.codeText); added != -1) return added;
+            if (const std::optional<int> added = knownArticle(item.codeText)) return *added;
         }
     }
 
     void payment(const Payment& payment) {
         if (!payment.ofTotal) return writePayment(payment.method, payment.amount);
-        const std::string sql =
-            "SELECT SUM(F_KOLICINA*F_CIJENA_ROBE)  AS F_TOTAL  FROM F_RACUN" +
-            jobRowCondition(p_, " WHERE ", "and", job_.number, rowBookingType(job_.bookingType));
-        if (!sql_.openSumaRacuna(sql)) fail(sql_.ZadnjaGreska());
-        writePayment(0, sql_.F_SUMA_RACUNA().real("F_TOTAL"));
+        const auto total = sql_.sumaRacuna(statement::racunTotal(p_, job_.number, job_.bookingType));
+        if (!total) fail(total.error().text);
+        writePayment(0, (*total)->real("F_TOTAL"));
     }
 
     void writePayment(int method, double amount) {

@@ -2,51 +2,32 @@
 
 #include "commands/JobContext.h"
 #include "commands/Outcome.h"
-#include "db/Schema.h"
-#include "db/SqlText.h"
 
 namespace fm {
 
-namespace {
-
-std::string jobRow(const RecordContext& db, int jobNumber) {
-    return jobRowCondition(db.state.postavke, " where ", "and", jobNumber);
-}
-
-bool createTable(const RecordContext& db) {
-    for (const std::string& statement :
-         schema::createTableStatements(schema::handOverTable(), db.sql.dialect())) {
-        if (!db.sql.sqlexec(statement)) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
 bool beginTracedHandOver(const RecordContext& db, int jobNumber, int bookingType, int budget) {
-    const std::string insert = "insert into F_PREDAJA (F_ID_KASE,F_RBR,TIPKNJIZENJA,CEKANJE) values (" +
-                               sqlNumber(db, db.state.postavke.FID_RACUNA) + "," + sqlNumber(db, jobNumber) +
-                               "," + sqlNumber(db, bookingType) + "," + sqlNumber(db, budget) + ")";
+    const Postavke& p = db.state.postavke;
     const auto begin = [&] {
-        return db.sql.sqlexecWithNext("delete from F_PREDAJA" + jobRow(db, jobNumber)) &&
-               db.sql.sqlexecWithNext(insert);
+        return db.sql.execWithNext(statement::predajaDelete(p, jobNumber)) &&
+               db.sql.execWithNext(statement::predajaInsert(p, jobNumber, bookingType, budget));
     };
     if (begin()) return true;
     // Missing on the first hand-over into this database (or made by another till meanwhile).
-    createTable(db);
+    createHandOverTable(db);
     return begin();
 }
 
 HandOverState interruptedHandOver(const RecordContext& db, JobInFlight& job) {
     if (job.stage == JobStage::Rows) {
-        if (!db.sql.sqlopen3("select TIPKNJIZENJA, CEKANJE from F_PREDAJA" + jobRow(db, job.number))) {
+        const auto row = db.sql.select3(statement::predajaSelect(db.state.postavke, job.number));
+        if (!row) {
             // A table that cannot be read took no row: the hand-over would have gone without it.
-            const bool answered = db.state.BazaOtvorena && !db.sql.connectionLost();
+            const bool answered = db.state.BazaOtvorena && row.error().kind != sql::Failure::ConnectionLost;
             return answered ? HandOverState::NotCommitted : HandOverState::Unknown;
         }
-        if (!db.sql.up3().hasRow()) return HandOverState::NotCommitted;
-        job.bookingType = int(db.sql.up3().integer("TIPKNJIZENJA"));
-        job.budget = int(db.sql.up3().integer("CEKANJE"));
+        if (!(*row)->hasRow()) return HandOverState::NotCommitted;
+        job.bookingType = int((*row)->integer("TIPKNJIZENJA"));
+        job.budget = int((*row)->integer("CEKANJE"));
         return HandOverState::Committed;
     }
     const int semafor = ProvjeriSemafor(db, job.number, job.bookingType);
@@ -62,7 +43,7 @@ HandOverState interruptedHandOver(const RecordContext& db, JobInFlight& job) {
 }
 
 void forgetHandOver(const RecordContext& db, int jobNumber) {
-    db.sql.sqlexec("delete from F_PREDAJA" + jobRow(db, jobNumber));
+    db.sql.exec(statement::predajaDelete(db.state.postavke, jobNumber));
 }
 
 }  // namespace fm

@@ -9,7 +9,6 @@
 #include "config/Postavke.h"
 #include "db/JobCodes.h"
 #include "db/JobSql.h"
-#include "db/SqlText.h"
 #include "platform/UserInterface.h"
 
 namespace fm {
@@ -102,14 +101,14 @@ void JobFollowUp::endOfScan(std::int64_t nowMs) {
 // numbers stay as at the last look, so do the rows, and they are not read again. False
 // when F_SEMAFOR cannot be read (looked at again later).
 bool JobFollowUp::lookAtSemafor() {
-    const std::string registerRows =
-        " from F_SEMAFOR where F_ID_KASE=" + sqlNumber(db_, db_.state.postavke.FID_RACUNA);
-    if (!db_.sql.sqlopen3("select count(*) as N, sum(F_RBR) as S" + registerRows)) return false;
-    const SemaforSummary summary{db_.sql.up3().integer("N"), db_.sql.up3().integer("S")};
+    const auto counted = db_.sql.select3(statement::semaforSummary(db_.state.postavke));
+    if (!counted) return false;
+    const SemaforSummary summary{(*counted)->integer("N"), (*counted)->integer("S")};
     if (summary == lastLook_) return true;
-    if (!db_.sql.sqlopen3("select F_RBR, TIPKNJIZENJA" + registerRows)) return false;
+    const auto rows = db_.sql.select3(statement::semaforRows(db_.state.postavke));
+    if (!rows) return false;
     rows_.clear();
-    ScratchQuery& row = db_.sql.up3();
+    ScratchQuery& row = **rows;
     if (row.hasRow()) {
         do rows_.insert({row.integer("F_RBR"), int(row.integer("TIPKNJIZENJA"))});
         while (row.next());
@@ -164,12 +163,10 @@ void JobFollowUp::settle(JobEntry job, LateOutcome late, std::int64_t nowMs) {
 
 std::optional<std::vector<long long>> loggedFiscalNumbers(const RecordContext& db, long long jobNumber,
                                                           const std::vector<long long>& before) {
-    if (!db.sql.sqlopen3("select F_FISK_BROJ from F_LOG_RACUN where F_ID_KASE=" +
-                         sqlNumber(db, db.state.postavke.FID_RACUNA) +
-                         " and F_RBR=" + sqlNumber(db, jobNumber) + " order by F_FISK_BROJ"))
-        return std::nullopt;
+    const auto logged = db.sql.select3(statement::loggedFiscalNumbers(db.state.postavke, jobNumber));
+    if (!logged) return std::nullopt;
     std::vector<long long> numbers;
-    ScratchQuery& row = db.sql.up3();
+    ScratchQuery& row = **logged;
     if (row.hasRow()) {
         do {
             const long long fiscal = row.integer("F_FISK_BROJ");
@@ -247,26 +244,18 @@ const JobEntry* JobFollowUp::unlistedWithKey(const std::string& key) {
 // nullopt when they cannot be read.
 std::optional<std::string> JobFollowUp::keyOfRows(long long number, int bookingType) {
     const Postavke& p = db_.state.postavke;
-    ScratchQuery& row = db_.sql.up3();
     try {
-        if (!db_.sql.sqlopen3("select F_REKL_BROJ, MEMO from F_SEMAFOR" +
-                              jobRowCondition(p, " where ", "and", double(number), bookingType)) ||
-            !row.hasRow())
-            return std::nullopt;
-        ReceiptKey key(bookingType, row.integer("F_REKL_BROJ"), row.text("MEMO"));
-        const std::string jobRows =
-            jobRowCondition(p, " where ", "and", double(number), rowBookingType(bookingType));
-        if (!db_.sql.sqlopen3(
-                "select F_NAZIV_ROBE, F_CIJENA_ROBE, F_KOLICINA, F_SIFRA_GRUPA, F_SIFRA_POR_STOPE"
-                " from F_RACUN" +
-                jobRows))
-            return std::nullopt;
-        for (bool more = row.hasRow(); more; more = row.next())
+        const auto semafor = db_.sql.select3(statement::semaforKeyRow(p, number, bookingType));
+        if (!semafor || !(*semafor)->hasRow()) return std::nullopt;
+        ReceiptKey key(bookingType, (*semafor)->integer("F_REKL_BROJ"), (*semafor)->text("MEMO"));
+        const auto items = db_.sql.select3(statement::racunKeyRows(p, number, bookingType));
+        if (!items) return std::nullopt;
+        for (ScratchQuery& row = **items; row.hasRow(); row.next())
             key.item(row.text("F_NAZIV_ROBE"), row.real("F_CIJENA_ROBE"), row.real("F_KOLICINA"),
                      row.integer("F_SIFRA_GRUPA"), row.integer("F_SIFRA_POR_STOPE"));
-        if (!db_.sql.sqlopen3("select F_NACIN_PLACANJA, F_UPLACENO from F_PLACANJE" + jobRows))
-            return std::nullopt;
-        for (bool more = row.hasRow(); more; more = row.next())
+        const auto payments = db_.sql.select3(statement::placanjeKeyRows(p, number, bookingType));
+        if (!payments) return std::nullopt;
+        for (ScratchQuery& row = **payments; row.hasRow(); row.next())
             key.payment(row.integer("F_NACIN_PLACANJA"), row.real("F_UPLACENO"));
         return key.text();
     } catch (const std::exception&) {

@@ -42,8 +42,6 @@ int waitForPartner(const RecordContext& db, const Job& job) {
 // payment, that the PARTNER left; with neither left, gives it one more poll. Items
 // and payments are counted before each of the two looks.
 void diagnoseReceiptTimeout(const RecordContext& db, Job& job) {
-    const std::string jobRows =
-        jobRowCondition(db.state.postavke, " Where ", "AND", job.number, rowBookingType(job.bookingType));
     const auto countRows = [&] {
         const int items = BrojStavkiRacuna(db, job.number, job.bookingType);
         return std::pair{items, BrojPlacanja(db, job.number, job.bookingType)};
@@ -52,10 +50,10 @@ void diagnoseReceiptTimeout(const RecordContext& db, Job& job) {
     if (countRows().first == 0) {
         db.ui.pause(kLastChancePause);
         job.outcome = ProvjeriSemafor(db, job.number, job.bookingType);
-    } else if (db.sql.sqlopen3("Select F_SIFRA_ROBE,F_STORNO_STAVKA,F_KOLICINA From F_RACUN" + jobRows +
-                               " Order By F_SIFRA_ROBE,TIPKNJIZENJA,F_STORNO_STAVKA") &&
-               db.sql.up3().hasRow()) {
-        const ScratchQuery& item = db.sql.up3();
+    } else if (const auto left =
+                   db.sql.select3(statement::itemsLeft(db.state.postavke, job.number, job.bookingType));
+               left && (*left)->hasRow()) {
+        const ScratchQuery& item = **left;
         job.outcome = kItemsLeft;
         job.message =
             "Proces nije izvrsen!\r\nProblem pri prodaji artikla sifra=" + item.text("F_SIFRA_ROBE") +
@@ -65,11 +63,11 @@ void diagnoseReceiptTimeout(const RecordContext& db, Job& job) {
     if (job.outcome != kNotFinished) return;
 
     const auto [items, payments] = countRows();
-    if (items == 0 && payments > 0 &&
-        db.sql.sqlopen3("Select F_NACIN_PLACANJA,F_UPLACENO From F_PLACANJE" + jobRows +
-                        " Order By TIPKNJIZENJA") &&
-        db.sql.up3().hasRow()) {
-        const ScratchQuery& payment = db.sql.up3();
+    if (items != 0 || payments <= 0) return;
+    if (const auto left =
+            db.sql.select3(statement::paymentsLeft(db.state.postavke, job.number, job.bookingType));
+        left && (*left)->hasRow()) {
+        const ScratchQuery& payment = **left;
         job.outcome = kPaymentsLeft;
         job.message =
             "Proces nije izvrsen!\r\nProblem pri placanju tip =" + payment.text("F_NACIN_PLACANJA") + "," +

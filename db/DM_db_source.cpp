@@ -53,7 +53,14 @@ Tdm_db::Tdm_db(ProcessState& state, UserInterface& ui)
 
 Tdm_db::~Tdm_db() = default;
 
-bool Tdm_db::OtvoriBazuPodataka(const std::string& iniPath, std::string* openFailure) {
+bool Tdm_db::OtvoriBazuPodataka(const std::string& iniPath) {
+    const Result<bool> opened = openForRetry(iniPath);
+    if (opened) return *opened;
+    ui_.showMessage("GRESKA! NE MOGU OTVORITI  BAZU PODATAKA\r\n" + opened.error());
+    return false;
+}
+
+Result<bool> Tdm_db::openForRetry(const std::string& iniPath) {
     const Result<std::string> ini =
         files::fileExists(iniPath) ? files::readWholeFile(iniPath) : unexpected(std::string());
     if (!ini) {
@@ -72,28 +79,24 @@ bool Tdm_db::OtvoriBazuPodataka(const std::string& iniPath, std::string* openFai
     if (d.driverName == noDatabaseDriver) return false;
 
     if (engine.firebirdClient) prepareFirebirdClient();
-    return connect(openFailure);
+    if (Result<void> connected = connect(); !connected) return unexpected(connected.error());
+    return true;
 }
 
-bool Tdm_db::openAgain(std::string* openFailure) {
+Result<void> Tdm_db::openAgain() {
     impl_->db_f.close();
     impl_->views = makeViews();
-    return connect(openFailure);
+    return connect();
 }
 
-bool Tdm_db::connect(std::string* openFailure) {
+Result<void> Tdm_db::connect() {
     Impl& d = *impl_;
-    if (const sql::Outcome opened = d.db_f.open(d.driverName, d.parameters); !opened) {
-        if (openFailure)
-            *openFailure = opened.error.empty() ? "baza se ne moze otvoriti" : opened.error;
-        else
-            ui_.showMessage("GRESKA! NE MOGU OTVORITI  BAZU PODATAKA\r\n" + opened.error);
-        return false;
-    }
+    if (const sql::Outcome opened = d.db_f.open(d.driverName, d.parameters); !opened)
+        return unexpected(opened.error.empty() ? std::string("baza se ne moze otvoriti") : opened.error);
     db_fAfterConnect();
     d.connectedOnce = true;
     setTimer1Enabled(true);
-    return true;
+    return {};
 }
 
 bool Tdm_db::isConnected() const { return impl_->db_f.isOpen(); }

@@ -26,13 +26,14 @@ class Tdm_db : public JobSql {
     ProcessState& state() { return state_; }
     UserInterface& ui() { return ui_; }
 
-    // Connection from the NAME=VALUE lines of database.ini; shows its own messages. With
-    // openFailure given, a connection that cannot be opened is not shown: the engine's text
-    // (never empty) goes there instead, and openAgain may try it later.
-    bool OtvoriBazuPodataka(const std::string& iniPath, std::string* openFailure = nullptr);
-    // The connection of the last OtvoriBazuPodataka opened again with its parameters, as
-    // that would have; false with the engine's text in *openFailure, nothing shown.
-    bool openAgain(std::string* openFailure);
+    // Connection from the NAME=VALUE lines of database.ini; shows its own messages.
+    bool OtvoriBazuPodataka(const std::string& iniPath);
+    // The same for a start that tries again: a connection that cannot be opened is not
+    // shown, its failure (the engine's text, never empty) is returned, and openAgain may
+    // try it later. False: it failed otherwise, as shown.
+    Result<bool> openForRetry(const std::string& iniPath);
+    // The connection of the last open opened again with its parameters, nothing shown.
+    Result<void> openAgain();
     bool isConnected() const;
 
     // Before a file is taken up: whether the connection can be used. A connection that a
@@ -59,15 +60,18 @@ class Tdm_db : public JobSql {
     bool sqlexec1(const std::string& sql);
     bool sqlexec2(const std::string& sql);
     bool sqlexec3(const std::string& sql);
-    // Runs the statement in a transaction that the next sqlexec call commits together
-    // with its own statement, or rolls back with it. False with the database's text in
-    // ZadnjaGreska, nothing kept.
-    bool sqlexecWithNext(const std::string& sql);
     ScratchQuery& up();
     ScratchQuery& up1();
     ScratchQuery& up2();
     ScratchQuery& up3();
     ScratchQuery& up4();
+    // The job's calls on the helpers above.
+    Result<void, sql::Error> exec(const std::string& sql) override;
+    // Runs the statement in a transaction that the next sqlexec call commits together
+    // with its own statement, or rolls back with it; on a failure nothing is kept.
+    Result<void, sql::Error> execWithNext(const std::string& sql) override;
+    Result<ScratchQuery*, sql::Error> select3(const std::string& sql) override;
+    Result<ScratchQuery*, sql::Error> sumaRacuna(const std::string& sql) override;
     const std::string& ZadnjaGreska() const { return ZadnjaGreska_; }
     // The latest helper call failed on a duplicate key.
     bool lastErrorIsKeyViolation() const;
@@ -94,10 +98,10 @@ class Tdm_db : public JobSql {
     bool openSumaRacuna(const std::string& sql);
     ScratchQuery& F_SUMA_RACUNA();
 
-    // The article view f_roba (rows of FID_ROBA). Throws std::runtime_error when
-    // the view cannot be used (not open).
+    // The article view f_roba (rows of FID_ROBA). articleExists throws std::runtime_error
+    // when the view cannot be used (not open).
     bool articleExists(int fidRoba, int sifraRobe);
-    std::optional<int> articleByKnjigSifra(const std::string& knjigSifra);
+    Result<std::optional<int>, sql::Error> articleByKnjigSifra(const std::string& knjigSifra);
     void refreshArticleView();
 
     // Re-reads the document views after the writers changed their tables.
@@ -116,7 +120,7 @@ class Tdm_db : public JobSql {
     int timer1Interval() const;
 
   private:
-    bool connect(std::string* openFailure);
+    Result<void> connect();
     void db_fAfterConnect();
     void addArticleCodeIndex();
     void afterConnectMessage(const std::string& text);
@@ -124,6 +128,7 @@ class Tdm_db : public JobSql {
     sql::Outcome runCleanUps();
     // Keeps a helper's outcome for ZadnjaGreska and lastErrorIsKeyViolation.
     bool remember(const sql::Outcome& outcome);
+    sql::Error lastError() const;
     bool queryOn(int index, const std::string& sql);
     bool execOn(int index, const std::string& sql);
 

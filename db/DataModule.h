@@ -57,7 +57,7 @@ struct Tdm_db::Impl {
     sql::Outcome runSumaRacuna();
     // Opening F_RACUN tells DSRacun that its data changed: F_SUMA_RACUNA runs again.
     sql::Outcome openRacun();
-    const DatasetView& articleView();  // throws std::runtime_error when not open
+    Result<const DatasetView*, sql::Error> articleView();  // fails when not open
 };
 
 }  // namespace fm

@@ -54,16 +54,19 @@ sql::Outcome Tdm_db::Impl::openRacun() {
     return runSumaRacuna();
 }
 
-const DatasetView& Tdm_db::Impl::articleView() {
+Result<const DatasetView*, sql::Error> Tdm_db::Impl::articleView() {
     const DatasetView& v = view("f_roba");
-    if (!v.open) throw std::runtime_error("f_roba: Cannot perform this operation on a closed dataset");
-    return v;
+    if (!v.open)
+        return unexpected(sql::Error{sql::Failure::Other, "f_roba: Cannot perform this operation on a closed dataset"});
+    return &v;
 }
 
 bool Tdm_db::isDatasetOpen(const std::string& objectName) const { return impl_->view(objectName).open; }
 
 bool Tdm_db::articleExists(int fidRoba, int sifraRobe) {
-    const DatasetView& v = impl_->articleView();
+    const auto view = impl_->articleView();
+    if (!view) throw std::runtime_error(view.error().text);
+    const DatasetView& v = **view;
     const std::string key =
         "F_ID_KASE=" + integerNumeral(fidRoba) + " and F_SIFRA_ROBE=" + integerNumeral(sifraRobe);
     return impl_->selectOrThrow("select F_SIFRA_ROBE from F_ROBA" + v.where(key)).hasRow();
@@ -72,16 +75,21 @@ bool Tdm_db::articleExists(int fidRoba, int sifraRobe) {
 // The register is compared here, not in the statement: beside the code's index Firebird
 // would also walk the primary key over every article of the register (index statistics
 // date from the empty table), a cost that grows with the table.
-std::optional<int> Tdm_db::articleByKnjigSifra(const std::string& knjigSifra) {
-    const DatasetView& v = impl_->articleView();
-    sql::ResultSet found = impl_->selectOrThrow(
-        "select F_ID_KASE,F_SIFRA_ROBE from F_ROBA where F_KNJIG_SIFRA=" + SqlTekst(knjigSifra));
+Result<std::optional<int>, sql::Error> Tdm_db::articleByKnjigSifra(const std::string& knjigSifra) {
+    const auto view = impl_->articleView();
+    if (!view) return unexpected(view.error());
+    const DatasetView& v = **view;
+    sql::ResultSet found;
+    if (const sql::Outcome done = impl_->db_f.select(
+            "select F_ID_KASE,F_SIFRA_ROBE from F_ROBA where F_KNJIG_SIFRA=" + SqlTekst(knjigSifra), found);
+        !done)
+        return unexpected(sql::Error{done.failure, done.error});
     const bool anyRegister = !v.filtered || v.filter.empty();
     for (; found.hasRow(); found.next()) {
         if (anyRegister || found.real("F_ID_KASE") == v.filterRegister)
-            return int(found.integer("F_SIFRA_ROBE"));
+            return std::optional<int>(int(found.integer("F_SIFRA_ROBE")));
     }
-    return std::nullopt;
+    return std::optional<int>();
 }
 
 void Tdm_db::refreshArticleView() { impl_->openView(impl_->view("f_roba")); }

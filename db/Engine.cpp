@@ -6,13 +6,17 @@
 #include <QStringList>
 #include <cstdlib>
 
-#include "db/SqlLayer.h"
 #include "db/SqlText.h"
-#include "db/TextTransport.h"
+#include "platform/Text.h"
 
 namespace fm::sql {
 
 namespace {
+
+bool namesLine(const std::string& line, const std::string& name) {
+    const std::size_t equals = line.find('=');
+    return equals != std::string::npos && text::equalsIgnoringCase(line.substr(0, equals), name);
+}
 
 Engine firebird(const std::string& driverName, const char* user, const char* password) {
     return {.driverName = driverName,
@@ -96,6 +100,33 @@ std::string filled(std::string statement, const char* placeholder, const std::st
 }
 
 }  // namespace
+
+std::string ParameterList::value(const std::string& name) const {
+    for (const std::string& line : lines_)
+        if (namesLine(line, name)) return line.substr(line.find('=') + 1);
+    return {};
+}
+
+void ParameterList::set(const std::string& name, const std::string& value) {
+    for (std::string& line : lines_) {
+        if (namesLine(line, name)) {
+            line = name + "=" + value;
+            return;
+        }
+    }
+    lines_.push_back(name + "=" + value);
+}
+
+// An error without a code is the ODBC driver's silence on a dropped connection.
+Outcome Engine::failed(const QSqlError& error) const {
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty()) text = error.driverText().trimmed();
+    if (text.isEmpty()) text = error.text();
+    if (text.isEmpty()) text = QStringLiteral("Database connection is not open");
+    std::string message = fromQt(text, coding);
+    if (isMissingTable(error, text)) message = "Table does not exist. " + message;
+    return {error.type() == QSqlError::NoError ? Failure::ConnectionLost : failureOf(error), message};
+}
 
 Engine Engine::forDriver(const std::string& driverName) {
     if (driverName == "INTRBASE") return firebird(driverName, "opkasa", "lumbrico");

@@ -6,16 +6,26 @@
 
 #include "db/Schema.h"
 #include "db/SqlFailure.h"
+#include "db/TextTransport.h"
 
 class QSqlDatabase;
 
 namespace fm::sql {
 
-class ParameterList;
+// A NAME=VALUE parameter list ("database.ini"): a value is looked up by the text
+// before the first "=" of a line, letter case ignored, without trimming.
+class ParameterList {
+  public:
+    ParameterList() = default;
+    explicit ParameterList(std::vector<std::string> lines) : lines_(std::move(lines)) {}
 
-// How texts cross over to the driver, one character a byte: as Latin-1, or as KOI8-R for
-// MariaDB through its ODBC connector.
-enum class TextCoding { Latin1, Koi8r };
+    std::string value(const std::string& name) const;  // empty when no line names it
+    void set(const std::string& name, const std::string& value);
+    const std::vector<std::string>& lines() const { return lines_; }
+
+  private:
+    std::vector<std::string> lines_;
+};
 
 // What the program knows of one engine, chosen by the driver name when the connection
 // opens. In statement templates %c stands for the columns and %t for the table (a string
@@ -61,6 +71,8 @@ struct Engine {
     // What to install when a connection failed for want of the Qt driver, the Firebird
     // client it loads or the ODBC driver it names; empty when it failed otherwise.
     std::string missingDriverHint(bool driverLoaded, const QSqlError& openError) const;
+    // The engine's error as a failure; a missing table reads "Table does not exist. ..."
+    Outcome failed(const QSqlError& error) const;
 };
 
 }  // namespace fm::sql

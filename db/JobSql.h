@@ -4,6 +4,8 @@
 #include <string>
 
 #include "db/Schema.h"
+#include "db/SqlFailure.h"
+#include "platform/Result.h"
 
 namespace fm {
 
@@ -23,23 +25,22 @@ class ScratchQuery {
     virtual double real(const std::string& column) const = 0;
 };
 
-// What a job asks of the fiscal database: the scratch statements with the text of the
-// last error, and the article view and document views that its rows touch. Tdm_db is
+// What a job asks of the fiscal database: the scratch statements, each with its failure,
+// and the article view and document views that its rows touch. Tdm_db is
 // the one of the program; tests record statements through a fake.
 class JobSql {
   public:
     virtual ~JobSql() = default;
 
-    // False with the database's text in ZadnjaGreska.
-    virtual bool sqlexec(const std::string& sql) = 0;
-    // Committed with the next sqlexec, or rolled back with it.
-    virtual bool sqlexecWithNext(const std::string& sql) = 0;
-    virtual bool sqlopen3(const std::string& sql) = 0;
-    virtual ScratchQuery& up3() = 0;
-    virtual bool openSumaRacuna(const std::string& sql) = 0;
-    virtual ScratchQuery& F_SUMA_RACUNA() = 0;
+    // A statement in a transaction of its own.
+    virtual Result<void, sql::Error> exec(const std::string& sql) = 0;
+    // Committed with the next exec, or rolled back with it.
+    virtual Result<void, sql::Error> execWithNext(const std::string& sql) = 0;
+    // A query through the scratch query up3: its rows, or the failure.
+    virtual Result<ScratchQuery*, sql::Error> select3(const std::string& sql) = 0;
+    // The receipt-total query F_SUMA_RACUNA with this text instead: its row, or the failure.
+    virtual Result<ScratchQuery*, sql::Error> sumaRacuna(const std::string& sql) = 0;
     virtual const std::string& ZadnjaGreska() const = 0;
-    virtual bool lastErrorIsKeyViolation() const = 0;
 
     virtual bool connectionLost() const = 0;
     virtual bool ensureConnected() = 0;
@@ -48,7 +49,8 @@ class JobSql {
 
     virtual int max(const std::string& table, const std::string& column) = 0;
     virtual bool articleExists(int fidRoba, int sifraRobe) = 0;
-    virtual std::optional<int> articleByKnjigSifra(const std::string& knjigSifra) = 0;
+    // nullopt when no article of the view has the code.
+    virtual Result<std::optional<int>, sql::Error> articleByKnjigSifra(const std::string& knjigSifra) = 0;
     virtual void refreshArticleView() = 0;
     virtual void reopenRacunView() = 0;
     virtual void reopenPlacanjeView() = 0;

@@ -1,7 +1,10 @@
 #include "db/RecordWriters.h"
 
+#include <stdexcept>
+
 #include "db/DM_db_source.h"
 #include "db/JobCodes.h"
+#include "db/Schema.h"
 #include "db/SqlText.h"
 #include "platform/Text.h"
 #include "platform/UserInterface.h"
@@ -20,7 +23,7 @@ struct Numbers {
 // A clean-up delete of a job's rows; when it fails (the connection may be gone), it is
 // run again before the next file is taken up.
 bool deleteJobRows(const RecordContext& db, const std::string& sql) {
-    if (db.sql.sqlexec(sql)) return true;
+    if (db.sql.exec(sql)) return true;
     db.sql.cleanUpLater(sql);
     return false;
 }
@@ -33,20 +36,20 @@ bool deleteRowsOf(const RecordContext& db, const char* table, double jobNumber, 
                                                  rowBookingType(commandBookingType)));
 }
 
+// " from " the table " where F_ID_KASE=" the register.
+std::string registerRows(const Postavke& p, const char* table) {
+    return std::string(" from ") + table + " where F_ID_KASE=" + Numbers{p.K71B3}(p.FID_RACUNA);
+}
+
 int count(const RecordContext& db, const char* table, double jobNumber, double commandBookingType) {
     if (!db.state.BazaOtvorena) return -1;
-    if (!db.sql.sqlopen3(std::string(" Select count(*) as br from ") + table +
-                         jobRowCondition(db.state.postavke, " Where ", "and", jobNumber,
-                                         rowBookingType(commandBookingType))))
-        return -1;
-    return int(db.sql.up3().integer("br"));
+    const auto counted = db.sql.select3(std::string(" Select count(*) as br from ") + table +
+                                        jobRowCondition(db.state.postavke, " Where ", "and", jobNumber,
+                                                        rowBookingType(commandBookingType)));
+    return counted ? int((*counted)->integer("br")) : -1;
 }
 
 }  // namespace
-
-std::string sqlNumber(const RecordContext& db, long long value) {
-    return Numbers{db.state.postavke.K71B3}(value);
-}
 
 RecordContext::RecordContext(Tdm_db& dm_db) : RecordContext(dm_db, dm_db.state(), dm_db.ui()) {}
 
@@ -129,48 +132,118 @@ std::string nivelacijaInsert(const Postavke& p, int jobNumber, int articleCode, 
            n(taxCode) + ", " + SqlTekst(barCode) + ", " + SqlTekst(name) + ", " + n.real(newPrice) + ")";
 }
 
+std::string semaforSummary(const Postavke& p) {
+    return "select count(*) as N, sum(F_RBR) as S" + registerRows(p, "F_SEMAFOR");
+}
+
+std::string semaforRows(const Postavke& p) {
+    return "select F_RBR, TIPKNJIZENJA" + registerRows(p, "F_SEMAFOR");
+}
+
+std::string loggedFiscalNumbers(const Postavke& p, long long jobNumber) {
+    return "select F_FISK_BROJ" + registerRows(p, "F_LOG_RACUN") + " and F_RBR=" +
+           Numbers{p.K71B3}(jobNumber) + " order by F_FISK_BROJ";
+}
+
+std::string semaforKeyRow(const Postavke& p, long long jobNumber, int commandBookingType) {
+    return "select F_REKL_BROJ, MEMO from F_SEMAFOR" +
+           jobRowCondition(p, " where ", "and", jobNumber, commandBookingType);
+}
+
+std::string racunKeyRows(const Postavke& p, long long jobNumber, int commandBookingType) {
+    return "select F_NAZIV_ROBE, F_CIJENA_ROBE, F_KOLICINA, F_SIFRA_GRUPA, F_SIFRA_POR_STOPE from F_RACUN" +
+           jobRowCondition(p, " where ", "and", jobNumber, rowBookingType(commandBookingType));
+}
+
+std::string placanjeKeyRows(const Postavke& p, long long jobNumber, int commandBookingType) {
+    return "select F_NACIN_PLACANJA, F_UPLACENO from F_PLACANJE" +
+           jobRowCondition(p, " where ", "and", jobNumber, rowBookingType(commandBookingType));
+}
+
+std::string itemsLeft(const Postavke& p, int jobNumber, int commandBookingType) {
+    return "Select F_SIFRA_ROBE,F_STORNO_STAVKA,F_KOLICINA From F_RACUN" +
+           jobRowCondition(p, " Where ", "AND", jobNumber, rowBookingType(commandBookingType)) +
+           " Order By F_SIFRA_ROBE,TIPKNJIZENJA,F_STORNO_STAVKA";
+}
+
+std::string paymentsLeft(const Postavke& p, int jobNumber, int commandBookingType) {
+    return "Select F_NACIN_PLACANJA,F_UPLACENO From F_PLACANJE" +
+           jobRowCondition(p, " Where ", "AND", jobNumber, rowBookingType(commandBookingType)) +
+           " Order By TIPKNJIZENJA";
+}
+
+std::string nivelacijaCount(const Postavke& p, int jobNumber) {
+    return "SELECT count(*)  AS broj  FROM F_NIVELACIJA" + jobRowCondition(p, " WHERE ", "and", jobNumber);
+}
+
+std::string racunTotal(const Postavke& p, int jobNumber, int commandBookingType) {
+    return "SELECT SUM(F_KOLICINA*F_CIJENA_ROBE)  AS F_TOTAL  FROM F_RACUN" +
+           jobRowCondition(p, " WHERE ", "and", jobNumber, rowBookingType(commandBookingType));
+}
+
+std::string predajaSelect(const Postavke& p, int jobNumber) {
+    return "select TIPKNJIZENJA, CEKANJE from F_PREDAJA" + jobRowCondition(p, " where ", "and", jobNumber);
+}
+
+std::string predajaDelete(const Postavke& p, int jobNumber) {
+    return "delete from F_PREDAJA" + jobRowCondition(p, " where ", "and", jobNumber);
+}
+
+std::string predajaInsert(const Postavke& p, int jobNumber, int bookingType, int budget) {
+    const Numbers n{p.K71B3};
+    return "insert into F_PREDAJA (F_ID_KASE,F_RBR,TIPKNJIZENJA,CEKANJE) values (" + n(p.FID_RACUNA) + "," +
+           n(jobNumber) + "," + n(bookingType) + "," + n(budget) + ")";
+}
+
 }  // namespace statement
+
+bool createHandOverTable(const RecordContext& db) {
+    for (const std::string& statement :
+         schema::createTableStatements(schema::handOverTable(), db.sql.dialect())) {
+        if (!db.sql.exec(statement)) return false;
+    }
+    return true;
+}
 
 bool UpisiStavkuRacuna(const RecordContext& db, int jobNumber, int commandBookingType, int storno,
                        int articleCode, int groupCode, int taxCode, const std::string& barCode,
                        const std::string& name, double price, double quantity) {
-    return db.sql.sqlexec(statement::racunInsert(db.state.postavke, jobNumber, commandBookingType, storno,
-                                                 articleCode, groupCode, taxCode, barCode, name, price,
-                                                 quantity));
+    return bool(db.sql.exec(statement::racunInsert(db.state.postavke, jobNumber, commandBookingType, storno,
+                                                   articleCode, groupCode, taxCode, barCode, name, price,
+                                                   quantity)));
 }
 
 bool UpisiPlacanje(const RecordContext& db, int jobNumber, int commandBookingType, int paymentMethod,
                    double amount) {
-    return db.sql.sqlexec(
-        statement::placanjeInsert(db.state.postavke, jobNumber, commandBookingType, paymentMethod, amount));
+    return bool(db.sql.exec(
+        statement::placanjeInsert(db.state.postavke, jobNumber, commandBookingType, paymentMethod, amount)));
 }
 
 bool UpisiSemafor(const RecordContext& db, int jobNumber, int commandBookingType, int sifraKupca,
                   int reklBroj, double printMemo, double printRacun, const std::string& memo) {
-    return db.sql.sqlexec(statement::semaforInsert(db.state.postavke, jobNumber, commandBookingType,
-                                                   sifraKupca, reklBroj, printMemo, printRacun, memo));
+    return bool(db.sql.exec(statement::semaforInsert(db.state.postavke, jobNumber, commandBookingType,
+                                                     sifraKupca, reklBroj, printMemo, printRacun, memo)));
 }
 
-bool UpisiRobu(const RecordContext& db, int articleCode, int groupCode, int taxCode,
-               const std::string& barCode, const std::string& name, const std::string& knjigSifra,
-               double price) {
-    if (!db.sql.sqlexec(statement::robaInsert(db.state.postavke, articleCode, groupCode, taxCode, barCode,
-                                              name, knjigSifra, price)))
-        return false;
-    db.sql.refreshArticleView();
-    return true;
+Result<void, sql::Error> UpisiRobu(const RecordContext& db, int articleCode, int groupCode, int taxCode,
+                                   const std::string& barCode, const std::string& name,
+                                   const std::string& knjigSifra, double price) {
+    Result<void, sql::Error> added = db.sql.exec(statement::robaInsert(
+        db.state.postavke, articleCode, groupCode, taxCode, barCode, name, knjigSifra, price));
+    if (added) db.sql.refreshArticleView();
+    return added;
 }
 
 bool UpisiNivelaciju(const RecordContext& db, int jobNumber, int articleCode, int groupCode, int taxCode,
                      const std::string& barCode, const std::string& name, double newPrice) {
     const Postavke& p = db.state.postavke;
     const bool exists = db.sql.articleExists(p.FID_ROBA, articleCode);
-    if (!db.sql.sqlexec(
+    if (!db.sql.exec(
             statement::nivelacijaRoba(p, exists, articleCode, groupCode, taxCode, barCode, name, newPrice)))
         return false;
     db.sql.refreshArticleView();
-    return db.sql.sqlexec(
-        statement::nivelacijaInsert(p, jobNumber, articleCode, groupCode, taxCode, barCode, name, newPrice));
+    return bool(db.sql.exec(
+        statement::nivelacijaInsert(p, jobNumber, articleCode, groupCode, taxCode, barCode, name, newPrice)));
 }
 
 bool ObrisiPlacanja(const RecordContext& db, double jobNumber, double commandBookingType) {
@@ -207,26 +280,34 @@ int ProvjeriSemafor(const RecordContext& db, double jobNumber, double commandBoo
     // The wait goes on across a restart of the database server.
     if (db.sql.connectionLost()) db.sql.ensureConnected();
     const auto select = [&](double rbr) {
-        return db.sql.sqlopen3(" Select * from F_SEMAFOR" +
-                               jobRowCondition(db.state.postavke, " Where ", "and", rbr, commandBookingType));
+        return db.sql.select3(" Select * from F_SEMAFOR" +
+                              jobRowCondition(db.state.postavke, " Where ", "and", rbr, commandBookingType));
     };
-    if (!select(jobNumber)) return kSemaforUnreadable;
-    if (db.sql.up3().hasRow()) return kNotFinished;
-    if (!select(-jobNumber)) return kSemaforUnreadable;
-    return db.sql.up3().hasRow() ? kPartnerError : kDone;
+    const auto jobRow = select(jobNumber);
+    if (!jobRow) return kSemaforUnreadable;
+    if ((*jobRow)->hasRow()) return kNotFinished;
+    const auto errorRow = select(-jobNumber);
+    if (!errorRow) return kSemaforUnreadable;
+    return (*errorRow)->hasRow() ? kPartnerError : kDone;
+}
+
+Result<std::optional<int>, sql::Error> articleByBarCode(const RecordContext& db, const std::string& barCode) {
+    const auto found = db.sql.select3(" SELECT F_SIFRA_ROBE FROM F_ROBA  WHERE  F_ID_KASE=" +
+                                      Numbers{db.state.postavke.K71B3}(db.state.postavke.FID_RACUNA) +
+                                      " and F_BAR_CODE=" + SqlTekst(text::trim(barCode)));
+    if (!found) return unexpected(found.error());
+    if (!(*found)->hasRow()) return std::optional<int>();
+    return std::optional<int>(int((*found)->integer("F_SIFRA_ROBE")));
 }
 
 int NadjiSifruPoBarKodu(const RecordContext& db, const std::string& barCode) {
-    if (!db.sql.sqlopen3(" SELECT F_SIFRA_ROBE FROM F_ROBA  WHERE  F_ID_KASE=" +
-                         Numbers{db.state.postavke.K71B3}(db.state.postavke.FID_RACUNA) +
-                         " and F_BAR_CODE=" + SqlTekst(text::trim(barCode))) ||
-        !db.sql.up3().hasRow())
-        return -1;
-    return int(db.sql.up3().integer("F_SIFRA_ROBE"));
+    return articleByBarCode(db, barCode).value_or(std::nullopt).value_or(-1);
 }
 
 int NadjiSifruPoKnjigSifri(const RecordContext& db, const std::string& knjigSifra) {
-    return db.sql.articleByKnjigSifra(knjigSifra).value_or(-1);
+    const auto found = db.sql.articleByKnjigSifra(knjigSifra);
+    if (!found) throw std::runtime_error(found.error().text);
+    return found->value_or(-1);
 }
 
 }  // namespace fm

@@ -3,6 +3,9 @@
 #include <optional>
 #include <string>
 
+#include "db/SqlFailure.h"
+#include "platform/Result.h"
+
 namespace fm {
 
 class JobSql;
@@ -20,9 +23,6 @@ struct RecordContext {
     ProcessState& state;
     UserInterface& ui;
 };
-
-// A whole number in a statement, quoted unless K71B3 is 1.
-std::string sqlNumber(const RecordContext& db, long long value);
 
 // Row booking type of F_RACUN/F_PLACANJE rows: 2 for command types 20 and 21, else 1.
 int rowBookingType(double commandBookingType);
@@ -49,7 +49,28 @@ std::string nivelacijaRoba(const Postavke& p, bool articleExists, int articleCod
                            const std::string& barCode, const std::string& name, double newPrice);
 std::string nivelacijaInsert(const Postavke& p, int jobNumber, int articleCode, int groupCode, int taxCode,
                              const std::string& barCode, const std::string& name, double newPrice);
+// What the job's follow-up reads: the register's F_SEMAFOR rows (their count and the sum
+// of their numbers, or the rows), the fiscal numbers F_LOG_RACUN logged for a job number,
+// the rows a receipt's key is made of, and the rows the PARTNER left of a job.
+std::string semaforSummary(const Postavke& p);
+std::string semaforRows(const Postavke& p);
+std::string loggedFiscalNumbers(const Postavke& p, long long jobNumber);
+std::string semaforKeyRow(const Postavke& p, long long jobNumber, int commandBookingType);
+std::string racunKeyRows(const Postavke& p, long long jobNumber, int commandBookingType);
+std::string placanjeKeyRows(const Postavke& p, long long jobNumber, int commandBookingType);
+std::string itemsLeft(const Postavke& p, int jobNumber, int commandBookingType);
+std::string paymentsLeft(const Postavke& p, int jobNumber, int commandBookingType);
+// The job's price change items, as broj; the sum of its receipt's items, as F_TOTAL.
+std::string nivelacijaCount(const Postavke& p, int jobNumber);
+std::string racunTotal(const Postavke& p, int jobNumber, int commandBookingType);
+// The hand-over row of a job (F_PREDAJA): read, deleted, inserted.
+std::string predajaSelect(const Postavke& p, int jobNumber);
+std::string predajaDelete(const Postavke& p, int jobNumber);
+std::string predajaInsert(const Postavke& p, int jobNumber, int bookingType, int budget);
 }  // namespace statement
+
+// F_PREDAJA, created in the dialect of the connected engine.
+bool createHandOverTable(const RecordContext& db);
 
 bool UpisiStavkuRacuna(const RecordContext& db, int jobNumber, int commandBookingType, int storno,
                        int articleCode, int groupCode, int taxCode, const std::string& barCode,
@@ -58,9 +79,9 @@ bool UpisiPlacanje(const RecordContext& db, int jobNumber, int commandBookingTyp
                    double amount);
 bool UpisiSemafor(const RecordContext& db, int jobNumber, int commandBookingType, int sifraKupca,
                   int reklBroj, double printMemo, double printRacun, const std::string& memo);
-bool UpisiRobu(const RecordContext& db, int articleCode, int groupCode, int taxCode,
-               const std::string& barCode, const std::string& name, const std::string& knjigSifra,
-               double price);
+Result<void, sql::Error> UpisiRobu(const RecordContext& db, int articleCode, int groupCode, int taxCode,
+                                   const std::string& barCode, const std::string& name,
+                                   const std::string& knjigSifra, double price);
 bool UpisiNivelaciju(const RecordContext& db, int jobNumber, int articleCode, int groupCode, int taxCode,
                      const std::string& barCode, const std::string& name, double newPrice);
 bool ObrisiPlacanja(const RecordContext& db, double jobNumber, double commandBookingType);
@@ -69,6 +90,8 @@ bool ObrisiSemafor(const RecordContext& db, double jobNumber, double commandBook
 int BrojStavkiRacuna(const RecordContext& db, double jobNumber, double commandBookingType);
 int BrojPlacanja(const RecordContext& db, double jobNumber, double commandBookingType);
 int ProvjeriSemafor(const RecordContext& db, double jobNumber, double commandBookingType);
+// F_SIFRA_ROBE of the article with the bar code (trimmed), nullopt when none has it.
+Result<std::optional<int>, sql::Error> articleByBarCode(const RecordContext& db, const std::string& barCode);
 int NadjiSifruPoBarKodu(const RecordContext& db, const std::string& barCode);
 int NadjiSifruPoKnjigSifri(const RecordContext& db, const std::string& knjigSifra);
 

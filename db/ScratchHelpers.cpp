@@ -25,19 +25,6 @@ bool Tdm_db::execOn(int index, const std::string& sql) {
     }
 }
 
-bool Tdm_db::sqlexecWithNext(const std::string& sql) {
-    sql::Connection& db = impl_->db_f;
-    sql::Outcome done;
-    try {
-        if (!db.inTransaction()) done = db.beginTransaction();
-        if (done) done = db.execute(sql);
-    } catch (const std::exception& e) {
-        done = {sql::Failure::Other, e.what()};
-    }
-    if (!done) db.rollback();
-    return remember(done);
-}
-
 bool Tdm_db::lastErrorIsKeyViolation() const {
     return !ZadnjaGreska_.empty() && impl_->lastHelperFailure == sql::Failure::KeyViolation;
 }
@@ -55,7 +42,36 @@ ScratchQuery& Tdm_db::up() { return impl_->up[0]; }
 ScratchQuery& Tdm_db::up1() { return impl_->up[1]; }
 ScratchQuery& Tdm_db::up2() { return impl_->up[2]; }
 ScratchQuery& Tdm_db::up3() { return impl_->up[3]; }
+
 ScratchQuery& Tdm_db::up4() { return impl_->up[4]; }
+
+sql::Error Tdm_db::lastError() const { return {impl_->lastHelperFailure, ZadnjaGreska_}; }
+
+Result<void, sql::Error> Tdm_db::exec(const std::string& sql) {
+    return sqlexec(sql) ? Result<void, sql::Error>() : unexpected(lastError());
+}
+
+Result<void, sql::Error> Tdm_db::execWithNext(const std::string& sql) {
+    sql::Connection& db = impl_->db_f;
+    sql::Outcome done;
+    try {
+        if (!db.inTransaction()) done = db.beginTransaction();
+        if (done) done = db.execute(sql);
+    } catch (const std::exception& e) {
+        done = {sql::Failure::Other, e.what()};
+    }
+    if (!done) db.rollback();
+    return remember(done) ? Result<void, sql::Error>() : unexpected(lastError());
+}
+
+Result<ScratchQuery*, sql::Error> Tdm_db::select3(const std::string& sql) {
+    return sqlopen3(sql) ? Result<ScratchQuery*, sql::Error>(&up3()) : unexpected(lastError());
+}
+
+Result<ScratchQuery*, sql::Error> Tdm_db::sumaRacuna(const std::string& sql) {
+    if (!openSumaRacuna(sql)) return unexpected(lastError());
+    return &F_SUMA_RACUNA();
+}
 
 int Tdm_db::max(const std::string& table, const std::string& column) {
     if (!sqlopen("Select max(" + column + ") as mx from " + table) || !up().hasRow()) return 0;

@@ -4,8 +4,6 @@
 #include <QSqlError>
 #include <set>
 
-#include "db/Engine.h"
-#include "db/TextTransport.h"
 
 namespace fm::sql {
 
@@ -46,17 +44,6 @@ bool isFirebirdMissingTable(const QSqlError& error, const QString& text) {
 bool isMissingTableByText(const QSqlError&, const QString& text) {
     static const QRegularExpression mariaDb(QStringLiteral("Table '[^']*' doesn't exist"));
     return text.contains(mariaDb);
-}
-
-// An error without a code is the ODBC driver's silence on a dropped connection.
-Outcome failed(const Engine& engine, const QSqlError& error) {
-    QString text = error.databaseText().trimmed();
-    if (text.isEmpty()) text = error.driverText().trimmed();
-    if (text.isEmpty()) text = error.text();
-    if (text.isEmpty()) text = QStringLiteral("Database connection is not open");
-    std::string message = fromQt(text, engine.coding);
-    if (engine.isMissingTable(error, text)) message = "Table does not exist. " + message;
-    return {error.type() == QSqlError::NoError ? Failure::ConnectionLost : engine.failureOf(error), message};
 }
 
 }  // namespace fm::sql

@@ -12,6 +12,12 @@ namespace fm::sql {
 // driver could not word), or anything else.
 enum class Failure { None, KeyViolation, ConnectionLost, Other };
 
+// Why a call failed: its kind and the engine's text.
+struct Error {
+    Failure kind = Failure::Other;
+    std::string text;
+};
+
 // How a call ended: done, or its failure with the engine's text.
 struct Outcome {
     Failure failure = Failure::None;
@@ -25,9 +31,5 @@ Failure mariaDbFailure(const QSqlError& error);
 Failure driverFailure(const QSqlError& error);  // by the Qt driver's error type alone
 bool isFirebirdMissingTable(const QSqlError& error, const QString& text);
 bool isMissingTableByText(const QSqlError& error, const QString& text);
-
-struct Engine;
-// The engine's error as a failure; a missing table reads "Table does not exist. ..."
-Outcome failed(const Engine& engine, const QSqlError& error);
 
 }  // namespace fm::sql

@@ -18,30 +18,9 @@ namespace fm::sql {
 
 namespace {
 
-bool namesLine(const std::string& line, const std::string& name) {
-    const std::size_t equals = line.find('=');
-    return equals != std::string::npos && text::equalsIgnoringCase(line.substr(0, equals), name);
-}
-
 const Outcome notOpen{Failure::ConnectionLost, "Database is not open"};
 
 }  // namespace
-
-std::string ParameterList::value(const std::string& name) const {
-    for (const std::string& line : lines_)
-        if (namesLine(line, name)) return line.substr(line.find('=') + 1);
-    return {};
-}
-
-void ParameterList::set(const std::string& name, const std::string& value) {
-    for (std::string& line : lines_) {
-        if (namesLine(line, name)) {
-            line = name + "=" + value;
-            return;
-        }
-    }
-    lines_.push_back(name + "=" + value);
-}
 
 bool ResultSet::next() {
     if (row_ < rows_.size()) ++row_;
@@ -113,7 +92,7 @@ Outcome Connection::open(const std::string& driverName, const ParameterList& par
 
     lost_ = false;
     if (!db.open()) {
-        Outcome outcome = fail(failed(engine_, db.lastError()));
+        Outcome outcome = fail(engine_.failed(db.lastError()));
         if (std::string missing = missingDriverNotice(engine_.qtDriver); !missing.empty())
             outcome.error = std::move(missing);
         else if (const std::string hint = engine_.missingDriverHint(db.isValid(), db.lastError()); !hint.empty())
@@ -136,7 +115,7 @@ Outcome Connection::open(const std::string& driverName, const ParameterList& par
 // finds that out, and the connection then counts as lost, to be opened again.
 Outcome Connection::checkSession() {
     QSqlQuery query(*db_);
-    if (!query.exec(latin1(engine_.ping))) return fail(failed(engine_, query.lastError()));
+    if (!query.exec(latin1(engine_.ping))) return fail(engine_.failed(query.lastError()));
     const std::string answer =
         query.next() ? toValue(query.value(0), engine_.coding, engine_.textBlobsInUtf8).text : std::string();
     const std::optional<std::string> fault = engine_.sessionFault(answer);
@@ -158,14 +137,14 @@ bool Connection::isOpen() const { return db_->isValid() && db_->isOpen(); }
 
 Outcome Connection::beginTransaction() {
     if (!isOpen()) return fail(notOpen);
-    if (!db_->transaction()) return fail(failed(engine_, db_->lastError()));
+    if (!db_->transaction()) return fail(engine_.failed(db_->lastError()));
     inTransaction_ = true;
     return {};
 }
 
 Outcome Connection::commit() {
     if (!isOpen()) return fail(notOpen);
-    if (!db_->commit()) return fail(failed(engine_, db_->lastError()));
+    if (!db_->commit()) return fail(engine_.failed(db_->lastError()));
     inTransaction_ = false;
     return {};
 }
@@ -188,7 +167,7 @@ Outcome Connection::execute(const std::string& sql) {
     if (observer_) observer_(statement);
     if (const Outcome refused = refusal(statement); !refused) return refused;
     QSqlQuery query(*db_);
-    if (!query.exec(toQt(statement, engine_.coding))) return fail(failed(engine_, query.lastError()));
+    if (!query.exec(toQt(statement, engine_.coding))) return fail(engine_.failed(query.lastError()));
     return {};
 }
 
@@ -201,7 +180,7 @@ Outcome Connection::select(const std::string& sql, ResultSet& result) {
     QSqlQuery query(*db_);
     query.setForwardOnly(true);
     query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
-    if (!query.exec(toQt(sql, coding))) return fail(failed(engine_, query.lastError()));
+    if (!query.exec(toQt(sql, coding))) return fail(engine_.failed(query.lastError()));
     const QSqlRecord record = query.record();
     std::vector<std::string> columns;
     for (int i = 0; i < record.count(); ++i) columns.push_back(fromQt(record.fieldName(i), coding));
@@ -214,7 +193,7 @@ Outcome Connection::select(const std::string& sql, ResultSet& result) {
     }
     if (query.lastError().isValid()) {
         result.reset(sql);
-        return fail(failed(engine_, query.lastError()));
+        return fail(engine_.failed(query.lastError()));
     }
     return {};
 }
@@ -223,7 +202,7 @@ Outcome Connection::ping() {
     if (!isOpen()) return fail(notOpen);
     if (engine_.sessionFault) return checkSession();
     QSqlQuery query(*db_);
-    if (!query.exec(latin1(engine_.ping))) return fail(failed(engine_, query.lastError()));
+    if (!query.exec(latin1(engine_.ping))) return fail(engine_.failed(query.lastError()));
     return {};
 }
 

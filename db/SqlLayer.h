@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "db/DM_db_source.h"
 #include "db/Engine.h"
+#include "db/JobSql.h"
 #include "db/SqlFailure.h"
 
 class QSqlDatabase;
@@ -15,30 +15,10 @@ class QSqlDatabase;
 // NAME=VALUE parameter list, literal SQL in single-byte text, results read whole.
 namespace fm::sql {
 
-// A NAME=VALUE parameter list ("database.ini"): a value is looked up by the text
-// before the first "=" of a line, letter case ignored, without trimming.
-class ParameterList {
-  public:
-    ParameterList() = default;
-    explicit ParameterList(std::vector<std::string> lines) : lines_(std::move(lines)) {}
-
-    std::string value(const std::string& name) const;  // empty when no line names it
-    void set(const std::string& name, const std::string& value);
-    const std::vector<std::string>& lines() const { return lines_; }
-
-  private:
-    std::vector<std::string> lines_;
-};
-
 // The rows of one statement, read whole; columns by name, letter case ignored.
 class ResultSet : public ScratchQuery {
   public:
-    struct Value {
-        enum class Kind { Null, Real, Integer, Text } kind = Kind::Null;
-        double real = 0;
-        long long integer = 0;
-        std::string text;
-    };
+    using Value = sql::Value;
 
     const std::string& sql() const override { return sql_; }
     bool hasRow() const override { return row_ < rows_.size(); }

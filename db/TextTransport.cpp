@@ -55,13 +55,13 @@ std::string fromQt(const QString& text, TextCoding coding) {
     return result;
 }
 
-ResultSet::Value toValue(const QVariant& v, TextCoding coding, bool textBlobsInUtf8) {
-    ResultSet::Value value;
+Value toValue(const QVariant& v, TextCoding coding, bool textBlobsInUtf8) {
+    Value value;
     if (v.isNull()) return value;
     switch (v.typeId()) {
         case QMetaType::Double:
         case QMetaType::Float:
-            value.kind = ResultSet::Value::Kind::Real;
+            value.kind = Value::Kind::Real;
             value.real = v.toDouble();
             break;
         case QMetaType::Int:
@@ -71,14 +71,14 @@ ResultSet::Value toValue(const QVariant& v, TextCoding coding, bool textBlobsInU
         case QMetaType::Short:
         case QMetaType::UShort:
         case QMetaType::Bool:
-            value.kind = ResultSet::Value::Kind::Integer;
+            value.kind = Value::Kind::Integer;
             value.integer = v.toLongLong();
             break;
         case QMetaType::QByteArray: {
             // Texts from MariaDB come as their bytes; Firebird hands text blobs over in the
             // connection's character set, UTF-8.
             const QByteArray bytes = v.toByteArray();
-            value.kind = ResultSet::Value::Kind::Text;
+            value.kind = Value::Kind::Text;
             value.text.assign(bytes.constData(), std::size_t(bytes.size()));
             if (textBlobsInUtf8) {
                 auto decoder = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -90,15 +90,15 @@ ResultSet::Value toValue(const QVariant& v, TextCoding coding, bool textBlobsInU
             break;
         }
         case QMetaType::QDateTime:
-            value.kind = ResultSet::Value::Kind::Text;
+            value.kind = Value::Kind::Text;
             value.text = v.toDateTime().toString(QStringLiteral("dd-MM-yyyy HH:mm:ss")).toStdString();
             break;
         case QMetaType::QDate:
-            value.kind = ResultSet::Value::Kind::Text;
+            value.kind = Value::Kind::Text;
             value.text = v.toDate().toString(QStringLiteral("dd-MM-yyyy")).toStdString();
             break;
         default:
-            value.kind = ResultSet::Value::Kind::Text;
+            value.kind = Value::Kind::Text;
             value.text = fromQt(v.toString(), coding);
             break;
     }

@@ -41,6 +41,9 @@ TEST(HandOver, AJobAtItsRowsWasHandedOverWhenItsRowIsThere) {
     EXPECT_EQ(interruptedHandOver(db.context, job), HandOverState::NotCommitted);  // no row
     db.sql.failing = true;  // a table that cannot be read took no row
     EXPECT_EQ(interruptedHandOver(db.context, job), HandOverState::NotCommitted);
+    db.sql.failure = sql::Failure::ConnectionLost;  // a connection lost on the way: nothing is known
+    EXPECT_EQ(interruptedHandOver(db.context, job), HandOverState::Unknown);
+    db.sql.failure = sql::Failure::Other;
     db.state.BazaOtvorena = false;  // while the database does not answer nothing is known
     EXPECT_EQ(interruptedHandOver(db.context, job), HandOverState::Unknown);
 }

@@ -10,7 +10,7 @@
 #include "commands/JobJournal.h"
 #include "commands/Outcome.h"
 #include "config/Settings.h"
-#include "db/DM_db_source.h"
+#include "tests/db/RecordingSql.h"
 #include "tests/support/RecordingUserInterface.h"
 #include "tests/support/TempDir.h"
 
@@ -32,7 +32,7 @@ class Processing : public ::testing::Test {
 
     bool process(const std::string& bytes) {
         dir.write("f.inp", bytes);
-        return CommandProcessor(dm, settings).AnalRacuniKomande(dir.file("f.inp"));
+        return CommandProcessor(db, settings).AnalRacuniKomande(dir.file("f.inp"));
     }
     std::string file() const { return dir.read("f.inp"); }
     std::string rbrr() const { return dir.read("MerilonSettings.ini"); }
@@ -43,7 +43,13 @@ class Processing : public ::testing::Test {
     test::TempDir dir;
     ProcessState state;
     test::RecordingUserInterface ui;
-    Tdm_db dm{state, ui};
+    test::RecordingSql sql = [] {
+        test::RecordingSql closed;  // as a database that is not open
+        closed.failing = true;
+        closed.error = "Database is not open";
+        return closed;
+    }();
+    RecordContext db{sql, state, ui};
     Settings settings{dir.file("MerilonSettings.ini")};
 };
 
@@ -130,10 +136,10 @@ TEST_F(Processing, AFileWithoutRecordsIsInvalidAndLeftAsItIs) {
         EXPECT_EQ(file(), bytes);
 
         ui.notices.clear();
-        EXPECT_FALSE(CommandProcessor(dm, settings).AnalRacuniKomande(dir.file("f.inp")));
+        EXPECT_FALSE(CommandProcessor(db, settings).AnalRacuniKomande(dir.file("f.inp")));
         EXPECT_TRUE(ui.notices.empty());
         std::filesystem::remove(dir.file("f.inp"));  // gone: forgotten
-        EXPECT_FALSE(CommandProcessor(dm, settings).AnalRacuniKomande(dir.file("f.inp")));
+        EXPECT_FALSE(CommandProcessor(db, settings).AnalRacuniKomande(dir.file("f.inp")));
     }
     EXPECT_FALSE(process("V,P1,_,______,__;+Hvala\r\n\r\n\r\n"));
     EXPECT_EQ(file(), "V,P1,7,AB1234,Er;+Hvala\r\n\r\n\r\n");
@@ -197,7 +203,7 @@ struct FailingJournal : JobJournal {
 
 TEST_F(Processing, NothingAfterTheDecisionKeepsTheFileFromItsMarkAndTheNumberFromItsAdvance) {
     FailingJournal journal;
-    CommandProcessor processor(dm, settings, &journal);
+    CommandProcessor processor(db, settings, &journal);
     for (int number : {7, 8}) {
         ui.notices.clear();
         dir.write("f.inp", "Q,P1,_,______,__;\r\n\r\n");
@@ -225,6 +231,17 @@ TEST(JobJournalEntry, AJobHandedOverStaysOpenUntilItsRowIsSeenGone) {
     job.times.handedOver = 0;
     job.outcome = -255;
     EXPECT_FALSE(journalEntryOf(job, "f.inp", 1, FileAction::MarkedEr).open);
+}
+
+// A look-up that fails is no "not found": the job fails and adds no article.
+TEST_F(Processing, AnArticleLookUpThatFailsAddsNoArticle) {
+    sql.failing = false;
+    sql.failsOn = "F_BAR_CODE=";
+    EXPECT_FALSE(process("S,P1,_,______,__;Sok;2.50;1;;3;1;;3871234567890\r\nT,P1,_,______,__;\r\n"));
+    for (const std::string& statement : sql.statements)
+        EXPECT_EQ(statement.find("F_ROBA("), std::string::npos) << statement;
+    ASSERT_FALSE(ui.notices.empty());
+    EXPECT_EQ(ui.notices[0].text, invalid("Ne moze se dodati stavka robe!"));
 }
 
 }  // namespace

@@ -44,38 +44,48 @@ class AnswerRow : public ScratchQuery {
 };
 
 // The job SQL without an engine: records every statement in order and answers queries
-// from `answers` (in turn; no row once they run out). failing: every statement fails.
+// from `answers` (in turn; no row once they run out). failing: every statement fails;
+// failsOn: the statements that hold this text fail.
 class RecordingSql : public JobSql {
   public:
     std::vector<std::string> statements;
     std::vector<std::string> laterCleanUps;
     std::vector<AnswerRow> answers;
     bool failing = false;
+    std::string failsOn;
     std::string error = "veza prekinuta";
+    sql::Failure failure = sql::Failure::Other;  // the kind of every failure
 
-    bool sqlexec(const std::string& sql) override { return run(sql); }
-    bool sqlexecWithNext(const std::string& sql) override { return run(sql); }
-    bool sqlopen3(const std::string& sql) override { return query(sql); }
-    ScratchQuery& up3() override { return current_; }
-    bool openSumaRacuna(const std::string& sql) override { return query(sql); }
-    ScratchQuery& F_SUMA_RACUNA() override { return current_; }
+    Result<void, sql::Error> exec(const std::string& sql) override { return done(run(sql)); }
+    Result<void, sql::Error> execWithNext(const std::string& sql) override { return done(run(sql)); }
+    Result<ScratchQuery*, sql::Error> select3(const std::string& sql) override { return rows(query(sql)); }
+    Result<ScratchQuery*, sql::Error> sumaRacuna(const std::string& sql) override { return rows(query(sql)); }
     const std::string& ZadnjaGreska() const override { return failing ? error : none_; }
-    bool lastErrorIsKeyViolation() const override { return false; }
     bool connectionLost() const override { return false; }
     bool ensureConnected() override { return true; }
     void cleanUpLater(const std::string& sql) override { laterCleanUps.push_back(sql); }
     schema::Dialect dialect() const override { return schema::Dialect::Firebird; }
     int max(const std::string&, const std::string&) override { return 0; }
     bool articleExists(int, int) override { return false; }
-    std::optional<int> articleByKnjigSifra(const std::string&) override { return std::nullopt; }
+    Result<std::optional<int>, sql::Error> articleByKnjigSifra(const std::string&) override {
+        return std::optional<int>();
+    }
     void refreshArticleView() override {}
     void reopenRacunView() override {}
     void reopenPlacanjeView() override {}
 
   private:
+    Result<void, sql::Error> done(bool ok) const {
+        if (!ok) return unexpected(sql::Error{failure, error});
+        return {};
+    }
+    Result<ScratchQuery*, sql::Error> rows(bool ok) {
+        if (!ok) return unexpected(sql::Error{failure, error});
+        return &current_;
+    }
     bool run(const std::string& sql) {
         statements.push_back(sql);
-        return !failing;
+        return !failing && (failsOn.empty() || sql.find(failsOn) == std::string::npos);
     }
     bool query(const std::string& sql) {
         current_ = answers.empty() ? AnswerRow{} : answers.front();

@@ -49,6 +49,19 @@ TEST(Statements, ArticlesAndPriceChanges) {
               " SELECT F_SIFRA_ROBE FROM F_ROBA  WHERE  F_ID_KASE=1 and F_BAR_CODE='3871234567890'");
 }
 
+// "No article has it" and "the look-up failed" are different results.
+TEST(Statements, AnArticleLookUpTellsNotFoundFromFailed) {
+    RecordingDatabase db;
+    db.sql.answers = {AnswerRow::withRow({{"F_SIFRA_ROBE", "12"}}), AnswerRow{}};
+    EXPECT_EQ(*articleByBarCode(db.context, "3871234567890"), std::optional<int>(12));
+    EXPECT_EQ(*articleByBarCode(db.context, "3871234567890"), std::optional<int>());
+    db.sql.failing = true;
+    const auto failed = articleByBarCode(db.context, "3871234567890");
+    ASSERT_FALSE(failed);
+    EXPECT_EQ(failed.error().text, "veza prekinuta");
+    EXPECT_EQ(-1, NadjiSifruPoBarKodu(db.context, "3871234567890"));
+}
+
 // Row booking type 2 for command types 20 and 21; F_SEMAFOR keeps the command's own.
 TEST(Statements, CleanUpsAndCountsOfAJob) {
     RecordingDatabase db;
