@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <exception>
+#include <string>
 #include <utility>
 
 #include "commands/CrashPoint.h"
 #include "commands/JobContext.h"
+#include "commands/JobJournal.h"
 #include "commands/Marking.h"
 #include "db/JobSql.h"
 #include "db/RecordWriters.h"
@@ -109,26 +111,26 @@ void reportToErrorFile(const RecordContext& db, const Job& job) {
 
 }  // namespace
 
-bool markOrDelete(const RecordContext& db, const std::string& fileName, const FileIdentity& file,
-                  const std::string& bytes, int outcome, bool showFailures) {
+FileAction markOrDelete(const RecordContext& db, const Job& job, bool showFailures) {
     const ProcessState& state = db.state;
+    const std::string& fileName = job.fileName;
     std::string error;
     if (state.postavke.TARVOOBRISI_FAJL) {
-        const std::string notThisFile = notTheFileRead(fileName, file);
-        if (notThisFile.empty() && files::removeFile(fileName, &error)) return true;
+        const std::string notThisFile = notTheFileRead(fileName, job.file);
+        if (notThisFile.empty() && files::removeFile(fileName, &error)) return FileAction::Deleted;
         if (!notThisFile.empty()) error = "Ne moze se obrisati fajl " + fileName + ": " + notThisFile;
         if (showFailures) Obavijesti(db.ui, error);
-        if (!files::fileExists(fileName)) return true;
-        if (!notThisFile.empty()) return false;  // marking it would fail alike
+        if (!files::fileExists(fileName)) return FileAction::Deleted;
+        if (!notThisFile.empty()) return FileAction::NotMarked;  // marking it would fail alike
     }
-    if (OznaciFajl(fileName, file, bytes, outcome, state.BrojacObrade, state.postavke.F_BROJ_KASE, &error))
-        return true;
+    if (OznaciFajl(fileName, job.file, job.bytes, job.outcome, state.BrojacObrade, state.postavke.F_BROJ_KASE,
+                   &error))
+        return markFor(job.outcome);
     if (showFailures) Obavijesti(db.ui, "Ne moze se oznaciti fajl " + fileName + "\r\n" + error);
-    return !files::fileExists(fileName);
+    return files::fileExists(fileName) ? FileAction::NotMarked : FileAction::Deleted;
 }
 
-bool finishJob(const RecordContext& db, const std::string& fileName, Job& job,
-               const std::function<void(const Job&)>& decided) {
+FileAction finishJob(const RecordContext& db, Job& job, JobJournal* journal) {
     try {
         if (job.outcome != kInvalidFile) {
             job.outcome = waitForPartner(db, job);
@@ -146,13 +148,21 @@ bool finishJob(const RecordContext& db, const std::string& fileName, Job& job,
         if (job.outcome == kDone) job.outcome = kInvalidFile;
         job.times.decided = nowEpochMs();
     }
+    const Postavke& p = db.state.postavke;
+    // Journalled once decided, with the action intended; completed once the file is marked.
+    JobEntry entry;
     try {
-        decided(job);
+        entry = journalEntryOf(job, p.FID_RACUNA, p.TARVOOBRISI_FAJL ? FileAction::Deleted : markFor(job.outcome));
+        if (journal) journal->jobEnded(entry);
     } catch (const std::exception& e) {
         Obavijesti(db.ui,
                    "Greska pri upisu posla broj " + integerNumeral(job.number) + " u dnevnik\r\n" + e.what());
     }
-    return markOrDelete(db, fileName, job.file, job.bytes, job.outcome, true);
+    entry.action = markOrDelete(db, job, true);
+    job.times.marked = entry.times.marked = nowEpochMs();
+    crashPoint(CrashAt::Marked);
+    if (journal) journal->jobMarked(entry);
+    return entry.action;
 }
 
 }  // namespace fm

@@ -117,7 +117,7 @@ TEST(JobFollowUp, ALateErrorRowIsRecordedAndAJobOpenForADayIsClosedAsUnknown) {
     old.outcome = -2;
     old.open = true;
     old.fileName = till.h.inputFile("old.inp");
-    old.times.decided = nowEpochMs() - JobFollowUp::kOpenAtMostMs - 1000;
+    old.times.decided = nowEpochMs() - LateOutcomes::kOpenAtMostMs - 1000;
     std::string error;
     ASSERT_TRUE(JournalStore(till.h.root.file("MerilonDnevnik.db")).add(old, &error)) << error;
     ASSERT_TRUE(UpisiSemafor(*till.h.dm, 90, 0, 0, 0, 0, 1, ""));
@@ -297,7 +297,7 @@ TEST(JobFollowUp, AJobClosedAfterADayWithItsRowStillThereStillCountsForTheGuard)
     till.poller.Timer1Timer();
     JobEntry dayOld = till.jobs()[0];
     ASSERT_TRUE(dayOld.open);
-    dayOld.times.decided = nowEpochMs() - JobFollowUp::kOpenAtMostMs - 1000;
+    dayOld.times.decided = nowEpochMs() - LateOutcomes::kOpenAtMostMs - 1000;
     std::string error;
     ASSERT_TRUE(JournalStore(till.h.root.file("dan.db")).add(dayOld, &error)) << error;
 
