@@ -60,8 +60,8 @@ void startPolling(Tdm_db& dm_db, Settings& settings, ProcessState& state, UserIn
 }  // namespace
 
 DatabaseAtStart openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, ProcessState& state,
-                                       UserInterface& ui, const std::string& directory,
-                                       std::function<void()> onTimer1) {
+                                       UserInterface& ui, ActivityReport& activity,
+                                       const std::string& directory, std::function<void()> onTimer1) {
     const std::string iniPath = directory + "database.ini";
     if (!files::fileExists(iniPath)) return DatabaseAtStart::Settled;
     std::string openFailure;
@@ -71,8 +71,7 @@ DatabaseAtStart openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, Proces
         Obavijesti(ui, "GRESKA! NE MOGU OTVORITI  BAZU PODATAKA\r\nNovi pokusaj svakih " +
                            std::to_string(kDatabaseRetryMs / 1000) +
                            " sekundi; obrada pocinje cim se baza otvori.\r\n" + openFailure);
-        state.activity.doing = Activity::Doing::DatabaseRetry;
-        ui.showActivity(state.activity);
+        activity.doing(Activity::Doing::DatabaseRetry);
         return DatabaseAtStart::Retrying;
     }
     startPolling(dm_db, settings, state, ui, std::move(onTimer1));
@@ -80,12 +79,11 @@ DatabaseAtStart openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, Proces
 }
 
 bool openDatabaseAgain(Tdm_db& dm_db, Settings& settings, ProcessState& state, UserInterface& ui,
-                       std::function<void()> onTimer1) {
+                       ActivityReport& activity, std::function<void()> onTimer1) {
     std::string openFailure;
     state.BazaOtvorena = dm_db.openAgain(&openFailure);
     if (!state.BazaOtvorena) return false;
-    state.activity.doing = Activity::Doing::Ready;
-    ui.showActivity(state.activity);
+    activity.doing(Activity::Doing::Ready);
     startPolling(dm_db, settings, state, ui, std::move(onTimer1));
     return true;
 }

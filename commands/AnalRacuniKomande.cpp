@@ -273,11 +273,7 @@ ProcessedFile CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
     job.times.takenUp = takenUp;
     job.times.read = nowEpochMs();
     tracker.reserveNumber(job);
-    Activity& activity = state.activity;
-    activity.doing = Activity::Doing::Writing;
-    activity.number = job.number;
-    activity.fileName = fileName;
-    context_.ui.showActivity(activity);
+    if (context_.activity) context_.activity->writing(job.number, fileName);
     const std::string duplicate = duplicateOfOpenJob(job.command);
     if (duplicate.empty()) {
         writeRows(job, tracker);

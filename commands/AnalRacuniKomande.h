@@ -35,9 +35,10 @@ inline void advanceBrojacObrade(ProcessState& state) {
 // and reports its outcome.
 class CommandProcessor {
   public:
-    // The journal, when given, is told the end of every job.
-    CommandProcessor(const RecordContext& db, const Settings& settings, JobJournal* journal = nullptr)
-        : context_{db, settings}, followUp_(context_, journal) {}
+    // The journal, when given, is told the end of every job; the activity, what is being done.
+    CommandProcessor(const RecordContext& db, const Settings& settings, JobJournal* journal = nullptr,
+                     ActivityReport* activity = nullptr)
+        : context_{db, settings, activity}, followUp_(context_, journal) {}
 
     // One command file from reading to the advanced job number. A job that a crash
     // interrupted is finished first (by the job tracker of the run); while that cannot be

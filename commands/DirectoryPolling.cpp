@@ -111,8 +111,9 @@ void SettlingFiles::keepOnly(const std::vector<files::DirectoryEntry>& listing) 
 
 // ---- the poller ----
 
-DirectoryPoller::DirectoryPoller(Tdm_db& dm_db, const Settings& settings, JobJournal* journal)
-    : dm_db_(dm_db), processor_(dm_db, settings, journal) {}
+DirectoryPoller::DirectoryPoller(Tdm_db& dm_db, const Settings& settings, JobJournal* journal,
+                                 ActivityReport* activity)
+    : dm_db_(dm_db), processor_(dm_db, settings, journal, activity) {}
 
 DirectoryPoller::~DirectoryPoller() = default;
 

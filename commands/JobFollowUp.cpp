@@ -1,20 +1,17 @@
 #include "commands/JobFollowUp.h"
 
-#include "config/Postavke.h"
-#include "platform/UserInterface.h"
+#include "commands/JobContext.h"
 
 namespace fm {
 
-JobFollowUp::JobFollowUp(const RecordContext& db, JobJournal* journal)
-    : db_(db), journal_(journal), late_(db, journal) {}
+JobFollowUp::JobFollowUp(const JobContext& context, JobJournal* journal)
+    : journal_(journal), activity_(context.activity), late_(context, journal) {}
 
 void JobFollowUp::jobEnded(const JobEntry& entry) {
     const JobEntry job = late_.jobEnded(entry);
-    Activity& activity = db_.state.activity;
-    activity.doing = Activity::Doing::Ready;
-    countJob(activity, job.status(), job.times.marked ? job.times.marked : nowEpochMs());
+    tellPartner();
     if (journal_) journal_->jobEnded(job);
-    showActivity();
+    if (activity_) activity_->jobEnded(job.status(), job.times.marked ? job.times.marked : nowEpochMs());
 }
 
 void JobFollowUp::jobMarked(const JobEntry& entry) {
@@ -35,16 +32,14 @@ void JobFollowUp::jobSettledLate(const JobEntry& job) {
 }
 
 void JobFollowUp::endOfScan(std::int64_t nowMs) {
-    db_.state.activity.doing = late_.endOfScan(nowMs) ? Activity::Doing::Ready : Activity::Doing::NoDatabase;
-    showActivity();
+    const bool connected = late_.endOfScan(nowMs);
+    tellPartner();
+    if (activity_) activity_->doing(connected ? Activity::Doing::Ready : Activity::Doing::NoDatabase);
 }
 
-void JobFollowUp::showActivity() {
-    Activity& activity = db_.state.activity;
-    activity.partnerStalled = late_.watchdog().stalled();
-    activity.stalledSinceMs = late_.watchdog().stalledSinceMs();
-    activity.jobsWaiting = late_.openCount();
-    db_.ui.showActivity(activity);
+void JobFollowUp::tellPartner() {
+    const PartnerWatchdog& watchdog = late_.watchdog();
+    if (activity_) activity_->partner(watchdog.stalled(), watchdog.stalledSinceMs(), late_.openCount());
 }
 
 }  // namespace fm

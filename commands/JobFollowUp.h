@@ -7,16 +7,18 @@
 
 #include "commands/JobJournal.h"
 #include "commands/LateOutcomes.h"
-#include "db/RecordWriters.h"
+#include "platform/Activity.h"
 
 namespace fm {
 
-// Every job's end passes here on its way to the journal, to the late outcomes (which add
-// the job's fiscal numbers) and to today's counts at the tray icon.
+struct JobContext;
+
+// Every job's end passes here on its way to the late outcomes (which add the job's fiscal
+// numbers), the journal and the activity at the tray icon.
 class JobFollowUp : public JobJournal {
   public:
     // The journal, when given, gets every entry and keeps the open jobs between runs.
-    JobFollowUp(const RecordContext& db, JobJournal* journal);
+    JobFollowUp(const JobContext& context, JobJournal* journal);
 
     void jobEnded(const JobEntry& entry) override;
     void jobMarked(const JobEntry& entry) override;
@@ -30,10 +32,10 @@ class JobFollowUp : public JobJournal {
     LateOutcomes& lateOutcomes() { return late_; }
 
   private:
-    void showActivity();
+    void tellPartner();
 
-    const RecordContext db_;
     JobJournal* journal_;
+    ActivityReport* activity_;
     LateOutcomes late_;
 };
 

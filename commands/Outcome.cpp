@@ -23,15 +23,11 @@ constexpr int kPollInterval = 500;
 constexpr int kLastChancePause = 2000;
 
 // Polls F_SEMAFOR until the job is gone or the budget is spent; the last answer.
-int waitForPartner(const RecordContext& db, const Job& job) {
+int waitForPartner(const JobContext& db, const Job& job) {
     const int polls = std::max(job.budget / kPollInterval, job.times.handedOver != 0 ? 1 : 0);
     int result = kDone;
-    Activity& activity = db.state.activity;
-    activity.doing = Activity::Doing::Waiting;
-    activity.budgetMs = job.budget;
     for (int poll = 0; poll < polls; ++poll) {
-        activity.waitedMs = poll * kPollInterval;
-        db.ui.showActivity(activity);
+        if (db.activity) db.activity->waiting(job.budget, poll * kPollInterval);
         result = ProvjeriSemafor(db, job.number, job.bookingType);
         if (result == kDone) break;
         crashPoint(CrashAt::Waiting);
@@ -130,7 +126,7 @@ FileAction markOrDelete(const RecordContext& db, const Job& job, bool showFailur
     return files::fileExists(fileName) ? FileAction::NotMarked : FileAction::Deleted;
 }
 
-FileAction finishJob(const RecordContext& db, Job& job, JobJournal* journal) {
+FileAction finishJob(const JobContext& db, Job& job, JobJournal* journal) {
     try {
         if (job.outcome != kInvalidFile) {
             job.outcome = waitForPartner(db, job);

@@ -6,6 +6,7 @@
 namespace fm {
 
 class JobJournal;
+struct JobContext;
 struct RecordContext;
 
 // The end of every job taken up, by the processor or by the start after a crash: waits
@@ -14,7 +15,7 @@ struct RecordContext;
 // marks or deletes the command file and tells the journal what was done to it. Errors of
 // the file steps and of the journal are shown as notices and end nothing. A job handed
 // over is looked for at least once, whatever its budget. What was done to the file.
-FileAction finishJob(const RecordContext& db, Job& job, JobJournal* journal);
+FileAction finishJob(const JobContext& db, Job& job, JobJournal* journal);
 
 // Deletes the command file (TARVOOBRISI_FAJL "DA") or marks it with the job's outcome from
 // its bytes, either only while its entry is still the file of that identity. A file that

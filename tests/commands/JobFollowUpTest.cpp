@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "app/ActivityPresenter.h"
 #include "commands/DirectoryPolling.h"
 #include "db/RecordWriters.h"
 #include "journal/Journal.h"
@@ -22,7 +23,8 @@ struct Till {
     explicit Till(const std::vector<std::string>& partnerOptions, const std::string& databaseIni = {})
         : h(partnerOptions, databaseIni),
           journal(h.root.file("MerilonDnevnik.db"), h.ui, nullptr),
-          poller(*h.dm, *h.settings, &journal) {
+          activity(h.ui),
+          poller(*h.dm, *h.settings, &journal, &activity) {
         h.state.postavke.TARVOVREMESTAMPANJAZAGLAVLJA = -2000;
         h.state.postavke.TARVOVREMESTAMPANJAZAVRSETKA = -1500;
     }
@@ -49,6 +51,7 @@ struct Till {
 
     PartnerHarness h;
     Journal journal;
+    ActivityPresenter activity;
     DirectoryPoller poller;
 };
 
@@ -169,15 +172,15 @@ TEST(JobFollowUp, TheWatchdogTellsOnceWhenThePartnerStopsAndOnceWhenItWorksAgain
     till.h.stopPartner();
     till.h.drop("r1.inp", kWorkedSale);
     till.poller.Timer1Timer();
-    EXPECT_FALSE(till.h.state.activity.partnerStalled);
+    EXPECT_FALSE(till.activity.activity().partnerStalled);
     till.h.drop("r2.inp", "S,P1,_,______,__;Sok;2.00;1;;1;2;;1003\r\nT,P1,_,______,__;\r\n");
     till.poller.Timer1Timer();
     till.poller.Timer1Timer();
 
     EXPECT_EQ(till.noticesWith("PARTNER ne preuzima poslove").size(), 1u);
-    EXPECT_TRUE(till.h.state.activity.partnerStalled);
-    EXPECT_EQ(till.h.state.activity.jobsWaiting, 2);
-    EXPECT_EQ(iconLook(till.h.state.activity), IconLook::Warning);
+    EXPECT_TRUE(till.activity.activity().partnerStalled);
+    EXPECT_EQ(till.activity.activity().jobsWaiting, 2);
+    EXPECT_EQ(iconLook(till.activity.activity()), IconLook::Warning);
 
     till.h.startPartner();
     till.partnerDone();
@@ -186,8 +189,8 @@ TEST(JobFollowUp, TheWatchdogTellsOnceWhenThePartnerStopsAndOnceWhenItWorksAgain
 
     EXPECT_EQ(till.noticesWith("PARTNER ponovo preuzima poslove").size(), 1u);
     EXPECT_EQ(till.noticesWith("PARTNER ne preuzima poslove").size(), 1u);
-    EXPECT_FALSE(till.h.state.activity.partnerStalled);
-    EXPECT_EQ(iconLook(till.h.state.activity), IconLook::Normal);
+    EXPECT_FALSE(till.activity.activity().partnerStalled);
+    EXPECT_EQ(iconLook(till.activity.activity()), IconLook::Normal);
     EXPECT_EQ(till.noticesWith("je PARTNER ipak odstampao").size(), 2u);
 }
 
@@ -241,7 +244,7 @@ TEST(JobFollowUp, NoStallIsToldWhileThePartnerFinishesAJobAfterTheFirstUnfinishe
 
     ASSERT_EQ(till.h.status("r2.inp"), "No");
     EXPECT_EQ(till.noticesWith("PARTNER ne preuzima poslove").size(), 0u);
-    EXPECT_FALSE(till.h.state.activity.partnerStalled);
+    EXPECT_FALSE(till.activity.activity().partnerStalled);
     EXPECT_EQ(till.jobs()[0].late, LateOutcome::Printed);
 }
 
@@ -265,7 +268,7 @@ TEST(JobFollowUp, OpenJobsAreReadAgainAfterAFailedRead) {
     DirectoryPoller restarted(*till.h.dm, *till.h.settings, &journal);
     restarted.Timer1Timer();
     restarted.Timer1Timer();
-    EXPECT_EQ(till.h.state.activity.jobsWaiting, 1);
+    EXPECT_EQ(till.activity.activity().jobsWaiting, 1);
 }
 
 // A value F_LOG_RACUN holds that is no number: the job still ends, its fiscal number unknown.
