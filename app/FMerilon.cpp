@@ -140,12 +140,14 @@ int main(int argc, char* argv[]) {
             replies = std::make_unique<fm::ReplyFiles>(state.postavke, ui, journal.get());
         if (polls) {
             poller = std::make_unique<fm::DirectoryPoller>(
-                *dm_db, settings, replies ? static_cast<fm::JobJournal*>(replies.get()) : journal.get());
+                *dm_db, settings, replies ? static_cast<fm::JobJournal*>(replies.get()) : journal.get(),
+                &F_Merilon->activity());
             F_Merilon->attachDataModule(*dm_db, *poller);
         }
         F_Merilon->attachJournal(journalPath);
-        fm::countTodayFromJournal(journalPath, state.activity, ui, fm::nowEpochMs());
-        ui.showActivity(state.activity);
+        fm::Activity counted;
+        fm::countTodayFromJournal(journalPath, counted, ui, fm::nowEpochMs());
+        F_Merilon->activity().counted(counted.today, counted.countedDay);
     });
 
     if (F_Merilon) F_Merilon->show();  // FormShow: the database is opened now

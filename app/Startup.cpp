@@ -59,8 +59,8 @@ void startPolling(Tdm_db& dm_db, Settings& settings, ProcessState& state, UserIn
 }  // namespace
 
 DatabaseAtStart openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, ProcessState& state,
-                                       UserInterface& ui, const std::string& directory,
-                                       std::function<void()> onTimer1) {
+                                       UserInterface& ui, ActivityReport& activity,
+                                       const std::string& directory, std::function<void()> onTimer1) {
     const std::string iniPath = directory + "database.ini";
     if (!files::fileExists(iniPath)) return DatabaseAtStart::Settled;
     const Result<bool> opened = dm_db.openForRetry(iniPath);
@@ -70,8 +70,7 @@ DatabaseAtStart openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, Proces
         Obavijesti(ui, "GRESKA! NE MOGU OTVORITI  BAZU PODATAKA\r\nNovi pokusaj svakih " +
                            std::to_string(kDatabaseRetryMs / 1000) +
                            " sekundi; obrada pocinje cim se baza otvori.\r\n" + opened.error());
-        state.activity.doing = Activity::Doing::DatabaseRetry;
-        ui.showActivity(state.activity);
+        activity.doing(Activity::Doing::DatabaseRetry);
         return DatabaseAtStart::Retrying;
     }
     startPolling(dm_db, settings, state, ui, std::move(onTimer1));
@@ -79,11 +78,10 @@ DatabaseAtStart openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, Proces
 }
 
 bool openDatabaseAgain(Tdm_db& dm_db, Settings& settings, ProcessState& state, UserInterface& ui,
-                       std::function<void()> onTimer1) {
+                       ActivityReport& activity, std::function<void()> onTimer1) {
     state.BazaOtvorena = bool(dm_db.openAgain());
     if (!state.BazaOtvorena) return false;
-    state.activity.doing = Activity::Doing::Ready;
-    ui.showActivity(state.activity);
+    activity.doing(Activity::Doing::Ready);
     startPolling(dm_db, settings, state, ui, std::move(onTimer1));
     return true;
 }

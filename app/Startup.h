@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/Postavke.h"
+#include "platform/Activity.h"
 
 namespace fm {
 
@@ -40,13 +41,13 @@ enum class DatabaseAtStart {
 };
 
 DatabaseAtStart openDatabaseAndPolling(Tdm_db& dm_db, Settings& settings, ProcessState& state,
-                                       UserInterface& ui, const std::string& directory,
-                                       std::function<void()> onTimer1);
+                                       UserInterface& ui, ActivityReport& activity,
+                                       const std::string& directory, std::function<void()> onTimer1);
 
 // A retry after DatabaseAtStart::Retrying, showing nothing when it fails. True once the
 // database is open, with everything that openDatabaseAndPolling does after the opening.
 bool openDatabaseAgain(Tdm_db& dm_db, Settings& settings, ProcessState& state, UserInterface& ui,
-                       std::function<void()> onTimer1);
+                       ActivityReport& activity, std::function<void()> onTimer1);
 
 // Today's OK, No and Er from the job journal into the activity, so that a start during the
 // day counts on. A journal not there yet counts nothing and is not created; a damaged one

@@ -57,6 +57,7 @@ TF_Merilon::TF_Merilon(ProcessState& state, Settings& settings, desktop::Desktop
       ui_(ui),
       instance_(instance),
       stop_(stop),
+      activity_(ui),
       Panel1(new QLabel(QStringLiteral("FMERILON"), this)),
       Image1(new QLabel(this)),
       CoolTrayIcon1(new QSystemTrayIcon(programIcon(), this)),
@@ -141,7 +142,7 @@ void TF_Merilon::FormShow() {
     if (dm_db_ && poller_) {
         try {
             const DatabaseAtStart database = openDatabaseAndPolling(
-                *dm_db_, settings_, state_, ui_, files::executableDirectory(), timer1Work());
+                *dm_db_, settings_, state_, ui_, activity_, files::executableDirectory(), timer1Work());
             if (database == DatabaseAtStart::Retrying) databaseRetry_.start();
             watchInputDirectory();
         } catch (const std::invalid_argument& e) {
@@ -163,7 +164,7 @@ void TF_Merilon::watchInputDirectory() {
 
 void TF_Merilon::databaseRetryTimer() {
     try {
-        if (!openDatabaseAgain(*dm_db_, settings_, state_, ui_, timer1Work())) return;
+        if (!openDatabaseAgain(*dm_db_, settings_, state_, ui_, activity_, timer1Work())) return;
         databaseRetry_.stop();
         desktop::logLine("dogadjaj", "baza otvorena, obrada pocinje");
         watchInputDirectory();

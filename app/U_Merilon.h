@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "app/ActivityPresenter.h"
+
 class QIcon;
 class QLabel;
 class QMenu;
@@ -42,6 +44,8 @@ class TF_Merilon : public QWidget {
     void attachDataModule(Tdm_db& dm_db, DirectoryPoller& poller);
     // The job journal that the menu item "Zadnji poslovi" shows.
     void attachJournal(const std::string& journalPath);
+    // What the program is doing, as the tray icon shows it.
+    ActivityPresenter& activity() { return activity_; }
 
     // Exit code when start-up finds the configuration unusable: an unreadable settings
     // file, a wrong IBFK, a polling interval that is not a number.
@@ -77,6 +81,7 @@ class TF_Merilon : public QWidget {
     desktop::DesktopUserInterface& ui_;
     desktop::SingleInstance& instance_;
     StopControl& stop_;
+    ActivityPresenter activity_;
     Tdm_db* dm_db_ = nullptr;
     DirectoryPoller* poller_ = nullptr;
     std::string journalPath_;

@@ -12,7 +12,7 @@
 #include "commands/CommandJob.h"
 #include "commands/CrashPoint.h"
 #include "commands/JobContext.h"
-#include "commands/JobJournal.h"
+#include "commands/Job.h"
 #include "commands/Outcome.h"
 #include "commands/WaitBudget.h"
 #include "db/RecordWriters.h"
@@ -210,7 +210,7 @@ std::optional<files::FileContent> CommandProcessor::readForTakeUp(const std::str
 
 std::string CommandProcessor::duplicateOfOpenJob(const CommandJob& command) {
     if (!context_.state.postavke.TARVOZASTITADUPLIKATA) return {};
-    const JobEntry* open = followUp_.openReceipt(receiptKey(command), nowEpochMs());
+    const JobEntry* open = followUp_.lateOutcomes().openReceipt(receiptKey(command), nowEpochMs());
     if (!open) return {};
     return "Racun nije poslan PARTNERU: isti je kao racun posla broj " + integerNumeral(open->number) +
            " (fajl " + open->fileName +
@@ -220,17 +220,16 @@ std::string CommandProcessor::duplicateOfOpenJob(const CommandJob& command) {
 
 // The job's rows and its hand-over; on a failure the rows written so far are removed
 // and the job ends with the invalid file's outcome.
-void CommandProcessor::writeRows(const std::string& fileName, const CommandJob& command, Job& job,
-                                 JobTracker& tracker) {
+void CommandProcessor::writeRows(Job& job, JobTracker& tracker) {
     try {
-        if (!command.invalid.empty()) {
-            job.bookingType = command.bookingType;
-            throw CommandFileError(command.invalid);
+        if (!job.command.invalid.empty()) {
+            job.bookingType = job.command.bookingType;
+            throw CommandFileError(job.command.invalid);
         }
-        JobWriter(context_, command, job, tracker).write();
+        JobWriter(context_, job.command, job, tracker).write();
     } catch (const std::exception& e) {
         job.outcome = kInvalidFile;
-        job.message = "Neispravan fajl " + fileName + "\r\n" + "Greska:" + e.what();
+        job.message = "Neispravan fajl " + job.fileName + "\r\n" + "Greska:" + e.what();
         // A connection lost on the way: the database's own words tell why.
         const std::string& dbError = context_.sql.ZadnjaGreska();
         if (context_.sql.connectionLost() && !dbError.empty() &&
@@ -243,66 +242,50 @@ void CommandProcessor::writeRows(const std::string& fileName, const CommandJob& 
     }
 }
 
-bool CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
+ProcessedFile CommandProcessor::AnalRacuniKomande(const std::string& fileName) {
+    using Step = ProcessedFile::Step;
     ProcessState& state = context_.state;
     state.VrijemeCekanja = 0;
     advanceBrojacObrade(state);
 
     if (!tracker_) tracker_.emplace(context_, &followUp_);
     JobTracker& tracker = *tracker_;
-    if (!tracker.finishInterruptedJob()) return false;
-    if (tracker.retryMarking(fileName)) return false;
+    if (!tracker.finishInterruptedJob()) return {};
+    if (tracker.retryMarking(fileName)) return {};
 
     const std::int64_t takenUp = nowEpochMs();
     std::optional<files::FileContent> file = readForTakeUp(fileName);
-    if (!file) return false;
-    const CommandJob command =
-        readCommandFile(file->bytes, file->result == files::FileContent::Result::OverLimit,
-                        state.postavke.TARVOSLOVNESIFRE, state.BrojRacuna);
-    if (command.verdict == CommandJob::Verdict::NotYet) return false;
-    if (command.verdict == CommandJob::Verdict::ProcessedAlready) return true;
+    if (!file) return {};
+    Job job;
+    job.fileName = fileName;
+    takeContent(job, std::move(*file));
+    job.command = readCommand(job, state.postavke.TARVOSLOVNESIFRE, state.BrojRacuna);
+    if (job.command.verdict == CommandJob::Verdict::NotYet) return {};
+    if (job.command.verdict == CommandJob::Verdict::ProcessedAlready) return {Step::Skipped};
 
     // The number after the last one could not be saved: the file waits.
     if (state.BrojRacuna == std::numeric_limits<int>::max()) {
         Obavijesti(context_.ui, "Knjigovodstveni broj racuna je dosao do najvece vrijednosti " +
                                     integerNumeral(state.BrojRacuna) + "; fajl " + fileName + " ceka.");
-        return false;
+        return {};
     }
-    Job job;
     job.number = state.BrojRacuna;
-    job.file = file->identity;
-    job.bytes = std::move(file->bytes);
     job.times.takenUp = takenUp;
     job.times.read = nowEpochMs();
-    noteCommand(job, command);
-    tracker.reserveNumber(fileName, job.file, job.number);
-    Activity& activity = state.activity;
-    activity.doing = Activity::Doing::Writing;
-    activity.number = job.number;
-    activity.fileName = fileName;
-    context_.ui.showActivity(activity);
-    const std::string duplicate = duplicateOfOpenJob(command);
+    tracker.reserveNumber(job);
+    if (context_.activity) context_.activity->writing(job.number, fileName);
+    const std::string duplicate = duplicateOfOpenJob(job.command);
     if (duplicate.empty()) {
-        writeRows(fileName, command, job, tracker);
+        writeRows(job, tracker);
     } else {
-        job.bookingType = command.bookingType;
+        job.bookingType = job.command.bookingType;
         job.outcome = kInvalidFile;
         job.message = duplicate;
         Obavijesti(context_.ui, job.message);
     }
-    JobEntry entry;  // journalled once decided, completed once the file is marked
-    const bool settled = finishJob(context_, fileName, job, [&](const Job& decided) {
-        entry = journalEntryOf(decided, fileName, state.postavke.FID_RACUNA,
-                               intendedAction(state.postavke.TARVOOBRISI_FAJL, decided.outcome));
-        followUp_.jobEnded(entry);
-    });
-    job.times.marked = entry.times.marked = nowEpochMs();
-    crashPoint(CrashAt::Marked);
-    entry.action = actionTaken(fileName, job.outcome, settled);
-    followUp_.jobMarked(entry);
-    tracker.endJob(fileName, job.outcome, settled);
+    tracker.endJob(job, finishJob(context_, job, &followUp_));
     ++state.BrojRacuna;  // saved in the settings file by the tracker
-    return job.outcome == kDone;
+    return {Step::JobRan, job.outcome};
 }
 
 }  // namespace fm

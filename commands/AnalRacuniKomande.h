@@ -16,6 +16,16 @@ class JobJournal;
 struct CommandJob;
 struct Job;
 
+// What the processor did with a command file: left it (not complete yet, unreadable, or
+// waiting for the database), skipped it as processed already, or ran its job.
+struct ProcessedFile {
+    enum class Step { NotYet, Skipped, JobRan };
+    Step step = Step::NotYet;
+    int outcome = 0;  // of the job ran
+    // True when the job succeeded or the file was processed already.
+    operator bool() const { return step == Step::Skipped || (step == Step::JobRan && outcome == 0); }
+};
+
 // The processing counter's step at every file met: 1, 2, ..., 9, 0, 1, ...
 inline void advanceBrojacObrade(ProcessState& state) {
     state.BrojacObrade = state.BrojacObrade >= 9 ? 0 : state.BrojacObrade + 1;
@@ -25,15 +35,15 @@ inline void advanceBrojacObrade(ProcessState& state) {
 // and reports its outcome.
 class CommandProcessor {
   public:
-    // The journal, when given, is told the end of every job.
-    CommandProcessor(const RecordContext& db, const Settings& settings, JobJournal* journal = nullptr)
-        : context_{db, settings}, followUp_(context_, journal) {}
+    // The journal, when given, is told the end of every job; the activity, what is being done.
+    CommandProcessor(const RecordContext& db, const Settings& settings, JobJournal* journal = nullptr,
+                     ActivityReport* activity = nullptr)
+        : context_{db, settings, activity}, followUp_(context_, journal) {}
 
-    // One command file from reading to the advanced job number. True when the job
-    // succeeded or the file was processed already; false when the file is not
-    // complete yet, cannot be read, or its job failed. A job that a crash interrupted
-    // is finished first (by the job tracker of the run); while that cannot be done, nothing is taken up.
-    bool AnalRacuniKomande(const std::string& fileName);
+    // One command file from reading to the advanced job number. A job that a crash
+    // interrupted is finished first (by the job tracker of the run); while that cannot be
+    // done, nothing is taken up.
+    ProcessedFile AnalRacuniKomande(const std::string& fileName);
 
     // After every scan: the open jobs' late outcomes, the state at the tray icon.
     void endOfScan() { followUp_.endOfScan(nowEpochMs()); }
@@ -45,7 +55,7 @@ class CommandProcessor {
     std::optional<files::FileContent> readForTakeUp(const std::string& fileName);
     // With TARVOZASTITADUPLIKATA: why a receipt equal to an open job's is not handed over; else empty.
     std::string duplicateOfOpenJob(const CommandJob& command);
-    void writeRows(const std::string& fileName, const CommandJob& command, Job& job, JobTracker& tracker);
+    void writeRows(Job& job, JobTracker& tracker);
 
     const JobContext context_;
     JobFollowUp followUp_;               // every job's end passes it on to the journal

@@ -111,8 +111,9 @@ void SettlingFiles::keepOnly(const std::vector<files::DirectoryEntry>& listing) 
 
 // ---- the poller ----
 
-DirectoryPoller::DirectoryPoller(Tdm_db& dm_db, const Settings& settings, JobJournal* journal)
-    : dm_db_(dm_db), processor_(dm_db, settings, journal) {}
+DirectoryPoller::DirectoryPoller(Tdm_db& dm_db, const Settings& settings, JobJournal* journal,
+                                 ActivityReport* activity)
+    : dm_db_(dm_db), processor_(dm_db, settings, journal, activity) {}
 
 DirectoryPoller::~DirectoryPoller() = default;
 
@@ -215,20 +216,18 @@ void DirectoryPoller::scan(const std::string& directory, Trigger trigger) {
     if (timer1Off) dm_db_.ui().processPendingEvents();
 }
 
-// A file that AnalRacuniKomande found complete and processed already (true, and no
-// job number used) is remembered as it was, unless it changed meanwhile. True when a
-// job ran, or may have.
+// A file that AnalRacuniKomande found complete and processed already (no job number
+// used) is remembered as it was, unless it changed meanwhile. True when a job ran, or may have.
 bool DirectoryPoller::takeUp(const std::string& fileName, const files::DirectoryEntry& before) {
-    const int jobNumber = dm_db_.state().BrojRacuna;
-    bool done = false;
+    using Step = ProcessedFile::Step;
+    Step step = Step::NotYet;
     try {
-        done = processor_.AnalRacuniKomande(fileName);
+        step = processor_.AnalRacuniKomande(fileName).step;
     } catch (const std::exception& e) {
         Obavijesti(dm_db_.ui(), "Greska pri obradi fajla " + fileName + "\r\n" + e.what());
         return true;
     }
-    if (dm_db_.state().BrojRacuna != jobNumber) return true;
-    if (!done) return false;
+    if (step != Step::Skipped) return step == Step::JobRan;
     const std::optional<files::DirectoryEntry> after = files::entryOf(fileName);
     if (after && unchanged(*after, before)) processed_.remember(*after);
     return false;

@@ -76,8 +76,9 @@ class DirectoryPoller {
     // Runs one scan, for the caller to wrap (a stop waits for the scan's end).
     using ScanRunner = std::function<void(const std::function<void()>&)>;
 
-    // The journal, when given, is told the end of every job.
-    DirectoryPoller(Tdm_db& dm_db, const Settings& settings, JobJournal* journal = nullptr);
+    // The journal, when given, is told the end of every job; the activity, what is being done.
+    DirectoryPoller(Tdm_db& dm_db, const Settings& settings, JobJournal* journal = nullptr,
+                    ActivityReport* activity = nullptr);
     ~DirectoryPoller();
 
     // One tick: Timer1 off, scan TARVOLOCALDIR, pending events, Timer1 on again.

@@ -1,27 +1,24 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "commands/JobJournal.h"
-#include "commands/PartnerWatchdog.h"
-#include "db/RecordWriters.h"
+#include "commands/LateOutcomes.h"
+#include "platform/Activity.h"
 
 namespace fm {
 
-// Every job's end passes here on its way to the journal: the fiscal numbers that
-// F_LOG_RACUN holds for it, the jobs left open (their F_SEMAFOR row still there) and
-// their late outcomes, the PARTNER watchdog, and today's counts at the tray icon.
+struct JobContext;
+
+// Every job's end passes here on its way to the late outcomes (which add the job's fiscal
+// numbers), the journal and the activity at the tray icon.
 class JobFollowUp : public JobJournal {
   public:
-    static constexpr std::int64_t kOpenAtMostMs = 24LL * 60 * 60 * 1000;
-
     // The journal, when given, gets every entry and keeps the open jobs between runs.
-    JobFollowUp(const RecordContext& db, JobJournal* journal);
+    JobFollowUp(const JobContext& context, JobJournal* journal);
 
     void jobEnded(const JobEntry& entry) override;
     void jobMarked(const JobEntry& entry) override;
@@ -29,51 +26,17 @@ class JobFollowUp : public JobJournal {
     std::optional<std::vector<JobEntry>> openJobs(int registerNumber) override;
     void jobSettledLate(const JobEntry& job) override;
 
-    // Once per scan: one look at the register's F_SEMAFOR rows settles the open jobs
-    // that the PARTNER has done or failed meanwhile; a job open for kOpenAtMostMs is
-    // closed as unknown. The tray icon is told what the program is doing now.
+    // After every scan: the open jobs' late outcomes, the state at the tray icon.
     void endOfScan(std::int64_t nowMs);
 
-    // The open receipt of that key (ReceiptKey), after a fresh look at F_SEMAFOR; nullptr
-    // when none. A receipt whose row is there but whose key the journal cannot tell (not
-    // read, closed after a day) is known by the key of its rows in the database.
-    const JobEntry* openReceipt(const std::string& key, std::int64_t nowMs);
-
-    std::size_t openCount() const { return open_.size(); }
+    LateOutcomes& lateOutcomes() { return late_; }
 
   private:
-    void load();
-    bool lookAtSemafor();
-    void checkOpenJobs(std::int64_t nowMs);
-    void settle(JobEntry job, LateOutcome late, std::int64_t nowMs);
-    void readFiscalNumbers(JobEntry& job, bool noticeTwice);
-    void watchdogSays(const std::optional<std::string>& notice);
-    void showActivity();
-    const JobEntry* withKey(const std::string& key) const;
-    const JobEntry* unlistedWithKey(const std::string& key);
-    std::optional<std::string> keyOfRows(long long number, int bookingType);
+    void tellPartner();
 
-    struct SemaforSummary {
-        long long rows = 0;
-        long long numberSum = 0;
-        bool operator==(const SemaforSummary&) const = default;
-    };
-
-    const RecordContext db_;
     JobJournal* journal_;
-    std::vector<JobEntry> open_;  // oldest first
-    bool loaded_ = false;
-    std::optional<SemaforSummary> lastLook_;                    // of the register's F_SEMAFOR rows
-    std::set<std::pair<long long, int>> rows_;                  // F_RBR and TIPKNJIZENJA as then
-    std::map<std::pair<long long, int>, std::string> rowKeys_;  // of receipts not in open_
-    JobEntry unlisted_;                                         // the last one found by openReceipt
-    PartnerWatchdog watchdog_;
+    ActivityReport* activity_;
+    LateOutcomes late_;
 };
-
-// F_LOG_RACUN's fiscal numbers of the register's job number, ascending, without those of
-// before (there before the job's hand-over); nullopt when the table cannot be read.
-// Throws std::runtime_error for a value that is no number.
-std::optional<std::vector<long long>> loggedFiscalNumbers(const RecordContext& db, long long jobNumber,
-                                                          const std::vector<long long>& before = {});
 
 }  // namespace fm

@@ -9,10 +9,6 @@
 
 namespace fm {
 
-struct CommandJob;
-struct Job;
-struct JobInFlight;
-
 // Where the end of every job is told, for the job journal. A call never throws and
 // never holds the job back, whatever becomes of the entry.
 class JobJournal {
@@ -40,19 +36,5 @@ class JobJournal {
     // set): the journal's row of that job is closed with it.
     virtual void jobSettledLate(const JobEntry& job) = 0;
 };
-
-// The command's letter and its item and payment rows, noted on the job.
-void noteCommand(Job& job, const CommandJob& command);
-
-// The journal's entry of a job at its end, with what was (or is to be) done to its file.
-JobEntry journalEntryOf(const Job& job, const std::string& fileName, int registerNumber, FileAction action);
-
-// What is to be done to a decided job's file: deleted with TARVOOBRISI_FAJL, else marked.
-FileAction intendedAction(bool deleteFiles, int outcome);
-// What was done: fileSettled, the file carries its outcome or is gone.
-FileAction actionTaken(const std::string& fileName, int outcome, bool fileSettled);
-
-// The entry of a job that a crash interrupted before its hand-over: it has no outcome.
-JobEntry interruptedJobEntry(const JobInFlight& job, int registerNumber, const std::string& message);
 
 }  // namespace fm

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "commands/CommandFile.h"
 #include "commands/CrashPoint.h"
@@ -116,10 +117,13 @@ void JobTracker::discardRows(const JobInFlight& job) {
     ObrisiPlacanja(context_, job.number, job.bookingType);
     ObrisiStavkeRacuna(context_, job.number, job.bookingType);
     if (!files::entryIs(job.fileName, job.file)) return;
-    const std::string message = "Posao broj " + integerNumeral(job.number) + " (fajl " + job.fileName +
-                                ") je prekinut prije predaje PARTNERU; njegovi redovi su obrisani.";
-    Obavijesti(context_.ui, message);
-    if (journal_) journal_->jobEnded(interruptedJobEntry(job, context_.state.postavke.FID_RACUNA, message));
+    Job interrupted = restoredJob(job);
+    interrupted.message = "Posao broj " + integerNumeral(job.number) + " (fajl " + job.fileName +
+                          ") je prekinut prije predaje PARTNERU; njegovi redovi su obrisani.";
+    interrupted.times.marked = nowEpochMs();
+    Obavijesti(context_.ui, interrupted.message);
+    if (journal_)
+        journal_->jobEnded(journalEntryOf(interrupted, context_.state.postavke.FID_RACUNA, FileAction::None));
 }
 
 // The PARTNER has the job: its handshake is taken up again, and its file, when it is
@@ -127,32 +131,17 @@ void JobTracker::discardRows(const JobInFlight& job) {
 void JobTracker::finishHandedOverJob(const JobInFlight& inFlight) {
     std::optional<files::FileContent> file = stillTheFile(inFlight.fileName, inFlight.file);
     if (!file) return;
-    Job job;
-    job.number = inFlight.number;
-    job.bookingType = inFlight.bookingType;
-    job.file = file->identity;
-    job.bytes = std::move(file->bytes);
-    job.budget = inFlight.budget;
+    Job job = restoredJob(inFlight);
+    takeContent(job, std::move(*file));
     job.times.handedOver = nowEpochMs();  // the wait taken up again
-    JobEntry entry;                       // journalled once decided, completed once the file is marked
-    const bool settled = finishJob(context_, inFlight.fileName, job, [&](const Job& decided) {
-        entry = journalEntryOf(decided, inFlight.fileName, context_.state.postavke.FID_RACUNA,
-                               intendedAction(context_.state.postavke.TARVOOBRISI_FAJL, decided.outcome));
-        entry.recovered = true;
-        if (journal_) journal_->jobEnded(entry);
-    });
-    job.times.marked = entry.times.marked = nowEpochMs();
-    crashPoint(CrashAt::Marked);
-    entry.action = actionTaken(inFlight.fileName, job.outcome, settled);
-    if (journal_) journal_->jobMarked(entry);
-    if (!settled) rememberUnmarked(inFlight.fileName, job.file, job.outcome, job.number);
+    if (finishJob(context_, job, journal_) == FileAction::NotMarked) rememberUnmarked(job);
 }
 
 bool JobTracker::retryMarking(const std::string& fileName) {
     const auto unmarked = std::find_if(record_.unmarked.begin(), record_.unmarked.end(),
                                        [&](const UnmarkedFile& u) { return u.fileName == fileName; });
     if (unmarked == record_.unmarked.end()) return false;
-    const std::optional<files::FileContent> file = stillTheFile(fileName, unmarked->file);
+    std::optional<files::FileContent> file = stillTheFile(fileName, unmarked->file);
     if (!file) {  // gone, or changed since
         const bool changed = files::entryAt(fileName).kind != files::EntryKind::Missing;
         if (changed && !setChangedFileAside(*unmarked)) return true;  // stays remembered, never taken up
@@ -160,9 +149,11 @@ bool JobTracker::retryMarking(const std::string& fileName) {
         save();
         return changed;
     }
-    if (markOrDelete(context_, fileName, file->identity, file->bytes, unmarked->outcome, false)) {
-        const FileAction action =
-            files::fileExists(fileName) ? markFor(unmarked->outcome) : FileAction::Deleted;
+    Job job;
+    job.fileName = fileName;
+    job.outcome = unmarked->outcome;
+    takeContent(job, std::move(*file));
+    if (const FileAction action = markOrDelete(context_, job, false); action != FileAction::NotMarked) {
         record_.unmarked.erase(unmarked);
         save();
         if (journal_) journal_->fileSettledLater(fileName, action, nowEpochMs());
@@ -194,15 +185,11 @@ bool JobTracker::setChangedFileAside(const UnmarkedFile& unmarked) {
     return false;
 }
 
-void JobTracker::reserveNumber(const std::string& fileName, const FileIdentity& file, int number) {
-    JobInFlight job;
-    job.fileName = fileName;
-    job.file = file;
-    job.number = number;
-    record_.job = job;
+void JobTracker::reserveNumber(const Job& job) {
+    record_.job = savedJob(job);
     tracedHandOver_ = false;
     // Without its record a restart would not know the number: the counter keeps it then.
-    if (!save()) saveNumber(number + 1);
+    if (!save()) saveNumber(job.number + 1);
     crashPoint(CrashAt::Reserved);
 }
 
@@ -229,9 +216,9 @@ bool JobTracker::handOver(const Job& job, const std::function<bool()>& writeSema
     return true;
 }
 
-void JobTracker::endJob(const std::string& fileName, int outcome, bool fileSettled) {
-    if (!fileSettled) rememberUnmarked(fileName, record_.job->file, outcome, record_.job->number);
-    const int number = record_.job->number;
+void JobTracker::endJob(const Job& job, FileAction action) {
+    if (action == FileAction::NotMarked) rememberUnmarked(job);
+    const int number = job.number;
     crashPoint(CrashAt::Counter);
     saveNumber(number + 1);  // before the record goes: the number is never used again
     // The F_PREDAJA row goes while the record says the PARTNER had the job, so that a
@@ -248,11 +235,10 @@ void JobTracker::endJob(const std::string& fileName, int outcome, bool fileSettl
 }
 
 // As it was taken up: a file that has changed since is not this job's file any more.
-void JobTracker::rememberUnmarked(const std::string& fileName, const FileIdentity& file, int outcome,
-                                  int number) {
-    std::erase_if(record_.unmarked, [&](const UnmarkedFile& u) { return u.fileName == fileName; });
-    if (files::entryAt(fileName).kind != files::EntryKind::Missing)
-        record_.unmarked.push_back({fileName, outcome, file, number});
+void JobTracker::rememberUnmarked(const Job& job) {
+    std::erase_if(record_.unmarked, [&](const UnmarkedFile& u) { return u.fileName == job.fileName; });
+    if (files::entryAt(job.fileName).kind != files::EntryKind::Missing)
+        record_.unmarked.push_back({job.fileName, job.outcome, job.file, job.number});
 }
 
 void JobTracker::saveNumber(int nextNumber) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "commands/JobContext.h"
+#include "commands/JobEntry.h"
 #include "commands/JobRecord.h"
 #include "platform/OpenedFile.h"
 
@@ -40,23 +41,24 @@ class JobTracker {
 
     // Before any row of the job: the record of the job, which holds its number ("RBRR"
     // saved as the number after the job's when the record cannot be written).
-    void reserveNumber(const std::string& fileName, const FileIdentity& file, int number);
+    void reserveNumber(const Job& job);
 
     // The job's F_SEMAFOR row, written by writeSemafor in one transaction with its
     // F_PREDAJA row; without one, the record notes the hand-over before and after. False
     // when writeSemafor fails (nothing of the hand-over committed).
     bool handOver(const Job& job, const std::function<bool()>& writeSemafor);
 
-    // The job is over: a file left without its mark is remembered, "RBRR" saved as the
-    // number after the job's, the job's F_PREDAJA row removed and the record cleared.
-    void endJob(const std::string& fileName, int outcome, bool fileSettled);
+    // The job is over, its file given that action: a file left without its mark is
+    // remembered, "RBRR" saved as the number after the job's, the job's F_PREDAJA row
+    // removed and the record cleared.
+    void endJob(const Job& job, FileAction action);
 
   private:
     void setAside(const std::string& damage);
     void passNumber(int number);
     void discardRows(const JobInFlight& job);
     void finishHandedOverJob(const JobInFlight& job);
-    void rememberUnmarked(const std::string& fileName, const FileIdentity& file, int outcome, int number);
+    void rememberUnmarked(const Job& job);
     bool setChangedFileAside(const UnmarkedFile& unmarked);
     void saveNumber(int nextNumber);
     bool save();

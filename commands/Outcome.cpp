@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <exception>
+#include <string>
 #include <utility>
 
 #include "commands/CrashPoint.h"
 #include "commands/JobContext.h"
+#include "commands/JobJournal.h"
 #include "commands/Marking.h"
 #include "db/JobSql.h"
 #include "db/RecordWriters.h"
@@ -21,15 +23,11 @@ constexpr int kPollInterval = 500;
 constexpr int kLastChancePause = 2000;
 
 // Polls F_SEMAFOR until the job is gone or the budget is spent; the last answer.
-int waitForPartner(const RecordContext& db, const Job& job) {
+int waitForPartner(const JobContext& db, const Job& job) {
     const int polls = std::max(job.budget / kPollInterval, job.times.handedOver != 0 ? 1 : 0);
     int result = kDone;
-    Activity& activity = db.state.activity;
-    activity.doing = Activity::Doing::Waiting;
-    activity.budgetMs = job.budget;
     for (int poll = 0; poll < polls; ++poll) {
-        activity.waitedMs = poll * kPollInterval;
-        db.ui.showActivity(activity);
+        if (db.activity) db.activity->waiting(job.budget, poll * kPollInterval);
         result = ProvjeriSemafor(db, job.number, job.bookingType);
         if (result == kDone) break;
         crashPoint(CrashAt::Waiting);
@@ -106,28 +104,27 @@ void reportToErrorFile(const RecordContext& db, const Job& job) {
 
 }  // namespace
 
-bool markOrDelete(const RecordContext& db, const std::string& fileName, const FileIdentity& file,
-                  const std::string& bytes, int outcome, bool showFailures) {
+FileAction markOrDelete(const RecordContext& db, const Job& job, bool showFailures) {
     const ProcessState& state = db.state;
+    const std::string& fileName = job.fileName;
     if (state.postavke.TARVOOBRISI_FAJL) {
-        const std::string notThisFile = notTheFileRead(fileName, file);
+        const std::string notThisFile = notTheFileRead(fileName, job.file);
         const Result<void> removed =
             notThisFile.empty() ? files::removeFile(fileName)
                                 : unexpected("Ne moze se obrisati fajl " + fileName + ": " + notThisFile);
-        if (removed) return true;
+        if (removed) return FileAction::Deleted;
         if (showFailures) Obavijesti(db.ui, removed.error());
-        if (!files::fileExists(fileName)) return true;
-        if (!notThisFile.empty()) return false;  // marking it would fail alike
+        if (!files::fileExists(fileName)) return FileAction::Deleted;
+        if (!notThisFile.empty()) return FileAction::NotMarked;  // marking it would fail alike
     }
     const Result<void> marked =
-        OznaciFajl(fileName, file, bytes, outcome, state.BrojacObrade, state.postavke.F_BROJ_KASE);
-    if (marked) return true;
+        OznaciFajl(fileName, job.file, job.bytes, job.outcome, state.BrojacObrade, state.postavke.F_BROJ_KASE);
+    if (marked) return markFor(job.outcome);
     if (showFailures) Obavijesti(db.ui, "Ne moze se oznaciti fajl " + fileName + "\r\n" + marked.error());
-    return !files::fileExists(fileName);
+    return files::fileExists(fileName) ? FileAction::NotMarked : FileAction::Deleted;
 }
 
-bool finishJob(const RecordContext& db, const std::string& fileName, Job& job,
-               const std::function<void(const Job&)>& decided) {
+FileAction finishJob(const JobContext& db, Job& job, JobJournal* journal) {
     try {
         if (job.outcome != kInvalidFile) {
             job.outcome = waitForPartner(db, job);
@@ -145,13 +142,21 @@ bool finishJob(const RecordContext& db, const std::string& fileName, Job& job,
         if (job.outcome == kDone) job.outcome = kInvalidFile;
         job.times.decided = nowEpochMs();
     }
+    const Postavke& p = db.state.postavke;
+    // Journalled once decided, with the action intended; completed once the file is marked.
+    JobEntry entry;
     try {
-        decided(job);
+        entry = journalEntryOf(job, p.FID_RACUNA, p.TARVOOBRISI_FAJL ? FileAction::Deleted : markFor(job.outcome));
+        if (journal) journal->jobEnded(entry);
     } catch (const std::exception& e) {
         Obavijesti(db.ui,
                    "Greska pri upisu posla broj " + integerNumeral(job.number) + " u dnevnik\r\n" + e.what());
     }
-    return markOrDelete(db, fileName, job.file, job.bytes, job.outcome, true);
+    entry.action = markOrDelete(db, job, true);
+    job.times.marked = entry.times.marked = nowEpochMs();
+    crashPoint(CrashAt::Marked);
+    if (journal) journal->jobMarked(entry);
+    return entry.action;
 }
 
 }  // namespace fm

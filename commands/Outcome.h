@@ -1,52 +1,26 @@
 #pragma once
 
-#include <functional>
-#include <string>
-#include <vector>
-
+#include "commands/Job.h"
 #include "commands/JobEntry.h"
-#include "db/JobCodes.h"
-#include "platform/OpenedFile.h"
 
 namespace fm {
 
+class JobJournal;
+struct JobContext;
 struct RecordContext;
 
-// A job taken up: its number (F_RBR), command booking type and outcome so far, and its
-// command file as it was read: the file is marked from these bytes, and only while its
-// entry is still that file.
-struct Job {
-    int number = 0;
-    int bookingType = 0;
-    int outcome = kDone;
-    int budget = 0;       // ms the PARTNER is given (WaitBudget)
-    std::string message;  // outcome message of an invalid file
-    FileIdentity file;
-    std::string bytes;  // none for a file over the limit
-    // For the job journal: the stages' moments, the command's letter and rows.
-    JobTimes times;
-    char letter = 0;
-    int itemRows = 0;
-    int paymentRows = 0;
-    std::vector<long long> fiscalBefore;  // F_LOG_RACUN's for its number before the hand-over
-};
+// The end of every job taken up, by the processor or by the start after a crash: waits
+// for the PARTNER within its budget (not for an invalid file), diagnoses a receipt's
+// timeout, writes or removes "Tarvo.err", tells the journal (when given) the decided job,
+// marks or deletes the command file and tells the journal what was done to it. Errors of
+// the file steps and of the journal are shown as notices and end nothing. A job handed
+// over is looked for at least once, whatever its budget. What was done to the file.
+FileAction finishJob(const JobContext& db, Job& job, JobJournal* journal);
 
-// The end of every job taken up: waits for the PARTNER within its budget (not for
-// an invalid file), diagnoses a receipt's timeout, writes or removes "Tarvo.err" and
-// marks or deletes the command file. Errors of the file steps are shown as notices and
-// end nothing. A job handed over is looked for at least once, whatever its budget.
-// decided is told the job between its outcome and the file's marking; its errors are
-// shown as a notice and keep nothing from happening. True when the command file carries
-// the outcome or is gone.
-bool finishJob(const RecordContext& db, const std::string& fileName, Job& job,
-               const std::function<void(const Job&)>& decided);
-
-// Deletes the command file (TARVOOBRISI_FAJL "DA") or marks it with the outcome from its
-// bytes, either only while its entry is still the file of that identity. A file that
+// Deletes the command file (TARVOOBRISI_FAJL "DA") or marks it with the job's outcome from
+// its bytes, either only while its entry is still the file of that identity. A file that
 // cannot be deleted is marked instead, so that it is never taken up again. Failures are
-// shown as notices when showFailures is set. True when the file carries the outcome or
-// is gone.
-bool markOrDelete(const RecordContext& db, const std::string& fileName, const FileIdentity& file,
-                  const std::string& bytes, int outcome, bool showFailures);
+// shown as notices when showFailures is set. NotMarked when the file is left without its mark.
+FileAction markOrDelete(const RecordContext& db, const Job& job, bool showFailures);
 
 }  // namespace fm

@@ -3,7 +3,6 @@
 #include <set>
 #include <string>
 
-#include "platform/Activity.h"
 
 namespace fm {
 
@@ -44,7 +43,6 @@ struct ProcessState {
     int BrojacObrade = 0;                          // processing counter, 0 to 9
     int VrijemeCekanja = 0;                        // wait budget of the current job, ms
     std::set<std::string> unreadableFilesNoticed;  // command files whose reading failed, shown once
-    Activity activity;                             // what the tray icon shows
 };
 
 }  // namespace fm

@@ -31,6 +31,19 @@ struct Activity {
     int countedDay = 0;  // the local day (yyyymmdd) of the counts
 };
 
+// What the parts of the program tell of what it is doing, to the one that keeps the
+// Activity; every call but partner's shows it at the tray icon.
+class ActivityReport {
+  public:
+    virtual ~ActivityReport() = default;
+    virtual void doing(Activity::Doing doing) = 0;
+    virtual void writing(int number, const std::string& fileName) = 0;
+    virtual void waiting(int budgetMs, int waitedMs) = 0;
+    // A job's end, counted by its status at atMs; the program ready again.
+    virtual void jobEnded(std::optional<JobStatus> status, std::int64_t atMs) = 0;
+    virtual void partner(bool stalled, std::int64_t stalledSinceMs, int jobsWaiting) = 0;
+};
+
 enum class IconLook { Normal, Busy, Warning };
 
 // Warning while the PARTNER takes up no jobs or the database cannot be reached or opened; busy

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "app/ActivityPresenter.h"
 #include "app/Startup.h"
 #include "config/Settings.h"
 #include "db/DM_db_source.h"
@@ -24,12 +25,13 @@ TEST(DatabaseAtStart, OneNoticeWhenItCannotBeOpenedThenQuietRetriesUntilPollingS
     state.postavke.TARVOLOCALDIR = program.path();
     RecordingUserInterface ui;
     Tdm_db dm(state, ui);
+    ActivityPresenter activity(ui);
 
-    EXPECT_EQ(openDatabaseAndPolling(dm, settings, state, ui, program.path(), [] {}),
+    EXPECT_EQ(openDatabaseAndPolling(dm, settings, state, ui, activity, program.path(), [] {}),
               DatabaseAtStart::Retrying);
     EXPECT_FALSE(state.BazaOtvorena);
     EXPECT_FALSE(dm.timer1Enabled());
-    EXPECT_EQ(state.activity.doing, Activity::Doing::DatabaseRetry);
+    EXPECT_EQ(activity.activity().doing, Activity::Doing::DatabaseRetry);
     EXPECT_TRUE(ui.messages.empty());
     ASSERT_EQ(ui.notices.size(), 1u);
     EXPECT_EQ(ui.notices[0].text.rfind(
@@ -37,14 +39,14 @@ TEST(DatabaseAtStart, OneNoticeWhenItCannotBeOpenedThenQuietRetriesUntilPollingS
               0u)
         << ui.notices[0].text;
 
-    EXPECT_FALSE(openDatabaseAgain(dm, settings, state, ui, [] {}));
+    EXPECT_FALSE(openDatabaseAgain(dm, settings, state, ui, activity, [] {}));
     EXPECT_EQ(ui.notices.size(), 1u);
 
     std::filesystem::rename(database.path() + ".away", database.path());
-    EXPECT_TRUE(openDatabaseAgain(dm, settings, state, ui, [] {}));
+    EXPECT_TRUE(openDatabaseAgain(dm, settings, state, ui, activity, [] {}));
     EXPECT_TRUE(state.BazaOtvorena);
     EXPECT_TRUE(dm.timer1Enabled());
-    EXPECT_EQ(state.activity.doing, Activity::Doing::Ready);
+    EXPECT_EQ(activity.activity().doing, Activity::Doing::Ready);
     EXPECT_EQ(ui.notices.size(), 1u);
 }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "app/ActivityPresenter.h"
 #include "commands/DirectoryPolling.h"
 #include "db/RecordWriters.h"
 #include "journal/Journal.h"
@@ -23,7 +24,8 @@ struct Till {
     explicit Till(const std::vector<std::string>& partnerOptions, const std::string& databaseIni = {})
         : h(partnerOptions, databaseIni),
           journal(h.root.file("MerilonDnevnik.db"), h.ui, nullptr),
-          poller(*h.dm, *h.settings, &journal) {
+          activity(h.ui),
+          poller(*h.dm, *h.settings, &journal, &activity) {
         h.state.postavke.TARVOVREMESTAMPANJAZAGLAVLJA = -2000;
         h.state.postavke.TARVOVREMESTAMPANJAZAVRSETKA = -1500;
     }
@@ -49,6 +51,7 @@ struct Till {
 
     PartnerHarness h;
     Journal journal;
+    ActivityPresenter activity;
     DirectoryPoller poller;
 };
 
@@ -117,7 +120,7 @@ TEST(JobFollowUp, ALateErrorRowIsRecordedAndAJobOpenForADayIsClosedAsUnknown) {
     old.outcome = -2;
     old.open = true;
     old.fileName = till.h.inputFile("old.inp");
-    old.times.decided = nowEpochMs() - JobFollowUp::kOpenAtMostMs - 1000;
+    old.times.decided = nowEpochMs() - LateOutcomes::kOpenAtMostMs - 1000;
     ASSERT_EQ(failureOf(JournalStore(till.h.root.file("MerilonDnevnik.db")).add(old)), "");
     ASSERT_TRUE(UpisiSemafor(*till.h.dm, 90, 0, 0, 0, 0, 1, ""));
     Journal journal(till.h.root.file("MerilonDnevnik.db"), till.h.ui, nullptr);
@@ -168,15 +171,15 @@ TEST(JobFollowUp, TheWatchdogTellsOnceWhenThePartnerStopsAndOnceWhenItWorksAgain
     till.h.stopPartner();
     till.h.drop("r1.inp", kWorkedSale);
     till.poller.Timer1Timer();
-    EXPECT_FALSE(till.h.state.activity.partnerStalled);
+    EXPECT_FALSE(till.activity.activity().partnerStalled);
     till.h.drop("r2.inp", "S,P1,_,______,__;Sok;2.00;1;;1;2;;1003\r\nT,P1,_,______,__;\r\n");
     till.poller.Timer1Timer();
     till.poller.Timer1Timer();
 
     EXPECT_EQ(till.noticesWith("PARTNER ne preuzima poslove").size(), 1u);
-    EXPECT_TRUE(till.h.state.activity.partnerStalled);
-    EXPECT_EQ(till.h.state.activity.jobsWaiting, 2);
-    EXPECT_EQ(iconLook(till.h.state.activity), IconLook::Warning);
+    EXPECT_TRUE(till.activity.activity().partnerStalled);
+    EXPECT_EQ(till.activity.activity().jobsWaiting, 2);
+    EXPECT_EQ(iconLook(till.activity.activity()), IconLook::Warning);
 
     till.h.startPartner();
     till.partnerDone();
@@ -185,8 +188,8 @@ TEST(JobFollowUp, TheWatchdogTellsOnceWhenThePartnerStopsAndOnceWhenItWorksAgain
 
     EXPECT_EQ(till.noticesWith("PARTNER ponovo preuzima poslove").size(), 1u);
     EXPECT_EQ(till.noticesWith("PARTNER ne preuzima poslove").size(), 1u);
-    EXPECT_FALSE(till.h.state.activity.partnerStalled);
-    EXPECT_EQ(iconLook(till.h.state.activity), IconLook::Normal);
+    EXPECT_FALSE(till.activity.activity().partnerStalled);
+    EXPECT_EQ(iconLook(till.activity.activity()), IconLook::Normal);
     EXPECT_EQ(till.noticesWith("je PARTNER ipak odstampao").size(), 2u);
 }
 
@@ -240,7 +243,7 @@ TEST(JobFollowUp, NoStallIsToldWhileThePartnerFinishesAJobAfterTheFirstUnfinishe
 
     ASSERT_EQ(till.h.status("r2.inp"), "No");
     EXPECT_EQ(till.noticesWith("PARTNER ne preuzima poslove").size(), 0u);
-    EXPECT_FALSE(till.h.state.activity.partnerStalled);
+    EXPECT_FALSE(till.activity.activity().partnerStalled);
     EXPECT_EQ(till.jobs()[0].late, LateOutcome::Printed);
 }
 
@@ -264,7 +267,7 @@ TEST(JobFollowUp, OpenJobsAreReadAgainAfterAFailedRead) {
     DirectoryPoller restarted(*till.h.dm, *till.h.settings, &journal);
     restarted.Timer1Timer();
     restarted.Timer1Timer();
-    EXPECT_EQ(till.h.state.activity.jobsWaiting, 1);
+    EXPECT_EQ(till.activity.activity().jobsWaiting, 1);
 }
 
 // A value F_LOG_RACUN holds that is no number: the job still ends, its fiscal number unknown.
@@ -296,7 +299,7 @@ TEST(JobFollowUp, AJobClosedAfterADayWithItsRowStillThereStillCountsForTheGuard)
     till.poller.Timer1Timer();
     JobEntry dayOld = till.jobs()[0];
     ASSERT_TRUE(dayOld.open);
-    dayOld.times.decided = nowEpochMs() - JobFollowUp::kOpenAtMostMs - 1000;
+    dayOld.times.decided = nowEpochMs() - LateOutcomes::kOpenAtMostMs - 1000;
     ASSERT_EQ(failureOf(JournalStore(till.h.root.file("dan.db")).add(dayOld)), "");
 
     Journal journal(till.h.root.file("dan.db"), till.h.ui, nullptr);

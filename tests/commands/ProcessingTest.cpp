@@ -222,15 +222,15 @@ TEST(JobJournalEntry, AJobHandedOverStaysOpenUntilItsRowIsSeenGone) {
     job.times.handedOver = 1;
     for (int outcome : {-1, -2, -4, -5, -255}) {
         job.outcome = outcome;
-        EXPECT_TRUE(journalEntryOf(job, "f.inp", 1, FileAction::MarkedEr).open) << outcome;
+        EXPECT_TRUE(journalEntryOf(job, 1, FileAction::MarkedEr).open) << outcome;
     }
     for (int outcome : {0, -3}) {
         job.outcome = outcome;
-        EXPECT_FALSE(journalEntryOf(job, "f.inp", 1, FileAction::MarkedOk).open) << outcome;
+        EXPECT_FALSE(journalEntryOf(job, 1, FileAction::MarkedOk).open) << outcome;
     }
     job.times.handedOver = 0;
     job.outcome = -255;
-    EXPECT_FALSE(journalEntryOf(job, "f.inp", 1, FileAction::MarkedEr).open);
+    EXPECT_FALSE(journalEntryOf(job, 1, FileAction::MarkedEr).open);
 }
 
 // A look-up that fails is no "not found": the job fails and adds no article.
