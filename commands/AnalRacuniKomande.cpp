@@ -25,8 +25,14 @@ namespace fm {
 
 namespace {
 
-// A writer or query that failed inside a job.
-[[noreturn]] void fail(const std::string& message) { throw std::runtime_error(message); }
+// A writer or query that failed inside a job. When it failed because the connection was
+// lost on the way, the database's own words tell why.
+[[noreturn]] void fail(std::string message, const sql::Error* cause = nullptr) {
+    if (cause && cause->kind == sql::Failure::ConnectionLost && !cause->text.empty() &&
+        message.find(cause->text) == std::string::npos)
+        message += "\r\n" + cause->text;
+    throw std::runtime_error(message);
+}
 
 // Writes the rows of a job read from its file, and its F_SEMAFOR row; the row goes to
 // the PARTNER through the job tracker's hand-over.
@@ -88,16 +94,16 @@ class JobWriter {
 
     void priceChanges() {
         for (const PriceChange& change : command_.priceChanges) {
-            if (!UpisiNivelaciju(db_, job_.number, change.code, change.group, change.tax, " ", change.name,
-                                 change.price)) {
-                fail("Ne moze se insertovati stavka nivelacije!");
-            }
+            const auto written =
+                UpisiNivelaciju(db_, job_.number, change.code, change.group, change.tax, " ", change.name,
+                                change.price);
+            if (!written) fail("Ne moze se insertovati stavka nivelacije!", &written.error());
             crashPoint(CrashAt::Row);
             job_.bookingType = kPriceChanges;
         }
         if (!command_.priceChanges.empty()) {
             const auto counted = sql_.sumaRacuna(statement::nivelacijaCount(p_, job_.number));
-            if (!counted) fail(counted.error().text);
+            if (!counted) fail(counted.error().text, &counted.error());
             setBudget((*counted)->integer("broj"));
         }
         handOver(0, 0, 0, std::string(), "Ne moze se izvrsiti upis u tabelu f_semafor!");
@@ -112,10 +118,10 @@ class JobWriter {
                   const std::string& failure) {
         noteFiscalNumbersBefore();
         job_.times.handingOver = nowEpochMs();
-        const bool written = tracker_.handOver(job_, [&] {
+        const auto written = tracker_.handOver(job_, [&] {
             return UpisiSemafor(db_, job_.number, job_.bookingType, 0, reklBroj, printMemo, printRacun, memo);
         });
-        if (!written) fail(failure);
+        if (!written) fail(failure, &written.error());
         job_.times.handedOver = nowEpochMs();
     }
 
@@ -131,10 +137,12 @@ class JobWriter {
     void saleItem(const SaleItem& item) {
         std::optional<int> code = item.codeIsNumber ? std::optional(item.code) : knownArticle(item.codeText);
         if (!code || *code == -1) code = addArticle(item);
-        if (!UpisiStavkuRacuna(db_, job_.number, job_.bookingType, item.storno() ? 1 : 0, *code, item.group,
-                               item.tax, std::string(), item.name, item.price, item.quantity)) {
-            fail("Ne moze se insertovati stavka racuna,\r\nza racun broj " + integerNumeral(job_.number));
-        }
+        const auto written = UpisiStavkuRacuna(db_, job_.number, job_.bookingType, item.storno() ? 1 : 0, *code,
+                                               item.group, item.tax, std::string(), item.name, item.price,
+                                               item.quantity);
+        if (!written)
+            fail("Ne moze se insertovati stavka racuna,\r\nza racun broj " + integerNumeral(job_.number),
+                 &written.error());
         crashPoint(CrashAt::Row);
     }
 
@@ -143,7 +151,7 @@ class JobWriter {
     std::optional<int> knownArticle(const std::string& codeText) {
         const auto found =
             p_.TARVOSLOVNESIFRE ? sql_.articleByKnjigSifra(codeText) : articleByBarCode(db_, codeText);
-        if (!found) fail("Ne moze se dodati stavka robe!");
+        if (!found) fail("Ne moze se dodati stavka robe!", &found.error());
         return *found;
     }
 
@@ -162,7 +170,7 @@ class JobWriter {
                                          item.codeText, item.price);
             if (added) return code;
             if (attempt == attempts || added.error().kind != sql::Failure::KeyViolation)
-                fail("Ne moze se dodati stavka robe!");
+                fail("Ne moze se dodati stavka robe!", &added.error());
             if (item.codeIsNumber) continue;  // -1 itself: no look-up finds it
             if (const std::optional<int> added = knownArticle(item.codeText)) return *added;
         }
@@ -171,14 +179,15 @@ class JobWriter {
     void payment(const Payment& payment) {
         if (!payment.ofTotal) return writePayment(payment.method, payment.amount);
         const auto total = sql_.sumaRacuna(statement::racunTotal(p_, job_.number, job_.bookingType));
-        if (!total) fail(total.error().text);
+        if (!total) fail(total.error().text, &total.error());
         writePayment(0, (*total)->real("F_TOTAL"));
     }
 
     void writePayment(int method, double amount) {
-        if (!UpisiPlacanje(db_, job_.number, job_.bookingType, method, amount)) {
-            fail("Ne moze se insertovati stavka placanja,\r\nza racun broj " + integerNumeral(job_.number));
-        }
+        const auto written = UpisiPlacanje(db_, job_.number, job_.bookingType, method, amount);
+        if (!written)
+            fail("Ne moze se insertovati stavka placanja,\r\nza racun broj " + integerNumeral(job_.number),
+                 &written.error());
         crashPoint(CrashAt::Row);
     }
 
@@ -230,11 +239,6 @@ void CommandProcessor::writeRows(Job& job, JobTracker& tracker) {
     } catch (const std::exception& e) {
         job.outcome = kInvalidFile;
         job.message = "Neispravan fajl " + job.fileName + "\r\n" + "Greska:" + e.what();
-        // A connection lost on the way: the database's own words tell why.
-        const std::string& dbError = context_.sql.ZadnjaGreska();
-        if (context_.sql.connectionLost() && !dbError.empty() &&
-            job.message.find(dbError) == std::string::npos)
-            job.message += "\r\n" + dbError;
         Obavijesti(context_.ui, job.message);
         ObrisiPlacanja(context_, job.number, job.bookingType);
         ObrisiStavkeRacuna(context_, job.number, job.bookingType);

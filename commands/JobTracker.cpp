@@ -194,7 +194,8 @@ void JobTracker::reserveNumber(const Job& job) {
 }
 
 // With an F_PREDAJA row the record stays as it is: the row tells a restart of the hand-over.
-bool JobTracker::handOver(const Job& job, const std::function<bool()>& writeSemafor) {
+Result<void, sql::Error> JobTracker::handOver(const Job& job,
+                                              const std::function<Result<void, sql::Error>()>& writeSemafor) {
     JobInFlight& inFlight = *record_.job;
     inFlight.bookingType = job.bookingType;
     inFlight.budget = job.budget;
@@ -206,14 +207,15 @@ bool JobTracker::handOver(const Job& job, const std::function<bool()>& writeSema
     };
     noteStage(JobStage::HandingOver);
     crashPoint(CrashAt::Handing);
-    if (!writeSemafor()) {
+    Result<void, sql::Error> written = writeSemafor();
+    if (!written) {
         noteStage(JobStage::Rows);
         tracedHandOver_ = false;
-        return false;
+        return written;
     }
     crashPoint(CrashAt::Handed);
     noteStage(JobStage::HandedOver);
-    return true;
+    return written;
 }
 
 void JobTracker::endJob(const Job& job, FileAction action) {

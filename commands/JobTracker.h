@@ -46,7 +46,8 @@ class JobTracker {
     // The job's F_SEMAFOR row, written by writeSemafor in one transaction with its
     // F_PREDAJA row; without one, the record notes the hand-over before and after. False
     // when writeSemafor fails (nothing of the hand-over committed).
-    bool handOver(const Job& job, const std::function<bool()>& writeSemafor);
+    Result<void, sql::Error> handOver(const Job& job,
+                                      const std::function<Result<void, sql::Error>()>& writeSemafor);
 
     // The job is over, its file given that action: a file left without its mark is
     // remembered, "RBRR" saved as the number after the job's, the job's F_PREDAJA row

@@ -205,24 +205,25 @@ bool createHandOverTable(const RecordContext& db) {
     return true;
 }
 
-bool UpisiStavkuRacuna(const RecordContext& db, int jobNumber, int commandBookingType, int storno,
-                       int articleCode, int groupCode, int taxCode, const std::string& barCode,
-                       const std::string& name, double price, double quantity) {
-    return bool(db.sql.exec(statement::racunInsert(db.state.postavke, jobNumber, commandBookingType, storno,
-                                                   articleCode, groupCode, taxCode, barCode, name, price,
-                                                   quantity)));
+Result<void, sql::Error> UpisiStavkuRacuna(const RecordContext& db, int jobNumber, int commandBookingType,
+                                           int storno, int articleCode, int groupCode, int taxCode,
+                                           const std::string& barCode, const std::string& name, double price,
+                                           double quantity) {
+    return db.sql.exec(statement::racunInsert(db.state.postavke, jobNumber, commandBookingType, storno,
+                                              articleCode, groupCode, taxCode, barCode, name, price, quantity));
 }
 
-bool UpisiPlacanje(const RecordContext& db, int jobNumber, int commandBookingType, int paymentMethod,
-                   double amount) {
-    return bool(db.sql.exec(
-        statement::placanjeInsert(db.state.postavke, jobNumber, commandBookingType, paymentMethod, amount)));
+Result<void, sql::Error> UpisiPlacanje(const RecordContext& db, int jobNumber, int commandBookingType,
+                                       int paymentMethod, double amount) {
+    return db.sql.exec(
+        statement::placanjeInsert(db.state.postavke, jobNumber, commandBookingType, paymentMethod, amount));
 }
 
-bool UpisiSemafor(const RecordContext& db, int jobNumber, int commandBookingType, int sifraKupca,
-                  int reklBroj, double printMemo, double printRacun, const std::string& memo) {
-    return bool(db.sql.exec(statement::semaforInsert(db.state.postavke, jobNumber, commandBookingType,
-                                                     sifraKupca, reklBroj, printMemo, printRacun, memo)));
+Result<void, sql::Error> UpisiSemafor(const RecordContext& db, int jobNumber, int commandBookingType,
+                                      int sifraKupca, int reklBroj, double printMemo, double printRacun,
+                                      const std::string& memo) {
+    return db.sql.exec(statement::semaforInsert(db.state.postavke, jobNumber, commandBookingType, sifraKupca,
+                                                reklBroj, printMemo, printRacun, memo));
 }
 
 Result<void, sql::Error> UpisiRobu(const RecordContext& db, int articleCode, int groupCode, int taxCode,
@@ -234,16 +235,17 @@ Result<void, sql::Error> UpisiRobu(const RecordContext& db, int articleCode, int
     return added;
 }
 
-bool UpisiNivelaciju(const RecordContext& db, int jobNumber, int articleCode, int groupCode, int taxCode,
-                     const std::string& barCode, const std::string& name, double newPrice) {
+Result<void, sql::Error> UpisiNivelaciju(const RecordContext& db, int jobNumber, int articleCode,
+                                         int groupCode, int taxCode, const std::string& barCode,
+                                         const std::string& name, double newPrice) {
     const Postavke& p = db.state.postavke;
     const bool exists = db.sql.articleExists(p.FID_ROBA, articleCode);
-    if (!db.sql.exec(
-            statement::nivelacijaRoba(p, exists, articleCode, groupCode, taxCode, barCode, name, newPrice)))
-        return false;
+    Result<void, sql::Error> article = db.sql.exec(
+        statement::nivelacijaRoba(p, exists, articleCode, groupCode, taxCode, barCode, name, newPrice));
+    if (!article) return article;
     db.sql.refreshArticleView();
-    return bool(db.sql.exec(
-        statement::nivelacijaInsert(p, jobNumber, articleCode, groupCode, taxCode, barCode, name, newPrice)));
+    return db.sql.exec(
+        statement::nivelacijaInsert(p, jobNumber, articleCode, groupCode, taxCode, barCode, name, newPrice));
 }
 
 bool ObrisiPlacanja(const RecordContext& db, double jobNumber, double commandBookingType) {

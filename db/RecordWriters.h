@@ -72,18 +72,21 @@ std::string predajaInsert(const Postavke& p, int jobNumber, int bookingType, int
 // F_PREDAJA, created in the dialect of the connected engine.
 bool createHandOverTable(const RecordContext& db);
 
-bool UpisiStavkuRacuna(const RecordContext& db, int jobNumber, int commandBookingType, int storno,
-                       int articleCode, int groupCode, int taxCode, const std::string& barCode,
-                       const std::string& name, double price, double quantity);
-bool UpisiPlacanje(const RecordContext& db, int jobNumber, int commandBookingType, int paymentMethod,
-                   double amount);
-bool UpisiSemafor(const RecordContext& db, int jobNumber, int commandBookingType, int sifraKupca,
-                  int reklBroj, double printMemo, double printRacun, const std::string& memo);
+Result<void, sql::Error> UpisiStavkuRacuna(const RecordContext& db, int jobNumber, int commandBookingType,
+                                           int storno, int articleCode, int groupCode, int taxCode,
+                                           const std::string& barCode, const std::string& name, double price,
+                                           double quantity);
+Result<void, sql::Error> UpisiPlacanje(const RecordContext& db, int jobNumber, int commandBookingType,
+                                       int paymentMethod, double amount);
+Result<void, sql::Error> UpisiSemafor(const RecordContext& db, int jobNumber, int commandBookingType,
+                                      int sifraKupca, int reklBroj, double printMemo, double printRacun,
+                                      const std::string& memo);
 Result<void, sql::Error> UpisiRobu(const RecordContext& db, int articleCode, int groupCode, int taxCode,
                                    const std::string& barCode, const std::string& name,
                                    const std::string& knjigSifra, double price);
-bool UpisiNivelaciju(const RecordContext& db, int jobNumber, int articleCode, int groupCode, int taxCode,
-                     const std::string& barCode, const std::string& name, double newPrice);
+Result<void, sql::Error> UpisiNivelaciju(const RecordContext& db, int jobNumber, int articleCode,
+                                         int groupCode, int taxCode, const std::string& barCode,
+                                         const std::string& name, double newPrice);
 bool ObrisiPlacanja(const RecordContext& db, double jobNumber, double commandBookingType);
 bool ObrisiStavkeRacuna(const RecordContext& db, double jobNumber, double commandBookingType);
 bool ObrisiSemafor(const RecordContext& db, double jobNumber, double commandBookingType);

@@ -244,5 +244,22 @@ TEST_F(Processing, AnArticleLookUpThatFailsAddsNoArticle) {
     EXPECT_EQ(ui.notices[0].text, invalid("Ne moze se dodati stavka robe!"));
 }
 
+// The failure of the row's own statement tells why: a lost connection adds the
+// database's words, any other failure only the program's.
+TEST_F(Processing, AConnectionLostWhileWritingARowAddsTheDatabasesWords) {
+    sql.failing = false;
+    sql.failsOn = "into F_PLACANJE";
+    const std::string sale = "S,P1,_,______,__;Sok;2.50;1;;3;1;;1002\r\n";
+    const std::string failure = "Ne moze se insertovati stavka placanja,\r\nza racun broj ";
+    EXPECT_FALSE(process(sale + "T,P1,_,______,__;\r\n"));
+    ASSERT_FALSE(ui.notices.empty());
+    EXPECT_EQ(ui.notices[0].text, invalid(failure + "7"));
+
+    sql.failure = sql::Failure::ConnectionLost;
+    EXPECT_FALSE(process(sale + "T,P1,_,______,__;\r\n"));
+    ASSERT_EQ(ui.notices.size(), 2u);
+    EXPECT_EQ(ui.notices[1].text, invalid(failure + "8\r\nDatabase is not open"));
+}
+
 }  // namespace
 }  // namespace fm
