@@ -137,9 +137,9 @@ class JobWriter {
     void saleItem(const SaleItem& item) {
         std::optional<int> code = item.codeIsNumber ? std::optional(item.code) : knownArticle(item.codeText);
         if (!code || *code == -1) code = addArticle(item);
-        const auto written = UpisiStavkuRacuna(db_, job_.number, job_.bookingType, item.storno() ? 1 : 0, *code,
-                                               item.group, item.tax, std::string(), item.name, item.price,
-                                               item.quantity);
+        const auto written =
+            UpisiStavkuRacuna(db_, job_.number, job_.bookingType, item.storno() ? 1 : 0, *code, item.group,
+                              item.tax, std::string(), item.name, item.price, item.quantity);
         if (!written)
             fail("Ne moze se insertovati stavka racuna,\r\nza racun broj " + integerNumeral(job_.number),
                  &written.error());

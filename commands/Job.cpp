@@ -16,7 +16,8 @@ void takeContent(Job& job, files::FileContent content) {
 }
 
 CommandJob readCommand(const Job& job, bool letterCodes, int jobNumber) {
-    if (job.overSizeLimit || job.lines.empty()) return readCommandFile(job.bytes, job.overSizeLimit, letterCodes, jobNumber);
+    if (job.overSizeLimit || job.lines.empty())
+        return readCommandFile(job.bytes, job.overSizeLimit, letterCodes, jobNumber);
     return readCommandJob(job.lines, letterCodes, jobNumber);
 }
 

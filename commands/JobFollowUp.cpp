@@ -11,7 +11,8 @@ void JobFollowUp::jobEnded(const JobEntry& entry) {
     const JobEntry job = late_.jobEnded(entry);
     tellPartner();
     if (journal_) journal_->jobEnded(job);
-    if (activity_) activity_->jobEnded(statusOf(job.outcome), job.times.marked ? job.times.marked : nowEpochMs());
+    if (activity_)
+        activity_->jobEnded(statusOf(job.outcome), job.times.marked ? job.times.marked : nowEpochMs());
 }
 
 void JobFollowUp::jobMarked(const JobEntry& entry) {

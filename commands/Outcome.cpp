@@ -117,8 +117,8 @@ FileAction markOrDelete(const RecordContext& db, const Job& job, bool showFailur
         if (!files::fileExists(fileName)) return FileAction::Deleted;
         if (!notThisFile.empty()) return FileAction::NotMarked;  // marking it would fail alike
     }
-    const Result<void> marked =
-        OznaciFajl(fileName, job.file, job.bytes, job.outcome, state.BrojacObrade, state.postavke.F_BROJ_KASE);
+    const Result<void> marked = OznaciFajl(fileName, job.file, job.bytes, job.outcome, state.BrojacObrade,
+                                           state.postavke.F_BROJ_KASE);
     if (marked) return markFor(job.outcome);
     if (showFailures) Obavijesti(db.ui, "Ne moze se oznaciti fajl " + fileName + "\r\n" + marked.error());
     return files::fileExists(fileName) ? FileAction::NotMarked : FileAction::Deleted;
@@ -146,7 +146,8 @@ FileAction finishJob(const JobContext& db, Job& job, JobJournal* journal) {
     // Journalled once decided, with the action intended; completed once the file is marked.
     JobEntry entry;
     try {
-        entry = journalEntryOf(job, p.FID_RACUNA, p.TARVOOBRISI_FAJL ? FileAction::Deleted : markFor(job.outcome));
+        entry = journalEntryOf(job, p.FID_RACUNA,
+                               p.TARVOOBRISI_FAJL ? FileAction::Deleted : markFor(job.outcome));
         if (journal) journal->jobEnded(entry);
     } catch (const std::exception& e) {
         Obavijesti(db.ui,

@@ -57,7 +57,8 @@ sql::Outcome Tdm_db::Impl::openRacun() {
 Result<const DatasetView*, sql::Error> Tdm_db::Impl::articleView() {
     const DatasetView& v = view("f_roba");
     if (!v.open)
-        return unexpected(sql::Error{sql::Failure::Other, "f_roba: Cannot perform this operation on a closed dataset"});
+        return unexpected(
+            sql::Error{sql::Failure::Other, "f_roba: Cannot perform this operation on a closed dataset"});
     return &v;
 }
 

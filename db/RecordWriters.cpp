@@ -210,7 +210,8 @@ Result<void, sql::Error> UpisiStavkuRacuna(const RecordContext& db, int jobNumbe
                                            const std::string& barCode, const std::string& name, double price,
                                            double quantity) {
     return db.sql.exec(statement::racunInsert(db.state.postavke, jobNumber, commandBookingType, storno,
-                                              articleCode, groupCode, taxCode, barCode, name, price, quantity));
+                                              articleCode, groupCode, taxCode, barCode, name, price,
+                                              quantity));
 }
 
 Result<void, sql::Error> UpisiPlacanje(const RecordContext& db, int jobNumber, int commandBookingType,

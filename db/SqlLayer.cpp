@@ -95,7 +95,8 @@ Outcome Connection::open(const std::string& driverName, const ParameterList& par
         Outcome outcome = fail(engine_.failed(db.lastError()));
         if (std::string missing = missingDriverNotice(engine_.qtDriver); !missing.empty())
             outcome.error = std::move(missing);
-        else if (const std::string hint = engine_.missingDriverHint(db.isValid(), db.lastError()); !hint.empty())
+        else if (const std::string hint = engine_.missingDriverHint(db.isValid(), db.lastError());
+                 !hint.empty())
             outcome.error = hint + "\r\n" + outcome.error;
         close();
         return outcome;
