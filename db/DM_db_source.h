@@ -41,14 +41,14 @@ class Tdm_db : public JobSql {
     // parameters and its after-connect steps run without messages; then the clean-ups
     // that failed meanwhile are run. While the database cannot be reached: false, with
     // one notice per outage (and one when it is back).
-    bool ensureConnected();
+    bool ensureConnected() override;
     // A statement found the connection gone and ensureConnected has not restored it.
-    bool connectionLost() const;
+    bool connectionLost() const override;
     // A clean-up statement of a failed job that did not go through: ensureConnected
     // runs it before anything else.
-    void cleanUpLater(const std::string& sql);
-    std::string driverName() const;   // trimmed DRIVERNAME (INTRBASE when empty)
-    schema::Dialect dialect() const;  // SQL grammar of the connected engine
+    void cleanUpLater(const std::string& sql) override;
+    std::string driverName() const;            // trimmed DRIVERNAME (INTRBASE when empty)
+    schema::Dialect dialect() const override;  // SQL grammar of the connected engine
 
     // Scratch-query helpers; false with the database's text in ZadnjaGreska.
     bool sqlopen(const std::string& sql);
@@ -72,12 +72,12 @@ class Tdm_db : public JobSql {
     Result<void, sql::Error> execWithNext(const std::string& sql) override;
     Result<ScratchQuery*, sql::Error> select3(const std::string& sql) override;
     Result<ScratchQuery*, sql::Error> sumaRacuna(const std::string& sql) override;
-    const std::string& ZadnjaGreska() const { return ZadnjaGreska_; }
+    const std::string& ZadnjaGreska() const override { return ZadnjaGreska_; }
     // The latest helper call failed on a duplicate key.
     bool lastErrorIsKeyViolation() const;
 
     // Highest value of a column over all registers; 0 when none or on error.
-    int max(const std::string& table, const std::string& column);
+    int max(const std::string& table, const std::string& column) override;
 
     // Copies every row of one dataset object into another ("F_LOG_RACUN", "f_roba", ...),
     // columns by position; shows its message on error and enables Timer1 either way.
@@ -100,13 +100,13 @@ class Tdm_db : public JobSql {
 
     // The article view f_roba (rows of FID_ROBA). articleExists throws std::runtime_error
     // when the view cannot be used (not open).
-    bool articleExists(int fidRoba, int sifraRobe);
-    Result<std::optional<int>, sql::Error> articleByKnjigSifra(const std::string& knjigSifra);
-    void refreshArticleView();
+    bool articleExists(int fidRoba, int sifraRobe) override;
+    Result<std::optional<int>, sql::Error> articleByKnjigSifra(const std::string& knjigSifra) override;
+    void refreshArticleView() override;
 
     // Re-reads the document views after the writers changed their tables.
-    void reopenRacunView();
-    void reopenPlacanjeView();
+    void reopenRacunView() override;
+    void reopenPlacanjeView() override;
     void osvjezitabele();
 
     // Settings table lookup for CitajPostavku once the database is open.
