@@ -87,7 +87,7 @@ bool LateOutcomes::endOfScan(std::int64_t nowMs) {
 // numbers stay as at the last look, so do the rows, and they are not read again. False
 // when F_SEMAFOR cannot be read (looked at again later).
 bool LateOutcomes::lookAtSemafor() {
-    const auto counted = db_.sql.select3(statement::semaforSummary(db_.state.postavke));
+    const auto counted = db_.sql.selectEveryScan(statement::semaforSummary(db_.state.postavke));
     if (!counted) return false;
     const SemaforSummary summary{(*counted)->integer("N"), (*counted)->integer("S")};
     if (summary == lastLook_) return true;

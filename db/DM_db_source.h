@@ -71,6 +71,7 @@ class Tdm_db : public JobSql {
     // with its own statement, or rolls back with it; on a failure nothing is kept.
     Result<void, sql::Error> execWithNext(const std::string& sql) override;
     Result<ScratchQuery*, sql::Error> select3(const std::string& sql) override;
+    Result<ScratchQuery*, sql::Error> selectEveryScan(const std::string& sql) override;
     Result<ScratchQuery*, sql::Error> sumaRacuna(const std::string& sql) override;
     const std::string& ZadnjaGreska() const override { return ZadnjaGreska_; }
     // The latest helper call failed on a duplicate key.

@@ -38,6 +38,8 @@ class JobSql {
     virtual Result<void, sql::Error> execWithNext(const std::string& sql) = 0;
     // A query through the scratch query up3: its rows, or the failure.
     virtual Result<ScratchQuery*, sql::Error> select3(const std::string& sql) = 0;
+    // The same for a query run every scan, which the engine may keep prepared.
+    virtual Result<ScratchQuery*, sql::Error> selectEveryScan(const std::string& sql) { return select3(sql); }
     // The receipt-total query F_SUMA_RACUNA with this text instead: its row, or the failure.
     virtual Result<ScratchQuery*, sql::Error> sumaRacuna(const std::string& sql) = 0;
     virtual const std::string& ZadnjaGreska() const = 0;

@@ -68,6 +68,11 @@ Result<ScratchQuery*, sql::Error> Tdm_db::select3(const std::string& sql) {
     return sqlopen3(sql) ? Result<ScratchQuery*, sql::Error>(&up3()) : unexpected(lastError());
 }
 
+Result<ScratchQuery*, sql::Error> Tdm_db::selectEveryScan(const std::string& sql) {
+    if (!remember(impl_->db_f.selectKept(sql, impl_->up[3]))) return unexpected(lastError());
+    return &up3();
+}
+
 Result<ScratchQuery*, sql::Error> Tdm_db::sumaRacuna(const std::string& sql) {
     if (!openSumaRacuna(sql)) return unexpected(lastError());
     return &F_SUMA_RACUNA();

@@ -9,6 +9,9 @@
 #include <cmath>
 #include <stdexcept>
 
+#ifdef FMERILON_FIREBIRD_CLIENT
+#include "db/KeptFirebirdSelect.h"
+#endif
 #include "db/SqlDriver.h"
 #include "db/SqlText.h"
 #include "db/TextTransport.h"
@@ -126,6 +129,7 @@ Outcome Connection::checkSession() {
 }
 
 void Connection::close() {
+    kept_.reset();  // before the attachment it was prepared on goes
     if (!db_->isValid()) return;
     db_->close();
     *db_ = QSqlDatabase();
@@ -197,6 +201,27 @@ Outcome Connection::select(const std::string& sql, ResultSet& result) {
         return fail(engine_.failed(query.lastError()));
     }
     return {};
+}
+
+Outcome Connection::selectKept(const std::string& sql, ResultSet& result) {
+#ifdef FMERILON_FIREBIRD_CLIENT
+    // In a transaction of this connection the select has to see its rows: run it there.
+    if (engine_.dialect != schema::Dialect::Firebird || inTransaction_) return select(sql, result);
+    result.reset(sql);
+    if (observer_) observer_(sql);
+    if (const Outcome refused = refusal(sql); !refused) return refused;
+    if (!kept_ || kept_->sql() != sql) {
+        kept_.reset();
+        auto prepared = KeptFirebirdSelect::prepare(*db_, engine_, sql);
+        if (!prepared) return fail(prepared.error());
+        kept_ = std::move(*prepared);
+    }
+    const Outcome outcome = kept_->run(result);
+    if (!outcome) kept_.reset();  // prepared anew next time
+    return fail(outcome);
+#else
+    return select(sql, result);
+#endif
 }
 
 Outcome Connection::ping() {

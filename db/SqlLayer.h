@@ -11,6 +11,10 @@
 
 class QSqlDatabase;
 
+namespace fm::sql {
+class KeptFirebirdSelect;
+}
+
 // The program's side of Qt SQL: one named connection chosen by a driver name and a
 // NAME=VALUE parameter list, literal SQL in single-byte text, results read whole.
 namespace fm::sql {
@@ -80,6 +84,9 @@ class Connection {
 
     Outcome execute(const std::string& sql);
     Outcome select(const std::string& sql, ResultSet& result);
+    // A select run every scan: on Firebird prepared once while the connection lasts (the
+    // last text only), elsewhere as select.
+    Outcome selectKept(const std::string& sql, ResultSet& result);
 
     // Whether the table has those columns ("*" for any), reading no row.
     Outcome probe(const std::string& table, const std::string& columns);
@@ -107,6 +114,7 @@ class Connection {
     std::string sessionFault_;  // not empty: the session lacks its modes, statements are refused
     std::function<void(const std::string&)> observer_;
     std::unique_ptr<QSqlDatabase> db_;
+    std::shared_ptr<KeptFirebirdSelect> kept_;  // its deleter comes with it: none without the client
 };
 
 }  // namespace fm::sql
