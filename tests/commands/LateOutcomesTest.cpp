@@ -52,27 +52,31 @@ class LateOutcomesTest : public ::testing::Test {
         std::vector<AnswerRow::Columns> columns;
         for (const auto& row : rows) {
             sum += row.first;
-            columns.push_back({{"F_RBR", std::to_string(row.first)}, {"TIPKNJIZENJA", std::to_string(row.second)}});
+            columns.push_back(
+                {{"F_RBR", std::to_string(row.first)}, {"TIPKNJIZENJA", std::to_string(row.second)}});
         }
-        db.sql.answersTo["count(*) as N"] =
-            AnswerRow::withRow({{"N", std::to_string(rows.size())}, {"S", rows.empty() ? "" : std::to_string(sum)}});
+        db.sql.answersTo["count(*) as N"] = AnswerRow::withRow(
+            {{"N", std::to_string(rows.size())}, {"S", rows.empty() ? "" : std::to_string(sum)}});
         db.sql.answersTo["select F_RBR, TIPKNJIZENJA"] = AnswerRow::withRows(columns);
     }
     // F_LOG_RACUN's F_FISK_BROJ values of a job number, as read.
     void logged(int number, const std::vector<std::string>& values) {
         std::vector<AnswerRow::Columns> rows;
         for (const std::string& value : values) rows.push_back({{"F_FISK_BROJ", value}});
-        db.sql.answersTo[statement::loggedFiscalNumbers(db.state.postavke, number)] = AnswerRow::withRows(rows);
+        db.sql.answersTo[statement::loggedFiscalNumbers(db.state.postavke, number)] =
+            AnswerRow::withRows(rows);
     }
     int statementsWith(const std::string& text) const {
-        return int(std::count_if(db.sql.statements.begin(), db.sql.statements.end(),
-                                 [&](const std::string& sql) { return sql.find(text) != std::string::npos; }));
+        return int(
+            std::count_if(db.sql.statements.begin(), db.sql.statements.end(),
+                          [&](const std::string& sql) { return sql.find(text) != std::string::npos; }));
     }
     // The notices about that job, without the watchdog's.
     std::vector<std::string> noticesOf(int number) const {
         std::vector<std::string> texts;
         for (const auto& notice : db.ui.notices)
-            if (notice.text.rfind("Posao " + std::to_string(number) + " ", 0) == 0) texts.push_back(notice.text);
+            if (notice.text.rfind("Posao " + std::to_string(number) + " ", 0) == 0)
+                texts.push_back(notice.text);
         return texts;
     }
     std::vector<int> openNumbers() {
@@ -193,8 +197,9 @@ TEST_F(LateOutcomesTest, AJobPrintedTwiceIsToldSoOnce) {
     const JobEntry ended = late.jobEnded(done);
     EXPECT_TRUE(ended.printedTwice);
     EXPECT_EQ(ended.fiscalNumbers, (Numbers{1001, 1002}));
-    EXPECT_EQ(noticesOf(57), std::vector<std::string>{
-                                 "Posao 57 (fajl r57.inp) je odstampan DVA PUTA: fiskalni brojevi 1001, 1002."});
+    EXPECT_EQ(noticesOf(57),
+              std::vector<std::string>{
+                  "Posao 57 (fajl r57.inp) je odstampan DVA PUTA: fiskalni brojevi 1001, 1002."});
 
     // Flagged at its end: its late outcome does not tell it again.
     logged(58, {"2001", "2002"});
@@ -259,11 +264,17 @@ TEST_F(LateOutcomesTest, AReceiptTheJournalCannotTellIsFoundByTheKeyOfItsRows) {
     const auto rowsOf = [&](int number, const std::string& memo) {
         db.sql.answersTo[statement::semaforKeyRow(p, number, kSaleReceipt)] =
             AnswerRow::withRow({{"F_REKL_BROJ", "0"}, {"MEMO", memo}});
-        db.sql.answersTo[statement::racunKeyRows(p, number, kSaleReceipt)] = AnswerRow::withRows(
-            {{{"F_NAZIV_ROBE", "Hljeb"}, {"F_CIJENA_ROBE", "0.9"}, {"F_KOLICINA", "2"},
-              {"F_SIFRA_GRUPA", "1"}, {"F_SIFRA_POR_STOPE", "2"}},
-             {{"F_NAZIV_ROBE", "Mlijeko"}, {"F_CIJENA_ROBE", "1.5"}, {"F_KOLICINA", "1"},
-              {"F_SIFRA_GRUPA", "1"}, {"F_SIFRA_POR_STOPE", "2"}}});
+        db.sql.answersTo[statement::racunKeyRows(p, number, kSaleReceipt)] =
+            AnswerRow::withRows({{{"F_NAZIV_ROBE", "Hljeb"},
+                                  {"F_CIJENA_ROBE", "0.9"},
+                                  {"F_KOLICINA", "2"},
+                                  {"F_SIFRA_GRUPA", "1"},
+                                  {"F_SIFRA_POR_STOPE", "2"}},
+                                 {{"F_NAZIV_ROBE", "Mlijeko"},
+                                  {"F_CIJENA_ROBE", "1.5"},
+                                  {"F_KOLICINA", "1"},
+                                  {"F_SIFRA_GRUPA", "1"},
+                                  {"F_SIFRA_POR_STOPE", "2"}}});
         db.sql.answersTo[statement::placanjeKeyRows(p, number, kSaleReceipt)] =
             AnswerRow::withRow({{"F_NACIN_PLACANJA", "1"}, {"F_UPLACENO", "3.3"}});
         ReceiptKey key(kSaleReceipt, 0, memo);
@@ -339,6 +350,13 @@ TEST_F(LateOutcomesTest, TheJournalsOpenJobsAreReadOnceItCanTellBeforeThoseEnded
     late.jobMarked(marked);
     EXPECT_EQ(late.openJobs(1)->back().action, FileAction::MarkedNo);
     EXPECT_EQ(late.openJobs(1)->back().times.marked, now + 10);
+
+    // Decided again after a crash, no longer open.
+    JobEntry decided = openJob(57, now + 20);
+    decided.outcome = kDone;
+    decided.open = false;
+    late.jobEnded(decided);
+    EXPECT_EQ(openNumbers(), std::vector<int>{60});
 }
 
 }  // namespace
