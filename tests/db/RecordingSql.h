@@ -1,6 +1,9 @@
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -12,45 +15,61 @@
 
 namespace fm::test {
 
-// One answer of a query: no row, or one row of columns by name.
+// One answer of a query: its rows (none, one or more) of columns by name, read in order.
+// A value that is no number throws std::runtime_error when read as one.
 class AnswerRow : public ScratchQuery {
   public:
-    static AnswerRow withRow(std::map<std::string, std::string> columns = {}) {
+    using Columns = std::map<std::string, std::string>;
+
+    static AnswerRow withRow(Columns columns = {}) { return withRows({std::move(columns)}); }
+    static AnswerRow withRows(std::vector<Columns> rows) {
         AnswerRow answer;
-        answer.row = true;
-        answer.columns = std::move(columns);
+        answer.rows_ = std::move(rows);
         return answer;
     }
 
     std::string sql_;
-    bool row = false;
-    std::map<std::string, std::string> columns;
 
     const std::string& sql() const override { return sql_; }
-    bool hasRow() const override { return row; }
-    bool next() override { return row = false; }
+    bool hasRow() const override { return at_ < rows_.size(); }
+    bool next() override {
+        if (hasRow()) ++at_;
+        return hasRow();
+    }
     std::string text(const std::string& column) const override {
-        const auto found = columns.find(column);
-        return found == columns.end() ? std::string() : found->second;
+        if (!hasRow()) return {};
+        const auto found = rows_[at_].find(column);
+        return found == rows_[at_].end() ? std::string() : found->second;
     }
-    long long integer(const std::string& column) const override {
-        const std::string value = text(column);
-        return value.empty() ? 0 : std::stoll(value);
-    }
+    long long integer(const std::string& column) const override { return std::llround(real(column)); }
     double real(const std::string& column) const override {
         const std::string value = text(column);
-        return value.empty() ? 0 : std::stod(value);
+        if (value.empty()) return 0;
+        std::size_t used = 0;
+        double number = 0;
+        try {
+            number = std::stod(value, &used);
+        } catch (const std::exception&) {
+        }
+        if (used != value.size()) throw std::runtime_error("no number: '" + value + "'");
+        return number;
     }
+
+  private:
+    std::vector<Columns> rows_;
+    std::size_t at_ = 0;
 };
 
 // The job SQL without an engine: records every statement in order and answers queries
-// from `answers` (in turn; no row once they run out). failing: every statement fails;
+// with the answer of the first text of `answersTo` that they hold (each time), else from
+// `answers` (in turn; no row once they run out). failing: every statement fails;
 // failsOn: the statements that hold this text fail.
 class RecordingSql : public JobSql {
   public:
     std::vector<std::string> statements;
     std::vector<std::string> laterCleanUps;
     std::vector<AnswerRow> answers;
+    std::map<std::string, AnswerRow> answersTo;
     bool failing = false;
     std::string failsOn;
     std::string error = "veza prekinuta";
@@ -88,8 +107,15 @@ class RecordingSql : public JobSql {
         return !failing && (failsOn.empty() || sql.find(failsOn) == std::string::npos);
     }
     bool query(const std::string& sql) {
-        current_ = answers.empty() ? AnswerRow{} : answers.front();
-        if (!answers.empty()) answers.erase(answers.begin());
+        const auto chosen = std::find_if(answersTo.begin(), answersTo.end(), [&](const auto& answer) {
+            return sql.find(answer.first) != std::string::npos;
+        });
+        if (chosen != answersTo.end()) {
+            current_ = chosen->second;
+        } else {
+            current_ = answers.empty() ? AnswerRow{} : answers.front();
+            if (!answers.empty()) answers.erase(answers.begin());
+        }
         current_.sql_ = sql;
         return run(sql);
     }
