@@ -12,6 +12,7 @@
 
 #include "db/Engine.h"
 #include "db/SqlLayer.h"
+#include "db/TextTransport.h"
 
 namespace fm::sql {
 
@@ -43,29 +44,39 @@ T read(const char* data) {
     return value;
 }
 
-// A column of the row fetched; nullopt for a type this select does not read.
-std::optional<Value> valueOf(const XSQLVAR& var) {
+// A column of the row fetched; nullopt for a type this select does not read. Texts come
+// in the connection's character set, UTF-8 as Qt's driver opens it.
+std::optional<Value> valueOf(const XSQLVAR& var, TextCoding coding) {
     Value value;
     if ((var.sqltype & 1) && *var.sqlind < 0) return value;
     long long whole = 0;
     switch (var.sqltype & ~1) {
-        case SQL_SHORT: whole = read<short>(var.sqldata); break;
-        case SQL_LONG: whole = read<ISC_LONG>(var.sqldata); break;
-        case SQL_INT64: whole = read<ISC_INT64>(var.sqldata); break;
+        case SQL_SHORT:
+            whole = read<short>(var.sqldata);
+            break;
+        case SQL_LONG:
+            whole = read<ISC_LONG>(var.sqldata);
+            break;
+        case SQL_INT64:
+            whole = read<ISC_INT64>(var.sqldata);
+            break;
         case SQL_DOUBLE:
         case SQL_FLOAT:
             value.kind = Value::Kind::Real;
-            value.real = (var.sqltype & ~1) == SQL_DOUBLE ? read<double>(var.sqldata) : read<float>(var.sqldata);
+            value.real =
+                (var.sqltype & ~1) == SQL_DOUBLE ? read<double>(var.sqldata) : read<float>(var.sqldata);
             return value;
         case SQL_TEXT:
             value.kind = Value::Kind::Text;
-            value.text.assign(var.sqldata, std::size_t(var.sqllen));
+            value.text = fromQt(QString::fromUtf8(var.sqldata, var.sqllen), coding);
             return value;
         case SQL_VARYING:
             value.kind = Value::Kind::Text;
-            value.text.assign(var.sqldata + sizeof(short), std::size_t(read<short>(var.sqldata)));
+            value.text =
+                fromQt(QString::fromUtf8(var.sqldata + sizeof(short), read<short>(var.sqldata)), coding);
             return value;
-        default: return std::nullopt;
+        default:
+            return std::nullopt;
     }
     if (var.sqlscale < 0) {
         value.kind = Value::Kind::Real;
@@ -141,7 +152,8 @@ Result<std::shared_ptr<KeptFirebirdSelect>, Outcome> KeptFirebirdSelect::prepare
                                                                                  const std::string& sql) {
     const QVariant handle = db.driver()->handle();
     if (handle.metaType() != QMetaType::fromType<isc_db_handle>())
-        return unexpected(Outcome{Failure::Other, std::string("Veza nije Firebird veza: ") + handle.typeName()});
+        return unexpected(
+            Outcome{Failure::Other, std::string("Veza nije Firebird veza: ") + handle.typeName()});
     auto handles = std::make_unique<Handles>(engine, sql);
     handles->db = *static_cast<const isc_db_handle*>(handle.constData());
     ISC_STATUS_ARRAY status;
@@ -173,8 +185,10 @@ Outcome KeptFirebirdSelect::run(ResultSet& result) {
         }
         std::vector<Value> row;
         for (short i = 0; i < h.out->sqld && outcome; ++i) {
-            if (const std::optional<Value> value = valueOf(h.out->sqlvar[i])) row.push_back(*value);
-            else outcome = {Failure::Other, "Nepoznat tip kolone u: " + h.sql};
+            if (const std::optional<Value> value = valueOf(h.out->sqlvar[i], h.engine.coding))
+                row.push_back(*value);
+            else
+                outcome = {Failure::Other, "Nepoznat tip kolone u: " + h.sql};
         }
         if (outcome) result.addRow(std::move(row));
     }

@@ -21,7 +21,8 @@ struct Engine;
 class KeptFirebirdSelect {
   public:
     // Prepared on the connection's own attachment; a failure comes as the engine's.
-    static Result<std::shared_ptr<KeptFirebirdSelect>, Outcome> prepare(QSqlDatabase& db, const Engine& engine,
+    static Result<std::shared_ptr<KeptFirebirdSelect>, Outcome> prepare(QSqlDatabase& db,
+                                                                        const Engine& engine,
                                                                         const std::string& sql);
     ~KeptFirebirdSelect();
     KeptFirebirdSelect(const KeptFirebirdSelect&) = delete;

@@ -172,6 +172,42 @@ TEST_P(Engines, MissingTableReadsTableDoesNotExist) {
     EXPECT_NE(0u, dm->ZadnjaGreska().rfind("Table does not exist", 0)) << dm->ZadnjaGreska();
 }
 
+// The select of every scan (kept prepared on Firebird) reads as select3 does and sees what
+// another connection committed since its last run; a failure comes with the engine's text.
+TEST_P(Engines, ASelectOfEveryScanSeesWhatAnotherConnectionCommitted) {
+    createDatabase(PartnerTables::Yes);
+    ASSERT_TRUE(connect());
+    ASSERT_TRUE(UpisiStavkuRacuna(*dm, 57, 0, 0, 12, 3, 2, "38712", "KAFA \xE8", 1.25, -0.5))
+        << dm->ZadnjaGreska();
+    const std::string items =
+        "select F_RBR, F_SIFRA_ROBE, F_BAR_CODE, F_NAZIV_ROBE, F_CIJENA_ROBE, F_KOLICINA from F_RACUN";
+    const auto kept = dm->selectEveryScan(items);
+    ASSERT_TRUE(kept) << kept.error().text;
+    std::vector<std::string> keptTexts;
+    for (const char* column :
+         {"F_RBR", "F_SIFRA_ROBE", "F_BAR_CODE", "F_NAZIV_ROBE", "F_CIJENA_ROBE", "F_KOLICINA"})
+        keptTexts.push_back((*kept)->text(column));
+    EXPECT_EQ((std::vector<std::string>{"57", "12", "38712", "KAFA \xE8", "1.25", "-0.5"}), keptTexts);
+
+    const std::string summary = "select count(*) as N, sum(F_RBR) as S from F_SEMAFOR";
+    const auto look = [&] {
+        const auto counted = dm->selectEveryScan(summary);
+        return counted ? (*counted)->text("N") + "/" + (*counted)->text("S") : counted.error().text;
+    };
+    EXPECT_EQ("0/", look());
+    Tdm_db other(state, ui);
+    ASSERT_TRUE(other.OtvoriBazuPodataka(database->iniPath()));
+    ASSERT_TRUE(UpisiSemafor(other, 57, 0, 0, 0, 0, 1, "")) << other.ZadnjaGreska();
+    EXPECT_EQ("1/57", look());
+    ASSERT_TRUE(ObrisiSemafor(other, 57, 0)) << other.ZadnjaGreska();
+    EXPECT_EQ("0/", look());
+
+    const auto missing = dm->selectEveryScan("select count(*) as N from F_NEMA");
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(0u, missing.error().text.rfind("Table does not exist.", 0)) << missing.error().text;
+    EXPECT_EQ("0/", look());
+}
+
 TEST_P(Engines, TextsKeepEveryByte) {
     createDatabase(PartnerTables::Yes);
     ASSERT_TRUE(connect());
