@@ -1,5 +1,3 @@
-#include <filesystem>
-
 #include "db/RecordWriters.h"
 #include "tests/db/DbFixture.h"
 
@@ -114,15 +112,6 @@ TEST_F(QueryHelpers, ExportCopiesRowsByPositionAndEnablesThePollingTimer) {
     ASSERT_EQ(1u, ui.messages.size());
     EXPECT_EQ(0u, ui.messages[0].rfind("Greska pri kopiranju podataka\r\n", 0));
     EXPECT_TRUE(dm->timer1Enabled());
-}
-
-TEST(FileSearch, FirstMatchWhenItIsAFile) {
-    TempDir dir;
-    EXPECT_EQ("", fsearch(dir.file("*.inp")));
-    std::filesystem::create_directory(dir.file("folder.inp"));
-    EXPECT_EQ("", fsearch(dir.file("*.inp")));
-    dir.write("racun.txt", "x");
-    EXPECT_EQ("racun.txt", fsearch(dir.file("*.txt")));
 }
 
 }  // namespace

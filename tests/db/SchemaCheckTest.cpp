@@ -91,13 +91,5 @@ TEST_F(EmptyDatabase, AnArticleCodeIndexThatCannotBeAddedGivesOneNoticeAtEveryCo
     }
 }
 
-TEST(ExistenceTests, WithoutAConnectionTheCatalogueCannotBeRead) {
-    ProcessState state;
-    RecordingUserInterface ui;
-    Tdm_db dm(state, ui);
-    EXPECT_EQ(-20, dm.TestirajPostojanjePravila("I_ASC_F_KNJIG_SIFRA"));
-    EXPECT_EQ(-20, dm.TestirajPostojanjePolja("F_ROBA", "F_KNJIG_SIFRA"));
-}
-
 }  // namespace
 }  // namespace fm::test
