@@ -11,8 +11,8 @@
 #include "commands/CommandFile.h"
 #include "commands/CommandJob.h"
 #include "commands/CrashPoint.h"
-#include "commands/JobContext.h"
 #include "commands/Job.h"
+#include "commands/JobContext.h"
 #include "commands/Outcome.h"
 #include "commands/WaitBudget.h"
 #include "db/RecordWriters.h"
@@ -94,9 +94,8 @@ class JobWriter {
 
     void priceChanges() {
         for (const PriceChange& change : command_.priceChanges) {
-            const auto written =
-                UpisiNivelaciju(db_, job_.number, change.code, change.group, change.tax, " ", change.name,
-                                change.price);
+            const auto written = UpisiNivelaciju(db_, job_.number, change.code, change.group, change.tax, " ",
+                                                 change.name, change.price);
             if (!written) fail("Ne moze se insertovati stavka nivelacije!", &written.error());
             crashPoint(CrashAt::Row);
             job_.bookingType = kPriceChanges;
@@ -161,11 +160,12 @@ class JobWriter {
     int addArticle(const SaleItem& item) {
         constexpr int attempts = 10;
         for (int attempt = 1;; ++attempt) {
-            const int highest = sql_.max("f_roba", "f_sifra_robe");
-            if (highest == std::numeric_limits<int>::max())
+            const auto highest = sql_.highest("f_roba", "f_sifra_robe");
+            if (!highest) fail("Ne moze se dodati stavka robe!", &highest.error());
+            if (*highest == std::numeric_limits<int>::max())
                 fail("Nova stavka robe se ne moze dodati: sifra robe je dosla do najvece vrijednosti " +
-                     integerNumeral(highest));
-            const int code = highest + 1;
+                     integerNumeral(*highest));
+            const int code = *highest + 1;
             const auto added = UpisiRobu(db_, code, item.group, item.tax, std::string(), item.name,
                                          item.codeText, item.price);
             if (added) return code;

@@ -78,7 +78,8 @@ class Tdm_db : public JobSql {
     bool lastErrorIsKeyViolation() const;
 
     // Highest value of a column over all registers; 0 when none or on error.
-    int max(const std::string& table, const std::string& column) override;
+    int max(const std::string& table, const std::string& column);
+    Result<int, sql::Error> highest(const std::string& table, const std::string& column) override;
 
     // Copies every row of one dataset object into another ("F_LOG_RACUN", "f_roba", ...),
     // columns by position; shows its message on error and enables Timer1 either way.

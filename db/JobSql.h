@@ -49,7 +49,8 @@ class JobSql {
     virtual void cleanUpLater(const std::string& sql) = 0;
     virtual schema::Dialect dialect() const = 0;
 
-    virtual int max(const std::string& table, const std::string& column) = 0;
+    // The highest value of a column over all registers, 0 when the table has no row.
+    virtual Result<int, sql::Error> highest(const std::string& table, const std::string& column) = 0;
     virtual bool articleExists(int fidRoba, int sifraRobe) = 0;
     // nullopt when no article of the view has the code.
     virtual Result<std::optional<int>, sql::Error> articleByKnjigSifra(const std::string& knjigSifra) = 0;

@@ -79,12 +79,17 @@ Result<ScratchQuery*, sql::Error> Tdm_db::sumaRacuna(const std::string& sql) {
 }
 
 int Tdm_db::max(const std::string& table, const std::string& column) {
-    if (!sqlopen("Select max(" + column + ") as mx from " + table) || !up().hasRow()) return 0;
+    return highest(table, column).value_or(0);
+}
+
+Result<int, sql::Error> Tdm_db::highest(const std::string& table, const std::string& column) {
+    if (!sqlopen("Select max(" + column + ") as mx from " + table)) return unexpected(lastError());
+    if (!up().hasRow()) return 0;
     try {
         return int(up().integer("mx"));
     } catch (const std::exception& e) {
         ZadnjaGreska_ = e.what();
-        return 0;
+        return unexpected(sql::Error{sql::Failure::Other, e.what()});
     }
 }
 

@@ -236,12 +236,15 @@ TEST(JobJournalEntry, AJobHandedOverStaysOpenUntilItsRowIsSeenGone) {
 // A look-up that fails is no "not found": the job fails and adds no article.
 TEST_F(Processing, AnArticleLookUpThatFailsAddsNoArticle) {
     sql.failing = false;
-    sql.failsOn = "F_BAR_CODE=";
-    EXPECT_FALSE(process("S,P1,_,______,__;Sok;2.50;1;;3;1;;3871234567890\r\nT,P1,_,______,__;\r\n"));
-    for (const std::string& statement : sql.statements)
-        EXPECT_EQ(statement.find("F_ROBA("), std::string::npos) << statement;
-    ASSERT_FALSE(ui.notices.empty());
-    EXPECT_EQ(ui.notices[0].text, invalid("Ne moze se dodati stavka robe!"));
+    for (const char* failing : {"F_BAR_CODE=", "max(f_sifra_robe)"}) {  // the article, the next free code
+        sql.failsOn = failing;
+        ui.notices.clear();
+        EXPECT_FALSE(process("S,P1,_,______,__;Sok;2.50;1;;3;1;;3871234567890\r\nT,P1,_,______,__;\r\n"));
+        for (const std::string& statement : sql.statements)
+            EXPECT_EQ(statement.find("F_ROBA("), std::string::npos) << statement;
+        ASSERT_FALSE(ui.notices.empty());
+        EXPECT_EQ(ui.notices[0].text, invalid("Ne moze se dodati stavka robe!")) << failing;
+    }
 }
 
 // The failure of the row's own statement tells why: a lost connection adds the

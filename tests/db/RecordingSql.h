@@ -84,7 +84,13 @@ class RecordingSql : public JobSql {
     bool ensureConnected() override { return true; }
     void cleanUpLater(const std::string& sql) override { laterCleanUps.push_back(sql); }
     schema::Dialect dialect() const override { return schema::Dialect::Firebird; }
-    int max(const std::string&, const std::string&) override { return 0; }
+    // Not recorded: fails like a statement that holds failsOn.
+    Result<int, sql::Error> highest(const std::string& table, const std::string& column) override {
+        const std::string sql = "Select max(" + column + ") as mx from " + table;
+        if (failing || (!failsOn.empty() && sql.find(failsOn) != std::string::npos))
+            return unexpected(sql::Error{failure, error});
+        return 0;
+    }
     bool articleExists(int, int) override { return false; }
     Result<std::optional<int>, sql::Error> articleByKnjigSifra(const std::string&) override {
         return std::optional<int>();
