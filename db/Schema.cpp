@@ -113,44 +113,18 @@ std::vector<Table> makeTables() {
 // Texts are single-byte: Firebird keeps them as ISO8859_1 (one byte per character,
 // all 256 codes), MariaDB as latin1.
 std::string columnType(const Column& column, Dialect dialect) {
-    const std::string size = "(" + std::to_string(column.size) + ")";
-    switch (dialect) {
-        case Dialect::Firebird:
-            switch (column.type) {
-                case ColumnType::Float:
-                    return "DOUBLE PRECISION";
-                case ColumnType::Text:
-                    return "VARCHAR" + size + " CHARACTER SET ISO8859_1";
-                case ColumnType::DateTime:
-                    return "TIMESTAMP";
-                case ColumnType::Memo:
-                    return "BLOB SUB_TYPE TEXT CHARACTER SET ISO8859_1";
-            }
-            break;
-        case Dialect::MariaDB:
-            switch (column.type) {
-                case ColumnType::Float:
-                    return "DOUBLE";
-                case ColumnType::Text:
-                    return "VARCHAR" + size;
-                case ColumnType::DateTime:
-                    return "DATETIME";
-                case ColumnType::Memo:
-                    return "LONGTEXT";
-            }
-            break;
-        case Dialect::Standard:
-            switch (column.type) {
-                case ColumnType::Float:
-                    return "DOUBLE PRECISION";
-                case ColumnType::Text:
-                    return "VARCHAR" + size;
-                case ColumnType::DateTime:
-                    return "TIMESTAMP";
-                case ColumnType::Memo:
-                    return "TEXT";
-            }
-            break;
+    const bool firebird = dialect == Dialect::Firebird;
+    const bool mariaDb = dialect == Dialect::MariaDB;
+    switch (column.type) {
+        case ColumnType::Float:
+            return mariaDb ? "DOUBLE" : "DOUBLE PRECISION";
+        case ColumnType::Text:
+            return "VARCHAR(" + std::to_string(column.size) + ")" +
+                   (firebird ? " CHARACTER SET ISO8859_1" : "");
+        case ColumnType::DateTime:
+            return mariaDb ? "DATETIME" : "TIMESTAMP";
+        case ColumnType::Memo:
+            return firebird ? "BLOB SUB_TYPE TEXT CHARACTER SET ISO8859_1" : mariaDb ? "LONGTEXT" : "TEXT";
     }
     throw std::logic_error("unknown column type");
 }
