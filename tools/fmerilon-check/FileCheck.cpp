@@ -37,30 +37,19 @@ const char* kindName(JobKind kind) {
     return "bez komande";
 }
 
-const char* verdictName(const FileCheck& check) {
-    if (!check.unreadable.empty()) return "ne moze se procitati";
-    switch (check.job.verdict) {
-        case CommandJob::Verdict::NotYet:
-            return "jos se ne uzima (zaglavlje je zadnja linija)";
-        case CommandJob::Verdict::ProcessedAlready:
-            return "vec obradjen (status zaglavlja nije __)";
-        case CommandJob::Verdict::TakeUp:
-            break;
-    }
-    return check.passes() ? "ispravan" : "neispravan";
-}
+// The verdict in words, and its key in JSON.
+struct Verdict {
+    const char* words;
+    const char* key;
+};
 
-const char* verdictKey(const FileCheck& check) {
-    if (!check.unreadable.empty()) return "unreadable";
-    switch (check.job.verdict) {
-        case CommandJob::Verdict::NotYet:
-            return "not-yet";
-        case CommandJob::Verdict::ProcessedAlready:
-            return "processed";
-        case CommandJob::Verdict::TakeUp:
-            break;
-    }
-    return check.passes() ? "valid" : "invalid";
+Verdict verdictOf(const FileCheck& check) {
+    if (!check.unreadable.empty()) return {"ne moze se procitati", "unreadable"};
+    if (check.job.verdict == CommandJob::Verdict::NotYet)
+        return {"jos se ne uzima (zaglavlje je zadnja linija)", "not-yet"};
+    if (check.job.verdict == CommandJob::Verdict::ProcessedAlready)
+        return {"vec obradjen (status zaglavlja nije __)", "processed"};
+    return check.passes() ? Verdict{"ispravan", "valid"} : Verdict{"neispravan", "invalid"};
 }
 
 std::string articleOf(const SaleItem& item, const Postavke& p) {
@@ -176,7 +165,7 @@ std::vector<std::string> rowsOf(const FileCheck& check, const Postavke& p) {
 // Names and fields come from the file: shown printable, so that none acts on the terminal
 // or starts a line of its own.
 std::string textReport(const FileCheck& check, const Postavke& p) {
-    std::string out = text::printable(check.path) + ": " + verdictName(check) + "\n";
+    std::string out = text::printable(check.path) + ": " + verdictOf(check).words + "\n";
     if (!check.unreadable.empty()) return out + "  " + text::printable(check.unreadable) + "\n";
     const CommandJob& job = check.job;
     if (job.verdict == CommandJob::Verdict::TakeUp) {
@@ -231,7 +220,7 @@ std::string jsonString(std::string_view text) {
 
 std::string jsonReport(const FileCheck& check, const Postavke& p) {
     const CommandJob& job = check.job;
-    std::string out = "{\"file\":" + jsonString(check.path) + ",\"verdict\":\"" + verdictKey(check) + "\"";
+    std::string out = "{\"file\":" + jsonString(check.path) + ",\"verdict\":\"" + verdictOf(check).key + "\"";
     out += ",\"message\":" + jsonString(check.programMessage());
     if (!check.unreadable.empty()) return out + "}";
     out += ",\"jobNumber\":" + integerNumeral(check.jobNumber) +
