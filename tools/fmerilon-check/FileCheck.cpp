@@ -118,8 +118,7 @@ FileCheck checkBytes(const std::string& path, std::string_view bytes, const Post
                      bool overSizeLimit) {
     FileCheck check;
     check.path = path;
-    std::string directory = p.TARVOLOCALDIR;
-    if (!directory.empty() && !files::isPathSeparator(directory.back())) directory += files::pathSeparator();
+    const std::string directory = files::withClosingSeparator(p.TARVOLOCALDIR);
     const std::size_t slash = path.find_last_of("/\\");
     check.programPath = directory + (slash == std::string::npos ? path : path.substr(slash + 1));
     check.jobNumber = jobNumber;
@@ -141,9 +140,7 @@ FileCheck checkFile(const std::string& path, const Postavke& p, int jobNumber) {
         return checkBytes(path, content.bytes, p, jobNumber, content.result == Result::OverLimit);
     FileCheck check;
     check.path = path;
-    check.unreadable = content.result == Result::Missing
-                           ? "Ne moze se otvoriti fajl " + path + ": fajl ne postoji"
-                           : unreadableMessage(path, content);
+    check.unreadable = unreadableMessage(path, content);
     return check;
 }
 
