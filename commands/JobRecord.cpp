@@ -109,9 +109,7 @@ std::string fileNumbers(const FileIdentity& file) {
 }  // namespace
 
 std::string JobRecord::besideSettings(const std::string& settingsFilePath) {
-    std::size_t directoryEnd = settingsFilePath.size();
-    while (directoryEnd > 0 && !files::isPathSeparator(settingsFilePath[directoryEnd - 1])) --directoryEnd;
-    return settingsFilePath.substr(0, directoryEnd) + kFileName;
+    return files::directoryPart(settingsFilePath) + kFileName;
 }
 
 Result<void> JobRecord::load() {
