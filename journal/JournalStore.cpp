@@ -37,16 +37,16 @@ const char* const kSchema[] = {
     "CREATE INDEX IF NOT EXISTS poslovi_otvoreni ON poslovi (kasa, broj) WHERE otvoren = 1",
 };
 
+// The columns a later version added, with that version.
 struct AddedColumn {
     const char* name;
     const char* type;
+    int version;
 };
-const AddedColumn kAddedInVersion2[] = {
-    {"kasni_ishod", "TEXT"}, {"kasno", "INTEGER"}, {"fiskalni", "TEXT"},
-    {"dvaput", "INTEGER"},   {"kljuc", "TEXT"},
+const AddedColumn kAddedColumns[] = {
+    {"kasni_ishod", "TEXT", 2}, {"kasno", "INTEGER", 2}, {"fiskalni", "TEXT", 2},
+    {"dvaput", "INTEGER", 2},   {"kljuc", "TEXT", 2},    {"fiskalni_prije", "TEXT", 3},
 };
-
-const AddedColumn kAddedInVersion3[] = {{"fiskalni_prije", "TEXT"}};
 
 // The fiskalni value of fiscal numbers that could not be read.
 constexpr const char* kFiscalUnknown = "nepoznat";
@@ -58,18 +58,13 @@ const char* const kColumns[] = {
     "otvoren",  "kasni_ishod", "kasno",     "fiskalni", "dvaput",      "kljuc",    "fiskalni_prije",
 };
 
-template <std::size_t N>
-bool among(const AddedColumn (&added)[N], const std::string& column) {
-    return std::any_of(std::begin(added), std::end(added),
-                       [&](const AddedColumn& one) { return column == one.name; });
-}
-
 // The columns to select; those a journal of an older version lacks read NULL.
 std::string columnList(int version) {
     std::string list;
     for (const std::string column : kColumns) {
-        const bool missing = (version < 2 && among(kAddedInVersion2, column)) ||
-                             (version < 3 && among(kAddedInVersion3, column));
+        const bool missing = std::any_of(
+            std::begin(kAddedColumns), std::end(kAddedColumns),
+            [&](const AddedColumn& added) { return column == added.name && version < added.version; });
         list += (list.empty() ? "" : ", ") + (missing ? "NULL" : column);
     }
     return list;
@@ -236,14 +231,11 @@ Result<void> JournalStore::open() {
     if (ready && !readOnly && version_ < kVersion) {
         // The columns and the version in one transaction: an upgrade is done whole or not at all.
         std::vector<Statement> upgrade;
-        const auto add = [&upgrade](const AddedColumn& added) {
-            upgrade.push_back({QStringLiteral("ALTER TABLE poslovi ADD COLUMN %1 %2")
-                                   .arg(QLatin1String(added.name), QLatin1String(added.type)),
-                               {}});
-        };
-        if (version_ == 1) std::for_each(std::begin(kAddedInVersion2), std::end(kAddedInVersion2), add);
-        if (version_ >= 1 && version_ < 3)
-            std::for_each(std::begin(kAddedInVersion3), std::end(kAddedInVersion3), add);
+        for (const AddedColumn& added : kAddedColumns)
+            if (version_ >= 1 && version_ < added.version)
+                upgrade.push_back({QStringLiteral("ALTER TABLE poslovi ADD COLUMN %1 %2")
+                                       .arg(QLatin1String(added.name), QLatin1String(added.type)),
+                                   {}});
         upgrade.push_back({QStringLiteral("PRAGMA user_version = %1").arg(kVersion), {}});
         ready = connection_->runCommitted(upgrade);
         version_ = kVersion;
