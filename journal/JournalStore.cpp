@@ -94,15 +94,9 @@ LateOutcome lateFromText(const std::string& text) {
     return LateOutcome::None;
 }
 
-std::string fiscalText(const std::vector<long long>& numbers) {
-    std::string text;
-    for (const long long number : numbers) text += (text.empty() ? "" : ",") + std::to_string(number);
-    return text;
-}
-
 QVariant fiscalValue(const JobEntry& e) {
     if (e.fiscalNumbersUnknown) return QString::fromLatin1(kFiscalUnknown);
-    return e.fiscalNumbers.empty() ? QVariant() : QVariant(bytes(fiscalText(e.fiscalNumbers)));
+    return e.fiscalNumbers.empty() ? QVariant() : QVariant(bytes(joinedNumbers(e.fiscalNumbers, ",")));
 }
 
 // "123,124" as numbers; nullopt when a part is not a whole number.
@@ -292,7 +286,7 @@ Result<void> JournalStore::add(const JobEntry& e) {
         fiscalValue(e),
         e.printedTwice ? 1 : 0,
         e.receiptKey.empty() ? none : QVariant(bytes(e.receiptKey)),
-        e.fiscalBefore.empty() ? none : QVariant(bytes(fiscalText(e.fiscalBefore)))};
+        e.fiscalBefore.empty() ? none : QVariant(bytes(joinedNumbers(e.fiscalBefore, ",")))};
     const QString insert = QStringLiteral(
         "INSERT INTO poslovi (upisan, preuzet, procitan, predaja, predan, odluceno, oznacen, fajl,"
         " velicina, broj, kasa, komanda, tip, stavke, placanja, budzet_ms, cekano_ms, ishod,"
