@@ -30,7 +30,12 @@ class RecordReading {
     std::size_t line() const { return current().line; }
     const CommandRecord& record() const { return record_; }
 
-    std::string text(const char* meaning) { return take(meaning); }
+    // The next field, noted with its meaning.
+    std::string text(const char* meaning) {
+        std::string field = record_.nextText();
+        current().fields.push_back({number_++, meaning, field});
+        return field;
+    }
     void skip() {
         record_.skipField();
         ++number_;
@@ -45,8 +50,8 @@ class RecordReading {
             fail(e.what());
         }
     }
-    int integer(const char* meaning) { return converted(take(meaning), toInteger); }
-    double decimal(const char* meaning) { return converted(take(meaning), toDecimal); }
+    int integer(const char* meaning) { return converted(text(meaning), toInteger); }
+    double decimal(const char* meaning) { return converted(text(meaning), toDecimal); }
     [[noreturn]] void fail(const std::string& what) const {
         const ReadField& field = current().fields.back();
         throw CommandFileError("linija " + std::to_string(line()) + ", polje " +
@@ -56,11 +61,6 @@ class RecordReading {
   private:
     ReadRecord& current() { return job_.records.back(); }
     const ReadRecord& current() const { return job_.records.back(); }
-    std::string take(const char* meaning) {
-        std::string field = record_.nextText();
-        current().fields.push_back({number_++, meaning, field});
-        return field;
-    }
 
     CommandRecord record_;
     CommandJob& job_;
