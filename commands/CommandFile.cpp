@@ -76,6 +76,8 @@ std::string tooManyLinesMessage(std::string_view bytes) {
 std::string unreadableMessage(const std::string& path, const files::FileContent& content) {
     using Result = files::FileContent::Result;
     switch (content.result) {
+        case Result::Missing:
+            return "Ne moze se otvoriti fajl " + path + ": fajl ne postoji";
         case Result::Link:
             return "Fajl " + path + " je simbolicki link i ne uzima se u obradu";
         case Result::NotRegular:
@@ -96,8 +98,6 @@ std::vector<std::string> readCommandLines(const std::string& path) {
             return parseCommandLines(content.bytes);
         case files::FileContent::Result::OverLimit:
             throw CommandFileError(overLimitMessage());
-        case files::FileContent::Result::Missing:
-            throw CommandFileError("Ne moze se otvoriti fajl " + path + ": fajl ne postoji");
         default:
             throw CommandFileError(unreadableMessage(path, content));
     }

@@ -37,8 +37,8 @@ std::string overLimitMessage();
 // "fajl ima vise od ... linija" for bytes of more than kCommandLinesLimit lines; else empty.
 std::string tooManyLinesMessage(std::string_view bytes);
 
-// Why a command file could not be read ("Fajl ... nije obican fajl ..."); empty when it
-// was read or is over the limit, or when nothing is there.
+// Why a command file could not be read ("Fajl ... nije obican fajl ...", or that it is not
+// there); empty when it was read or is over the limit.
 std::string unreadableMessage(const std::string& path, const files::FileContent& content);
 
 // The file's lines, each trimmed of spaces and control characters; a blank line is "".

@@ -30,28 +30,28 @@ class RecordReading {
     std::size_t line() const { return current().line; }
     const CommandRecord& record() const { return record_; }
 
-    std::string text(const char* meaning) { return take(meaning); }
+    // The next field, noted with its meaning.
+    std::string text(const char* meaning) {
+        std::string field = record_.nextText();
+        current().fields.push_back({number_++, meaning, field});
+        return field;
+    }
     void skip() {
         record_.skipField();
         ++number_;
     }
 
-    int integer(const char* meaning) {
-        const std::string field = take(meaning);
+    // The field's number; a field that is none fails the file.
+    template <class Convert>
+    auto converted(const std::string& field, Convert convert) const {
         try {
-            return toInteger(field);
+            return convert(field);
         } catch (const CommandFileError& e) {
             fail(e.what());
         }
     }
-    double decimal(const char* meaning) {
-        const std::string field = take(meaning);
-        try {
-            return toDecimal(field);
-        } catch (const CommandFileError& e) {
-            fail(e.what());
-        }
-    }
+    int integer(const char* meaning) { return converted(text(meaning), toInteger); }
+    double decimal(const char* meaning) { return converted(text(meaning), toDecimal); }
     [[noreturn]] void fail(const std::string& what) const {
         const ReadField& field = current().fields.back();
         throw CommandFileError("linija " + std::to_string(line()) + ", polje " +
@@ -61,11 +61,6 @@ class RecordReading {
   private:
     ReadRecord& current() { return job_.records.back(); }
     const ReadRecord& current() const { return job_.records.back(); }
-    std::string take(const char* meaning) {
-        std::string field = record_.nextText();
-        current().fields.push_back({number_++, meaning, field});
-        return field;
-    }
 
     CommandRecord record_;
     CommandJob& job_;
@@ -180,13 +175,7 @@ class JobReader {
         s.skip();
         item.codeText = s.text("sifra artikla");
         item.codeIsNumber = !letterCodes_ && item.codeText.size() < 6;
-        if (item.codeIsNumber) {
-            try {
-                item.code = toInteger(item.codeText);
-            } catch (const CommandFileError& e) {
-                s.fail(e.what());
-            }
-        }
+        if (item.codeIsNumber) item.code = s.converted(item.codeText, toInteger);
         job_.receipt.emplace_back(item);
     }
 
@@ -213,15 +202,19 @@ class JobReader {
 // The first records of the file: whether it is taken up and which record heads the job.
 // Returns that header, or nullopt when the job stops here.
 std::optional<std::size_t> accept(const std::vector<std::string>& lines, CommandJob& job, char& letter) {
-    std::optional<std::size_t> header = nextRecord(lines, 0);
-    if (!header) {
-        job.invalid = "fajl ne sadrzi nijedan zapis";
+    // The next record from that line when a line follows it; else the job stops.
+    const auto complete = [&](std::size_t from, const char* noRecord) -> std::optional<std::size_t> {
+        const std::optional<std::size_t> found = nextRecord(lines, from);
+        if (!found)
+            job.invalid = noRecord;
+        else if (*found + 1 == lines.size())
+            job.verdict = CommandJob::Verdict::NotYet;
+        else
+            return found;
         return std::nullopt;
-    }
-    if (*header + 1 == lines.size()) {
-        job.verdict = CommandJob::Verdict::NotYet;
-        return std::nullopt;
-    }
+    };
+    std::optional<std::size_t> header = complete(0, "fajl ne sadrzi nijedan zapis");
+    if (!header) return header;
     if (text::trim(CommandRecord(lines[*header]).status()) != "__") {
         job.verdict = CommandJob::Verdict::ProcessedAlready;
         return std::nullopt;
@@ -231,15 +224,8 @@ std::optional<std::size_t> accept(const std::vector<std::string>& lines, Command
 
     RecordReading v(lines, *header, job, "memo");
     job.memo = memoOf(v.text("memo"));
-    header = nextRecord(lines, *header + 1);
-    if (!header) {
-        job.invalid = "iza memo zapisa nema racuna";
-        return std::nullopt;
-    }
-    if (*header + 1 == lines.size()) {
-        job.verdict = CommandJob::Verdict::NotYet;
-        return std::nullopt;
-    }
+    header = complete(*header + 1, "iza memo zapisa nema racuna");
+    if (!header) return header;
     letter = lines[*header][0];
     if (letter != 'K' && letter != 'S') letter = 'V';
     return header;

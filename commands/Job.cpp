@@ -22,13 +22,11 @@ CommandJob readCommand(const Job& job, bool letterCodes, int jobNumber) {
 }
 
 JobInFlight savedJob(const Job& job) {
-    JobInFlight saved;
-    saved.fileName = job.fileName;
-    saved.file = job.file;
-    saved.number = job.number;
-    saved.bookingType = job.bookingType;
-    saved.budget = job.budget;
-    return saved;
+    return {.fileName = job.fileName,
+            .file = job.file,
+            .number = job.number,
+            .bookingType = job.bookingType,
+            .budget = job.budget};
 }
 
 Job restoredJob(const JobInFlight& saved) {

@@ -144,13 +144,16 @@ struct JobEntry {
     }
 };
 
+// The numbers with the separator between them: "123,124".
+inline std::string joinedNumbers(const std::vector<long long>& numbers, const char* separator) {
+    std::string text;
+    for (const long long number : numbers) text += (text.empty() ? "" : separator) + std::to_string(number);
+    return text;
+}
+
 // The fiscal numbers of the job, "123" or "123, 124"; "nepoznat" when unreadable; empty when none.
 inline std::string fiscalNumbersText(const JobEntry& entry) {
-    if (entry.fiscalNumbersUnknown) return "nepoznat";
-    std::string text;
-    for (const long long number : entry.fiscalNumbers)
-        text += (text.empty() ? "" : ", ") + std::to_string(number);
-    return text;
+    return entry.fiscalNumbersUnknown ? "nepoznat" : joinedNumbers(entry.fiscalNumbers, ", ");
 }
 
 }  // namespace fm

@@ -1,9 +1,12 @@
 #include "commands/JobRecord.h"
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <limits>
 #include <stdexcept>
+#include <string_view>
+#include <utility>
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -34,17 +37,17 @@ JobStage stageOf(const std::string& name) {
 }
 
 // A path stays on its line: '%', CR and LF are written as %25, %0D and %0A.
+constexpr std::pair<char, std::string_view> kEscapes[] = {{'%', "%25"}, {'\r', "%0D"}, {'\n', "%0A"}};
+
 std::string escaped(const std::string& path) {
     std::string out;
-    for (char c : path) {
-        if (c == '%')
-            out += "%25";
-        else if (c == '\r')
-            out += "%0D";
-        else if (c == '\n')
-            out += "%0A";
-        else
+    for (const char c : path) {
+        const auto* escape = std::find_if(std::begin(kEscapes), std::end(kEscapes),
+                                          [c](const auto& e) { return e.first == c; });
+        if (escape == std::end(kEscapes))
             out += c;
+        else
+            out += escape->second;
     }
     return out;
 }
@@ -52,18 +55,10 @@ std::string escaped(const std::string& path) {
 std::string unescaped(const std::string& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const std::string code = text.substr(i, 3);
-        if (code == "%25")
-            out += '%';
-        else if (code == "%0D")
-            out += '\r';
-        else if (code == "%0A")
-            out += '\n';
-        else {
-            out += text[i];
-            continue;
-        }
-        i += 2;
+        const auto* escape = std::find_if(std::begin(kEscapes), std::end(kEscapes),
+                                          [&](const auto& e) { return text.compare(i, 3, e.second) == 0; });
+        out += escape == std::end(kEscapes) ? text[i] : escape->first;
+        if (escape != std::end(kEscapes)) i += 2;
     }
     return out;
 }
@@ -109,9 +104,7 @@ std::string fileNumbers(const FileIdentity& file) {
 }  // namespace
 
 std::string JobRecord::besideSettings(const std::string& settingsFilePath) {
-    std::size_t directoryEnd = settingsFilePath.size();
-    while (directoryEnd > 0 && !files::isPathSeparator(settingsFilePath[directoryEnd - 1])) --directoryEnd;
-    return settingsFilePath.substr(0, directoryEnd) + kFileName;
+    return files::directoryPart(settingsFilePath) + kFileName;
 }
 
 Result<void> JobRecord::load() {

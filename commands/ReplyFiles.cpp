@@ -10,21 +10,12 @@
 
 namespace fm {
 
-namespace {
-
-// The directory prefix of a path, its closing separator included.
-std::string directoryPart(const std::string& path) {
-    return path.substr(0, path.size() - files::bareName(path).size());
-}
-
-}  // namespace
-
 ReplyFiles::ReplyFiles(const Postavke& postavke, UserInterface& ui, JobJournal* journal)
     : postavke_(postavke), ui_(ui), journal_(journal) {}
 
 std::string ReplyFiles::replyPath(const std::string& commandFile) const {
     const std::string directory = text::trim(postavke_.TARVOODGOVORDIR);
-    return (directory.empty() ? directoryPart(commandFile) : files::withClosingSeparator(directory)) +
+    return (directory.empty() ? files::directoryPart(commandFile) : files::withClosingSeparator(directory)) +
            replyName(files::bareName(commandFile));
 }
 
@@ -55,7 +46,7 @@ void ReplyFiles::jobSettledLate(const JobEntry& job) {
 // command file: it is not written, and that is said once.
 void ReplyFiles::write(const JobEntry& job, Over over) {
     const std::string path = replyPath(job.fileName);
-    const bool besideCommandFile = directoryPart(path) == directoryPart(job.fileName);
+    const bool besideCommandFile = files::directoryPart(path) == files::directoryPart(job.fileName);
     if (besideCommandFile && files::matchesMask(files::bareName(path), postavke_.TARVORACUN)) {
         if (maskNoticed_.insert(path).second)
             Obavijesti(ui_, "Odgovor " + path + " se ne upisuje: maska komandnih fajlova TARVORACUN=" +

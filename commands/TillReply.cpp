@@ -55,16 +55,13 @@ ReplyState replyState(const JobEntry& job) {
 }
 
 std::string replyText(const JobEntry& job) {
-    std::string fiscal;
-    for (const long long number : job.fiscalNumbers)
-        fiscal += (fiscal.empty() ? "" : ",") + std::to_string(number);
     const std::pair<const char*, std::string> items[] = {
         {"posao", std::to_string(job.number)},
         {"fajl", files::bareName(job.fileName)},
         {"status", job.outcome ? job.status() : ""},
         {"kod", job.outcome ? std::to_string(*job.outcome) : ""},
         {"stanje", replyStateText(replyState(job))},
-        {"fiskalni", fiscal},
+        {"fiskalni", joinedNumbers(job.fiscalNumbers, ",")},
         {"dva_puta", job.printedTwice ? "DA" : "NE"},
         {"poruka", oneLine(job.message)},
         {"preuzet", moment(job.times.takenUp)},

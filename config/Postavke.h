@@ -3,7 +3,6 @@
 #include <set>
 #include <string>
 
-
 namespace fm {
 
 // The setting variables read once at start-up. Before reading they hold zero or

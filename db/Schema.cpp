@@ -14,6 +14,8 @@ Column number(const char* name) { return {name, ColumnType::Float, 0, false}; }
 Column text(const char* name, int size, bool required = false) {
     return {name, ColumnType::Text, size, required};
 }
+Column memo(const char* name) { return {name, ColumnType::Memo, 0, false}; }
+Column requiredMoment(const char* name) { return {name, ColumnType::DateTime, 0, true}; }
 
 Index primaryKey(const char* name, std::vector<std::string> columns) {
     return {name, std::move(columns), true};
@@ -23,31 +25,17 @@ Index ascending(const char* name, const char* column) { return {name, {column}, 
 std::vector<Table> makeTables() {
     return {
         {"F_RACUN",
-         {number("F_ID_KASE"),
-          number("F_RBR"),
-          number("TIPKNJIZENJA"),
-          number("F_STORNO_STAVKA"),
-          {"F_SIFRA_ROBE", ColumnType::Float, 0, true},
-          text("F_BAR_CODE", 14),
-          text("F_NAZIV_ROBE", 32),
-          number("F_SIFRA_POR_STOPE"),
-          number("F_SIFRA_GRUPA"),
-          number("F_CIJENA_ROBE"),
-          number("F_KOLICINA")},
+         {number("F_ID_KASE"), number("F_RBR"), number("TIPKNJIZENJA"), number("F_STORNO_STAVKA"),
+          key("F_SIFRA_ROBE"), text("F_BAR_CODE", 14), text("F_NAZIV_ROBE", 32), number("F_SIFRA_POR_STOPE"),
+          number("F_SIFRA_GRUPA"), number("F_CIJENA_ROBE"), number("F_KOLICINA")},
          {}},
         {"F_PLACANJE",
          {number("F_ID_KASE"), number("F_RBR"), number("TIPKNJIZENJA"), number("F_NACIN_PLACANJA"),
           number("F_UPLACENO")},
          {}},
         {"F_SEMAFOR",
-         {number("F_ID_KASE"),
-          number("F_RBR"),
-          number("TIPKNJIZENJA"),
-          {"MEMO", ColumnType::Memo, 0, false},
-          number("PRINTMEMO"),
-          number("PRINTRACUN"),
-          number("F_SIFRA_KUPCA"),
-          number("F_REKL_BROJ")},
+         {number("F_ID_KASE"), number("F_RBR"), number("TIPKNJIZENJA"), memo("MEMO"), number("PRINTMEMO"),
+          number("PRINTRACUN"), number("F_SIFRA_KUPCA"), number("F_REKL_BROJ")},
          {}},
         {"F_ROBA",
          {key("F_ID_KASE"), key("F_SIFRA_ROBE"), text("F_BAR_CODE", 14), text("F_NAZIV_ROBE", 32),
@@ -82,19 +70,10 @@ std::vector<Table> makeTables() {
           text("F_ADR_B_KUPCA", 32), text("F_ADR_C_KUPCA", 32), text("F_IBO_KUPCA", 20)},
          {primaryKey("PK_F_KUPCI", {"F_ID_KASE", "F_SIFRA_KUPCA"})}},
         {"F_DNEV_IZV",
-         {key("F_ID_KASE"),
-          key("F_GODINA"),
-          key("F_MJESEC"),
-          key("F_DAN"),
-          key("F_RB_DNEV_IZV"),
-          {"F_DATUM", ColumnType::DateTime, 0, true},
-          text("F_DATUM_IZV", 12, true),
-          number("F_RBP_FISK_MR"),
-          number("F_RBP_REKL_MR"),
-          number("F_RBP_FISK_VR"),
-          number("F_RBP_REKL_VR"),
-          number("F_BR_STORNO_ART"),
-          number("F_BR_IZD_FAKT")},
+         {key("F_ID_KASE"), key("F_GODINA"), key("F_MJESEC"), key("F_DAN"), key("F_RB_DNEV_IZV"),
+          requiredMoment("F_DATUM"), text("F_DATUM_IZV", 12, true), number("F_RBP_FISK_MR"),
+          number("F_RBP_REKL_MR"), number("F_RBP_FISK_VR"), number("F_RBP_REKL_VR"),
+          number("F_BR_STORNO_ART"), number("F_BR_IZD_FAKT")},
          {primaryKey("PK_F_DNEV_IZV", {"F_ID_KASE", "F_GODINA", "F_MJESEC", "F_DAN", "F_RB_DNEV_IZV"})}},
         {"F_LOG_RACUN",
          {key("F_ID_KASE"), key("F_RBR"), key("F_FISK_BROJ"), number("TIPKNJIZENJA"), number("F_REZ_KOM"),
@@ -113,44 +92,18 @@ std::vector<Table> makeTables() {
 // Texts are single-byte: Firebird keeps them as ISO8859_1 (one byte per character,
 // all 256 codes), MariaDB as latin1.
 std::string columnType(const Column& column, Dialect dialect) {
-    const std::string size = "(" + std::to_string(column.size) + ")";
-    switch (dialect) {
-        case Dialect::Firebird:
-            switch (column.type) {
-                case ColumnType::Float:
-                    return "DOUBLE PRECISION";
-                case ColumnType::Text:
-                    return "VARCHAR" + size + " CHARACTER SET ISO8859_1";
-                case ColumnType::DateTime:
-                    return "TIMESTAMP";
-                case ColumnType::Memo:
-                    return "BLOB SUB_TYPE TEXT CHARACTER SET ISO8859_1";
-            }
-            break;
-        case Dialect::MariaDB:
-            switch (column.type) {
-                case ColumnType::Float:
-                    return "DOUBLE";
-                case ColumnType::Text:
-                    return "VARCHAR" + size;
-                case ColumnType::DateTime:
-                    return "DATETIME";
-                case ColumnType::Memo:
-                    return "LONGTEXT";
-            }
-            break;
-        case Dialect::Standard:
-            switch (column.type) {
-                case ColumnType::Float:
-                    return "DOUBLE PRECISION";
-                case ColumnType::Text:
-                    return "VARCHAR" + size;
-                case ColumnType::DateTime:
-                    return "TIMESTAMP";
-                case ColumnType::Memo:
-                    return "TEXT";
-            }
-            break;
+    const bool firebird = dialect == Dialect::Firebird;
+    const bool mariaDb = dialect == Dialect::MariaDB;
+    switch (column.type) {
+        case ColumnType::Float:
+            return mariaDb ? "DOUBLE" : "DOUBLE PRECISION";
+        case ColumnType::Text:
+            return "VARCHAR(" + std::to_string(column.size) + ")" +
+                   (firebird ? " CHARACTER SET ISO8859_1" : "");
+        case ColumnType::DateTime:
+            return mariaDb ? "DATETIME" : "TIMESTAMP";
+        case ColumnType::Memo:
+            return firebird ? "BLOB SUB_TYPE TEXT CHARACTER SET ISO8859_1" : mariaDb ? "LONGTEXT" : "TEXT";
     }
     throw std::logic_error("unknown column type");
 }

@@ -4,7 +4,6 @@
 #include <QSqlError>
 #include <set>
 
-
 namespace fm::sql {
 
 namespace {

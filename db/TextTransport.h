@@ -3,8 +3,6 @@
 #include <QString>
 #include <QVariant>
 #include <string>
-#include <string>
-
 
 // How single-byte texts cross over to a Qt SQL driver and how its values come back.
 namespace fm::sql {

@@ -37,16 +37,16 @@ const char* const kSchema[] = {
     "CREATE INDEX IF NOT EXISTS poslovi_otvoreni ON poslovi (kasa, broj) WHERE otvoren = 1",
 };
 
+// The columns a later version added, with that version.
 struct AddedColumn {
     const char* name;
     const char* type;
+    int version;
 };
-const AddedColumn kAddedInVersion2[] = {
-    {"kasni_ishod", "TEXT"}, {"kasno", "INTEGER"}, {"fiskalni", "TEXT"},
-    {"dvaput", "INTEGER"},   {"kljuc", "TEXT"},
+const AddedColumn kAddedColumns[] = {
+    {"kasni_ishod", "TEXT", 2}, {"kasno", "INTEGER", 2}, {"fiskalni", "TEXT", 2},
+    {"dvaput", "INTEGER", 2},   {"kljuc", "TEXT", 2},    {"fiskalni_prije", "TEXT", 3},
 };
-
-const AddedColumn kAddedInVersion3[] = {{"fiskalni_prije", "TEXT"}};
 
 // The fiskalni value of fiscal numbers that could not be read.
 constexpr const char* kFiscalUnknown = "nepoznat";
@@ -58,18 +58,13 @@ const char* const kColumns[] = {
     "otvoren",  "kasni_ishod", "kasno",     "fiskalni", "dvaput",      "kljuc",    "fiskalni_prije",
 };
 
-template <std::size_t N>
-bool among(const AddedColumn (&added)[N], const std::string& column) {
-    return std::any_of(std::begin(added), std::end(added),
-                       [&](const AddedColumn& one) { return column == one.name; });
-}
-
 // The columns to select; those a journal of an older version lacks read NULL.
 std::string columnList(int version) {
     std::string list;
     for (const std::string column : kColumns) {
-        const bool missing = (version < 2 && among(kAddedInVersion2, column)) ||
-                             (version < 3 && among(kAddedInVersion3, column));
+        const bool missing = std::any_of(
+            std::begin(kAddedColumns), std::end(kAddedColumns),
+            [&](const AddedColumn& added) { return column == added.name && version < added.version; });
         list += (list.empty() ? "" : ", ") + (missing ? "NULL" : column);
     }
     return list;
@@ -99,15 +94,9 @@ LateOutcome lateFromText(const std::string& text) {
     return LateOutcome::None;
 }
 
-std::string fiscalText(const std::vector<long long>& numbers) {
-    std::string text;
-    for (const long long number : numbers) text += (text.empty() ? "" : ",") + std::to_string(number);
-    return text;
-}
-
 QVariant fiscalValue(const JobEntry& e) {
     if (e.fiscalNumbersUnknown) return QString::fromLatin1(kFiscalUnknown);
-    return e.fiscalNumbers.empty() ? QVariant() : QVariant(bytes(fiscalText(e.fiscalNumbers)));
+    return e.fiscalNumbers.empty() ? QVariant() : QVariant(bytes(joinedNumbers(e.fiscalNumbers, ",")));
 }
 
 // "123,124" as numbers; nullopt when a part is not a whole number.
@@ -182,7 +171,7 @@ class JournalStore::Connection {
         return db.open() || fail(db.lastError());
     }
     // The statements in one transaction of their own.
-    bool runCommitted(const std::vector<std::pair<QString, QVariantList>>& statements) {
+    bool runCommitted(const std::vector<Statement>& statements) {
         QSqlDatabase db = this->db();
         if (!db.transaction()) return fail(db.lastError());
         bool done = true;
@@ -235,15 +224,12 @@ Result<void> JournalStore::open() {
     version_ = ready ? version.value(0).toInt() : 0;
     if (ready && !readOnly && version_ < kVersion) {
         // The columns and the version in one transaction: an upgrade is done whole or not at all.
-        std::vector<std::pair<QString, QVariantList>> upgrade;
-        const auto add = [&upgrade](const AddedColumn& added) {
-            upgrade.push_back({QStringLiteral("ALTER TABLE poslovi ADD COLUMN %1 %2")
-                                   .arg(QLatin1String(added.name), QLatin1String(added.type)),
-                               {}});
-        };
-        if (version_ == 1) std::for_each(std::begin(kAddedInVersion2), std::end(kAddedInVersion2), add);
-        if (version_ >= 1 && version_ < 3)
-            std::for_each(std::begin(kAddedInVersion3), std::end(kAddedInVersion3), add);
+        std::vector<Statement> upgrade;
+        for (const AddedColumn& added : kAddedColumns)
+            if (version_ >= 1 && version_ < added.version)
+                upgrade.push_back({QStringLiteral("ALTER TABLE poslovi ADD COLUMN %1 %2")
+                                       .arg(QLatin1String(added.name), QLatin1String(added.type)),
+                                   {}});
         upgrade.push_back({QStringLiteral("PRAGMA user_version = %1").arg(kVersion), {}});
         ready = connection_->runCommitted(upgrade);
         version_ = kVersion;
@@ -270,77 +256,68 @@ Unexpected<std::string> JournalStore::failed(const std::string& what) {
 }
 
 Result<void> JournalStore::add(const JobEntry& e) {
+    const QVariant none;
+    const auto moment = [&](std::int64_t ms) { return ms == 0 ? none : QVariant(qlonglong(ms)); };
+    QVariantList values{
+        qlonglong(nowEpochMs()),
+        moment(e.times.takenUp),
+        moment(e.times.read),
+        moment(e.times.handingOver),
+        moment(e.times.handedOver),
+        moment(e.times.decided),
+        moment(e.times.marked),
+        bytes(e.fileName),
+        qulonglong(e.fileSize),
+        e.number,
+        e.cashRegister,
+        e.letter == 0 ? QVariant(QString()) : QVariant(bytes(std::string(1, e.letter))),
+        e.bookingType,
+        e.itemRows,
+        e.paymentRows,
+        e.budgetMs,
+        e.waitedMs,
+        e.outcome ? QVariant(*e.outcome) : none,
+        QString::fromLatin1(fileActionText(e.action)),
+        bytes(e.message),
+        e.recovered ? 1 : 0,
+        e.open ? 1 : 0,
+        e.late == LateOutcome::None ? none : QVariant(QString::fromLatin1(lateOutcomeText(e.late))),
+        moment(e.lateMs),
+        fiscalValue(e),
+        e.printedTwice ? 1 : 0,
+        e.receiptKey.empty() ? none : QVariant(bytes(e.receiptKey)),
+        e.fiscalBefore.empty() ? none : QVariant(bytes(joinedNumbers(e.fiscalBefore, ",")))};
+    const QString insert = QStringLiteral(
+        "INSERT INTO poslovi (upisan, preuzet, procitan, predaja, predan, odluceno, oznacen, fajl,"
+        " velicina, broj, kasa, komanda, tip, stavke, placanja, budzet_ms, cekano_ms, ishod,"
+        " fajl_radnja, poruka, oporavak, otvoren, kasni_ishod, kasno, fiskalni, dvaput, kljuc,"
+        " fiskalni_prije)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+        " ?)");
+    std::vector<Statement> statements{{insert, values}};
+    // The start after a crash decides again a job whose file was not marked yet.
+    if (e.recovered || !e.outcome) {
+        const QString replaced = QStringLiteral(
+            "DELETE FROM poslovi WHERE id = (SELECT max(id) FROM poslovi WHERE fajl = ? AND kasa = ? "
+            "AND broj = ?) AND oznacen IS NULL");
+        statements.insert(statements.begin(), {replaced, {bytes(e.fileName), e.cashRegister, e.number}});
+    }
     Result<void> added;
     for (int attempt = 0; attempt < 2; ++attempt) {
         const std::string before = setAside_;
-        added = open();
-        if (added) {
-            const QVariant none;
-            const auto moment = [&](std::int64_t ms) { return ms == 0 ? none : QVariant(qlonglong(ms)); };
-            QVariantList values{
-                qlonglong(nowEpochMs()),
-                moment(e.times.takenUp),
-                moment(e.times.read),
-                moment(e.times.handingOver),
-                moment(e.times.handedOver),
-                moment(e.times.decided),
-                moment(e.times.marked),
-                bytes(e.fileName),
-                qulonglong(e.fileSize),
-                e.number,
-                e.cashRegister,
-                e.letter == 0 ? QVariant(QString()) : QVariant(bytes(std::string(1, e.letter))),
-                e.bookingType,
-                e.itemRows,
-                e.paymentRows,
-                e.budgetMs,
-                e.waitedMs,
-                e.outcome ? QVariant(*e.outcome) : none,
-                QString::fromLatin1(fileActionText(e.action)),
-                bytes(e.message),
-                e.recovered ? 1 : 0,
-                e.open ? 1 : 0,
-                e.late == LateOutcome::None ? none : QVariant(QString::fromLatin1(lateOutcomeText(e.late))),
-                moment(e.lateMs),
-                fiscalValue(e),
-                e.printedTwice ? 1 : 0,
-                e.receiptKey.empty() ? none : QVariant(bytes(e.receiptKey)),
-                e.fiscalBefore.empty() ? none : QVariant(bytes(fiscalText(e.fiscalBefore)))};
-            const QString insert = QStringLiteral(
-                "INSERT INTO poslovi (upisan, preuzet, procitan, predaja, predan, odluceno, oznacen, fajl,"
-                " velicina, broj, kasa, komanda, tip, stavke, placanja, budzet_ms, cekano_ms, ishod,"
-                " fajl_radnja, poruka, oporavak, otvoren, kasni_ishod, kasno, fiskalni, dvaput, kljuc,"
-                " fiskalni_prije)"
-                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
-                " ?)");
-            std::vector<std::pair<QString, QVariantList>> statements{{insert, values}};
-            // The start after a crash decides again a job whose file was not marked yet.
-            if (e.recovered || !e.outcome) {
-                const QString replaced = QStringLiteral(
-                    "DELETE FROM poslovi WHERE id = (SELECT max(id) FROM poslovi WHERE fajl = ? AND kasa = ? "
-                    "AND"
-                    " broj = ?) AND oznacen IS NULL");
-                statements.insert(statements.begin(),
-                                  {replaced, {bytes(e.fileName), e.cashRegister, e.number}});
-            }
-            if (connection_->runCommitted(statements)) return {};
-            added = failed("upis posla");
-        }
-        if (setAside_ == before) break;  // not damaged: a later job tries again
+        added = write("upis posla", statements);
+        if (added || setAside_ == before) break;  // not damaged: a later job tries again
     }
     return added;
 }
 
 Result<void> JournalStore::settleLater(const std::string& fileName, FileAction action, std::int64_t atMs) {
-    if (Result<void> opened = open(); !opened) return opened;
     const QString update = QStringLiteral(
         "UPDATE poslovi SET fajl_radnja = ?, oznacen = ? WHERE id = (SELECT max(id) FROM poslovi"
         " WHERE fajl = ? AND fajl_radnja = ?)");
-    if (connection_->run(update,
-                         {QString::fromLatin1(fileActionText(action)), qlonglong(atMs), bytes(fileName),
-                          QString::fromLatin1(fileActionText(FileAction::NotMarked))}))
-        return {};
-    return failed("oznaka fajla");
+    const QVariantList values{QString::fromLatin1(fileActionText(action)), qlonglong(atMs), bytes(fileName),
+                              QString::fromLatin1(fileActionText(FileAction::NotMarked))};
+    return write("oznaka fajla", {{update, values}});
 }
 
 Result<void> JournalStore::prune(std::int64_t nowMs) {
@@ -476,7 +453,6 @@ Result<std::vector<JobEntry>> JournalStore::openJobs(int registerNumber) {
 }
 
 Result<void> JournalStore::settleLate(const JobEntry& job) {
-    if (Result<void> opened = open(); !opened) return opened;
     const QString update = QStringLiteral(
         "UPDATE poslovi SET otvoren = 0, kasni_ishod = ?, kasno = ?, fiskalni = ?, dvaput = ? WHERE id ="
         " (SELECT max(id) FROM poslovi WHERE otvoren = 1 AND kasa = ? AND broj = ?)");
@@ -486,19 +462,22 @@ Result<void> JournalStore::settleLate(const JobEntry& job) {
                               job.printedTwice ? 1 : 0,
                               job.cashRegister,
                               job.number};
-    if (connection_->runCommitted({{update, values}})) return {};
-    return failed("kasni ishod");
+    return write("kasni ishod", {{update, values}});
 }
 
 Result<void> JournalStore::setMarking(const JobEntry& job) {
-    if (Result<void> opened = open(); !opened) return opened;
     const QString update = QStringLiteral(
         "UPDATE poslovi SET fajl_radnja = ?, oznacen = ? WHERE id ="
         " (SELECT max(id) FROM poslovi WHERE fajl = ? AND kasa = ? AND broj = ?)");
     const QVariantList values{QString::fromLatin1(fileActionText(job.action)), qlonglong(job.times.marked),
                               bytes(job.fileName), job.cashRegister, job.number};
-    if (connection_->runCommitted({{update, values}})) return {};
-    return failed("oznaka fajla");
+    return write("oznaka fajla", {{update, values}});
+}
+
+Result<void> JournalStore::write(const std::string& what, const std::vector<Statement>& statements) {
+    if (Result<void> opened = open(); !opened) return opened;
+    if (connection_->runCommitted(statements)) return {};
+    return failed(what);
 }
 
 Result<DayCounts> JournalStore::countsSince(std::int64_t sinceMs) {

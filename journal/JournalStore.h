@@ -85,7 +85,10 @@ class JournalStore {
 
   private:
     class Connection;
+    using Statement = std::pair<QString, QVariantList>;
     Result<void> open();
+    // Opens the file when needed and runs the statements in one transaction; what names a failure.
+    Result<void> write(const std::string& what, const std::vector<Statement>& statements);
     Unexpected<std::string> failed(const std::string& what);
     Result<std::vector<JobEntry>> select(const std::string& condition, const QVariantList& values);
 

@@ -49,6 +49,8 @@ bool matchesMask(const std::string& name, const std::string& mask) {
 
 std::string bareName(const std::string& path) { return path.substr(nameStart(path)); }
 
+std::string directoryPart(const std::string& path) { return path.substr(0, nameStart(path)); }
+
 std::string withClosingSeparator(std::string directory) {
     if (!directory.empty() && !isPathSeparator(directory.back())) directory += pathSeparator();
     return directory;

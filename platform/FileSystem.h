@@ -63,6 +63,8 @@ char pathSeparator();
 
 // The name of a path without its directory part.
 std::string bareName(const std::string& path);
+// The directory part of a path, its closing separator included; empty for a bare name.
+std::string directoryPart(const std::string& path);
 
 // The directory as a prefix of file names: its closing separator supplied when missing.
 std::string withClosingSeparator(std::string directory);

@@ -212,6 +212,11 @@ bool entryIs(const std::string& path, const FileIdentity& identity) {
 FileContent readFileOnce(const std::string& path, std::uint64_t limit, std::size_t headOverLimit) {
     using Result = FileContent::Result;
     FileContent content;
+    const auto readFailed = [&] {
+        content.result = Result::Failed;
+        content.error = "Ne moze se procitati fajl " + path + ": " + lastErrorText();
+        return content;
+    };
     // Only a regular file is opened: opening a device may already do something.
     if (!takeRegular(entryAt(path).kind, content)) return content;
     const Opened file(path);
@@ -222,11 +227,7 @@ FileContent readFileOnce(const std::string& path, std::uint64_t limit, std::size
     }
     // The entry may have been replaced since it was looked at: the descriptor decides.
     const std::optional<Entry> entry = file.entry();
-    if (!entry) {
-        content.result = Result::Failed;
-        content.error = "Ne moze se procitati fajl " + path + ": " + lastErrorText();
-        return content;
-    }
+    if (!entry) return readFailed();
     if (!takeRegular(entry->kind, content)) return content;
     content.identity = entry->identity;
     // One byte more than the size found tells a file that grew meanwhile.
@@ -239,11 +240,7 @@ FileContent readFileOnce(const std::string& path, std::uint64_t limit, std::size
             bytes.resize(std::size_t(std::min<std::uint64_t>(limit + 1, length + kReadChunk)));
         }
         const long long got = file.read(bytes.data() + length, bytes.size() - length);
-        if (got < 0) {
-            content.result = Result::Failed;
-            content.error = "Ne moze se procitati fajl " + path + ": " + lastErrorText();
-            return content;
-        }
+        if (got < 0) return readFailed();
         if (got == 0) break;
         length += std::size_t(got);
     }

@@ -20,7 +20,6 @@ class DesktopUserInterface : public UserInterface {
   public:
     // Title of every box; the executable's name until the program sets its own.
     void setApplicationTitle(const std::string& title) { title_ = title; }
-    const std::string& applicationTitle() const { return title_; }
 
     // The icon that shows the notices and the activity; owned by the main window. Its
     // icon at this moment is the normal look.

@@ -30,6 +30,7 @@ TEST(JobRecordFile, HoldsTheJobInFlightAndTheUnmarkedFilesAndGoesWhenEmpty) {
     record.job = job;
     record.unmarked.push_back({dir.file("x;y.inp"), -255, {1, 2, 7, 8}, 0});
     ASSERT_TRUE(record.save());
+    EXPECT_NE(dir.read("MerilonPosao.ini").find("a%25b%0D%0Ac.inp\r\n"), std::string::npos);
 
     JobRecord read(path);
     ASSERT_TRUE(read.load());

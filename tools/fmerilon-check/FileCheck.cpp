@@ -37,30 +37,19 @@ const char* kindName(JobKind kind) {
     return "bez komande";
 }
 
-const char* verdictName(const FileCheck& check) {
-    if (!check.unreadable.empty()) return "ne moze se procitati";
-    switch (check.job.verdict) {
-        case CommandJob::Verdict::NotYet:
-            return "jos se ne uzima (zaglavlje je zadnja linija)";
-        case CommandJob::Verdict::ProcessedAlready:
-            return "vec obradjen (status zaglavlja nije __)";
-        case CommandJob::Verdict::TakeUp:
-            break;
-    }
-    return check.passes() ? "ispravan" : "neispravan";
-}
+// The verdict in words, and its key in JSON.
+struct Verdict {
+    const char* words;
+    const char* key;
+};
 
-const char* verdictKey(const FileCheck& check) {
-    if (!check.unreadable.empty()) return "unreadable";
-    switch (check.job.verdict) {
-        case CommandJob::Verdict::NotYet:
-            return "not-yet";
-        case CommandJob::Verdict::ProcessedAlready:
-            return "processed";
-        case CommandJob::Verdict::TakeUp:
-            break;
-    }
-    return check.passes() ? "valid" : "invalid";
+Verdict verdictOf(const FileCheck& check) {
+    if (!check.unreadable.empty()) return {"ne moze se procitati", "unreadable"};
+    if (check.job.verdict == CommandJob::Verdict::NotYet)
+        return {"jos se ne uzima (zaglavlje je zadnja linija)", "not-yet"};
+    if (check.job.verdict == CommandJob::Verdict::ProcessedAlready)
+        return {"vec obradjen (status zaglavlja nije __)", "processed"};
+    return check.passes() ? Verdict{"ispravan", "valid"} : Verdict{"neispravan", "invalid"};
 }
 
 std::string articleOf(const SaleItem& item, const Postavke& p) {
@@ -129,8 +118,7 @@ FileCheck checkBytes(const std::string& path, std::string_view bytes, const Post
                      bool overSizeLimit) {
     FileCheck check;
     check.path = path;
-    std::string directory = p.TARVOLOCALDIR;
-    if (!directory.empty() && !files::isPathSeparator(directory.back())) directory += files::pathSeparator();
+    const std::string directory = files::withClosingSeparator(p.TARVOLOCALDIR);
     const std::size_t slash = path.find_last_of("/\\");
     check.programPath = directory + (slash == std::string::npos ? path : path.substr(slash + 1));
     check.jobNumber = jobNumber;
@@ -152,9 +140,7 @@ FileCheck checkFile(const std::string& path, const Postavke& p, int jobNumber) {
         return checkBytes(path, content.bytes, p, jobNumber, content.result == Result::OverLimit);
     FileCheck check;
     check.path = path;
-    check.unreadable = content.result == Result::Missing
-                           ? "Ne moze se otvoriti fajl " + path + ": fajl ne postoji"
-                           : unreadableMessage(path, content);
+    check.unreadable = unreadableMessage(path, content);
     return check;
 }
 
@@ -176,7 +162,7 @@ std::vector<std::string> rowsOf(const FileCheck& check, const Postavke& p) {
 // Names and fields come from the file: shown printable, so that none acts on the terminal
 // or starts a line of its own.
 std::string textReport(const FileCheck& check, const Postavke& p) {
-    std::string out = text::printable(check.path) + ": " + verdictName(check) + "\n";
+    std::string out = text::printable(check.path) + ": " + verdictOf(check).words + "\n";
     if (!check.unreadable.empty()) return out + "  " + text::printable(check.unreadable) + "\n";
     const CommandJob& job = check.job;
     if (job.verdict == CommandJob::Verdict::TakeUp) {
@@ -231,7 +217,7 @@ std::string jsonString(std::string_view text) {
 
 std::string jsonReport(const FileCheck& check, const Postavke& p) {
     const CommandJob& job = check.job;
-    std::string out = "{\"file\":" + jsonString(check.path) + ",\"verdict\":\"" + verdictKey(check) + "\"";
+    std::string out = "{\"file\":" + jsonString(check.path) + ",\"verdict\":\"" + verdictOf(check).key + "\"";
     out += ",\"message\":" + jsonString(check.programMessage());
     if (!check.unreadable.empty()) return out + "}";
     out += ",\"jobNumber\":" + integerNumeral(check.jobNumber) +

@@ -80,9 +80,8 @@ Options parseOptions(const QCoreApplication& app) {
     behaviour.lineDelayMs = wholeNumber(parser.value(lineDelay), "line-delay-ms");
     for (const QString& code : parser.values(failArticle))
         behaviour.failArticles.insert(wholeNumber(code, "fail-article"));
-    for (const QString& code : parser.values(stallArticle)) {
+    for (const QString& code : parser.values(stallArticle))
         behaviour.stallArticles.insert(wholeNumber(code, "stall-article"));
-    }
     for (const QString& type : parser.values(failType))
         behaviour.failTypes.insert(wholeNumber(type, "fail-type"));
     behaviour.stallAfterItems = parser.isSet(stallAfterItems);
