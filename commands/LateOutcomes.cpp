@@ -52,7 +52,7 @@ JobEntry LateOutcomes::jobEnded(const JobEntry& entry) {
     const bool unfinished =
         job.outcome == kNotFinished || job.outcome == kItemsLeft || job.outcome == kPaymentsLeft;
     // A slow PARTNER may have finished an earlier job while this one waited.
-    if (waitedFor(job) && unfinished && db_.state.BazaOtvorena && !db_.sql.connectionLost())
+    if (waitedFor(job) && unfinished && db_.reachable())
         checkOpenJobs(nowEpochMs());
     if (job.open) open_.push_back(job);
     if (waitedFor(job) && (finished || unfinished))
@@ -77,7 +77,7 @@ std::optional<std::vector<JobEntry>> LateOutcomes::openJobs(int registerNumber) 
 
 bool LateOutcomes::endOfScan(std::int64_t nowMs) {
     load();
-    const bool connected = db_.state.BazaOtvorena && !db_.sql.connectionLost();
+    const bool connected = db_.reachable();
     if (connected) checkOpenJobs(nowMs);
     return connected;
 }

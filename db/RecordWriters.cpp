@@ -53,6 +53,8 @@ int count(const RecordContext& db, const char* table, double jobNumber, double c
 
 RecordContext::RecordContext(Tdm_db& dm_db) : RecordContext(dm_db, dm_db.state(), dm_db.ui()) {}
 
+bool RecordContext::reachable() const { return state.BazaOtvorena && !sql.connectionLost(); }
+
 int rowBookingType(double commandBookingType) {
     return commandBookingType == 20 || commandBookingType == 21 ? 2 : 1;
 }

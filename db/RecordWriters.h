@@ -19,6 +19,8 @@ struct ProcessState;
 struct RecordContext {
     RecordContext(JobSql& sql, ProcessState& state, UserInterface& ui) : sql(sql), state(state), ui(ui) {}
     RecordContext(Tdm_db& dm_db);  // the data module with its own state and user interface
+    // The database is open and its connection not known lost: statements may be sent.
+    bool reachable() const;
     JobSql& sql;
     ProcessState& state;
     UserInterface& ui;
