@@ -21,7 +21,8 @@ namespace {
 std::string tooltipOf(const std::string& icon) {
     const qint64 pid = QCoreApplication::applicationPid();
     run("xdotool", {"mousemove", "0", "700"});
-    QTest::qWaitFor([&] { return windowNow(pid, isTooltip).empty(); }, 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return windowNow(pid, isTooltip).empty(); }, 5000))
+        << "the last tooltip stayed";
     hoverIcon(icon);
     return findWindow(pid, isTooltip);
 }
