@@ -1,6 +1,7 @@
 // The scans of the input directory: the memory of processed files, the scans that
 // a change of the directory brings and their guard. The jobs are ones that write no
-// rows (no command, "Q") or fail before (invalid), on an embedded database.
+// rows (no command, "Q") or fail before (invalid), on recorded SQL; Timer1 is that of a
+// data module never connected.
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@
 #include "commands/DirectoryPolling.h"
 #include "config/Settings.h"
 #include "db/DM_db_source.h"
-#include "tests/support/FreshDatabase.h"
+#include "tests/db/RecordingSql.h"
 #include "tests/support/RecordingUserInterface.h"
 #include "tests/support/TempDir.h"
 
@@ -62,9 +63,8 @@ class Polling : public ::testing::Test {
         state.postavke.F_BROJ_KASE = "AB1234";
         state.postavke.TARVOLOCALDIR = input.string();
         state.postavke.TARVORACUN = "*.inp";
+        state.BazaOtvorena = true;
         ui.realPauses = false;
-        for (int connect = 0; connect < 2; ++connect)
-            state.BazaOtvorena = dm.OtvoriBazuPodataka(database.iniPath());
         dm.onTimer1([this] { runScan([this] { poller.Timer1Timer(); }); });
         dm.setTimer1Interval(3600 * 1000);  // only the scans of the test or of the watcher
         dm.setTimer1Enabled(true);
@@ -86,14 +86,14 @@ class Polling : public ::testing::Test {
         poller.watchInputDirectory([this](const std::function<void()>& scan) { runScan(scan); });
     }
 
-    test::FreshDatabase database;
     test::TempDir dir;
     fs::path input = fs::path(dir.path()) / "racuni";
     ProcessState state;
     EventLoopUserInterface ui;
     Tdm_db dm{state, ui};
+    test::RecordingSql sql;
     Settings settings{dir.file("MerilonSettings.ini")};
-    DirectoryPoller poller{dm, settings};
+    DirectoryPoller poller{dm, RecordContext(sql, state, ui), settings};
     int scans = 0;
     int depth = 0;
     int maxDepth = 0;
