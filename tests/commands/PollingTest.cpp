@@ -1,5 +1,6 @@
 // The scans of the input directory: the memory of processed files, the scans that
-// a change of the directory brings and their guard. The jobs are ones that write no
+// a change of the directory brings and their guard, links and files over the limits
+// left untaken or refused unread. The jobs are ones that write no
 // rows (no command, "Q") or fail before (invalid), on recorded SQL; Timer1 is that of a
 // data module never connected.
 
@@ -8,14 +9,18 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
+#include "commands/CommandFile.h"
 #include "commands/DirectoryPolling.h"
 #include "config/Settings.h"
 #include "db/DM_db_source.h"
 #include "tests/db/RecordingSql.h"
+#include "tests/support/PosixSteps.h"
 #include "tests/support/RecordingUserInterface.h"
 #include "tests/support/TempDir.h"
 
@@ -47,6 +52,15 @@ bool spinUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
+}
+
+// Peak resident memory of this process in MB.
+long peakMemoryMb() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6)) / 1024;
+    }
+    return -1;
 }
 
 std::int64_t modifiedMs(const fs::path& path) {
@@ -203,6 +217,68 @@ TEST_F(Polling, Timer1WatchesAgainADirectoryThatCameBack) {
     drop("a.inp", kNewJob);
     ASSERT_TRUE(spinUntil([&] { return jobsDone() == 1; }));
     EXPECT_EQ(read("a.inp"), kNewJobDone);
+}
+
+// A link to a waiting command file is not taken up, and its target stays as it is.
+TEST_F(Polling, AnEntryThatIsALinkIsNotTakenUp) {
+    if (!test::kPosix) GTEST_SKIP() << test::kPosixOnly;
+    dir.write("elsewhere.inp", kNewJob);
+    fs::create_symlink(dir.file("elsewhere.inp"), path("link.inp"));
+
+    poller.Timer1Timer();
+    poller.Timer1Timer();
+
+    EXPECT_EQ(dir.read("elsewhere.inp"), kNewJob);
+    EXPECT_EQ(jobsDone(), 0);
+    EXPECT_TRUE(sql.statements.empty());
+    ASSERT_EQ(ui.notices.size(), 1u);
+    EXPECT_EQ(ui.notices[0].text, "Fajl " + path("link.inp").string() + " je simbolicki link i ne uzima se u obradu");
+}
+
+// 300 MB of line breaks and a 3 GB file that is one hole are refused unread; too many
+// lines, or a line over its limit, in a file under the size limit make that file invalid.
+// A file over a limit is judged by its header alone, and its status written in place.
+TEST_F(Polling, FilesOverTheLimitsAreInvalidAndReadNoFurther) {
+    {
+        std::ofstream newlines(path("newlines.inp"), std::ios::binary);
+        const std::string megabyte(1 << 20, '\n');
+        for (int i = 0; i < 300; ++i) newlines.write(megabyte.data(), std::streamsize(megabyte.size()));
+        std::ofstream sparse(path("sparse.inp"), std::ios::binary);
+    }
+    fs::resize_file(path("sparse.inp"), 3ULL << 30);
+    drop("lines.inp", "Z,P1,_,______,__;" + std::string(kCommandLinesLimit + 1, '\n'));
+    drop("line.inp", "S,P1,_,______,__;" + std::string(kCommandLineLimit, 'N') + ";1;1;;1;2;;7\r\n" +
+                         "T,P1,_,______,__;\r\n");
+    const std::string overSize = "X,P1,_,______,__;\r\n" + std::string(kCommandFileLimit, '\n');
+    drop("big.inp", overSize);
+    const std::string processed = "Z,P1,3,AB1234,OK;" + std::string(kCommandLinesLimit + 1, '\n');
+    drop("done.inp", processed);
+
+    poller.Timer1Timer();
+    poller.Timer1Timer();
+
+    const auto invalid = [&](const std::string& name, const std::string& error) {
+        return int(std::count_if(ui.notices.begin(), ui.notices.end(), [&](const auto& notice) {
+            return notice.text.rfind("Neispravan fajl " + path(name).string() + "\r\nGreska:" + error, 0) == 0;
+        }));
+    };
+    for (const char* name : {"newlines.inp", "sparse.inp"})
+        EXPECT_EQ(invalid(name, "fajl je veci od najvise dozvoljenih 4 MiB (4194304 bajtova)"), 1) << name;
+    EXPECT_EQ(invalid("line.inp", "linija 1 je duza od najvise dozvoljenih 1024 KiB (1048576 bajtova)"), 1);
+    EXPECT_EQ(invalid("lines.inp", "fajl ima vise od najvise dozvoljenih 100000 linija"), 1);
+    EXPECT_EQ(read("line.inp").substr(14, 3), "Er;");
+    EXPECT_EQ(read("lines.inp").substr(14, 3), "Er;");  // written in place: the file is never rewritten
+    EXPECT_EQ(read("big.inp"), "X,P1,_,______,Er;" + overSize.substr(17));
+    EXPECT_EQ(read("done.inp"), processed);
+    EXPECT_EQ(fs::file_size(path("newlines.inp")), 300u << 20);
+    EXPECT_EQ(jobsDone(), 5);  // one number each but for the processed one, kept by the second scan
+    EXPECT_EQ(dir.read("MerilonSettings.ini"), "RBRR=12\r\n");
+    for (const std::string& statement : sql.statements)  // nothing but clean-ups
+        EXPECT_TRUE(statement.rfind("DELETE FROM F_", 0) == 0 || statement.rfind("delete from F_", 0) == 0)
+            << statement;
+#ifndef __SANITIZE_ADDRESS__  // AddressSanitizer keeps freed memory in quarantine
+    EXPECT_LT(peakMemoryMb(), 100);
+#endif
 }
 
 }  // namespace
