@@ -75,39 +75,6 @@ int noticesStartingWith(const PartnerHarness& h, const std::string& text) {
     return n;
 }
 
-TEST(FileFaults, FilesThatCannotBeReadAreShownOnceAndUseNoNumber) {
-    if (!kPosix) GTEST_SKIP() << kPosixOnly;
-    PartnerHarness h;
-    ASSERT_TRUE(makeFifo(h.inputFile("a-fifo.inp")));  // opening it would wait for a writer
-    fs::create_symlink("/proc/self/mem", h.inputFile("b-mem.inp"));   // a link: not followed
-    fs::create_symlink(h.inputFile("nowhere"), h.inputFile("c-dangling.inp"));
-    h.drop("d.inp", "Z,P1,_,______,__;\r\n\r\n");
-    if (!runsAsRoot()) {
-        h.drop("e-locked.inp", kSale);
-        fs::permissions(h.inputFile("e-locked.inp"), fs::perms::none);
-    }
-
-    h.scan();
-    h.scan();
-
-    EXPECT_EQ(h.status("d.inp"), "OK");
-    EXPECT_EQ(h.rbrr(), "RBRR=101");
-    EXPECT_EQ(jobsPrinted(h), 1);
-    EXPECT_EQ(noticesStartingWith(h, "Fajl " + h.inputFile("a-fifo.inp") + " nije obican fajl"), 1);
-    EXPECT_EQ(noticesStartingWith(h, "Fajl " + h.inputFile("b-mem.inp") + " je simbolicki link"), 1);
-    const int expectedNotices = !runsAsRoot() ? 3 : 2;
-    if (!runsAsRoot()) {
-        EXPECT_EQ(noticesStartingWith(h, "Ne moze se otvoriti fajl " + h.inputFile("e-locked.inp")), 1);
-    }
-    EXPECT_EQ(int(h.ui.notices.size()), expectedNotices);
-    EXPECT_TRUE(h.dm->timer1Enabled());
-
-    // A file that vanished between the scan and the read is no job.
-    EXPECT_FALSE(h.process("gone.inp"));
-    EXPECT_EQ(int(h.ui.notices.size()), expectedNotices);
-    EXPECT_EQ(h.rbrr(), "RBRR=101");
-}
-
 // While a job waits for the PARTNER its file is moved aside and something else put at its
 // entry: a FIFO, a link to another command file, another command file. Nothing is hung
 // on, marked or deleted; one notice each; the other file is a job of its own later.

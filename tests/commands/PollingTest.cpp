@@ -1,8 +1,8 @@
 // The scans of the input directory: the memory of processed files, the scans that
-// a change of the directory brings and their guard, links and files over the limits
-// left untaken or refused unread. The jobs are ones that write no
-// rows (no command, "Q") or fail before (invalid), on recorded SQL; Timer1 is that of a
-// data module never connected.
+// a change of the directory brings and their guard, files that vanish or cannot be
+// marked, links and files over the limits. The jobs run on recorded SQL (a PARTNER
+// that never takes a job up is a row that stays); Timer1 is that of a data module
+// never connected.
 
 #include <gtest/gtest.h>
 
@@ -95,6 +95,14 @@ class Polling : public ::testing::Test {
         maxDepth = std::max(maxDepth, depth);
         scan();
         --depth;
+    }
+    // The PARTNER never takes a job up: every look finds its F_SEMAFOR row (a price
+    // change's), and so does the look over the register once rowStaysFor names the job.
+    void partnerNeverTakesUp() { sql.answersTo["from F_SEMAFOR Where"] = test::AnswerRow::withRow(); }
+    void rowStaysFor(int number) {
+        sql.answersTo["count(*) as N"] = test::AnswerRow::withRow({{"N", "1"}, {"S", std::to_string(number)}});
+        sql.answersTo["select F_RBR, TIPKNJIZENJA"] =
+            test::AnswerRow::withRow({{"F_RBR", std::to_string(number)}, {"TIPKNJIZENJA", "2"}});
     }
     void watch() {
         poller.watchInputDirectory([this](const std::function<void()>& scan) { runScan(scan); });
@@ -217,6 +225,84 @@ TEST_F(Polling, Timer1WatchesAgainADirectoryThatCameBack) {
     drop("a.inp", kNewJob);
     ASSERT_TRUE(spinUntil([&] { return jobsDone() == 1; }));
     EXPECT_EQ(read("a.inp"), kNewJobDone);
+}
+
+// A job's file that cannot be marked, or the error file that cannot be written, is shown
+// and the scan goes on with the next file.
+TEST_F(Polling, FailingFileStepsAreShownAndTheScanGoesOn) {
+    state.postavke.TARVOLOGGRESKE = dir.file("log/");
+    fs::create_directories(dir.file("log/Tarvo.err"));  // the error file cannot be written
+    partnerNeverTakesUp();
+    drop("a.inp", "U,P1,_,______,__;Hljeb;0.95;0;;1;2;1002\r\n\r\n");
+    drop("b.inp", kNewJob);
+    ui.onPause = [&](int) {  // while its job waits, the till takes it away
+        rowStaysFor(state.BrojRacuna);
+        fs::remove(path("a.inp"));
+    };
+
+    poller.Timer1Timer();
+
+    ASSERT_EQ(ui.notices.size(), 2u);
+    EXPECT_NE(ui.notices[0].text.find("Tarvo.err"), std::string::npos);
+    EXPECT_EQ(ui.notices[1].text.rfind("Ne moze se oznaciti fajl " + path("a.inp").string(), 0), 0u);
+    EXPECT_EQ(read("b.inp").substr(14), "OK;\r\n\r\n");
+    EXPECT_EQ(jobsDone(), 2);
+    EXPECT_EQ(dir.read("MerilonSettings.ini"), "RBRR=9\r\n");
+    EXPECT_TRUE(dm.timer1Enabled());
+}
+
+TEST_F(Polling, FilesThatVanishDuringAJobAreNotLost) {
+    partnerNeverTakesUp();
+    drop("x.inp", "U,P1,_,______,__;Hljeb;0.95;0;;1;2;1002\r\n\r\n");
+    drop("y.inp", "U,P1,_,______,__;Hljeb;0.95;0;;1;2;1002\r\n\r\n");
+    ui.onPause = [&](int) {  // the till takes both away while the first job waits
+        rowStaysFor(state.BrojRacuna);
+        fs::remove(path("x.inp"));
+        fs::remove(path("y.inp"));
+    };
+
+    poller.Timer1Timer();
+
+    ASSERT_EQ(ui.notices.size(), 1u);  // the first job's file cannot be marked; the second is not taken up
+    EXPECT_EQ(ui.notices[0].text.rfind("Ne moze se oznaciti fajl ", 0), 0u);
+    EXPECT_EQ(jobsDone(), 1);
+    EXPECT_EQ(dir.read("MerilonSettings.ini"), "RBRR=8\r\n");
+}
+
+// Entries that cannot be read as command files are told once each and use no number.
+TEST_F(Polling, FilesThatCannotBeReadAreShownOnceAndUseNoNumber) {
+    if (!test::kPosix) GTEST_SKIP() << test::kPosixOnly;
+    ASSERT_TRUE(test::makeFifo(path("a-fifo.inp")));            // opening it would wait for a writer
+    fs::create_symlink("/proc/self/mem", path("b-mem.inp"));   // a link: not followed
+    fs::create_symlink(path("nowhere"), path("c-dangling.inp"));
+    drop("d.inp", "Z,P1,_,______,__;\r\n\r\n");  // taken up by the PARTNER at once
+    if (!test::runsAsRoot()) {
+        drop("e-locked.inp", kNewJob);
+        fs::permissions(path("e-locked.inp"), fs::perms::none);
+    }
+
+    poller.Timer1Timer();
+    poller.Timer1Timer();
+
+    const auto noticesStartingWith = [&](const std::string& text) {
+        return std::count_if(ui.notices.begin(), ui.notices.end(),
+                             [&](const auto& notice) { return notice.text.rfind(text, 0) == 0; });
+    };
+    EXPECT_EQ(read("d.inp").substr(14, 3), "OK;");
+    EXPECT_EQ(jobsDone(), 1);
+    EXPECT_EQ(noticesStartingWith("Fajl " + path("a-fifo.inp").string() + " nije obican fajl"), 1);
+    EXPECT_EQ(noticesStartingWith("Fajl " + path("b-mem.inp").string() + " je simbolicki link"), 1);
+    const std::size_t expectedNotices = !test::runsAsRoot() ? 3 : 2;
+    if (!test::runsAsRoot()) {
+        EXPECT_EQ(noticesStartingWith("Ne moze se otvoriti fajl " + path("e-locked.inp").string()), 1);
+    }
+    EXPECT_EQ(ui.notices.size(), expectedNotices);
+    EXPECT_TRUE(dm.timer1Enabled());
+
+    // A file that vanished between the scan and the read is no job.
+    EXPECT_FALSE(CommandProcessor(RecordContext(sql, state, ui), settings).AnalRacuniKomande(path("gone.inp").string()));
+    EXPECT_EQ(ui.notices.size(), expectedNotices);
+    EXPECT_EQ(dir.read("MerilonSettings.ini"), "RBRR=8\r\n");
 }
 
 // A link to a waiting command file is not taken up, and its target stays as it is.

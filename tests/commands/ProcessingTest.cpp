@@ -192,6 +192,19 @@ TEST_F(Processing, FilesAreDeletedOnlyWhenTheSettingIsExactlyDa) {
     EXPECT_EQ(state.BrojRacuna, 9);
 }
 
+TEST_F(Processing, AFailedDeletionIsShown) {
+    sql.failing = false;
+    sql.answersTo["from F_SEMAFOR Where"] = test::AnswerRow::withRow();  // the PARTNER never finishes
+    state.postavke.TARVOOBRISI_FAJL = true;
+    ui.onPause = [&](int) { std::filesystem::remove(dir.file("f.inp")); };
+
+    EXPECT_FALSE(process("U,P1,_,______,__;Hljeb;0.95;0;;1;2;1002\r\n\r\n"));
+
+    ASSERT_EQ(ui.notices.size(), 1u);
+    EXPECT_EQ(ui.notices[0].text.rfind("Ne moze se obrisati fajl " + dir.file("f.inp"), 0), 0u);
+    EXPECT_EQ(rbrr(), "RBRR=8\r\n");
+}
+
 // A journal that fails at every job's end, as a value it cannot read would make it.
 struct FailingJournal : JobJournal {
     void jobEnded(const JobEntry&) override {
