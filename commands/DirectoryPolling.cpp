@@ -192,10 +192,9 @@ void DirectoryPoller::scan(const std::string& directory, Trigger trigger) {
         if (listed.isDirectory) continue;
         if (listed.nameOutsideCodePage) {  // told once while it stays
             if (!unreachable_.count(listed.name))
-                Obavijesti(db_.ui,
-                           "Fajl " + directory + listed.name +
-                               " ima ime sa znakovima izvan kodne stranice sistema i ne uzima se u"
-                               " obradu; treba ga preimenovati.");
+                Obavijesti(db_.ui, "Fajl " + directory + listed.name +
+                                       " ima ime sa znakovima izvan kodne stranice sistema i ne uzima se u"
+                                       " obradu; treba ga preimenovati.");
             unreachable.insert(listed.name);
             continue;
         }

@@ -38,7 +38,8 @@ class HostileFiles : public testing::Test {
         std::vector<std::string> found;
         for (const std::string& sql : db.sql.statements) {
             std::string start = sql.substr(sql.find_first_not_of(' '), head.size());
-            std::transform(start.begin(), start.end(), start.begin(), [](unsigned char c) { return std::tolower(c); });
+            std::transform(start.begin(), start.end(), start.begin(),
+                           [](unsigned char c) { return std::tolower(c); });
             if (start == head) found.push_back(sql);
         }
         return found;
@@ -46,7 +47,8 @@ class HostileFiles : public testing::Test {
     // Nothing was sent but the clean-up of the job's own rows.
     bool onlyCleanUpsSent() const {
         std::vector<std::string> cleanUps;
-        for (const char* table : {"delete from f_racun ", "delete from f_placanje ", "delete from f_semafor "})
+        for (const char* table :
+             {"delete from f_racun ", "delete from f_placanje ", "delete from f_semafor "})
             for (const std::string& sql : statementsStarting(table)) cleanUps.push_back(sql);
         return cleanUps.size() == db.sql.statements.size();
     }
@@ -101,7 +103,8 @@ TEST_F(HostileFiles, ABudgetUnderOnePollStillLooksOnceAtTheJob) {
     EXPECT_FALSE(process("o.inp", "O,P1,_,______,__;1001\r\n\r\n"));
     EXPECT_EQ(dir.read("o.inp").substr(0, 17), "O,P1,1,AB1234,No;");
     EXPECT_EQ(statementsStarting("select * from f_semafor"),
-              std::vector<std::string>{" Select * from F_SEMAFOR Where F_ID_KASE=1 and F_RBR=100 and TIPKNJIZENJA=80"});
+              std::vector<std::string>{
+                  " Select * from F_SEMAFOR Where F_ID_KASE=1 and F_RBR=100 and TIPKNJIZENJA=80"});
     EXPECT_EQ(statementsStarting("insert into f_semafor").size(), 1u);
     EXPECT_TRUE(statementsStarting("delete from f_semafor").empty());  // its row stays
 }

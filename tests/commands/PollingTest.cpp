@@ -100,7 +100,8 @@ class Polling : public ::testing::Test {
     // change's), and so does the look over the register once rowStaysFor names the job.
     void partnerNeverTakesUp() { sql.answersTo["from F_SEMAFOR Where"] = test::AnswerRow::withRow(); }
     void rowStaysFor(int number) {
-        sql.answersTo["count(*) as N"] = test::AnswerRow::withRow({{"N", "1"}, {"S", std::to_string(number)}});
+        sql.answersTo["count(*) as N"] =
+            test::AnswerRow::withRow({{"N", "1"}, {"S", std::to_string(number)}});
         sql.answersTo["select F_RBR, TIPKNJIZENJA"] =
             test::AnswerRow::withRow({{"F_RBR", std::to_string(number)}, {"TIPKNJIZENJA", "2"}});
     }
@@ -272,8 +273,8 @@ TEST_F(Polling, FilesThatVanishDuringAJobAreNotLost) {
 // Entries that cannot be read as command files are told once each and use no number.
 TEST_F(Polling, FilesThatCannotBeReadAreShownOnceAndUseNoNumber) {
     if (!test::kPosix) GTEST_SKIP() << test::kPosixOnly;
-    ASSERT_TRUE(test::makeFifo(path("a-fifo.inp")));            // opening it would wait for a writer
-    fs::create_symlink("/proc/self/mem", path("b-mem.inp"));   // a link: not followed
+    ASSERT_TRUE(test::makeFifo(path("a-fifo.inp")));          // opening it would wait for a writer
+    fs::create_symlink("/proc/self/mem", path("b-mem.inp"));  // a link: not followed
     fs::create_symlink(path("nowhere"), path("c-dangling.inp"));
     drop("d.inp", "Z,P1,_,______,__;\r\n\r\n");  // taken up by the PARTNER at once
     if (!test::runsAsRoot()) {
@@ -300,7 +301,8 @@ TEST_F(Polling, FilesThatCannotBeReadAreShownOnceAndUseNoNumber) {
     EXPECT_TRUE(dm.timer1Enabled());
 
     // A file that vanished between the scan and the read is no job.
-    EXPECT_FALSE(CommandProcessor(RecordContext(sql, state, ui), settings).AnalRacuniKomande(path("gone.inp").string()));
+    EXPECT_FALSE(CommandProcessor(RecordContext(sql, state, ui), settings)
+                     .AnalRacuniKomande(path("gone.inp").string()));
     EXPECT_EQ(ui.notices.size(), expectedNotices);
     EXPECT_EQ(dir.read("MerilonSettings.ini"), "RBRR=8\r\n");
 }
@@ -318,7 +320,8 @@ TEST_F(Polling, AnEntryThatIsALinkIsNotTakenUp) {
     EXPECT_EQ(jobsDone(), 0);
     EXPECT_TRUE(sql.statements.empty());
     ASSERT_EQ(ui.notices.size(), 1u);
-    EXPECT_EQ(ui.notices[0].text, "Fajl " + path("link.inp").string() + " je simbolicki link i ne uzima se u obradu");
+    EXPECT_EQ(ui.notices[0].text,
+              "Fajl " + path("link.inp").string() + " je simbolicki link i ne uzima se u obradu");
 }
 
 // 300 MB of line breaks and a 3 GB file that is one hole are refused unread; too many
@@ -345,7 +348,8 @@ TEST_F(Polling, FilesOverTheLimitsAreInvalidAndReadNoFurther) {
 
     const auto invalid = [&](const std::string& name, const std::string& error) {
         return int(std::count_if(ui.notices.begin(), ui.notices.end(), [&](const auto& notice) {
-            return notice.text.rfind("Neispravan fajl " + path(name).string() + "\r\nGreska:" + error, 0) == 0;
+            return notice.text.rfind("Neispravan fajl " + path(name).string() + "\r\nGreska:" + error, 0) ==
+                   0;
         }));
     };
     for (const char* name : {"newlines.inp", "sparse.inp"})

@@ -44,7 +44,8 @@ class OpeningWithoutEngine : public testing::Test {
 
 TEST_F(OpeningWithoutEngine, MissingParameterFile) {
     EXPECT_FALSE(dm.OtvoriBazuPodataka(dir.file("nema.ini")));
-    EXPECT_EQ(std::vector<std::string>{"Ne mogu otvoriti ini datoteku: " + dir.file("nema.ini")}, ui.messages);
+    EXPECT_EQ(std::vector<std::string>{"Ne mogu otvoriti ini datoteku: " + dir.file("nema.ini")},
+              ui.messages);
     EXPECT_FALSE(dm.timer1Enabled());
 }
 
