@@ -113,23 +113,27 @@ void SettlingFiles::keepOnly(const std::vector<files::DirectoryEntry>& listing) 
 
 DirectoryPoller::DirectoryPoller(Tdm_db& dm_db, const Settings& settings, JobJournal* journal,
                                  ActivityReport* activity)
-    : dm_db_(dm_db), processor_(dm_db, settings, journal, activity) {}
+    : DirectoryPoller(dm_db, RecordContext(dm_db), settings, journal, activity) {}
+
+DirectoryPoller::DirectoryPoller(Tdm_db& timer1, const RecordContext& db, const Settings& settings,
+                                 JobJournal* journal, ActivityReport* activity)
+    : timer1_(timer1), db_(db), processor_(db, settings, journal, activity) {}
 
 DirectoryPoller::~DirectoryPoller() = default;
 
-std::string DirectoryPoller::inputDirectory() const { return inputDirectoryOf(dm_db_.state().postavke); }
+std::string DirectoryPoller::inputDirectory() const { return inputDirectoryOf(db_.state.postavke); }
 
 void DirectoryPoller::Timer1Timer() {
     if (scanning_) return;  // Timer1 switched on again by a step inside the scan
     {
         const ScanInProgress inProgress(scanning_);
-        const Timer1Pause pause(dm_db_);
+        const Timer1Pause pause(timer1_);
         try {
             PregledajFajloveUDirektoriju(inputDirectory());
         } catch (const std::exception& e) {
-            Obavijesti(dm_db_.ui(), std::string("Greska pri pregledu direktorija:\r\n") + e.what());
+            Obavijesti(db_.ui, std::string("Greska pri pregledu direktorija:\r\n") + e.what());
         }
-        dm_db_.ui().processPendingEvents();
+        db_.ui.processPendingEvents();
     }
     if (watcher_ && !watcher_->watching() && watcher_->watch(inputDirectory())) watcher_->recheckAfter(0);
     endOfScan();
@@ -158,7 +162,7 @@ void DirectoryPoller::changeScan() {
             try {
                 scan(inputDirectory(), Trigger::DirectoryChange);
             } catch (const std::exception& e) {
-                Obavijesti(dm_db_.ui(), std::string("Greska pri pregledu direktorija:\r\n") + e.what());
+                Obavijesti(db_.ui, std::string("Greska pri pregledu direktorija:\r\n") + e.what());
             }
         }
         if (const std::optional<int> due = settling_.nextDue(nowMs())) watcher_->recheckAfter(*due);
@@ -177,7 +181,7 @@ void DirectoryPoller::endOfScan() {
 // off from the first of them to the end of the scan, as in its own ticks.
 void DirectoryPoller::scan(const std::string& directory, Trigger trigger) {
     const std::vector<files::DirectoryEntry> listing =
-        files::findEntries(directory + dm_db_.state().postavke.TARVORACUN);
+        files::findEntries(directory + db_.state.postavke.TARVORACUN);
     processed_.keepOnly(listing);
     if (trigger == Trigger::DirectoryChange) settling_.keepOnly(listing);
 
@@ -188,15 +192,14 @@ void DirectoryPoller::scan(const std::string& directory, Trigger trigger) {
         if (listed.isDirectory) continue;
         if (listed.nameOutsideCodePage) {  // told once while it stays
             if (!unreachable_.count(listed.name))
-                Obavijesti(dm_db_.ui(),
-                           "Fajl " + directory + listed.name +
-                               " ima ime sa znakovima izvan kodne stranice sistema i ne uzima se u"
-                               " obradu; treba ga preimenovati.");
+                Obavijesti(db_.ui, "Fajl " + directory + listed.name +
+                                       " ima ime sa znakovima izvan kodne stranice sistema i ne uzima se u"
+                                       " obradu; treba ga preimenovati.");
             unreachable.insert(listed.name);
             continue;
         }
         if (processed_.contains(listed)) {
-            advanceBrojacObrade(dm_db_.state());
+            advanceBrojacObrade(db_.state);
             continue;
         }
         const std::string fileName = directory + listed.name;
@@ -205,15 +208,15 @@ void DirectoryPoller::scan(const std::string& directory, Trigger trigger) {
         if (trigger == Trigger::DirectoryChange) {
             if (!settling_.settled(*current, nowMs())) continue;  // a recheck comes for it
             settling_.forget(listed.name);
-            if (!timer1Off) timer1Off.emplace(dm_db_);
+            if (!timer1Off) timer1Off.emplace(timer1_);
         }
         // A database that cannot be reached fails the file, as any job whose database is gone.
-        if (!connectionChecked) dm_db_.ensureConnected();
+        if (!connectionChecked) db_.sql.ensureConnected();
         connectionChecked = !takeUp(fileName, *current);
     }
     unreachable_ = std::move(unreachable);
     processor_.endOfScan();
-    if (timer1Off) dm_db_.ui().processPendingEvents();
+    if (timer1Off) db_.ui.processPendingEvents();
 }
 
 // A file that AnalRacuniKomande found complete and processed already (no job number
@@ -224,7 +227,7 @@ bool DirectoryPoller::takeUp(const std::string& fileName, const files::Directory
     try {
         step = processor_.AnalRacuniKomande(fileName).step;
     } catch (const std::exception& e) {
-        Obavijesti(dm_db_.ui(), "Greska pri obradi fajla " + fileName + "\r\n" + e.what());
+        Obavijesti(db_.ui, "Greska pri obradi fajla " + fileName + "\r\n" + e.what());
         return true;
     }
     if (step != Step::Skipped) return step == Step::JobRan;

@@ -79,6 +79,9 @@ class DirectoryPoller {
     // The journal, when given, is told the end of every job; the activity, what is being done.
     DirectoryPoller(Tdm_db& dm_db, const Settings& settings, JobJournal* journal = nullptr,
                     ActivityReport* activity = nullptr);
+    // Timer1 stays timer1's; the jobs, the connection check and the notices go to db.
+    DirectoryPoller(Tdm_db& timer1, const RecordContext& db, const Settings& settings,
+                    JobJournal* journal = nullptr, ActivityReport* activity = nullptr);
     ~DirectoryPoller();
 
     // One tick: Timer1 off, scan TARVOLOCALDIR, pending events, Timer1 on again.
@@ -102,7 +105,8 @@ class DirectoryPoller {
     void endOfScan();
     std::string inputDirectory() const;
 
-    Tdm_db& dm_db_;
+    Tdm_db& timer1_;
+    RecordContext db_;
     CommandProcessor processor_;  // with the job tracker of the run
     ProcessedFiles processed_;
     SettlingFiles settling_;

@@ -429,51 +429,5 @@ TEST(EndToEndPolling, OneScanTakesEveryKindOfFileWithoutLosingAny) {
     EXPECT_EQ(h.rbrr(), "RBRR=104");
 }
 
-TEST(EndToEndPolling, FailingFileStepsAreShownAndTheScanGoesOn) {
-    PartnerHarness h({"--never-finish"});
-    std::filesystem::create_directory(h.logDir + "Tarvo.err");  // the error file cannot be written
-    h.drop("a.inp", "U,P1,_,______,__;Hljeb;0.95;0;;1;2;1002\r\n\r\n");
-    h.drop("b.inp", "Q,P1,_,______,__;\r\n\r\n");
-    h.ui.onPause = [&](int) { std::filesystem::remove(h.inputFile("a.inp")); };  // the till takes it away
-
-    h.scan();
-
-    ASSERT_EQ(h.ui.notices.size(), 2u);
-    EXPECT_NE(h.ui.notices[0].text.find("Tarvo.err"), std::string::npos);
-    EXPECT_EQ(h.ui.notices[1].text.rfind("Ne moze se oznaciti fajl " + h.inputFile("a.inp"), 0), 0u);
-    EXPECT_EQ(h.read("b.inp").substr(14), "OK;\r\n\r\n");
-    EXPECT_EQ(h.rbrr(), "RBRR=102");
-    EXPECT_TRUE(h.dm->timer1Enabled());
-}
-
-TEST(EndToEndPolling, FilesThatVanishDuringAJobAreNotLost) {
-    PartnerHarness h({"--never-finish"});
-    h.drop("x.inp", "U,P1,_,______,__;Hljeb;0.95;0;;1;2;1002\r\n\r\n");
-    h.drop("y.inp", "U,P1,_,______,__;Hljeb;0.95;0;;1;2;1002\r\n\r\n");
-    h.ui.onPause = [&](int) {  // the till takes both away while the first job waits
-        std::filesystem::remove(h.inputFile("x.inp"));
-        std::filesystem::remove(h.inputFile("y.inp"));
-    };
-
-    h.scan();
-
-    ASSERT_EQ(h.ui.notices.size(), 1u);  // the first job's file cannot be marked; the second is not taken up
-    EXPECT_EQ(h.ui.notices[0].text.rfind("Ne moze se oznaciti fajl ", 0), 0u);
-    EXPECT_EQ(h.rbrr(), "RBRR=101");
-}
-
-TEST(EndToEndPolling, AFailedDeletionIsShown) {
-    PartnerHarness h({"--never-finish"});
-    h.state.postavke.TARVOOBRISI_FAJL = true;
-    h.drop("x.inp", "U,P1,_,______,__;Hljeb;0.95;0;;1;2;1002\r\n\r\n");
-    h.ui.onPause = [&](int) { std::filesystem::remove(h.inputFile("x.inp")); };
-
-    EXPECT_FALSE(h.process("x.inp"));
-
-    ASSERT_EQ(h.ui.notices.size(), 1u);
-    EXPECT_EQ(h.ui.notices[0].text.rfind("Ne moze se obrisati fajl " + h.inputFile("x.inp"), 0), 0u);
-    EXPECT_EQ(h.rbrr(), "RBRR=101");
-}
-
 }  // namespace
 }  // namespace fm::test

@@ -6,11 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <optional>
 
-#include "commands/CommandFile.h"
 #include "tests/support/PartnerHarness.h"
 #include "tests/support/PosixSteps.h"
 
@@ -77,57 +75,6 @@ int noticesStartingWith(const PartnerHarness& h, const std::string& text) {
     return n;
 }
 
-TEST(FileFaults, FilesThatCannotBeReadAreShownOnceAndUseNoNumber) {
-    if (!kPosix) GTEST_SKIP() << kPosixOnly;
-    PartnerHarness h;
-    ASSERT_TRUE(makeFifo(h.inputFile("a-fifo.inp")));  // opening it would wait for a writer
-    fs::create_symlink("/proc/self/mem", h.inputFile("b-mem.inp"));   // a link: not followed
-    fs::create_symlink(h.inputFile("nowhere"), h.inputFile("c-dangling.inp"));
-    h.drop("d.inp", "Z,P1,_,______,__;\r\n\r\n");
-    if (!runsAsRoot()) {
-        h.drop("e-locked.inp", kSale);
-        fs::permissions(h.inputFile("e-locked.inp"), fs::perms::none);
-    }
-
-    h.scan();
-    h.scan();
-
-    EXPECT_EQ(h.status("d.inp"), "OK");
-    EXPECT_EQ(h.rbrr(), "RBRR=101");
-    EXPECT_EQ(jobsPrinted(h), 1);
-    EXPECT_EQ(noticesStartingWith(h, "Fajl " + h.inputFile("a-fifo.inp") + " nije obican fajl"), 1);
-    EXPECT_EQ(noticesStartingWith(h, "Fajl " + h.inputFile("b-mem.inp") + " je simbolicki link"), 1);
-    const int expectedNotices = !runsAsRoot() ? 3 : 2;
-    if (!runsAsRoot()) {
-        EXPECT_EQ(noticesStartingWith(h, "Ne moze se otvoriti fajl " + h.inputFile("e-locked.inp")), 1);
-    }
-    EXPECT_EQ(int(h.ui.notices.size()), expectedNotices);
-    EXPECT_TRUE(h.dm->timer1Enabled());
-
-    // A file that vanished between the scan and the read is no job.
-    EXPECT_FALSE(h.process("gone.inp"));
-    EXPECT_EQ(int(h.ui.notices.size()), expectedNotices);
-    EXPECT_EQ(h.rbrr(), "RBRR=101");
-}
-
-// A link to a waiting command file is not taken up, and its target stays as it is.
-TEST(FileFaults, AnEntryThatIsALinkIsNotTakenUp) {
-    if (!kPosix) GTEST_SKIP() << kPosixOnly;
-    PartnerHarness h;
-    h.root.write("elsewhere.inp", kSale);
-    fs::create_symlink(h.root.file("elsewhere.inp"), h.inputFile("link.inp"));
-
-    h.scan();
-    h.scan();
-
-    EXPECT_EQ(h.root.read("elsewhere.inp"), kSale);
-    EXPECT_EQ(jobsPrinted(h), 0);
-    EXPECT_EQ(h.rbrr(), "RBRR=100");
-    ASSERT_EQ(h.ui.notices.size(), 1u);
-    EXPECT_EQ(h.ui.notices[0].text,
-              "Fajl " + h.inputFile("link.inp") + " je simbolicki link i ne uzima se u obradu");
-}
-
 // While a job waits for the PARTNER its file is moved aside and something else put at its
 // entry: a FIFO, a link to another command file, another command file. Nothing is hung
 // on, marked or deleted; one notice each; the other file is a job of its own later.
@@ -192,64 +139,6 @@ TEST(FileFaults, AFileSwappedDuringTheWaitIsNeitherHungOnNorMarkedNorTakenUpAgai
         EXPECT_TRUE(fs::is_symlink(h.inputFile("link.inp.izmijenjen")));
         EXPECT_EQ(h.read("file.inp.izmijenjen"), other);
     }
-}
-
-// Peak resident memory of this process in MB.
-long peakMemoryMb() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6)) / 1024;
-    }
-    return -1;
-}
-
-// 300 MB of line breaks and a 3 GB file that is one hole are refused unread; too many
-// lines, or a line over its limit, in a file under the size limit make that file invalid.
-// A file over a limit is judged by its header alone, and its status written in place.
-TEST(FileFaults, FilesOverTheLimitsAreInvalidAndReadNoFurther) {
-    PartnerHarness h;
-    {
-        std::ofstream newlines(h.inputFile("newlines.inp"), std::ios::binary);
-        const std::string megabyte(1 << 20, '\n');
-        for (int i = 0; i < 300; ++i) newlines.write(megabyte.data(), std::streamsize(megabyte.size()));
-        std::ofstream sparse(h.inputFile("sparse.inp"), std::ios::binary);
-    }
-    fs::resize_file(h.inputFile("sparse.inp"), 3ULL << 30);
-    h.drop("lines.inp", "Z,P1,_,______,__;" + std::string(kCommandLinesLimit + 1, '\n'));
-    h.drop("line.inp", "S,P1,_,______,__;" + std::string(kCommandLineLimit, 'N') + ";1;1;;1;2;;7\r\n" +
-                           "T,P1,_,______,__;\r\n");
-    const std::string overSize = "X,P1,_,______,__;\r\n" + std::string(kCommandFileLimit, '\n');
-    h.drop("big.inp", overSize);
-    const std::string processed = "Z,P1,3,AB1234,OK;" + std::string(kCommandLinesLimit + 1, '\n');
-    h.drop("done.inp", processed);
-
-    h.scan();
-    h.scan();
-
-    for (const char* name : {"newlines.inp", "sparse.inp"}) {
-        EXPECT_EQ(noticesStartingWith(h, "Neispravan fajl " + h.inputFile(name) +
-                                             "\r\nGreska:fajl je veci od najvise dozvoljenih 4 MiB "
-                                             "(4194304 bajtova)"),
-                  1)
-            << name;
-    }
-    EXPECT_EQ(noticesStartingWith(h, "Neispravan fajl " + h.inputFile("line.inp") +
-                                         "\r\nGreska:linija 1 je duza od najvise dozvoljenih 1024 KiB "
-                                         "(1048576 bajtova)"),
-              1);
-    EXPECT_EQ(noticesStartingWith(h, "Neispravan fajl " + h.inputFile("lines.inp") +
-                                         "\r\nGreska:fajl ima vise od najvise dozvoljenih 100000 linija"),
-              1);
-    EXPECT_EQ(h.status("line.inp"), "Er");
-    EXPECT_EQ(h.status("lines.inp"), "Er");  // written in place: the file is never rewritten
-    EXPECT_EQ(h.read("big.inp"), "X,P1,_,______,Er;" + overSize.substr(17));
-    EXPECT_EQ(h.read("done.inp"), processed);
-    EXPECT_EQ(fs::file_size(h.inputFile("newlines.inp")), 300u << 20);
-    EXPECT_EQ(h.rbrr(), "RBRR=105");  // one number each but for the processed one, kept by the second scan
-    EXPECT_EQ(jobsPrinted(h), 0);
-#ifndef __SANITIZE_ADDRESS__  // AddressSanitizer keeps freed memory in quarantine
-    EXPECT_LT(peakMemoryMb(), 100);
-#endif
 }
 
 class MarkingFault : public testing::Test {

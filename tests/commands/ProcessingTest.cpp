@@ -8,8 +8,10 @@
 
 #include "commands/AnalRacuniKomande.h"
 #include "commands/JobJournal.h"
+#include "commands/JobRecord.h"
 #include "commands/Outcome.h"
 #include "config/Settings.h"
+#include "db/DM_db_source.h"
 #include "tests/db/RecordingSql.h"
 #include "tests/support/RecordingUserInterface.h"
 #include "tests/support/TempDir.h"
@@ -190,6 +192,19 @@ TEST_F(Processing, FilesAreDeletedOnlyWhenTheSettingIsExactlyDa) {
     EXPECT_EQ(state.BrojRacuna, 9);
 }
 
+TEST_F(Processing, AFailedDeletionIsShown) {
+    sql.failing = false;
+    sql.answersTo["from F_SEMAFOR Where"] = test::AnswerRow::withRow();  // the PARTNER never finishes
+    state.postavke.TARVOOBRISI_FAJL = true;
+    ui.onPause = [&](int) { std::filesystem::remove(dir.file("f.inp")); };
+
+    EXPECT_FALSE(process("U,P1,_,______,__;Hljeb;0.95;0;;1;2;1002\r\n\r\n"));
+
+    ASSERT_EQ(ui.notices.size(), 1u);
+    EXPECT_EQ(ui.notices[0].text.rfind("Ne moze se obrisati fajl " + dir.file("f.inp"), 0), 0u);
+    EXPECT_EQ(rbrr(), "RBRR=8\r\n");
+}
+
 // A journal that fails at every job's end, as a value it cannot read would make it.
 struct FailingJournal : JobJournal {
     void jobEnded(const JobEntry&) override {
@@ -262,6 +277,35 @@ TEST_F(Processing, AConnectionLostWhileWritingARowAddsTheDatabasesWords) {
     EXPECT_FALSE(process(sale + "T,P1,_,______,__;\r\n"));
     ASSERT_EQ(ui.notices.size(), 2u);
     EXPECT_EQ(ui.notices[1].text, invalid(failure + "8\r\nDatabase is not open"));
+}
+
+TEST(RecoveryWithoutDatabase, NothingIsTakenUpWhileTheDatabaseCannotTell) {
+    test::TempDir dir;
+    dir.write("MerilonSettings.ini", "RBRR=8\r\n");
+    dir.write("a.inp", "Z,P1,_,______,__;\r\n\r\n");
+    dir.write("b.inp", "Z,P1,_,______,__;\r\n\r\n");
+    JobRecord record(dir.file("MerilonPosao.ini"));
+    JobInFlight job;
+    job.fileName = dir.file("a.inp");
+    job.number = 7;
+    job.stage = JobStage::Rows;
+    record.job = job;
+    ASSERT_TRUE(record.save());
+    ProcessState state;
+    state.BrojRacuna = 8;
+    state.postavke.TARVOLOCALDIR = dir.path();
+    state.postavke.TARVORACUN = "*.inp";
+    test::RecordingUserInterface ui;
+    Tdm_db dm(state, ui);  // not connected: whether job 7 reached the PARTNER is not known
+    const Settings settings(dir.file("MerilonSettings.ini"));
+
+    EXPECT_FALSE(CommandProcessor(dm, settings).AnalRacuniKomande(dir.file("b.inp")));
+
+    EXPECT_EQ(dir.read("b.inp"), "Z,P1,_,______,__;\r\n\r\n");
+    EXPECT_EQ(dir.read("a.inp"), "Z,P1,_,______,__;\r\n\r\n");
+    EXPECT_EQ(dir.read("MerilonSettings.ini"), "RBRR=8\r\n");
+    ASSERT_TRUE(record.load());
+    EXPECT_TRUE(record.job);
 }
 
 }  // namespace

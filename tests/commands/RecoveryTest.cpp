@@ -16,8 +16,6 @@
 #include "db/DM_db_source.h"
 #include "db/RecordWriters.h"
 #include "tests/support/PartnerHarness.h"
-#include "tests/support/RecordingUserInterface.h"
-#include "tests/support/TempDir.h"
 
 namespace fm::test {
 namespace {
@@ -268,35 +266,6 @@ TEST_F(Recovery, ADamagedRecordIsSetAsideAndNothingItNamesIsTouched) {
     EXPECT_EQ(h.read("sub/r.inp"), kSale);
     EXPECT_EQ(h.read("r.txt"), kSale);
     EXPECT_EQ(jobsPrinted(), 0);
-}
-
-TEST(RecoveryWithoutDatabase, NothingIsTakenUpWhileTheDatabaseCannotTell) {
-    TempDir dir;
-    dir.write("MerilonSettings.ini", "RBRR=8\r\n");
-    dir.write("a.inp", "Z,P1,_,______,__;\r\n\r\n");
-    dir.write("b.inp", "Z,P1,_,______,__;\r\n\r\n");
-    JobRecord record(dir.file("MerilonPosao.ini"));
-    JobInFlight job;
-    job.fileName = dir.file("a.inp");
-    job.number = 7;
-    job.stage = JobStage::Rows;
-    record.job = job;
-    ASSERT_TRUE(record.save());
-    ProcessState state;
-    state.BrojRacuna = 8;
-    state.postavke.TARVOLOCALDIR = dir.path();
-    state.postavke.TARVORACUN = "*.inp";
-    RecordingUserInterface ui;
-    Tdm_db dm(state, ui);  // not connected: whether job 7 reached the PARTNER is not known
-    const Settings settings(dir.file("MerilonSettings.ini"));
-
-    EXPECT_FALSE(CommandProcessor(dm, settings).AnalRacuniKomande(dir.file("b.inp")));
-
-    EXPECT_EQ(dir.read("b.inp"), "Z,P1,_,______,__;\r\n\r\n");
-    EXPECT_EQ(dir.read("a.inp"), "Z,P1,_,______,__;\r\n\r\n");
-    EXPECT_EQ(dir.read("MerilonSettings.ini"), "RBRR=8\r\n");
-    ASSERT_TRUE(record.load());
-    EXPECT_TRUE(record.job);
 }
 
 }  // namespace

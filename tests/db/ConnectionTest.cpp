@@ -1,10 +1,9 @@
 #include "platform/Text.h"
 #include "tests/db/DbFixture.h"
+#include "tests/db/OpenFailure.h"
 
 namespace fm::test {
 namespace {
-
-const char* const failurePrefix = "GRESKA! NE MOGU OTVORITI  BAZU PODATAKA\r\n";
 
 class Connection : public DbFixture {
   protected:
@@ -17,29 +16,7 @@ class Connection : public DbFixture {
         EXPECT_TRUE(dm->sqlopen("select current_user as u from rdb$database")) << dm->ZadnjaGreska();
         return text::trim(dm->up().text("U"));
     }
-    void expectOneFailureMessage() {
-        ASSERT_EQ(1u, ui.messages.size());
-        EXPECT_EQ(0u, ui.messages[0].rfind(failurePrefix, 0)) << ui.messages[0];
-        EXPECT_GT(ui.messages[0].size(), std::string(failurePrefix).size()) << "the layer's text follows";
-        EXPECT_FALSE(dm->isConnected());
-        EXPECT_FALSE(dm->timer1Enabled());
-    }
 };
-
-TEST_F(Connection, MissingParameterFile) {
-    dm = std::make_unique<Tdm_db>(state, ui);
-    EXPECT_FALSE(dm->OtvoriBazuPodataka(database.dir().file("nema.ini")));
-    EXPECT_EQ(std::vector<std::string>{"Ne mogu otvoriti ini datoteku: " + database.dir().file("nema.ini")},
-              ui.messages);
-    EXPECT_FALSE(dm->timer1Enabled());
-}
-
-TEST_F(Connection, NoDatabaseDriver) {
-    EXPECT_FALSE(open("DRIVERNAME=KAPPALOCALTXT\r\nDatabase=" + database.path() + "\r\n"));
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_FALSE(dm->isConnected());
-    EXPECT_FALSE(dm->timer1Enabled());
-}
 
 TEST_F(Connection, DefaultDriverAndCredentials) {
     ASSERT_TRUE(open("Database=" + database.path() + "\r\n"));
@@ -54,12 +31,6 @@ TEST_F(Connection, DefaultDriverAndCredentials) {
 
     ASSERT_TRUE(open("USER NAME=kasa2\r\nDatabase=" + database.path() + "\r\n"));
     EXPECT_EQ("KASA2", currentUser());
-}
-
-TEST_F(Connection, DriverNamesAreExact) {
-    EXPECT_FALSE(open("DRIVERNAME=intrbase\r\nDatabase=" + database.path() + "\r\n"));
-    EXPECT_EQ("intrbase", dm->driverName());
-    expectOneFailureMessage();
 }
 
 // A driver name of neither engine goes to Qt SQL as it is: SQLite here, whose tables and
@@ -78,12 +49,12 @@ TEST_F(Connection, AnyOtherDriverNameGoesToQtSql) {
 
 TEST_F(Connection, ServerOutOfReach) {
     EXPECT_FALSE(open("DRIVERNAME=INTRBASE\r\nDatabase=127.0.0.1/3999:/nowhere/fiscal.fdb\r\n"));
-    expectOneFailureMessage();
+    expectOneOpenFailure(ui, *dm);
 }
 
 TEST_F(Connection, MissingDatabaseFile) {
     EXPECT_FALSE(open("DRIVERNAME=INTRBASE\r\nDatabase=" + database.dir().file("nema.fdb") + "\r\n"));
-    expectOneFailureMessage();
+    expectOneOpenFailure(ui, *dm);
 }
 
 TEST_F(Connection, SecondCallStartsOver) {

@@ -113,17 +113,6 @@ TEST_F(RecordWriters, DeletesRemoveOnlyTheJobsRows) {
     EXPECT_TRUE(ui.notices.empty());
 }
 
-TEST_F(RecordWriters, ClosedDatabaseGatesSendNothing) {
-    state.BazaOtvorena = false;
-    EXPECT_FALSE(ObrisiPlacanja(*dm, 57, 0));
-    EXPECT_FALSE(ObrisiStavkeRacuna(*dm, 57, 0));
-    EXPECT_FALSE(ObrisiSemafor(*dm, 57, 0));
-    EXPECT_EQ(-1, BrojStavkiRacuna(*dm, 57, 0));
-    EXPECT_EQ(-1, BrojPlacanja(*dm, 57, 0));
-    EXPECT_TRUE(statements.empty());
-    EXPECT_TRUE(ui.notices.empty());
-}
-
 TEST_F(RecordWriters, SemaphoreCheckLooksForTheJobThenItsNegatedNumber) {
     EXPECT_EQ(0, ProvjeriSemafor(*dm, 57, 0));
     EXPECT_EQ((std::vector<std::string>{

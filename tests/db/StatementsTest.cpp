@@ -88,12 +88,19 @@ TEST(Statements, CleanUpsAndCountsOfAJob) {
     EXPECT_EQ(db.ui.notices[0].text, " Greska SQL upita pri azuriranju semafora! \r\nveza prekinuta");
     EXPECT_EQ(db.ui.pauses, std::vector<int>{1000});
     EXPECT_EQ(kSemaforUnreadable, ProvjeriSemafor(db.context, 57, 0));
+}
 
-    db.state.BazaOtvorena = false;  // nothing goes to a closed database
-    db.sql.statements.clear();
-    EXPECT_EQ(-1, BrojStavkiRacuna(db.context, 57, 0));
+TEST(Statements, ClosedDatabaseGatesSendNothing) {
+    RecordingDatabase db;
+    db.state.BazaOtvorena = false;
     EXPECT_FALSE(ObrisiPlacanja(db.context, 57, 0));
+    EXPECT_FALSE(ObrisiStavkeRacuna(db.context, 57, 0));
+    EXPECT_FALSE(ObrisiSemafor(db.context, 57, 0));
+    EXPECT_EQ(-1, BrojStavkiRacuna(db.context, 57, 0));
+    EXPECT_EQ(-1, BrojPlacanja(db.context, 57, 0));
     EXPECT_TRUE(db.sql.statements.empty());
+    EXPECT_TRUE(db.sql.laterCleanUps.empty());
+    EXPECT_TRUE(db.ui.notices.empty());
 }
 
 TEST(Statements, TheSemaphoreAnswers) {

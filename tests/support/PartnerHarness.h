@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QProcess>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,17 +20,6 @@ inline const std::string kWorkedSale =
     "S,P1,_,______,__;Hljeb;0.90;-1;;1;2;;1002\r\n"
     "T,P1,_,______,__;\r\n";
 
-// Records like RecordingUserInterface and runs a hook at every pause, where a
-// test changes the world while the program waits for the PARTNER.
-class HookedUserInterface : public RecordingUserInterface {
-  public:
-    void pause(int milliseconds) override {
-        if (onPause) onPause(milliseconds);
-        RecordingUserInterface::pause(milliseconds);
-    }
-    std::function<void(int)> onPause;
-};
-
 // One till machine: settings, input and log directories, the fiscal database,
 // the PARTNER emulator as a second process and the data module connected to it.
 class PartnerHarness {
@@ -46,7 +34,7 @@ class PartnerHarness {
     std::string inputDir;  // with a trailing separator
     std::string logDir;
     ProcessState state;
-    HookedUserInterface ui;
+    RecordingUserInterface ui;
     std::unique_ptr<Settings> settings;
     std::unique_ptr<Tdm_db> dm;
 

@@ -10,6 +10,7 @@ void RecordingUserInterface::PrikaziObavijest(const std::string& title, const st
 }
 
 void RecordingUserInterface::pause(int milliseconds) {
+    if (onPause) onPause(milliseconds);
     pauses.push_back(milliseconds);
     if (realPauses) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -8,7 +9,8 @@
 namespace fm::test {
 
 // Records what the program would show; pauses really wait so that a second
-// process (the fiscal-printer emulator) gets its time.
+// process (the fiscal-printer emulator) gets its time. onPause runs at every pause,
+// where a test changes the world while the program waits for the PARTNER.
 class RecordingUserInterface : public UserInterface {
   public:
     struct Notice {
@@ -28,6 +30,7 @@ class RecordingUserInterface : public UserInterface {
     std::vector<int> pauses;
     int eventPasses = 0;
     bool realPauses = true;  // false: pauses are only recorded
+    std::function<void(int)> onPause;
 };
 
 }  // namespace fm::test
