@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -63,7 +64,7 @@ class AnswerRow : public ScratchQuery {
 // The job SQL without an engine: records every statement in order and answers queries
 // with the answer of the first text of `answersTo` that they hold (each time), else from
 // `answers` (in turn; no row once they run out). failing: every statement fails;
-// failsOn: the statements that hold this text fail.
+// failsOn: the statements that hold this text fail; onStatement sees each one as it is sent.
 class RecordingSql : public JobSql {
   public:
     std::vector<std::string> statements;
@@ -74,6 +75,7 @@ class RecordingSql : public JobSql {
     std::string failsOn;
     std::string error = "veza prekinuta";
     sql::Failure failure = sql::Failure::Other;  // the kind of every failure
+    std::function<void(const std::string&)> onStatement;
 
     Result<void, sql::Error> exec(const std::string& sql) override { return done(run(sql)); }
     Result<void, sql::Error> execWithNext(const std::string& sql) override { return done(run(sql)); }
@@ -110,6 +112,7 @@ class RecordingSql : public JobSql {
     }
     bool run(const std::string& sql) {
         statements.push_back(sql);
+        if (onStatement) onStatement(sql);
         return !failing && (failsOn.empty() || sql.find(failsOn) == std::string::npos);
     }
     bool query(const std::string& sql) {
