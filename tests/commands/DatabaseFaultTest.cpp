@@ -2,11 +2,10 @@
 // beside the program: a server of the test's own, so that stopping it disturbs nobody.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
 
-#include "tests/support/PartnerHarness.h"
 #include "tests/support/OwnServer.h"
+#include "tests/support/PartnerHarness.h"
 
 namespace fm::test {
 namespace {
@@ -35,10 +34,6 @@ class DatabaseFault : public testing::TestWithParam<Engine> {
         server.reset();
     }
 
-    int noticesStartingWith(const std::string& text) const {
-        return int(std::count_if(h->ui.notices.begin(), h->ui.notices.end(),
-                                 [&](const auto& notice) { return notice.text.rfind(text, 0) == 0; }));
-    }
     long long rowsOfJob(const char* table, int job) {
         return h->count(std::string("select count(*) as n from ") + table +
                         " where F_RBR=" + std::to_string(job));
@@ -75,7 +70,7 @@ TEST_P(DatabaseFault, ServerStoppedInTheMiddleOfAJob) {
             << h->errorFile();
     }
     EXPECT_EQ("RBRR=103", h->rbrr());
-    EXPECT_EQ(1, noticesStartingWith(outageNotice));
+    EXPECT_EQ(1, h->ui.noticesStartingWith(outageNotice));
 
     // Back without a restart of the program: the rows of the failed jobs are removed
     // before the next file, which is printed and marked.
@@ -84,7 +79,7 @@ TEST_P(DatabaseFault, ServerStoppedInTheMiddleOfAJob) {
     h->scan();
     EXPECT_EQ("OK", h->status("r4.inp")) << h->errorFile();
     EXPECT_EQ("RBRR=104", h->rbrr());
-    EXPECT_EQ(1, noticesStartingWith(backNotice));
+    EXPECT_EQ(1, h->ui.noticesStartingWith(backNotice));
     for (int job = 100; job <= 102; ++job) {
         for (const char* table : {"F_RACUN", "F_PLACANJE", "F_SEMAFOR"})
             EXPECT_EQ(0, rowsOfJob(table, job)) << table << " " << job;
@@ -108,8 +103,8 @@ TEST_P(DatabaseFault, WaitForThePartnerGoesOnAcrossARestart) {
     EXPECT_EQ("OK", h->status("r1.inp")) << h->errorFile();
     EXPECT_EQ("", h->errorFile());
     EXPECT_EQ("RBRR=101", h->rbrr());
-    EXPECT_EQ(1, noticesStartingWith(outageNotice));
-    EXPECT_EQ(1, noticesStartingWith(backNotice));
+    EXPECT_EQ(1, h->ui.noticesStartingWith(outageNotice));
+    EXPECT_EQ(1, h->ui.noticesStartingWith(backNotice));
     EXPECT_NE(std::string::npos, h->journal().find("---- posao 100 ZAVRSEN ----")) << h->journal();
 }
 

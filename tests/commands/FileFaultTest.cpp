@@ -69,12 +69,6 @@ int jobsPrinted(const PartnerHarness& h) {
     return n;
 }
 
-int noticesStartingWith(const PartnerHarness& h, const std::string& text) {
-    int n = 0;
-    for (const auto& notice : h.ui.notices) n += notice.text.rfind(text, 0) == 0;
-    return n;
-}
-
 // While a job waits for the PARTNER its file is moved aside and something else put at its
 // entry: a FIFO, a link to another command file, another command file. Nothing is hung
 // on, marked or deleted; one notice each; the other file is a job of its own later.
@@ -129,11 +123,11 @@ TEST(FileFaults, AFileSwappedDuringTheWaitIsNeitherHungOnNorMarkedNorTakenUpAgai
         h.scan();
         EXPECT_EQ(h.rbrr(), "RBRR=103");
         EXPECT_EQ(h.ui.notices.size(), 3u);
-        EXPECT_EQ(noticesStartingWith(
-                      h, "Fajl " + h.inputFile("file.inp") +
-                             " posla broj 102 (status No) je izmijenjen nakon preuzimanja; premjesten "
-                             "je u " +
-                             h.inputFile("file.inp.izmijenjen") + " i ne uzima se ponovo u obradu."),
+        EXPECT_EQ(h.ui.noticesStartingWith(
+                      "Fajl " + h.inputFile("file.inp") +
+                      " posla broj 102 (status No) je izmijenjen nakon preuzimanja; premjesten "
+                      "je u " +
+                      h.inputFile("file.inp.izmijenjen") + " i ne uzima se ponovo u obradu."),
                   1);
         EXPECT_TRUE(fs::is_fifo(h.inputFile("fifo.inp.izmijenjen")));
         EXPECT_TRUE(fs::is_symlink(h.inputFile("link.inp.izmijenjen")));
@@ -181,7 +175,7 @@ TEST_F(MarkingFault, AReadOnlyInputDirectory) {
 
     h.scan();
 
-    EXPECT_EQ(noticesStartingWith(h, "Ne moze se oznaciti fajl " + h.inputFile("r.inp")), 1);
+    EXPECT_EQ(h.ui.noticesStartingWith("Ne moze se oznaciti fajl " + h.inputFile("r.inp")), 1);
     expectPrintedOnceAndMarkedWhenPossible("r.inp", kSale, [&] { disk.readOnly(false); });
     EXPECT_EQ(h.status("r.inp"), "OK");
 }
@@ -192,7 +186,7 @@ TEST_F(MarkingFault, AFullDisk) {
 
     h.scan();
 
-    EXPECT_EQ(noticesStartingWith(h, "Ne moze se oznaciti fajl " + h.inputFile("r.inp")), 1);
+    EXPECT_EQ(h.ui.noticesStartingWith("Ne moze se oznaciti fajl " + h.inputFile("r.inp")), 1);
     expectPrintedOnceAndMarkedWhenPossible("r.inp", kSale, [&] { disk.unfill(); });
     EXPECT_EQ(h.status("r.inp"), "OK");
 }
@@ -204,8 +198,8 @@ TEST_F(MarkingFault, AFileThatCanBeNeitherDeletedNorMarked) {
 
     h.scan();
 
-    EXPECT_EQ(noticesStartingWith(h, "Ne moze se obrisati fajl " + h.inputFile("r.inp")), 1);
-    EXPECT_EQ(noticesStartingWith(h, "Ne moze se oznaciti fajl " + h.inputFile("r.inp")), 1);
+    EXPECT_EQ(h.ui.noticesStartingWith("Ne moze se obrisati fajl " + h.inputFile("r.inp")), 1);
+    EXPECT_EQ(h.ui.noticesStartingWith("Ne moze se oznaciti fajl " + h.inputFile("r.inp")), 1);
     expectPrintedOnceAndMarkedWhenPossible("r.inp", kSale, [&] { disk.readOnly(false); });
     EXPECT_FALSE(h.exists("r.inp"));
 }

@@ -285,17 +285,13 @@ TEST_F(Polling, FilesThatCannotBeReadAreShownOnceAndUseNoNumber) {
     poller.Timer1Timer();
     poller.Timer1Timer();
 
-    const auto noticesStartingWith = [&](const std::string& text) {
-        return std::count_if(ui.notices.begin(), ui.notices.end(),
-                             [&](const auto& notice) { return notice.text.rfind(text, 0) == 0; });
-    };
     EXPECT_EQ(read("d.inp").substr(14, 3), "OK;");
     EXPECT_EQ(jobsDone(), 1);
-    EXPECT_EQ(noticesStartingWith("Fajl " + path("a-fifo.inp").string() + " nije obican fajl"), 1);
-    EXPECT_EQ(noticesStartingWith("Fajl " + path("b-mem.inp").string() + " je simbolicki link"), 1);
+    EXPECT_EQ(ui.noticesStartingWith("Fajl " + path("a-fifo.inp").string() + " nije obican fajl"), 1);
+    EXPECT_EQ(ui.noticesStartingWith("Fajl " + path("b-mem.inp").string() + " je simbolicki link"), 1);
     const std::size_t expectedNotices = !test::runsAsRoot() ? 3 : 2;
     if (!test::runsAsRoot()) {
-        EXPECT_EQ(noticesStartingWith("Ne moze se otvoriti fajl " + path("e-locked.inp").string()), 1);
+        EXPECT_EQ(ui.noticesStartingWith("Ne moze se otvoriti fajl " + path("e-locked.inp").string()), 1);
     }
     EXPECT_EQ(ui.notices.size(), expectedNotices);
     EXPECT_TRUE(dm.timer1Enabled());
@@ -347,10 +343,7 @@ TEST_F(Polling, FilesOverTheLimitsAreInvalidAndReadNoFurther) {
     poller.Timer1Timer();
 
     const auto invalid = [&](const std::string& name, const std::string& error) {
-        return int(std::count_if(ui.notices.begin(), ui.notices.end(), [&](const auto& notice) {
-            return notice.text.rfind("Neispravan fajl " + path(name).string() + "\r\nGreska:" + error, 0) ==
-                   0;
-        }));
+        return ui.noticesStartingWith("Neispravan fajl " + path(name).string() + "\r\nGreska:" + error);
     };
     for (const char* name : {"newlines.inp", "sparse.inp"})
         EXPECT_EQ(invalid(name, "fajl je veci od najvise dozvoljenih 4 MiB (4194304 bajtova)"), 1) << name;

@@ -89,8 +89,7 @@ class RecordingSql : public JobSql {
     // Not recorded: fails like a statement that holds failsOn.
     Result<int, sql::Error> highest(const std::string& table, const std::string& column) override {
         const std::string sql = "Select max(" + column + ") as mx from " + table;
-        if (failing || (!failsOn.empty() && sql.find(failsOn) != std::string::npos))
-            return unexpected(sql::Error{failure, error});
+        if (failsFor(sql)) return unexpected(sql::Error{failure, error});
         return 0;
     }
     bool articleExists(int, int) override { return false; }
@@ -113,7 +112,10 @@ class RecordingSql : public JobSql {
     bool run(const std::string& sql) {
         statements.push_back(sql);
         if (onStatement) onStatement(sql);
-        return !failing && (failsOn.empty() || sql.find(failsOn) == std::string::npos);
+        return !failsFor(sql);
+    }
+    bool failsFor(const std::string& sql) const {
+        return failing || (!failsOn.empty() && sql.find(failsOn) != std::string::npos);
     }
     bool query(const std::string& sql) {
         const auto chosen = std::find_if(answersTo.begin(), answersTo.end(), [&](const auto& answer) {

@@ -9,6 +9,12 @@ void RecordingUserInterface::PrikaziObavijest(const std::string& title, const st
     notices.push_back({title, text});
 }
 
+int RecordingUserInterface::noticesStartingWith(const std::string& text) const {
+    int n = 0;
+    for (const Notice& notice : notices) n += notice.text.rfind(text, 0) == 0;
+    return n;
+}
+
 void RecordingUserInterface::pause(int milliseconds) {
     if (onPause) onPause(milliseconds);
     pauses.push_back(milliseconds);

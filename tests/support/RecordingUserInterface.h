@@ -23,6 +23,8 @@ class RecordingUserInterface : public UserInterface {
     void showMessage(const std::string& text) override { messages.push_back(text); }
     void showError(const std::string& text) override { errors.push_back(text); }
     void pause(int milliseconds) override;
+    // How many notices so far begin with the text.
+    int noticesStartingWith(const std::string& text) const;
 
     std::vector<Notice> notices;
     std::vector<std::string> messages;
