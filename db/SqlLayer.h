@@ -11,13 +11,11 @@
 
 class QSqlDatabase;
 
-namespace fm::sql {
-class KeptFirebirdSelect;
-}
-
 // The program's side of Qt SQL: one named connection chosen by a driver name and a
 // NAME=VALUE parameter list, literal SQL in single-byte text, results read whole.
 namespace fm::sql {
+
+class KeptFirebirdSelect;
 
 // The rows of one statement, read whole; columns by name, letter case ignored.
 class ResultSet : public ScratchQuery {
